@@ -1,0 +1,182 @@
+#include "form2.h"
+
+#include "stereo/dotcolour.h"
+#include "stereo/randomdots.h"
+
+#include "ui/dialogs.h"
+#include "ui/picturebox.h"
+#include "ui/pictureio.h"
+#include "ui/progressbar.h"
+#include "ui/runtimeerror.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+
+using namespace Qt::StringLiterals;
+
+namespace app {
+
+Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                               | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                               | Qt::WindowCloseButtonHint),
+      m_dialogs(dialogs), m_helpDirectory(std::move(helpDirectory)),
+      m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1); }),
+      m_form3([] { return std::make_unique<stereo::Form3>(); }),
+      m_endApplication([] { QCoreApplication::quit(); })
+{
+    m_ui.setupUi(this);
+    setWindowIcon(QIcon(u":/zomvorn/zomvorn.xpm"_s));
+    centralWidget()->setFixedSize(ui::Form2Ui::clientArea());
+
+    auto connectArray = [this](const auto &items, void (Form2::*handler)(int)) {
+        for (int i = 0; i < int(items.size()); ++i) {
+            connect(items[std::size_t(i)], &QAction::triggered, this, [this, handler, i] {
+                ui::runHandler(m_dialogs, [&] { (this->*handler)(i); });
+            });
+        }
+    };
+    connectArray(m_ui.MenuFile, &Form2::MenuFile_Click);
+    connectArray(m_ui.MenuMake, &Form2::MenuMake_Click);
+    connectArray(m_ui.MenuIro, &Form2::MenuIro_Click);
+    connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
+
+    Form_Load();
+}
+
+Form2::~Form2() = default;
+
+void Form2::Form_Load()
+{
+    m_iroIndex = stereo::DefaultIroIndex;
+}
+
+void Form2::Form_Unload(int &Cancel)
+{
+    Q_UNUSED(Cancel);
+    // Ends the application at once: nothing is asked, no other window's unload handling runs.
+    m_endApplication();
+}
+
+void Form2::closeEvent(QCloseEvent *event)
+{
+    int cancel = 0;
+    ui::runHandler(m_dialogs, [&] { Form_Unload(cancel); });
+    event->accept();
+}
+
+QString Form2::newPrompt()
+{
+    return u"編集中のデータは消去されます。よろしいですか？"_s;
+}
+
+QString Form2::aboutText()
+{
+    return u"ZOMIRA -VORNA-  Version 1.02  ランダムドット・ステレオグラム作成ソフト"_s;
+}
+
+QString Form2::saveFailedText(const QString &path, const QString &reason)
+{
+    return u"「%1」に保存できませんでした。\n\n%2"_s.arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString Form2::helpFilePath() const
+{
+    return QDir::toNativeSeparators(m_helpDirectory + u"/zomvorn.hlp"_s);
+}
+
+void Form2::MenuFile_Click(int Index)
+{
+    switch (Index) {
+    case 0:
+        newData();
+        break;
+    case 1:
+        saveStereogram(m_fileName, m_ui.MenuFile[1]->text());
+        break;
+    case 2:
+        saveAs();
+        break;
+    case 4:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form2::newData()
+{
+    if (m_dialogs.msgBox(newPrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question, u"新規作成"_s)
+        != ui::MsgBox::Yes)
+        return;
+    const QImage empty = ui::LoadPicture();
+    m_form1->controls().Picture1->setPicture(empty);
+    m_ui.Picture1->setPicture(empty);
+    m_form3->Picture1().setPicture(empty);
+    m_ui.Label4->setText(QString());
+    m_ui.ProgressBar1->setValue(0);
+    m_ui.MenuFile[1]->setEnabled(false);
+}
+
+bool Form2::saveStereogram(const QString &path, const QString &caption)
+{
+    const QImage image = m_form3->Picture1().Image();
+    try {
+        ui::SavePicture(image, path);
+        return true;
+    } catch (const ui::RuntimeError &e) {
+        m_dialogs.msgBox(saveFailedText(path, e.description()), ui::MsgBox::Exclamation, caption);
+        return false;
+    }
+}
+
+void Form2::saveAs()
+{
+    const std::optional<QString> chosen = m_dialogs.showSave(editor::bitmapFilter(), 0);
+    if (!chosen)
+        return;
+    m_fileName = *chosen;
+    if (saveStereogram(m_fileName, m_ui.MenuFile[2]->text()))
+        m_ui.MenuFile[1]->setEnabled(true);
+}
+
+void Form2::MenuMake_Click(int Index)
+{
+    switch (Index) {
+    case 0:
+        m_form1.showModal();
+        break;
+    case 2:
+        stereo::makeRandomDots(m_generator, *m_ui.Picture1, m_form3, m_iroIndex,
+                               {*this, *m_ui.Label4, *m_ui.ProgressBar1});
+        break;
+    default:
+        break;
+    }
+}
+
+void Form2::MenuIro_Click(int Index)
+{
+    stereo::MenuIro_Click(Index, m_ui.MenuIro, m_iroIndex);
+}
+
+void Form2::MenuHelp_Click(int Index)
+{
+    switch (Index) {
+    case 0:
+        // A viewer that does not start is not reported: the application carries on.
+        m_dialogs.showHelp(helpFilePath());
+        break;
+    case 2:
+        m_dialogs.msgBox(aboutText(), ui::MsgBox::OKOnly, u"ABOUT"_s);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace app

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "editor/form1.h"
+#include "stereo/form3.h"
+#include "stereo/stereogramgenerator.h"
+
+#include "ui/forms.h"
+#include "ui/formslot.h"
+
+#include <QMainWindow>
+
+#include <functional>
+
+namespace ui {
+class Dialogs;
+}
+
+namespace app {
+
+// The main window, and with it the application: its menus lead to every command, it holds the
+// depth map and the application-wide state, and closing it ends the application.
+class Form2 : public QMainWindow
+{
+public:
+    // `helpDirectory` is the folder the help file is looked for in: the executable's.
+    Form2(ui::Dialogs &dialogs, QString helpDirectory);
+    ~Form2() override;
+
+    const ui::Form2Ui &controls() const { return m_ui; }
+    ui::FormSlot<editor::Form1> &Form1() { return m_form1; }
+    ui::FormSlot<stereo::Form3> &Form3() { return m_form3; }
+    qint16 IroIndex() const { return m_iroIndex; }
+    const stereo::StereogramGenerator &generator() const { return m_generator; }
+
+    void Form_Load();
+    void Form_Unload(int &Cancel);
+    void MenuFile_Click(int Index);
+    void MenuMake_Click(int Index);
+    void MenuIro_Click(int Index);
+    void MenuHelp_Click(int Index);
+
+    // What ends the application; quitting the event loop unless a test says otherwise.
+    void setEndApplication(std::function<void()> end) { m_endApplication = std::move(end); }
+
+    // The "do" half of both save commands: writes the stereogram to `path`, or shows why it could
+    // not, titled with the command's caption. Returns whether the file was written.
+    bool saveStereogram(const QString &path, const QString &caption);
+
+    QString helpFilePath() const;
+
+    // The About box's one line.
+    static QString aboutText();
+    static QString newPrompt();
+    static QString saveFailedText(const QString &path, const QString &reason);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void newData();
+    void saveAs();
+
+    ui::Dialogs &m_dialogs;
+    QString m_helpDirectory;
+    ui::Form2Ui m_ui;
+    qint16 m_iroIndex = 0;
+    // CommonDialog1's FileName: the name the last save dialog returned, never cleared.
+    QString m_fileName;
+
+    stereo::Rnd m_rnd;
+    stereo::StereogramGenerator m_generator{m_rnd};
+    ui::FormSlot<editor::Form1> m_form1;
+    ui::FormSlot<stereo::Form3> m_form3;
+
+    std::function<void()> m_endApplication;
+};
+
+} // namespace app

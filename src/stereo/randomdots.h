@@ -1,0 +1,36 @@
+#pragma once
+
+#include "form3.h"
+#include "stereogramgenerator.h"
+
+#include "ui/formslot.h"
+
+class QLabel;
+class QWidget;
+
+namespace ui {
+class PictureBox;
+class ProgressBar;
+} // namespace ui
+
+namespace stereo {
+
+// The main window's pieces that show a run's progress.
+struct RunFeedback
+{
+    QWidget &window;
+    QLabel &Label4;
+    ui::ProgressBar &ProgressBar1;
+};
+
+// "ランダムドット作成": the stereogram of the depth map held by `depthStore`, drawn into
+// Form3.Picture1 with an hourglass, the status line and the progress bar moving after every row;
+// then Form3 shown modally; the status line cleared once it is put away.
+void makeRandomDots(StereogramGenerator &generator, const ui::PictureBox &depthStore,
+                    ui::FormSlot<Form3> &form3, qint16 iroIndex, const RunFeedback &feedback);
+
+// The status texts of a run.
+QString makingText();
+QString doneText();
+
+} // namespace stereo

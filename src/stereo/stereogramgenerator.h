@@ -1,0 +1,54 @@
+#pragma once
+
+#include "rnd.h"
+
+#include <QImage>
+
+#include <array>
+#include <functional>
+
+namespace stereo {
+
+// The random-dot stereogram: 454 x 334 dots. Each row starts with a strip of 61 random grey dots;
+// from column 61 on each dot repeats the dot one separation to its left, the separation being
+// 60 minus the depth level under it; the last three columns always repeat at 60.
+inline constexpr int ImageWidth = 454;
+inline constexpr int ImageHeight = 334;
+inline constexpr int StripWidth = 61;
+inline constexpr int MappedEnd = 451; // first tail column
+inline constexpr int BaseSeparation = 60;
+
+// Makes stereograms from depth maps. Holds the working storage that lives as long as the
+// application: the dot row and the depth level last matched, which carries over from pixel to
+// pixel, row to row and run to run.
+class StereogramGenerator
+{
+public:
+    explicit StereogramGenerator(Rnd &rnd);
+
+    // Makes row y: reads depth-map row y exactly as Point reads it (a pixel outside `depth` has no
+    // level) and draws the row's dots into `out` at (0, y), clipped to `out`. Rows are made in
+    // order 0 to 333; each takes exactly 61 random values.
+    void makeRow(const QImage &depth, int y, QImage &out, qint16 iroIndex);
+
+    // The whole image, rows top to bottom; rowDone(y) runs after each row is drawn.
+    void make(const QImage &depth, QImage &out, qint16 iroIndex,
+              const std::function<void(int)> &rowDone = {});
+
+    qint16 depthLevel() const { return DepthLevel; }
+    const std::array<qint16, 636> &dotRow() const { return DotRow; }
+
+private:
+    Rnd &m_rnd;
+    std::array<qint16, 636> DotRow{};
+    qint16 DepthLevel = 0;
+
+    // The dot colours of grey values 0 to 255 for the tint last used.
+    std::array<QRgb, 256> m_tint{};
+    qint16 m_tintIndex = -1;
+};
+
+// The level whose colour the depth-map pixel has, or -1 for any other colour.
+int levelOfPixel(QRgb pixel);
+
+} // namespace stereo

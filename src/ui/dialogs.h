@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QWidget;
+
+namespace ui {
+
+// Message box styles and answers, as the program's commands pass and test them.
+namespace MsgBox {
+inline constexpr int OKOnly = 0;
+inline constexpr int YesNo = 4;
+inline constexpr int Critical = 16;
+inline constexpr int Question = 32;
+inline constexpr int Exclamation = 48;
+
+inline constexpr int OK = 1;
+inline constexpr int Yes = 6;
+inline constexpr int No = 7;
+} // namespace MsgBox
+
+// The one way the program asks the user something or hands a file to another program. The Qt
+// implementation shows real dialogs; tests script the answers and check what was asked.
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    // Shows a modal message box; returns the answer (MsgBox::OK, Yes or No).
+    virtual int msgBox(const QString &prompt, int style, const QString &title) = 0;
+
+    // The modal open and save dialogs. `filter` is the list "label|patterns|label|patterns...";
+    // `filterIndex` 0 and 1 both select the first entry. Returns the chosen path, or nothing when
+    // the user cancelled.
+    virtual std::optional<QString> showOpen(const QString &filter, int filterIndex) = 0;
+    virtual std::optional<QString> showSave(const QString &filter, int filterIndex) = 0;
+
+    // Starts the help viewer on a file, detached; false when it could not be started.
+    virtual bool showHelp(const QString &helpFile) = 0;
+};
+
+// One entry of a file dialog's filter list.
+struct FileFilter
+{
+    QString label;
+    QStringList patterns;
+};
+
+// Splits "label|patterns|label|patterns..." into its entries; patterns are separated by ';'.
+QList<FileFilter> parseFileFilter(const QString &filter);
+
+// The same list as Qt's file dialogs take it, patterns adapted to this platform: "*.*" stands for
+// every file, as it does where the filter texts come from, and extensions match in any letter case.
+QStringList qtNameFilters(const QList<FileFilter> &filters);
+
+// The real dialogs, parented to the window that is active when they are asked for.
+class QtDialogs final : public Dialogs
+{
+public:
+    // The help viewer program that showHelp starts.
+    explicit QtDialogs(QString helpViewer);
+
+    int msgBox(const QString &prompt, int style, const QString &title) override;
+    std::optional<QString> showOpen(const QString &filter, int filterIndex) override;
+    std::optional<QString> showSave(const QString &filter, int filterIndex) override;
+    bool showHelp(const QString &helpFile) override;
+
+private:
+    std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex);
+
+    QString m_helpViewer;
+};
+
+} // namespace ui

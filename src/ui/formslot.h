@@ -1,0 +1,51 @@
+#pragma once
+
+#include "form.h"
+
+#include <functional>
+#include <memory>
+
+namespace ui {
+
+// The one application-wide instance of a window class. The window is created and loaded, hidden,
+// the first time anything touches it, and destroyed when it is closed from its title bar; the next
+// touch loads it afresh.
+template<class T>
+class FormSlot
+{
+public:
+    using Factory = std::function<std::unique_ptr<T>()>;
+
+    explicit FormSlot(Factory factory) : m_factory(std::move(factory)) {}
+
+    bool isLoaded() const { return m_form != nullptr; }
+
+    // First use: loads the window hidden, running its Form_Load.
+    T &get()
+    {
+        if (!m_form) {
+            m_form = m_factory();
+            m_form->load();
+        }
+        return *m_form;
+    }
+    T *operator->() { return &get(); }
+
+    // The loaded window, or null; touches nothing.
+    T *ifLoaded() const { return m_form.get(); }
+
+    // Shows the window modally; returns once it is hidden or unloaded.
+    void showModal()
+    {
+        T &form = get();
+        form.showModal();
+        if (form.unloadRequested())
+            m_form.reset();
+    }
+
+private:
+    Factory m_factory;
+    std::unique_ptr<T> m_form;
+};
+
+} // namespace ui

@@ -1,0 +1,97 @@
+#include "picturebox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ui {
+
+PictureBox::PictureBox(QWidget *parent, const QRect &outerGeometry, Colour backColor,
+                       PictureSurface::FillStyle fillStyle)
+    : QFrame(parent),
+      m_surface(outerGeometry.size() - QSize(2 * FrameWidth, 2 * FrameWidth), backColor, fillStyle)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(FrameWidth);
+    setGeometry(outerGeometry);
+    setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PictureBox::showArea(const QRect &area)
+{
+    if (!area.isEmpty())
+        update(area.translated(contentsRect().topLeft()));
+}
+
+void PictureBox::repaintArea(const QRect &area)
+{
+    if (!area.isEmpty())
+        repaint(area.translated(contentsRect().topLeft()));
+}
+
+void PictureBox::Cls()
+{
+    showArea(m_surface.Cls());
+}
+
+void PictureBox::Circle(float x, float y, float radius, Colour colour)
+{
+    showArea(m_surface.Circle(x, y, radius, colour));
+}
+
+void PictureBox::PSet(float x, float y, Colour colour)
+{
+    showArea(m_surface.PSet(x, y, colour));
+}
+
+void PictureBox::setPicture(const QImage &picture)
+{
+    m_surface.setPicture(picture);
+    update();
+}
+
+void PictureBox::Refresh()
+{
+    m_surface.repaintFromPersistent();
+    repaint();
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    const QRect inner = contentsRect();
+    const QRect area = event->rect().intersected(inner);
+    if (!area.isEmpty())
+        p.drawImage(area.topLeft(), m_surface.screenImage(), area.translated(-inner.topLeft()));
+    p.end();
+    QFrame::paintEvent(event);
+}
+
+int buttonCode(Qt::MouseButtons buttons)
+{
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
+           | (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+           | (modifiers & Qt::AltModifier ? 4 : 0);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    const QPointF at = event->position() - contentsRect().topLeft();
+    emit MouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()),
+                   float(at.y()));
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF at = event->position() - contentsRect().topLeft();
+    emit MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()),
+                   float(at.y()));
+}
+
+} // namespace ui

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "picturesurface.h"
+
+#include <QFrame>
+
+namespace ui {
+
+// A picture box: a sunken two-pixel frame around a PictureSurface, repainted from it. Drawing
+// through surface operations here also repaints the touched pixels on screen. Mouse events come
+// out with the runtime's codes: Button 1 left, 2 right, 4 middle (a move gives the sum held),
+// Shift 1 shift, 2 ctrl, 4 alt; X and Y in pixels of the drawing area.
+class PictureBox : public QFrame
+{
+    Q_OBJECT
+
+public:
+    static constexpr int FrameWidth = 2;
+
+    // The outer size comes from the widget's geometry; the drawing area is 4 pixels smaller.
+    PictureBox(QWidget *parent, const QRect &outerGeometry, Colour backColor,
+               PictureSurface::FillStyle fillStyle);
+
+    PictureSurface &surface() { return m_surface; }
+    const PictureSurface &surface() const { return m_surface; }
+
+    void setAutoRedraw(bool on) { m_surface.setAutoRedraw(on); }
+    void setFillColor(Colour c) { m_surface.setFillColor(c); }
+    void Cls();
+    void Circle(float x, float y, float radius, Colour colour);
+    void PSet(float x, float y, Colour colour);
+    Colour Point(float x, float y) const { return m_surface.Point(x, y); }
+    void setPicture(const QImage &picture);
+    QImage Image() const { return m_surface.Image(); }
+
+    // Repaints the box at once from its persistent image, wiping drawing done with AutoRedraw off.
+    void Refresh();
+
+    // Repaints the given pixels of the drawing area from the screen layer, at once.
+    void repaintArea(const QRect &area);
+
+signals:
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseMove(int Button, int Shift, float X, float Y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void showArea(const QRect &area);
+
+    PictureSurface m_surface;
+};
+
+// The runtime's codes for Qt's mouse buttons and keyboard modifiers.
+int buttonCode(Qt::MouseButtons buttons);
+int shiftCode(Qt::KeyboardModifiers modifiers);
+
+} // namespace ui

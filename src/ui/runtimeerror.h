@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+namespace ui {
+
+class Dialogs;
+
+// A failed platform operation: the run-time error number and its description, as the runtime
+// reports them. Raised by picture loading and saving; caught by the command that traps it, or by
+// the handler guard.
+class RuntimeError : public std::exception
+{
+public:
+    // The runtime's error numbers that this program can raise.
+    enum Number {
+        OutOfMemory = 7,
+        FileNotFound = 53,
+        PathFileAccessError = 75,
+        PathNotFound = 76,
+        InvalidPicture = 481,
+    };
+
+    RuntimeError(int number, QString description);
+
+    int number() const { return m_number; }
+    QString description() const { return m_description; }
+
+    // "description" followed by the detail, on a line of its own, where there is one.
+    static RuntimeError withDetail(int number, const QString &detail);
+
+    const char *what() const noexcept override { return m_what.constData(); }
+
+private:
+    int m_number = 0;
+    QString m_description;
+    QByteArray m_what;
+};
+
+// The runtime's own description of an error number, in Japanese.
+QString runtimeErrorDescription(int number);
+
+// Every event handler runs through this guard. An error that no handler caught is shown in a
+// message box with its number and description; then the application ends.
+void runHandler(Dialogs &dialogs, const std::function<void()> &handler);
+
+// Builds the text of that message box.
+QString uncaughtErrorText(int number, const QString &description);
+
+} // namespace ui
