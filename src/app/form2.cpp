@@ -152,7 +152,8 @@ void Form2::MenuMake_Click(int Index)
         break;
     case 2:
         stereo::makeRandomDots(m_generator, *m_ui.Picture1, m_form3, m_iroIndex,
-                               {*this, *m_ui.Label4, *m_ui.ProgressBar1});
+                               {*this, *m_ui.Label4,
+                                [this](int y) { m_ui.ProgressBar1->setValue(float(y)); }});
         break;
     default:
         break;

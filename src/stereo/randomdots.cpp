@@ -1,7 +1,6 @@
 #include "randomdots.h"
 
 #include "ui/picturebox.h"
-#include "ui/progressbar.h"
 
 #include <QLabel>
 
@@ -27,7 +26,7 @@ void makeRandomDots(StereogramGenerator &generator, const ui::PictureBox &depthS
     ui::PictureBox &display = form3->Picture1();
     QImage &out = display.surface().persistentImageForWriting();
     generator.make(depthStore.surface().persistentImage(), out, iroIndex,
-                   [&](int y) { feedback.ProgressBar1.setValue(float(y)); });
+                   feedback.showProgress);
     display.surface().persistentChanged(
         QRect(0, 0, ImageWidth, ImageHeight).intersected(out.rect()));
     display.update();

@@ -5,22 +5,24 @@
 
 #include "ui/formslot.h"
 
+#include <functional>
+
 class QLabel;
 class QWidget;
 
 namespace ui {
 class PictureBox;
-class ProgressBar;
-} // namespace ui
+}
 
 namespace stereo {
 
-// The main window's pieces that show a run's progress.
+// The main window's pieces that show a run's progress: the window whose pointer turns into an
+// hourglass, the status line, and the progress bar, moved to row y after each row is drawn.
 struct RunFeedback
 {
     QWidget &window;
     QLabel &Label4;
-    ui::ProgressBar &ProgressBar1;
+    std::function<void(int y)> showProgress;
 };
 
 // "ランダムドット作成": the stereogram of the depth map held by `depthStore`, drawn into

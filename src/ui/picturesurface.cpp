@@ -35,7 +35,7 @@ void PictureSurface::setPicture(const QImage &picture)
 {
     // Only the part that fits is ever shown; keep no more of a large picture than that.
     m_picture = picture.isNull() ? QImage()
-                                 : picture.copy(QRect(QPoint(0, 0), size()))
+                                 : picture.copy(picture.rect().intersected(QRect(QPoint(0, 0), size())))
                                        .convertToFormat(QImage::Format_RGB32);
     rebuildPersistent();
 }

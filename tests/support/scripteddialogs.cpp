@@ -1,0 +1,54 @@
+#include "scripteddialogs.h"
+
+int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)
+{
+    Asked a{Asked::MsgBox, prompt, style, title, {}, -1};
+    asked.append(a);
+    if (onAsked)
+        onAsked(a);
+    if (msgBoxAnswers.empty())
+        return (style & 0x7) == ui::MsgBox::YesNo ? ui::MsgBox::No : ui::MsgBox::OK;
+    const int answer = msgBoxAnswers.front();
+    msgBoxAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::fileAnswer(Asked a)
+{
+    asked.append(a);
+    if (onAsked)
+        onAsked(a);
+    if (fileAnswers.empty())
+        return std::nullopt;
+    std::optional<QString> answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::showOpen(const QString &filter, int filterIndex)
+{
+    return fileAnswer({Asked::Open, {}, 0, {}, filter, filterIndex});
+}
+
+std::optional<QString> ScriptedDialogs::showSave(const QString &filter, int filterIndex)
+{
+    return fileAnswer({Asked::Save, {}, 0, {}, filter, filterIndex});
+}
+
+bool ScriptedDialogs::showHelp(const QString &helpFile)
+{
+    Asked a{Asked::Help, helpFile, 0, {}, {}, -1};
+    asked.append(a);
+    if (onAsked)
+        onAsked(a);
+    return helpStarts;
+}
+
+QList<ScriptedDialogs::Asked> ScriptedDialogs::messages() const
+{
+    QList<Asked> out;
+    for (const Asked &a : asked)
+        if (a.kind == Asked::MsgBox)
+            out.append(a);
+    return out;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/dialogs.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+#include <functional>
+
+// Answers the program's questions from a script and records what was asked.
+class ScriptedDialogs final : public ui::Dialogs
+{
+public:
+    struct Asked
+    {
+        enum Kind { MsgBox, Open, Save, Help } kind;
+        QString text; // prompt, or the help file
+        int style = 0;
+        QString title;
+        QString filter;
+        int filterIndex = -1;
+    };
+
+    // Answers, taken in order; a question with no answer left gets OK / No / cancel / success.
+    std::deque<int> msgBoxAnswers;
+    std::deque<std::optional<QString>> fileAnswers;
+    bool helpStarts = true;
+
+    // Runs while a question is up, as a user would act meanwhile.
+    std::function<void(const Asked &)> onAsked;
+
+    QList<Asked> asked;
+
+    int msgBox(const QString &prompt, int style, const QString &title) override;
+    std::optional<QString> showOpen(const QString &filter, int filterIndex) override;
+    std::optional<QString> showSave(const QString &filter, int filterIndex) override;
+    bool showHelp(const QString &helpFile) override;
+
+    QList<Asked> messages() const;
+
+private:
+    std::optional<QString> fileAnswer(Asked a);
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ui/colour.h"
+
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+// Small helpers for building and checking pictures in tests.
+namespace testimages {
+
+// The bounding box of the pixels of one colour; empty when there are none.
+QRect extentOf(const QImage &image, ui::Colour colour);
+
+// How many pixels have that colour.
+int countOf(const QImage &image, ui::Colour colour);
+
+// A depth map of the canvas's size filled with one level.
+QImage uniformDepthMap(int level, QSize size = {389, 333});
+
+// The largest difference of any channel between two images of the same size, or -1 when their
+// sizes differ.
+int maxChannelDifference(const QImage &a, const QImage &b);
+
+QString bmpsuite(const QString &relative);
+
+} // namespace testimages

@@ -1,0 +1,249 @@
+#include "support/testimages.h"
+
+#include "ui/colour.h"
+#include "ui/picturesurface.h"
+#include "ui/twips.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using ui::Colour;
+using ui::PictureSurface;
+using ui::QBColor;
+using ui::RGB;
+using testimages::countOf;
+using testimages::extentOf;
+
+class TestPictureSurface : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void colourValues_data();
+    void colourValues();
+    void twipsToPixels_data();
+    void twipsToPixels();
+    void pointAndPSetAtEdges_data();
+    void pointAndPSetAtEdges();
+    void circleExtent_data();
+    void circleExtent();
+    void circleColours();
+    void circleTransparentFillKeepsInside();
+    void autoRedrawLayers();
+    void clsKeepsPicture();
+    void imageIsACopy();
+    void pictureClippedAndEmpty();
+};
+
+void TestPictureSurface::colourValues_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<int>("r");
+    QTest::addColumn<int>("g");
+    QTest::addColumn<int>("b");
+    const int table[16][3] = {{0, 0, 0},       {0, 0, 128},     {0, 128, 0},   {0, 128, 128},
+                              {128, 0, 0},     {128, 0, 128},   {128, 128, 0}, {192, 192, 192},
+                              {128, 128, 128}, {0, 0, 255},     {0, 255, 0},   {0, 255, 255},
+                              {255, 0, 0},     {255, 0, 255},   {255, 255, 0}, {255, 255, 255}};
+    for (int n = 0; n < 16; ++n)
+        QTest::addRow("QBColor(%d)", n) << n << table[n][0] << table[n][1] << table[n][2];
+}
+
+void TestPictureSurface::colourValues()
+{
+    QFETCH(int, n);
+    QFETCH(int, r);
+    QFETCH(int, g);
+    QFETCH(int, b);
+    QCOMPARE(QBColor(n), RGB(r, g, b));
+    QCOMPARE(QBColor(n), Colour(r + 256 * g + 65536 * b));
+    QCOMPARE(ui::fromQRgb(ui::toQRgb(QBColor(n))), QBColor(n));
+}
+
+void TestPictureSurface::twipsToPixels_data()
+{
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("canvas width") << 5895 << 393;
+    QTest::newRow("main window height") << 1695 << 113;
+    QTest::newRow("label caption rounds down") << 1610 << 107;
+    QTest::newRow("half a pixel rounds up") << 8 << 1;
+    QTest::newRow("under half rounds down") << 7 << 0;
+}
+
+void TestPictureSurface::twipsToPixels()
+{
+    QFETCH(int, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(ui::twipsToPixels(twips), pixels);
+}
+
+void TestPictureSurface::pointAndPSetAtEdges_data()
+{
+    QTest::addColumn<float>("x");
+    QTest::addColumn<float>("y");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("origin") << 0.f << 0.f << true;
+    QTest::newRow("last pixel") << 388.f << 332.f << true;
+    QTest::newRow("just past the right edge") << 389.f << 0.f << false;
+    QTest::newRow("just past the bottom edge") << 0.f << 333.f << false;
+    QTest::newRow("left of the area") << -1.f << 10.f << false;
+    QTest::newRow("above the area") << 10.f << -1.f << false;
+    QTest::newRow("fraction rounds to the last pixel") << 388.4f << 10.f << true;
+    QTest::newRow("fraction rounds past the edge") << 388.5f << 10.f << false;
+}
+
+void TestPictureSurface::pointAndPSetAtEdges()
+{
+    QFETCH(float, x);
+    QFETCH(float, y);
+    QFETCH(bool, inside);
+    PictureSurface s({389, 333}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    s.setAutoRedraw(true);
+    const QImage before = s.Image();
+    s.PSet(x, y, QBColor(12));
+    QCOMPARE(s.Point(x, y), inside ? QBColor(12) : ui::NoColour);
+    QCOMPARE(countOf(s.Image(), QBColor(12)), inside ? 1 : 0);
+    if (!inside)
+        QCOMPARE(s.Image(), before);
+}
+
+void TestPictureSurface::circleExtent_data()
+{
+    QTest::addColumn<QPointF>("centre");
+    QTest::addColumn<float>("radius");
+    QTest::addColumn<QRect>("extent");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("radius 0 is the centre pixel") << QPointF(26, 26) << 0.f << QRect(26, 26, 1, 1) << 1;
+    QTest::newRow("radius 1 is a plus") << QPointF(26, 26) << 1.f << QRect(25, 25, 3, 3) << 5;
+    QTest::newRow("radius 14") << QPointF(26, 26) << 14.f << QRect(12, 12, 29, 29) << -1;
+    QTest::newRow("radius 25 covers 1 to 51") << QPointF(26, 26) << 25.f << QRect(1, 1, 51, 51) << -1;
+    QTest::newRow("centre rounded to nearest") << QPointF(10.4, 10.6) << 2.f << QRect(8, 9, 5, 5) << 13;
+    QTest::newRow("clipped at the top-left corner") << QPointF(0, 0) << 3.f << QRect(0, 0, 4, 4) << 11;
+    QTest::newRow("clipped at the bottom-right corner") << QPointF(52, 52) << 3.f << QRect(49, 49, 4, 4) << 11;
+    QTest::newRow("wholly outside") << QPointF(-10, -10) << 3.f << QRect() << 0;
+}
+
+void TestPictureSurface::circleExtent()
+{
+    QFETCH(QPointF, centre);
+    QFETCH(float, radius);
+    QFETCH(QRect, extent);
+    QFETCH(int, pixels);
+    PictureSurface s({53, 53}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    s.setAutoRedraw(true);
+    s.setFillColor(QBColor(8));
+    const QRect touched = s.Circle(float(centre.x()), float(centre.y()), radius, QBColor(8));
+    QCOMPARE(extentOf(s.Image(), QBColor(8)), extent);
+    QCOMPARE(touched, extent);
+    if (pixels >= 0)
+        QCOMPARE(countOf(s.Image(), QBColor(8)), pixels);
+    // Only the two colours ever appear: no antialiasing.
+    const QImage img = s.Image();
+    QCOMPARE(countOf(img, QBColor(8)) + countOf(img, QBColor(0)), 53 * 53);
+}
+
+void TestPictureSurface::circleColours()
+{
+    PictureSurface s({53, 53}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    s.setAutoRedraw(true);
+    s.setFillColor(QBColor(14));
+    s.Circle(26, 26, 10, QBColor(12));
+    QCOMPARE(s.Point(26, 26), QBColor(14));
+    QCOMPARE(s.Point(16, 26), QBColor(12));
+    QCOMPARE(s.Point(36, 26), QBColor(12));
+    QCOMPARE(s.Point(26, 16), QBColor(12));
+    QCOMPARE(s.Point(15, 26), QBColor(0));
+    QCOMPARE(countOf(s.Image(), QBColor(14)) + countOf(s.Image(), QBColor(12)),
+             countOf([] {
+                 PictureSurface t({53, 53}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+                 t.setAutoRedraw(true);
+                 t.setFillColor(QBColor(15));
+                 t.Circle(26, 26, 10, QBColor(15));
+                 return t.Image();
+             }(), QBColor(15)));
+}
+
+void TestPictureSurface::circleTransparentFillKeepsInside()
+{
+    PictureSurface s({453, 333}, RGB(255, 255, 255), PictureSurface::FillStyle::Transparent);
+    s.setAutoRedraw(true);
+    s.setFillColor(QBColor(1));
+    s.Circle(100, 100, 20, QBColor(4));
+    QCOMPARE(s.Point(100, 100), RGB(255, 255, 255));
+    QCOMPARE(s.Point(80, 100), QBColor(4));
+    QCOMPARE(countOf(s.Image(), QBColor(1)), 0);
+}
+
+void TestPictureSurface::autoRedrawLayers()
+{
+    PictureSurface s({389, 333}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    s.setAutoRedraw(false);
+    s.setFillColor(QBColor(9));
+    s.Circle(50, 50, 5, QBColor(9));
+    QCOMPARE(s.Point(50, 50), QBColor(0));
+    QCOMPARE(ui::fromQRgb(s.screenImage().pixel(50, 50)), QBColor(9));
+    s.repaintFromPersistent();
+    QCOMPARE(ui::fromQRgb(s.screenImage().pixel(50, 50)), QBColor(0));
+
+    s.setAutoRedraw(true);
+    s.Circle(100, 100, 5, QBColor(9));
+    QCOMPARE(s.Point(100, 100), QBColor(9));
+    QCOMPARE(ui::fromQRgb(s.screenImage().pixel(100, 100)), QBColor(9));
+    s.repaintFromPersistent();
+    QCOMPARE(ui::fromQRgb(s.screenImage().pixel(100, 100)), QBColor(9));
+}
+
+void TestPictureSurface::clsKeepsPicture()
+{
+    PictureSurface s({53, 53}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(ui::toQRgb(QBColor(3)));
+    s.setPicture(picture);
+    s.setAutoRedraw(true);
+    s.Circle(30, 30, 5, QBColor(5));
+    s.Cls();
+    QCOMPARE(s.Point(5, 5), QBColor(3));
+    QCOMPARE(s.Point(30, 30), QBColor(0));
+}
+
+void TestPictureSurface::imageIsACopy()
+{
+    PictureSurface s({389, 333}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    s.setAutoRedraw(true);
+    QImage copy = s.Image();
+    QCOMPARE(copy.size(), QSize(389, 333));
+    s.PSet(1, 1, QBColor(15));
+    QCOMPARE(ui::fromQRgb(copy.pixel(1, 1)), QBColor(0));
+    copy.setPixel(2, 2, ui::toQRgb(QBColor(12)));
+    QCOMPARE(s.Point(2, 2), QBColor(0));
+
+    PictureSurface other({389, 333}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    QImage handed = s.Image();
+    other.setPicture(handed);
+    handed.fill(Qt::red);
+    QCOMPARE(other.Point(1, 1), QBColor(15));
+}
+
+void TestPictureSurface::pictureClippedAndEmpty()
+{
+    PictureSurface s({389, 333}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    QImage big(500, 400, QImage::Format_RGB32);
+    big.fill(ui::toQRgb(QBColor(10)));
+    s.setPicture(big);
+    QCOMPARE(s.size(), QSize(389, 333));
+    QCOMPARE(countOf(s.Image(), QBColor(10)), 389 * 333);
+
+    QImage small(100, 50, QImage::Format_Indexed8);
+    small.setColorTable({ui::toQRgb(QBColor(12))});
+    small.fill(0);
+    s.setPicture(small);
+    QCOMPARE(extentOf(s.Image(), QBColor(12)), QRect(0, 0, 100, 50));
+    QCOMPARE(s.Point(100, 0), QBColor(0));
+
+    s.setPicture(QImage());
+    QCOMPARE(countOf(s.Image(), QBColor(0)), 389 * 333);
+}
+
+QTEST_GUILESS_MAIN(TestPictureSurface)
+#include "tst_picturesurface.moc"

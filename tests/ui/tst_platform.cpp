@@ -1,0 +1,236 @@
+#include "support/scripteddialogs.h"
+
+#include "ui/dialogs.h"
+#include "ui/form.h"
+#include "ui/formslot.h"
+#include "ui/platform.h"
+#include "ui/progressbar.h"
+#include "ui/runtimeerror.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPaintEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int loads = 0;
+int unloads = 0;
+
+class CountingForm : public ui::Form
+{
+public:
+    CountingForm() : ui::Form(u"テスト"_s, {200, 100}) { label = new QLabel(this); }
+    QLabel *label;
+
+protected:
+    void Form_Load() override
+    {
+        ++loads;
+        label->setText(u"design"_s);
+    }
+    void Form_Unload(int &) override { ++unloads; }
+};
+
+// Counts the columns each repaint asked for.
+class WatchedBar : public ui::ProgressBar
+{
+public:
+    using ui::ProgressBar::ProgressBar;
+    QList<QRect> painted;
+
+protected:
+    void paintEvent(QPaintEvent *e) override
+    {
+        painted.append(e->rect());
+        ui::ProgressBar::paintEvent(e);
+    }
+};
+
+} // namespace
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void firstUseLoadsHidden();
+    void modalShowReturnsOnHide();
+    void titleBarCloseUnloadsAndNextUseReloads();
+    void escapeDoesNotCloseTheWindow();
+    void progressBarRepaintsOnlyWhatChanged();
+    void fileFilters_data();
+    void fileFilters();
+    void handlerGuardShowsTheErrorAndEnds();
+    void japanesePlatformTexts();
+};
+
+void TestPlatform::initTestCase()
+{
+    ui::installPlatform(*QCoreApplication::instance());
+}
+
+void TestPlatform::init()
+{
+    loads = unloads = 0;
+}
+
+void TestPlatform::firstUseLoadsHidden()
+{
+    ui::FormSlot<CountingForm> slot([] { return std::make_unique<CountingForm>(); });
+    QVERIFY(!slot.isLoaded());
+    QCOMPARE(loads, 0);
+    slot->label->setText(u"changed"_s);
+    QVERIFY(slot.isLoaded());
+    QCOMPARE(loads, 1);
+    QVERIFY(!slot->isVisible());
+    slot.get();
+    QCOMPARE(loads, 1);
+}
+
+void TestPlatform::modalShowReturnsOnHide()
+{
+    ui::FormSlot<CountingForm> slot([] { return std::make_unique<CountingForm>(); });
+    bool wasModal = false;
+    QTimer::singleShot(0, [&] {
+        wasModal = slot->isVisible() && QApplication::activeModalWidget() == &slot.get();
+        slot->label->setText(u"kept"_s);
+        slot->setVisible(false);
+    });
+    slot.showModal();
+    QVERIFY(wasModal);
+    QVERIFY(slot.isLoaded());
+    QVERIFY(!slot->isVisible());
+    QCOMPARE(slot->label->text(), u"kept"_s);
+    QCOMPARE(unloads, 0);
+}
+
+void TestPlatform::titleBarCloseUnloadsAndNextUseReloads()
+{
+    ui::FormSlot<CountingForm> slot([] { return std::make_unique<CountingForm>(); });
+    QTimer::singleShot(0, [&] {
+        slot->label->setText(u"lost"_s);
+        slot->close();
+    });
+    slot.showModal();
+    QCOMPARE(unloads, 1);
+    QVERIFY(!slot.isLoaded());
+    QCOMPARE(slot->label->text(), u"design"_s);
+    QCOMPARE(loads, 2);
+}
+
+void TestPlatform::escapeDoesNotCloseTheWindow()
+{
+    ui::FormSlot<CountingForm> slot([] { return std::make_unique<CountingForm>(); });
+    bool stillShown = false;
+    QTimer::singleShot(0, [&] {
+        QTest::keyClick(&slot.get(), Qt::Key_Escape);
+        stillShown = slot->isVisible();
+        slot->setVisible(false);
+    });
+    slot.showModal();
+    QVERIFY(stillShown);
+    QVERIFY(slot.isLoaded());
+}
+
+void TestPlatform::progressBarRepaintsOnlyWhatChanged()
+{
+    QWidget window;
+    window.resize(300, 40);
+    WatchedBar bar(&window, QRect(0, 10, 293, 17), 0, 333);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    bar.painted.clear();
+
+    int expectedRepaints = 0;
+    int last = bar.filledWidth();
+    for (int y = 0; y <= 333; ++y) {
+        bar.setValue(float(y));
+        if (bar.filledWidth() != last)
+            ++expectedRepaints;
+        last = bar.filledWidth();
+    }
+    QCOMPARE(bar.filledWidth(), 291); // the whole groove inside the border
+    QCOMPARE(bar.painted.size(), expectedRepaints);
+    for (const QRect &r : bar.painted)
+        QVERIFY2(r.width() <= 2, qPrintable(u"repainted %1 columns"_s.arg(r.width())));
+
+    bar.setValue(0);
+    QCOMPARE(bar.filledWidth(), 0);
+    QCOMPARE(bar.painted.last().width(), 291);
+    const QImage shot = bar.grab().toImage();
+    QCOMPARE(shot.pixelColor(100, 8), bar.palette().color(QPalette::Base));
+    bar.setValue(333);
+    QCOMPARE(bar.grab().toImage().pixelColor(100, 8), bar.palette().color(QPalette::Highlight));
+}
+
+void TestPlatform::fileFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QStringList>("qt");
+    QTest::newRow("bitmaps and all files")
+        << u"ビットマップファイル(*.bmp)|*.bmp|すべてのファイル (*.*)|*.*"_s
+        << QStringList{u"ビットマップファイル(*.bmp)"_s, u"すべてのファイル (*.*)"_s}
+        << QStringList{u"ビットマップファイル(*.bmp) (*.[bB][mM][pP])"_s,
+                       u"すべてのファイル (*.*) (*)"_s};
+    QTest::newRow("several patterns") << u"Pictures|*.bmp;*.png"_s << QStringList{u"Pictures"_s}
+                                      << QStringList{u"Pictures (*.[bB][mM][pP] *.[pP][nN][gG])"_s};
+    QTest::newRow("a label without patterns is dropped") << u"Lonely"_s << QStringList{}
+                                                         << QStringList{};
+}
+
+void TestPlatform::fileFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, labels);
+    QFETCH(QStringList, qt);
+    const auto entries = ui::parseFileFilter(filter);
+    QStringList got;
+    for (const auto &e : entries)
+        got.append(e.label);
+    QCOMPARE(got, labels);
+    QCOMPARE(ui::qtNameFilters(entries), qt);
+}
+
+void TestPlatform::handlerGuardShowsTheErrorAndEnds()
+{
+    ScriptedDialogs dialogs;
+    bool after = false;
+    ui::runHandler(dialogs, [&] {
+        throw ui::RuntimeError(ui::RuntimeError::InvalidPicture,
+                               ui::runtimeErrorDescription(ui::RuntimeError::InvalidPicture));
+        after = true;
+    });
+    QVERIFY(!after);
+    QCOMPARE(dialogs.asked.size(), 1);
+    QCOMPARE(dialogs.asked[0].text, u"実行時エラー '481':\n\nピクチャが不正です。"_s);
+    QCOMPARE(dialogs.asked[0].style, ui::MsgBox::Critical);
+
+    ui::runHandler(dialogs, [] {});
+    QCOMPARE(dialogs.asked.size(), 1);
+}
+
+void TestPlatform::japanesePlatformTexts()
+{
+    QCOMPARE(QLocale().language(), QLocale::Japanese);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"はい"_s),
+             qPrintable(box.button(QMessageBox::Yes)->text()));
+    QVERIFY(box.button(QMessageBox::No)->text().contains(u"いいえ"_s));
+    QCOMPARE(QFont::substitute(u"ＭＳ Ｐゴシック"_s).toLower(), u"ipapgothic"_s);
+    QVERIFY(QFontDatabase::families().contains(u"IPAPGothic"_s));
+}
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
