@@ -8,12 +8,13 @@ namespace stereo {
 
 namespace {
 
-// The 16 level colours differ in bits 7, 6 and 0 of some channel, so those nine bits name a
-// level colour uniquely; one comparison then tells whether the pixel is that colour.
+// A perfect hash of the 16 level colours into 32 slots: one multiplication finds the only level
+// colour a pixel can be, and one comparison tells whether it is that colour.
+constexpr quint32 HashMultiplier = 0x3b1a11dfu;
+
 constexpr int keyOf(QRgb rgb)
 {
-    auto bits = [](int v) { return ((v >> 7) & 1) << 2 | ((v >> 6) & 1) << 1 | (v & 1); };
-    return bits(qRed(rgb)) << 6 | bits(qGreen(rgb)) << 3 | bits(qBlue(rgb));
+    return int(((rgb & 0xffffffu) * HashMultiplier) >> 27);
 }
 
 struct LevelTable
@@ -23,13 +24,16 @@ struct LevelTable
         QRgb colour = 0xffffffffu; // never a pixel's value: pixels are compared without alpha
         int level = -1;
     };
-    std::array<Entry, 512> entries{};
+    std::array<Entry, 32> entries{};
 
     constexpr LevelTable()
     {
         for (int k = 0; k < 16; ++k) {
             const QRgb c = ui::toQRgb(ui::QBColor(k)) & 0xffffffu;
-            entries[std::size_t(keyOf(c))] = {c, k};
+            Entry &e = entries[std::size_t(keyOf(c))];
+            if (e.level >= 0)
+                throw "two level colours share a slot";
+            e = {c, k};
         }
     }
 
@@ -49,6 +53,21 @@ static_assert([] {
             return false;
     return true;
 }(), "every level colour has a key of its own");
+
+// Colours a row of grey values: the component IroIndex names fixed at 250, the other two at the
+// grey value. Shifts by constants, so the compiler colours several dots at once.
+template<int IroIndex>
+void colourRow(const qint16 *grey, QRgb *line, int width)
+{
+    constexpr int shiftOf[3] = {16, 8, 0}; // red, green, blue within a QRgb
+    constexpr QRgb fixed = 0xff000000u | QRgb(FixedComponent) << shiftOf[IroIndex];
+    constexpr int shiftA = shiftOf[(IroIndex + 1) % 3];
+    constexpr int shiftB = shiftOf[(IroIndex + 2) % 3];
+    for (int x = 0; x < width; ++x) {
+        const QRgb v = quint16(grey[x]);
+        line[x] = fixed | v << shiftA | v << shiftB;
+    }
+}
 
 } // namespace
 
@@ -70,31 +89,35 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
     const bool rowInMap = y >= 0 && y < depth.height();
     const int mapWidth = rowInMap ? std::min(depth.width(), MappedEnd - StripWidth) : 0;
     const auto *map = rowInMap ? reinterpret_cast<const QRgb *>(depth.constScanLine(y)) : nullptr;
-    qint16 level = DepthLevel;
-    for (int x = StripWidth; x < MappedEnd; ++x) {
-        const int mx = x - StripWidth;
-        if (mx < mapWidth) {
-            const int k = levelTable.level(map[mx]);
-            if (k >= 0)
-                level = qint16(k);
-        }
-        DotRow[std::size_t(x)] = DotRow[std::size_t(x - BaseSeparation + level)];
+    int level = DepthLevel;
+    qint16 *dots = DotRow.data();
+    const int mapEnd = StripWidth + mapWidth;
+    for (int x = StripWidth; x < mapEnd; ++x) {
+        const int k = levelTable.level(map[x - StripWidth]);
+        level = k >= 0 ? k : level;
+        dots[x] = dots[x - BaseSeparation + level];
     }
-    DepthLevel = level;
+    for (int x = mapEnd; x < MappedEnd; ++x)
+        dots[x] = dots[x - BaseSeparation + level];
+    DepthLevel = qint16(level);
     for (int x = MappedEnd; x < ImageWidth; ++x)
         DotRow[std::size_t(x)] = DotRow[std::size_t(x - BaseSeparation)];
 
     if (y < 0 || y >= out.height())
         return;
-    if (iroIndex != m_tintIndex) {
-        for (int v = 0; v < 256; ++v)
-            m_tint[std::size_t(v)] = ui::toQRgb(dotColour(v, iroIndex));
-        m_tintIndex = iroIndex;
-    }
     auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
     const int width = std::min(out.width(), ImageWidth);
-    for (int x = 0; x < width; ++x)
-        line[x] = m_tint[std::size_t(DotRow[std::size_t(x)])];
+    switch (iroIndex) {
+    case 0:
+        colourRow<0>(DotRow.data(), line, width);
+        break;
+    case 1:
+        colourRow<1>(DotRow.data(), line, width);
+        break;
+    default:
+        colourRow<2>(DotRow.data(), line, width);
+        break;
+    }
 }
 
 void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex,

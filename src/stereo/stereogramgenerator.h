@@ -42,10 +42,6 @@ private:
     Rnd &m_rnd;
     std::array<qint16, 636> DotRow{};
     qint16 DepthLevel = 0;
-
-    // The dot colours of grey values 0 to 255 for the tint last used.
-    std::array<QRgb, 256> m_tint{};
-    qint16 m_tintIndex = -1;
 };
 
 // The level whose colour the depth-map pixel has, or -1 for any other colour.

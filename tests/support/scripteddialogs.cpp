@@ -20,9 +20,12 @@ std::optional<QString> ScriptedDialogs::fileAnswer(Asked a)
         onAsked(a);
     if (fileAnswers.empty())
         return std::nullopt;
-    std::optional<QString> answer = fileAnswers.front();
+    const bool cancelled = !fileAnswers.front().has_value();
+    const QString path = fileAnswers.front().value_or(QString());
     fileAnswers.pop_front();
-    return answer;
+    if (cancelled)
+        return std::nullopt;
+    return path;
 }
 
 std::optional<QString> ScriptedDialogs::showOpen(const QString &filter, int filterIndex)

@@ -1,0 +1,144 @@
+// Benchmarks of the work a user waits for: making a stereogram (the generator alone, and the whole
+// menu command up to the display window), and stamping one pen disc while dragging.
+
+#include "app/form2.h"
+#include "editor/form1.h"
+#include "stereo/stereogramgenerator.h"
+
+#include "ui/dialogs.h"
+#include "ui/picturebox.h"
+#include "ui/platform.h"
+#include "ui/progressbar.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+
+#include <chrono>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SilentDialogs final : public ui::Dialogs
+{
+public:
+    int msgBox(const QString &, int, const QString &) override { return ui::MsgBox::OK; }
+    std::optional<QString> showOpen(const QString &, int) override { return std::nullopt; }
+    std::optional<QString> showSave(const QString &, int) override { return std::nullopt; }
+    bool showHelp(const QString &) override { return true; }
+};
+
+// A depth map with a shape of several levels and some colours of no level.
+QImage benchmarkDepthMap()
+{
+    QImage map(389, 333, QImage::Format_RGB32);
+    for (int y = 0; y < map.height(); ++y) {
+        for (int x = 0; x < map.width(); ++x) {
+            const int d2 = (x - 194) * (x - 194) + (y - 166) * (y - 166);
+            const int level = d2 < 1600 ? 15 : d2 < 6400 ? 9 : d2 < 14400 ? 3 : 0;
+            map.setPixel(x, y, ui::toQRgb(ui::QBColor(level)));
+        }
+    }
+    for (int x = 0; x < map.width(); x += 13)
+        map.setPixel(x, 50, qRgb(1, 2, 3));
+    return map;
+}
+
+void BM_Generator(benchmark::State &state)
+{
+    stereo::Rnd rnd;
+    stereo::StereogramGenerator generator(rnd);
+    const QImage map = benchmarkDepthMap();
+    QImage out(453, 333, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    for (auto _ : state) {
+        generator.make(map, out, 2);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    const double dots = double(stereo::ImageWidth) * stereo::ImageHeight;
+    state.counters["per_dot"] = benchmark::Counter(
+        dots, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Generator)->Unit(benchmark::kMillisecond);
+
+// From the menu click to the moment the display window is up, progress and status included.
+void BM_RandomDotCommand(benchmark::State &state)
+{
+    SilentDialogs dialogs;
+    app::Form2 form2(dialogs, QDir::tempPath());
+    form2.show();
+    form2.controls().Picture1->setPicture(benchmarkDepthMap());
+    QAction *make = form2.findChild<QAction *>(u"MenuMake2"_s);
+    for (auto _ : state) {
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point shown;
+        QTimer::singleShot(0, [&] {
+            shown = Clock::now();
+            form2.Form3()->Command1().click();
+        });
+        const auto start = Clock::now();
+        make->trigger();
+        state.SetIterationTime(std::chrono::duration<double>(shown - start).count());
+    }
+}
+BENCHMARK(BM_RandomDotCommand)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The progress bar alone: 334 moves, each repainted at once where it changed.
+void BM_ProgressBarRun(benchmark::State &state)
+{
+    QWidget window;
+    window.resize(293, 113);
+    ui::ProgressBar bar(&window, QRect(0, 96, 293, 17), 0, 333);
+    window.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        for (int y = 0; y <= 333; ++y)
+            bar.setValue(float(y));
+        bar.setValue(0);
+    }
+}
+BENCHMARK(BM_ProgressBarRun)->Unit(benchmark::kMillisecond);
+
+// One move of a left-button drag over the canvas: the disc into both layers and the repaint of
+// the pixels it touched.
+void BM_PenStamp(benchmark::State &state)
+{
+    SilentDialogs dialogs;
+    QWidget main;
+    ui::PictureBox store(&main, QRect(0, 144, 393, 337), 0, ui::PictureSurface::FillStyle::Solid);
+    editor::Form1 form1(dialogs, store);
+    form1.load();
+    form1.show();
+    QCoreApplication::processEvents();
+    ui::PictureBox *canvas = form1.controls().Picture1;
+    int x = 30;
+    for (auto _ : state) {
+        x = x >= 360 ? 30 : x + 7;
+        const QPointF at(x, 160);
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(canvas, &move);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_PenStamp)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    ui::installPlatform(application);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
