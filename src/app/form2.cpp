@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenuBar>
 
 using namespace Qt::StringLiterals;
 
@@ -30,7 +31,9 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
 {
     m_ui.setupUi(this);
     setWindowIcon(QIcon(u":/zomvorn/zomvorn.xpm"_s));
-    centralWidget()->setFixedSize(ui::Form2Ui::clientArea());
+    // The client area below the menu bar; the frame stays sizable, the controls stay put.
+    const QSize client = ui::Form2Ui::clientArea();
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
 
     auto connectArray = [this](const auto &items, void (Form2::*handler)(int)) {
         for (int i = 0; i < int(items.size()); ++i) {

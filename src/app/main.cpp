@@ -20,7 +20,6 @@ int main(int argc, char *argv[])
     const QString folder = QCoreApplication::applicationDirPath();
     ui::QtDialogs dialogs(folder + u"/zomvorn-help"_s);
     app::Form2 form2(dialogs, folder);
-    form2.adjustSize();
     ui::centreOnScreen(&form2);
     form2.show();
     return QApplication::exec();
