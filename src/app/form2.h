@@ -30,7 +30,6 @@ public:
     ui::FormSlot<editor::Form1> &Form1() { return m_form1; }
     ui::FormSlot<stereo::Form3> &Form3() { return m_form3; }
     qint16 IroIndex() const { return m_iroIndex; }
-    const stereo::StereogramGenerator &generator() const { return m_generator; }
 
     void Form_Load();
     void Form_Unload(int &Cancel);

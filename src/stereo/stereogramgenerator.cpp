@@ -71,26 +71,21 @@ void colourRow(const qint16 *grey, QRgb *line, int width)
 
 } // namespace
 
-int levelOfPixel(QRgb pixel)
-{
-    return levelTable.level(pixel);
-}
-
 StereogramGenerator::StereogramGenerator(Rnd &rnd) : m_rnd(rnd) {}
 
 void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint16 iroIndex)
 {
     Q_ASSERT(depth.isNull() || depth.depth() == 32);
     Q_ASSERT(out.format() == QImage::Format_RGB32);
+    qint16 *dots = DotRow.data();
     for (int x = 0; x < StripWidth; ++x)
-        DotRow[std::size_t(x)] = qint16(m_rnd.nextGrey());
+        dots[x] = qint16(m_rnd.nextGrey());
 
     // Past the depth map's edge every pixel reads as no level: the carried level holds.
     const bool rowInMap = y >= 0 && y < depth.height();
     const int mapWidth = rowInMap ? std::min(depth.width(), MappedEnd - StripWidth) : 0;
     const auto *map = rowInMap ? reinterpret_cast<const QRgb *>(depth.constScanLine(y)) : nullptr;
     int level = DepthLevel;
-    qint16 *dots = DotRow.data();
     const int mapEnd = StripWidth + mapWidth;
     for (int x = StripWidth; x < mapEnd; ++x) {
         const int k = levelTable.level(map[x - StripWidth]);
@@ -101,7 +96,7 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
         dots[x] = dots[x - BaseSeparation + level];
     DepthLevel = qint16(level);
     for (int x = MappedEnd; x < ImageWidth; ++x)
-        DotRow[std::size_t(x)] = DotRow[std::size_t(x - BaseSeparation)];
+        dots[x] = dots[x - BaseSeparation];
 
     if (y < 0 || y >= out.height())
         return;
@@ -109,13 +104,13 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
     const int width = std::min(out.width(), ImageWidth);
     switch (iroIndex) {
     case 0:
-        colourRow<0>(DotRow.data(), line, width);
+        colourRow<0>(dots, line, width);
         break;
     case 1:
-        colourRow<1>(DotRow.data(), line, width);
+        colourRow<1>(dots, line, width);
         break;
     default:
-        colourRow<2>(DotRow.data(), line, width);
+        colourRow<2>(dots, line, width);
         break;
     }
 }

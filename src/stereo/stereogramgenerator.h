@@ -36,15 +36,11 @@ public:
               const std::function<void(int)> &rowDone = {});
 
     qint16 depthLevel() const { return DepthLevel; }
-    const std::array<qint16, 636> &dotRow() const { return DotRow; }
 
 private:
     Rnd &m_rnd;
     std::array<qint16, 636> DotRow{};
     qint16 DepthLevel = 0;
 };
-
-// The level whose colour the depth-map pixel has, or -1 for any other colour.
-int levelOfPixel(QRgb pixel);
 
 } // namespace stereo

@@ -31,9 +31,6 @@ public:
     }
     T *operator->() { return &get(); }
 
-    // The loaded window, or null; touches nothing.
-    T *ifLoaded() const { return m_form.get(); }
-
     // Shows the window modally; returns once it is hidden or unloaded.
     void showModal()
     {

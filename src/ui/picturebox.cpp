@@ -24,12 +24,6 @@ void PictureBox::showArea(const QRect &area)
         update(area.translated(contentsRect().topLeft()));
 }
 
-void PictureBox::repaintArea(const QRect &area)
-{
-    if (!area.isEmpty())
-        repaint(area.translated(contentsRect().topLeft()));
-}
-
 void PictureBox::Cls()
 {
     showArea(m_surface.Cls());
@@ -49,12 +43,6 @@ void PictureBox::setPicture(const QImage &picture)
 {
     m_surface.setPicture(picture);
     update();
-}
-
-void PictureBox::Refresh()
-{
-    m_surface.repaintFromPersistent();
-    repaint();
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)

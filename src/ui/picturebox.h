@@ -33,12 +33,6 @@ public:
     void setPicture(const QImage &picture);
     QImage Image() const { return m_surface.Image(); }
 
-    // Repaints the box at once from its persistent image, wiping drawing done with AutoRedraw off.
-    void Refresh();
-
-    // Repaints the given pixels of the drawing area from the screen layer, at once.
-    void repaintArea(const QRect &area);
-
 signals:
     void MouseDown(int Button, int Shift, float X, float Y);
     void MouseMove(int Button, int Shift, float X, float Y);

@@ -4,8 +4,6 @@ int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &tit
 {
     Asked a{Asked::MsgBox, prompt, style, title, {}, -1};
     asked.append(a);
-    if (onAsked)
-        onAsked(a);
     if (msgBoxAnswers.empty())
         return (style & 0x7) == ui::MsgBox::YesNo ? ui::MsgBox::No : ui::MsgBox::OK;
     const int answer = msgBoxAnswers.front();
@@ -16,8 +14,6 @@ int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &tit
 std::optional<QString> ScriptedDialogs::fileAnswer(Asked a)
 {
     asked.append(a);
-    if (onAsked)
-        onAsked(a);
     if (fileAnswers.empty())
         return std::nullopt;
     const bool cancelled = !fileAnswers.front().has_value();
@@ -42,8 +38,6 @@ bool ScriptedDialogs::showHelp(const QString &helpFile)
 {
     Asked a{Asked::Help, helpFile, 0, {}, {}, -1};
     asked.append(a);
-    if (onAsked)
-        onAsked(a);
     return helpStarts;
 }
 

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <deque>
-#include <functional>
 
 // Answers the program's questions from a script and records what was asked.
 class ScriptedDialogs final : public ui::Dialogs
@@ -26,9 +25,6 @@ public:
     std::deque<int> msgBoxAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     bool helpStarts = true;
-
-    // Runs while a question is up, as a user would act meanwhile.
-    std::function<void(const Asked &)> onAsked;
 
     QList<Asked> asked;
 
