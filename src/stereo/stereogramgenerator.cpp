@@ -30,10 +30,7 @@ struct LevelTable
     {
         for (int k = 0; k < 16; ++k) {
             const QRgb c = ui::toQRgb(ui::QBColor(k)) & 0xffffffu;
-            Entry &e = entries[std::size_t(keyOf(c))];
-            if (e.level >= 0)
-                throw "two level colours share a slot";
-            e = {c, k};
+            entries[std::size_t(keyOf(c))] = {c, k};
         }
     }
 
@@ -54,19 +51,31 @@ static_assert([] {
     return true;
 }(), "every level colour has a key of its own");
 
-// Colours a row of grey values: the component IroIndex names fixed at 250, the other two at the
-// grey value. Shifts by constants, so the compiler colours several dots at once.
+// dotColour for a grey value known to be 0 to 255, as shifts by constants, so that the compiler
+// colours several dots at once.
 template<int IroIndex>
-void colourRow(const qint16 *grey, QRgb *line, int width)
+constexpr QRgb tintedDot(QRgb grey)
 {
     constexpr int shiftOf[3] = {16, 8, 0}; // red, green, blue within a QRgb
     constexpr QRgb fixed = 0xff000000u | QRgb(FixedComponent) << shiftOf[IroIndex];
-    constexpr int shiftA = shiftOf[(IroIndex + 1) % 3];
-    constexpr int shiftB = shiftOf[(IroIndex + 2) % 3];
-    for (int x = 0; x < width; ++x) {
-        const QRgb v = quint16(grey[x]);
-        line[x] = fixed | v << shiftA | v << shiftB;
-    }
+    return fixed | grey << shiftOf[(IroIndex + 1) % 3] | grey << shiftOf[(IroIndex + 2) % 3];
+}
+
+template<int IroIndex>
+constexpr bool tintedDotIsDotColour()
+{
+    for (int v = 0; v < 256; ++v)
+        if (tintedDot<IroIndex>(QRgb(v)) != ui::toQRgb(dotColour(v, IroIndex)))
+            return false;
+    return true;
+}
+static_assert(tintedDotIsDotColour<0>() && tintedDotIsDotColour<1>() && tintedDotIsDotColour<2>());
+
+template<int IroIndex>
+void colourRow(const qint16 *grey, QRgb *line, int width)
+{
+    for (int x = 0; x < width; ++x)
+        line[x] = tintedDot<IroIndex>(quint16(grey[x]));
 }
 
 } // namespace

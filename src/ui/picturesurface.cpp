@@ -34,9 +34,9 @@ QRect PictureSurface::Cls()
 void PictureSurface::setPicture(const QImage &picture)
 {
     // Only the part that fits is ever shown; keep no more of a large picture than that.
+    const QRect kept = picture.rect().intersected(QRect(QPoint(0, 0), size()));
     m_picture = picture.isNull() ? QImage()
-                                 : picture.copy(picture.rect().intersected(QRect(QPoint(0, 0), size())))
-                                       .convertToFormat(QImage::Format_RGB32);
+                                 : picture.copy(kept).convertToFormat(QImage::Format_RGB32);
     rebuildPersistent();
 }
 
