@@ -253,8 +253,8 @@ void TestForm1::dragStampsOneDiscPerMove()
         sendMove(canvas, onCanvas(x, 20), Qt::LeftButton);
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, onCanvas(300, 20));
     const QImage image = canvas->Image();
-    // Seven separate discs of 25 pixels with gaps between them: positions are not joined.
-    QCOMPARE(countOf(image, QBColor(8)), 8 * 29);
+    // Eight separate discs of 37 pixels with gaps between them: positions are not joined.
+    QCOMPARE(countOf(image, QBColor(8)), 8 * 37);
     QCOMPARE(image.pixel(40, 20), ui::toQRgb(QBColor(0)));
     QCOMPARE(extentOf(image, QBColor(8)), QRect(17, 17, 287, 7));
 }
