@@ -23,7 +23,8 @@ void TestHelpViewer::showsTheShippedHelpFile()
     QVERIFY(window.showFile(QStringLiteral(ZOMVORN_HELPFILE)));
     const QString text = window.browser()->toPlainText();
     for (const QString &topic : {u"奥行きマップ"_s, u"高さ"_s, u"ファイル読み込み"_s,
-                                 u"ランダムドット作成"_s, u"名前を付けて保存"_s})
+                                 u"ランダムドット作成"_s, u"名前を付けて保存"_s,
+                                 u"キーボードでの操作"_s})
         QVERIFY2(text.contains(topic), qPrintable(topic));
     QCOMPARE(window.windowTitle(), u"ZOMIRA -VORNA- ヘルプ"_s);
 }
