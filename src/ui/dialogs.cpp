@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLocalSocket>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -47,7 +51,35 @@ QStringList qtNameFilters(const QList<FileFilter> &filters)
     return out;
 }
 
-QtDialogs::QtDialogs(QString helpViewer) : m_helpViewer(std::move(helpViewer)) {}
+QString helpViewerServerName()
+{
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    return u"zomvorn-help-%1-%2%3"_s.arg(QString::number(getuid()), QGuiApplication::platformName(),
+                                         display);
+}
+
+bool sendToHelpViewer(const QString &serverName, const QString &helpFile)
+{
+    // The viewer waits for one line: the file, UTF-8.
+    constexpr int TimeoutMs = 2000;
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(TimeoutMs))
+        return false;
+    const QString path = helpFile.isEmpty() ? helpFile : QFileInfo(helpFile).absoluteFilePath();
+    socket.write(path.toUtf8() + '\n');
+    const bool sent = socket.waitForBytesWritten(TimeoutMs);
+    socket.disconnectFromServer();
+    return sent;
+}
+
+QtDialogs::QtDialogs(QString helpViewer, QString helpServer)
+    : m_helpViewer(std::move(helpViewer)), m_helpServer(std::move(helpServer))
+{
+}
 
 static QWidget *dialogParent()
 {
@@ -115,6 +147,8 @@ std::optional<QString> QtDialogs::showSave(const QString &filter, int filterInde
 
 bool QtDialogs::showHelp(const QString &helpFile)
 {
+    if (sendToHelpViewer(m_helpServer, helpFile))
+        return true;
     return QProcess::startDetached(m_helpViewer, {helpFile});
 }
 

@@ -38,7 +38,8 @@ public:
     virtual std::optional<QString> showOpen(const QString &filter, int filterIndex) = 0;
     virtual std::optional<QString> showSave(const QString &filter, int filterIndex) = 0;
 
-    // Starts the help viewer on a file, detached; false when it could not be started.
+    // Shows a file in the help viewer: the viewer already open shows it in place of its file and
+    // comes to the front; otherwise one is started, detached. False when none could be started.
     virtual bool showHelp(const QString &helpFile) = 0;
 };
 
@@ -56,12 +57,21 @@ QList<FileFilter> parseFileFilter(const QString &filter);
 // every file, as it does where the filter texts come from, and extensions match in any letter case.
 QStringList qtNameFilters(const QList<FileFilter> &filters);
 
+// Where a running help viewer listens for files to show: one name per user and display, in the
+// abstract socket namespace, so it vanishes with the viewer and a crash leaves nothing behind.
+QString helpViewerServerName();
+
+// Hands `helpFile` (made absolute) to the viewer listening under `serverName`; false when none
+// is listening. Takes a bounded time.
+bool sendToHelpViewer(const QString &serverName, const QString &helpFile);
+
 // The real dialogs, parented to the window that is active when they are asked for.
 class QtDialogs final : public Dialogs
 {
 public:
-    // The help viewer program that showHelp starts.
-    explicit QtDialogs(QString helpViewer);
+    // `helpViewer` is the program that showHelp starts when no viewer is listening under
+    // `helpServer`; a viewer that is listening is handed the file instead.
+    explicit QtDialogs(QString helpViewer, QString helpServer = helpViewerServerName());
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
     std::optional<QString> showOpen(const QString &filter, int filterIndex) override;
@@ -72,6 +82,7 @@ private:
     std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex);
 
     QString m_helpViewer;
+    QString m_helpServer;
 };
 
 } // namespace ui
