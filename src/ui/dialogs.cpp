@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QProcess>
@@ -119,9 +121,47 @@ int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
     return MsgBox::OK;
 }
 
-std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filter, int filterIndex)
+namespace {
+
+// Qt's file list writes sizes and dates in the system's locale, which need not be the program's;
+// this shows them in the program's own (Japanese) locale.
+class LocaleFileColumns final : public QIdentityProxyModel
 {
-    QFileDialog dialog(dialogParent());
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (role != Qt::DisplayRole || !files)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case SizeColumn:
+            if (!files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+            break;
+        case DateColumn:
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        default:
+            break;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    // QFileSystemModel's columns: name, size, type, date modified.
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
+} // namespace
+
+void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex)
+{
+    // Qt's own dialog on every desktop, so that its texts, dates and behaviour are the same.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new LocaleFileColumns(&dialog));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -130,6 +170,12 @@ std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filte
     const qsizetype index = qMax(0, filterIndex - 1);
     if (index < filters.size())
         dialog.selectNameFilter(filters[index]);
+}
+
+std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filter, int filterIndex)
+{
+    QFileDialog dialog(dialogParent());
+    setUpFileDialog(dialog, save, filter, filterIndex);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

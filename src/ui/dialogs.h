@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace ui {
@@ -56,6 +57,11 @@ QList<FileFilter> parseFileFilter(const QString &filter);
 // The same list as Qt's file dialogs take it, patterns adapted to this platform: "*.*" stands for
 // every file, as it does where the filter texts come from, and extensions match in any letter case.
 QStringList qtNameFilters(const QList<FileFilter> &filters);
+
+// Sets up Qt's file dialog as the open (`save` false) or save dialog of the commands: the filter
+// list shown as given, entry `filterIndex` selected (0 and 1 both mean the first), sizes and dates
+// written in the program's locale.
+void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex);
 
 // Where a running help viewer listens for files to show: one name per user and display, in the
 // abstract socket namespace, so it vanishes with the viewer and a crash leaves nothing behind.

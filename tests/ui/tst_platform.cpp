@@ -8,11 +8,15 @@
 #include "ui/runtimeerror.h"
 
 #include <QApplication>
+#include <QAbstractProxyModel>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -71,6 +75,8 @@ private slots:
     void fileFilters();
     void handlerGuardShowsTheErrorAndEnds();
     void japanesePlatformTexts();
+    void fileDialogColumnsInJapanese_data();
+    void fileDialogColumnsInJapanese();
 };
 
 void TestPlatform::initTestCase()
@@ -230,6 +236,54 @@ void TestPlatform::japanesePlatformTexts()
     QVERIFY(box.button(QMessageBox::No)->text().contains(u"いいえ"_s));
     QCOMPARE(QFont::substitute(u"ＭＳ Ｐゴシック"_s).toLower(), u"ipapgothic"_s);
     QVERIFY(QFontDatabase::families().contains(u"IPAPGothic"_s));
+}
+
+void TestPlatform::fileDialogColumnsInJapanese_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("expected");
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QTest::newRow("a folder's type") << u"sub"_s << 2 << u"フォルダ"_s;
+    QTest::newRow("a file's size") << u"a.bmp"_s << 1 << japanese.formattedDataSize(20);
+    // Whatever the system's locale, dates are written the Japanese way.
+    QTest::newRow("a file's date") << u"a.bmp"_s << 3
+                                   << japanese.toString(QDateTime(QDate(2001, 2, 3), QTime(4, 5)),
+                                                        QLocale::ShortFormat);
+    QTest::newRow("a folder has no size") << u"sub"_s << 1 << QString();
+    QTest::newRow("the root's type") << u"/"_s << 2 << u"ドライブ"_s;
+}
+
+void TestPlatform::fileDialogColumnsInJapanese()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, column);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
+    QFile file(dir.filePath(u"a.bmp"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(20, 'x'));
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5)),
+                             QFileDevice::FileModificationTime));
+    file.close();
+
+    QFileDialog dialog;
+    ui::setUpFileDialog(dialog, true, u"ビットマップファイル(*.bmp)|*.bmp|すべてのファイル (*.*)|*.*"_s, 0);
+    dialog.setDirectory(dir.path());
+    auto *proxy = dialog.proxyModel();
+    QVERIFY(proxy);
+    auto *files = qobject_cast<QFileSystemModel *>(proxy->sourceModel());
+    QVERIFY(files);
+    const QString path = entry.startsWith(u'/') ? entry : dir.filePath(entry);
+    if (entry.startsWith(u'/'))
+        files->setRootPath(QString());
+    // The list fills in from a worker thread.
+    QTRY_VERIFY(files->index(path).isValid()
+                && !files->index(path, 2).data().toString().isEmpty());
+    const QModelIndex shown = proxy->mapFromSource(files->index(path, column));
+    QCOMPARE(shown.data().toString(), expected);
 }
 
 QTEST_MAIN(TestPlatform)
