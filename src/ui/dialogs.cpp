@@ -61,7 +61,7 @@ int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
     QMessageBox box(dialogParent());
     box.setWindowTitle(title);
     box.setText(prompt);
-    switch (style & 0x70) {
+    switch (style & MsgBox::IconMask) {
     case MsgBox::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
@@ -75,7 +75,7 @@ int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    if ((style & 0x7) == MsgBox::YesNo) {
+    if ((style & MsgBox::ButtonsMask) == MsgBox::YesNo) {
         QPushButton *yes = box.addButton(QMessageBox::Yes);
         box.addButton(QMessageBox::No);
         box.setDefaultButton(yes);
