@@ -25,10 +25,7 @@ public:
     QSize size() const { return m_persistent.size(); }
     Colour backColor() const { return m_backColor; }
 
-    bool autoRedraw() const { return m_autoRedraw; }
     void setAutoRedraw(bool on) { m_autoRedraw = on; }
-
-    Colour fillColor() const { return m_fillColor; }
     void setFillColor(Colour c) { m_fillColor = c; }
 
     // Erases all drawing: the persistent image goes back to the background and the picture.
