@@ -1,7 +1,8 @@
 #include "form2.h"
 
+#include "randomdots.h"
+
 #include "stereo/dotcolour.h"
-#include "stereo/randomdots.h"
 
 #include "ui/dialogs.h"
 #include "ui/picturebox.h"
@@ -26,20 +27,19 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
                                | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs), m_helpDirectory(std::move(helpDirectory)),
       m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1); }),
-      m_form3([] { return std::make_unique<stereo::Form3>(); }),
+      m_form3([this] { return std::make_unique<stereo::Form3>(m_dialogs); }),
       m_endApplication([] { QCoreApplication::quit(); })
 {
     m_ui.setupUi(this);
     setWindowIcon(QIcon(u":/zomvorn/zomvorn.xpm"_s));
     // The client area below the menu bar; the frame stays sizable, the controls stay put.
-    const QSize client = ui::Form2Ui::clientArea();
+    const QSize client = Form2Ui::clientArea();
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
 
     auto connectArray = [this](const auto &items, void (Form2::*handler)(int)) {
         for (int i = 0; i < int(items.size()); ++i) {
-            connect(items[std::size_t(i)], &QAction::triggered, this, [this, handler, i] {
-                ui::runHandler(m_dialogs, [&] { (this->*handler)(i); });
-            });
+            ui::connectGuarded(m_dialogs, items[std::size_t(i)], &QAction::triggered, this,
+                               [this, handler, i] { (this->*handler)(i); });
         }
     };
     connectArray(m_ui.MenuFile, &Form2::MenuFile_Click);
@@ -48,6 +48,7 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
 
     Form_Load();
+    updateActions();
 }
 
 Form2::~Form2() = default;
@@ -116,13 +117,19 @@ void Form2::newData()
     if (m_dialogs.msgBox(newPrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question, u"新規作成"_s)
         != ui::MsgBox::Yes)
         return;
-    const QImage empty = ui::LoadPicture();
-    m_form1->controls().Picture1->setPicture(empty);
-    m_ui.Picture1->setPicture(empty);
-    m_form3->Picture1().setPicture(empty);
+    m_form1->blankPicture();
+    m_ui.Picture1->setPicture(ui::LoadPicture());
+    m_form3->blankPicture();
     m_ui.Label4->setText(QString());
     m_ui.ProgressBar1->setValue(0);
-    m_ui.MenuFile[1]->setEnabled(false);
+    m_saveAgainOffered = false;
+    updateActions();
+}
+
+void Form2::updateActions()
+{
+    m_ui.MenuFile[1]->setEnabled(m_saveAgainOffered);
+    m_ui.MenuIro[std::size_t(m_iroIndex)]->setChecked(true);
 }
 
 bool Form2::saveStereogram(const QString &path, const QString &caption)
@@ -143,8 +150,10 @@ void Form2::saveAs()
     if (!chosen)
         return;
     m_fileName = *chosen;
-    if (saveStereogram(m_fileName, m_ui.MenuFile[2]->text()))
-        m_ui.MenuFile[1]->setEnabled(true);
+    if (saveStereogram(m_fileName, m_ui.MenuFile[2]->text())) {
+        m_saveAgainOffered = true;
+        updateActions();
+    }
 }
 
 void Form2::MenuMake_Click(int Index)
@@ -154,9 +163,9 @@ void Form2::MenuMake_Click(int Index)
         m_form1.showModal();
         break;
     case 2:
-        stereo::makeRandomDots(m_generator, *m_ui.Picture1, m_form3, m_iroIndex,
-                               {*this, *m_ui.Label4,
-                                [this](int y) { m_ui.ProgressBar1->setValue(float(y)); }});
+        makeRandomDots(m_generator, *m_ui.Picture1, m_form3, m_iroIndex,
+                       {*this, *m_ui.Label4,
+                        [this](int y) { m_ui.ProgressBar1->setValue(float(y)); }});
         break;
     default:
         break;
@@ -165,7 +174,8 @@ void Form2::MenuMake_Click(int Index)
 
 void Form2::MenuIro_Click(int Index)
 {
-    stereo::MenuIro_Click(Index, m_ui.MenuIro, m_iroIndex);
+    m_iroIndex = qint16(Index);
+    updateActions();
 }
 
 void Form2::MenuHelp_Click(int Index)

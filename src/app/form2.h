@@ -1,10 +1,11 @@
 #pragma once
 
+#include "form2ui.h"
+
 #include "editor/form1.h"
 #include "stereo/form3.h"
 #include "stereo/stereogramgenerator.h"
 
-#include "ui/forms.h"
 #include "ui/formslot.h"
 
 #include <QMainWindow>
@@ -26,7 +27,7 @@ public:
     Form2(ui::Dialogs &dialogs, QString helpDirectory);
     ~Form2() override;
 
-    const ui::Form2Ui &controls() const { return m_ui; }
+    Form2Ui &controls() { return m_ui; }
     ui::FormSlot<editor::Form1> &Form1() { return m_form1; }
     ui::FormSlot<stereo::Form3> &Form3() { return m_form3; }
     qint16 IroIndex() const { return m_iroIndex; }
@@ -58,13 +59,17 @@ protected:
 private:
     void newData();
     void saveAs();
+    // The menus' check marks and enabled states, from the state they show.
+    void updateActions();
 
     ui::Dialogs &m_dialogs;
     QString m_helpDirectory;
-    ui::Form2Ui m_ui;
+    Form2Ui m_ui;
     qint16 m_iroIndex = 0;
     // CommonDialog1's FileName: the name the last save dialog returned, never cleared.
     QString m_fileName;
+    // "同名保存" is offered from the first successful "名前を付けて保存" until "新規作成".
+    bool m_saveAgainOffered = false;
 
     stereo::Rnd m_rnd;
     stereo::StereogramGenerator m_generator{m_rnd};

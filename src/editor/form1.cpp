@@ -24,26 +24,23 @@ QString bitmapFilter()
 static constexpr float PreviewCentre = 26.0f;
 
 Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore)
-    : ui::Form(ui::Form1Ui::caption(), ui::Form1Ui::clientArea()), m_dialogs(dialogs),
+    : ui::Form(Form1Ui::caption(), Form1Ui::clientArea()), m_dialogs(dialogs),
       m_depthStore(depthStore)
 {
     m_ui.setupUi(this);
 
-    auto guarded = [this](auto handler) {
-        return [this, handler](auto... args) {
-            ui::runHandler(m_dialogs, [&] { (this->*handler)(args...); });
-        };
-    };
-    connect(m_ui.HScroll1, &QScrollBar::valueChanged, this,
-            [run = guarded(&Form1::HScroll1_Change)](int) { run(); });
-    connect(m_ui.HScroll2, &QScrollBar::valueChanged, this,
-            [run = guarded(&Form1::HScroll2_Change)](int) { run(); });
-    connect(m_ui.Picture1, &ui::PictureBox::MouseDown, this, guarded(&Form1::Picture1_MouseDown));
-    connect(m_ui.Picture1, &ui::PictureBox::MouseMove, this, guarded(&Form1::Picture1_MouseMove));
-    connect(m_ui.Command1, &QPushButton::clicked, this,
-            [run = guarded(&Form1::Command1_Click)] { run(); });
-    connect(m_ui.Command2, &QPushButton::clicked, this,
-            [run = guarded(&Form1::Command2_Click)] { run(); });
+    ui::connectGuarded(m_dialogs, m_ui.HScroll1, &QScrollBar::valueChanged, this,
+                       [this] { HScroll1_Change(); });
+    ui::connectGuarded(m_dialogs, m_ui.HScroll2, &QScrollBar::valueChanged, this,
+                       [this] { HScroll2_Change(); });
+    ui::connectGuarded(m_dialogs, m_ui.Picture1, &ui::PictureBox::MouseDown, this,
+                       [this](int b, int s, float x, float y) { Picture1_MouseDown(b, s, x, y); });
+    ui::connectGuarded(m_dialogs, m_ui.Picture1, &ui::PictureBox::MouseMove, this,
+                       [this](int b, int s, float x, float y) { Picture1_MouseMove(b, s, x, y); });
+    ui::connectGuarded(m_dialogs, m_ui.Command1, &QPushButton::clicked, this,
+                       [this] { Command1_Click(); });
+    ui::connectGuarded(m_dialogs, m_ui.Command2, &QPushButton::clicked, this,
+                       [this] { Command2_Click(); });
 }
 
 void Form1::Form_Load()
@@ -52,27 +49,37 @@ void Form1::Form_Load()
         m_ui.Shape1[std::size_t(n)]->setBackColor(ui::QBColor(n));
     m_ui.HScroll1->setValue(DefaultPenSize);
     m_ui.HScroll2->setValue(DefaultPenLevel);
-    const int size = m_ui.HScroll1->value();
-    const int level = m_ui.HScroll2->value();
-    DrawPenPreview(size, level);
-    m_ui.Label7->setText(QString::number(size));
-    m_ui.Label8->setText(QString::number(level));
+    showPen();
 }
 
 void Form1::HScroll1_Change()
 {
-    const int size = m_ui.HScroll1->value();
-    const int level = m_ui.HScroll2->value();
-    DrawPenPreview(size, level);
-    m_ui.Label7->setText(QString::number(size));
+    showPen();
 }
 
 void Form1::HScroll2_Change()
 {
+    showPen();
+}
+
+void Form1::showPen()
+{
     const int size = m_ui.HScroll1->value();
     const int level = m_ui.HScroll2->value();
     DrawPenPreview(size, level);
+    m_ui.Label7->setText(QString::number(size));
     m_ui.Label8->setText(QString::number(level));
+}
+
+// A disc of the level's colour, drawn twice: once kept in the persistent image, once on screen
+// only, so the box ends with AutoRedraw off as every drawing of this window leaves it.
+static void drawDisc(ui::PictureBox &box, float x, float y, int radius, int level)
+{
+    for (bool kept : {true, false}) {
+        box.setAutoRedraw(kept);
+        box.setFillColor(ui::QBColor(level));
+        box.Circle(x, y, float(radius), ui::QBColor(level));
+    }
 }
 
 void Form1::DrawPenPreview(int size, int level)
@@ -80,11 +87,7 @@ void Form1::DrawPenPreview(int size, int level)
     ui::PictureBox &preview = *m_ui.Picture2;
     preview.setAutoRedraw(true);
     preview.Cls();
-    preview.setFillColor(ui::QBColor(level));
-    preview.Circle(PreviewCentre, PreviewCentre, float(size), ui::QBColor(level));
-    preview.setAutoRedraw(false);
-    preview.setFillColor(ui::QBColor(level));
-    preview.Circle(PreviewCentre, PreviewCentre, float(size), ui::QBColor(level));
+    drawDisc(preview, PreviewCentre, PreviewCentre, size, level);
 }
 
 void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
@@ -103,15 +106,7 @@ void Form1::Picture1_MouseMove(int Button, int Shift, float X, float Y)
 
 void Form1::StampPen(float x, float y)
 {
-    const int size = m_ui.HScroll1->value();
-    const int level = m_ui.HScroll2->value();
-    ui::PictureBox &canvas = *m_ui.Picture1;
-    canvas.setAutoRedraw(true);
-    canvas.setFillColor(ui::QBColor(level));
-    canvas.Circle(x, y, float(size), ui::QBColor(level));
-    canvas.setAutoRedraw(false);
-    canvas.setFillColor(ui::QBColor(level));
-    canvas.Circle(x, y, float(size), ui::QBColor(level));
+    drawDisc(*m_ui.Picture1, x, y, m_ui.HScroll1->value(), m_ui.HScroll2->value());
 }
 
 void Form1::Command1_Click()
@@ -129,6 +124,11 @@ QString Form1::loadFailedText(const QString &path, const QString &reason)
 void Form1::loadDepthImage(const QString &path)
 {
     m_ui.Picture1->setPicture(ui::LoadPicture(path));
+}
+
+void Form1::blankPicture()
+{
+    m_ui.Picture1->setPicture({});
 }
 
 void Form1::Command2_Click()

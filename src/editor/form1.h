@@ -1,7 +1,8 @@
 #pragma once
 
+#include "form1ui.h"
+
 #include "ui/form.h"
-#include "ui/forms.h"
 
 namespace ui {
 class Dialogs;
@@ -18,7 +19,7 @@ public:
     // `depthStore` is the main window's depth map, which "編集終了" replaces.
     Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore);
 
-    const ui::Form1Ui &controls() const { return m_ui; }
+    Form1Ui &controls() { return m_ui; }
 
     void Form_Load() override;
     void Form_Unload(int &Cancel) override;
@@ -35,13 +36,19 @@ public:
     // raises the reader's error and leaves the canvas as it was.
     void loadDepthImage(const QString &path);
 
+    // Empties the canvas, as "新規作成" does.
+    void blankPicture();
+
     // The message shown when a chosen file cannot be read as a picture.
     static QString loadFailedText(const QString &path, const QString &reason);
 
 private:
+    // The pen's read-outs and preview, from the sliders.
+    void showPen();
+
     ui::Dialogs &m_dialogs;
     ui::PictureBox &m_depthStore;
-    ui::Form1Ui m_ui;
+    Form1Ui m_ui;
 };
 
 // The file dialogs' filter list: bitmaps first, then every file.

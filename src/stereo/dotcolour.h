@@ -2,25 +2,19 @@
 
 #include "ui/colour.h"
 
-#include <array>
-
-class QAction;
-
 namespace stereo {
 
-// IroIndex: which colour component a dot keeps fixed at 250 (0 red, 1 green, 2 blue); the other
-// two carry its grey value.
-inline constexpr int FixedComponent = 250;
+// The value the tint colour component of every dot has.
+inline constexpr int FixedComponentValue = 250;
 inline constexpr qint16 DefaultIroIndex = 2;
 
+// A dot of that grey value (0 to 255) in the tint IroIndex (0 red, 1 green, 2 blue): the tint's
+// component is FixedComponentValue, the other two carry the grey value.
 constexpr ui::Colour dotColour(int grey, int iroIndex)
 {
     int c[3] = {grey, grey, grey};
-    c[iroIndex] = FixedComponent;
+    c[iroIndex] = FixedComponentValue;
     return ui::RGB(c[0], c[1], c[2]);
 }
-
-// The colour menu's handler: the check mark moves to item Index alone, and IroIndex follows it.
-void MenuIro_Click(int Index, const std::array<QAction *, 3> &MenuIro, qint16 &IroIndex);
 
 } // namespace stereo

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "form3ui.h"
+
 #include "ui/form.h"
-#include "ui/forms.h"
+
+class QPushButton;
 
 namespace ui {
+class Dialogs;
 class PictureBox;
-}
+} // namespace ui
 
 namespace stereo {
 
@@ -13,15 +17,18 @@ namespace stereo {
 class Form3 : public ui::Form
 {
 public:
-    Form3();
+    explicit Form3(ui::Dialogs &dialogs);
 
     ui::PictureBox &Picture1() { return *m_ui.Picture1; }
     QPushButton &Command1() { return *m_ui.Command1; }
 
     void Command1_Click();
 
+    // Empties the display, as "新規作成" does.
+    void blankPicture();
+
 private:
-    ui::Form3Ui m_ui;
+    Form3Ui m_ui;
 };
 
 } // namespace stereo

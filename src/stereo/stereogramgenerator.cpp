@@ -57,7 +57,7 @@ template<int IroIndex>
 constexpr QRgb tintedDot(QRgb grey)
 {
     constexpr int shiftOf[3] = {16, 8, 0}; // red, green, blue within a QRgb
-    constexpr QRgb fixed = 0xff000000u | QRgb(FixedComponent) << shiftOf[IroIndex];
+    constexpr QRgb fixed = 0xff000000u | QRgb(FixedComponentValue) << shiftOf[IroIndex];
     return fixed | grey << shiftOf[(IroIndex + 1) % 3] | grey << shiftOf[(IroIndex + 2) % 3];
 }
 

@@ -17,6 +17,8 @@ inline constexpr int ImageHeight = 334;
 inline constexpr int StripWidth = 61;
 inline constexpr int MappedEnd = 451; // first tail column
 inline constexpr int BaseSeparation = 60;
+// The working row's length as declared: room for 636 dots, of which the first ImageWidth are used.
+inline constexpr int DotRowCapacity = 636;
 
 // Makes stereograms from depth maps. Holds the working storage that lives as long as the
 // application: the dot row and the depth level last matched, which carries over from pixel to
@@ -39,7 +41,7 @@ public:
 
 private:
     Rnd &m_rnd;
-    std::array<qint16, 636> DotRow{};
+    std::array<qint16, DotRowCapacity> DotRow{};
     qint16 DepthLevel = 0;
 };
 

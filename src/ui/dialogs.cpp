@@ -95,7 +95,7 @@ int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
     QMessageBox box(dialogParent());
     box.setWindowTitle(title);
     box.setText(prompt);
-    switch (style & 0x70) {
+    switch (style & MsgBox::IconMask) {
     case MsgBox::Critical:
         box.setIcon(QMessageBox::Critical);
         break;
@@ -109,7 +109,7 @@ int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    if ((style & 0x7) == MsgBox::YesNo) {
+    if ((style & MsgBox::ButtonsMask) == MsgBox::YesNo) {
         QPushButton *yes = box.addButton(QMessageBox::Yes);
         box.addButton(QMessageBox::No);
         box.setDefaultButton(yes);

@@ -18,6 +18,10 @@ inline constexpr int Critical = 16;
 inline constexpr int Question = 32;
 inline constexpr int Exclamation = 48;
 
+// The parts of a style: which buttons, which icon.
+inline constexpr int ButtonsMask = 0x7;
+inline constexpr int IconMask = 0x70;
+
 inline constexpr int OK = 1;
 inline constexpr int Yes = 6;
 inline constexpr int No = 7;

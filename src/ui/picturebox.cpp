@@ -45,6 +45,11 @@ void PictureBox::setPicture(const QImage &picture)
     update();
 }
 
+void PictureBox::drawPersistent(const std::function<QRect(QImage &)> &draw)
+{
+    showArea(m_surface.drawPersistent(draw));
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);

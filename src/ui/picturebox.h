@@ -4,10 +4,12 @@
 
 #include <QFrame>
 
+#include <functional>
+
 namespace ui {
 
-// A picture box: a sunken two-pixel frame around a PictureSurface, repainted from it. Drawing
-// through surface operations here also repaints the touched pixels on screen. Mouse events come
+// A picture box: a sunken two-pixel frame around a PictureSurface, repainted from it. All drawing
+// goes through the box, which repaints the touched pixels on screen. Mouse events come
 // out with the runtime's codes: Button 1 left, 2 right, 4 middle (a move gives the sum held),
 // Shift 1 shift, 2 ctrl, 4 alt; X and Y in pixels of the drawing area.
 class PictureBox : public QFrame
@@ -21,7 +23,7 @@ public:
     PictureBox(QWidget *parent, const QRect &outerGeometry, Colour backColor,
                PictureSurface::FillStyle fillStyle);
 
-    PictureSurface &surface() { return m_surface; }
+    // For readers; drawing goes through the operations below.
     const PictureSurface &surface() const { return m_surface; }
 
     void setAutoRedraw(bool on) { m_surface.setAutoRedraw(on); }
@@ -32,6 +34,10 @@ public:
     Colour Point(float x, float y) const { return m_surface.Point(x, y); }
     void setPicture(const QImage &picture);
     QImage Image() const { return m_surface.Image(); }
+
+    // For whole-image writers: `draw` writes into the persistent image and returns the rectangle
+    // it changed, which is then shown.
+    void drawPersistent(const std::function<QRect(QImage &)> &draw);
 
 signals:
     void MouseDown(int Button, int Shift, float X, float Y);

@@ -109,10 +109,15 @@ Colour PictureSurface::Point(float x, float y) const
     return fromQRgb(reinterpret_cast<const QRgb *>(m_persistent.constScanLine(j))[i]);
 }
 
-void PictureSurface::persistentChanged(const QRect &rect)
+QRect PictureSurface::drawPersistent(const std::function<QRect(QImage &)> &draw)
 {
-    // The box repaints what changed in its persistent image.
-    const QRect r = rect.intersected(m_persistent.rect());
+    const QRect changed = draw(m_persistent).intersected(m_persistent.rect());
+    persistentChanged(changed);
+    return changed;
+}
+
+void PictureSurface::persistentChanged(const QRect &r)
+{
     const int bytes = r.width() * int(sizeof(QRgb));
     for (int j = r.top(); j <= r.bottom(); ++j) {
         std::memcpy(reinterpret_cast<QRgb *>(m_screen.scanLine(j)) + r.left(),

@@ -6,13 +6,15 @@
 #include <QRect>
 #include <QSize>
 
+#include <functional>
+
 namespace ui {
 
-// The pixels of a picture box, free of any widget: a persistent image that the box shows whenever
-// it is repainted, and the screen layer, what the box shows now. With AutoRedraw on, drawing goes
-// into the persistent image (and so onto the screen); with it off, onto the screen layer only,
-// where the next repaint from the persistent image wipes it. Everything is clipped to the
-// drawing area.
+// The pixels of a picture box, free of any widget: the persistent image, which Point, Image and
+// the box's owner see, and the screen layer, what the box shows. With AutoRedraw on, drawing goes
+// into the persistent image and at once onto the screen layer; with it off, onto the screen layer
+// only, where it stays until Cls or a new Picture puts the persistent image back on screen.
+// Everything is clipped to the drawing area.
 class PictureSurface
 {
 public:
@@ -23,10 +25,7 @@ public:
     QSize size() const { return m_persistent.size(); }
     Colour backColor() const { return m_backColor; }
 
-    bool autoRedraw() const { return m_autoRedraw; }
     void setAutoRedraw(bool on) { m_autoRedraw = on; }
-
-    Colour fillColor() const { return m_fillColor; }
     void setFillColor(Colour c) { m_fillColor = c; }
 
     // Erases all drawing: the persistent image goes back to the background and the picture.
@@ -54,16 +53,13 @@ public:
     const QImage &persistentImage() const { return m_persistent; }
     const QImage &screenImage() const { return m_screen; }
 
-    // Lets whole-image writers (the stereogram) draw into the persistent image directly; the caller
-    // then calls persistentChanged() with what it touched.
-    QImage &persistentImageForWriting() { return m_persistent; }
-    void persistentChanged(const QRect &rect);
-
-    // What a repaint does: the screen shows the persistent image again.
-    void repaintFromPersistent() { m_screen = m_persistent; }
+    // Whole-image writers: `draw` writes into the persistent image and returns the rectangle it
+    // changed, which goes onto the screen layer too. Returns that rectangle, clipped.
+    QRect drawPersistent(const std::function<QRect(QImage &)> &draw);
 
 private:
     void rebuildPersistent();
+    void persistentChanged(const QRect &rect);
 
     QImage m_persistent;
     QImage m_screen;

@@ -1,6 +1,6 @@
 #include "platform.h"
 
-#include "forms.h"
+#include "controls.h"
 
 #include <QCoreApplication>
 #include <QFont>

@@ -61,7 +61,7 @@ void runHandler(Dialogs &dialogs, const std::function<void()> &handler)
         number = RuntimeError::OutOfMemory;
         description = runtimeErrorDescription(number);
     } catch (const std::exception &e) {
-        number = 51; // internal error
+        number = RuntimeError::InternalError;
         description = QString::fromLocal8Bit(e.what());
     }
     dialogs.msgBox(uncaughtErrorText(number, description), MsgBox::Critical,

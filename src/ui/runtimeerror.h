@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <exception>
 #include <functional>
+#include <type_traits>
 
 namespace ui {
 
@@ -18,6 +20,8 @@ public:
     // The runtime's error numbers that this program can raise.
     enum Number {
         OutOfMemory = 7,
+        // Any other failure inside the program itself.
+        InternalError = 51,
         FileNotFound = 53,
         PathFileAccessError = 75,
         PathNotFound = 76,
@@ -46,6 +50,23 @@ QString runtimeErrorDescription(int number);
 // Every event handler runs through this guard. An error that no handler caught is shown in a
 // message box with its number and description; then the application ends.
 void runHandler(Dialogs &dialogs, const std::function<void()> &handler);
+
+// Connects `signal` to `handler` through the guard: the one way an event handler is wired. The
+// handler takes the signal's arguments, or none.
+template<typename Sender, typename Signal, typename Handler>
+QMetaObject::Connection connectGuarded(Dialogs &dialogs, Sender *sender, Signal signal,
+                                       const QObject *context, Handler handler)
+{
+    return QObject::connect(sender, signal, context,
+                            [&dialogs, handler](const auto &...args) {
+                                runHandler(dialogs, [&] {
+                                    if constexpr (std::is_invocable_v<Handler, decltype(args)...>)
+                                        handler(args...);
+                                    else
+                                        handler();
+                                });
+                            });
+}
 
 // Builds the text of that message box.
 QString uncaughtErrorText(int number, const QString &description);

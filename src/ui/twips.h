@@ -29,4 +29,10 @@ constexpr QRect twipsRect(int left, int top, int width, int height)
     return {twipsPoint(left, top), twipsSize(width, height)};
 }
 
+// A rectangle given in twips (left, top, width, height), in pixels.
+constexpr QRect twipsRect(QRect twips)
+{
+    return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
+}
+
 } // namespace ui

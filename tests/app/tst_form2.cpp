@@ -42,6 +42,7 @@ private slots:
     void disabledShortcutDoesNothing();
     void closingEndsTheApplicationAtOnce();
 
+    void colourMenuMovesTheCheckMark();
     void colourMenuTintsTheNextRun();
     void makeCommandDrawsAndShowsTheStereogram();
     void editCommandHandsTheDepthMapBack();
@@ -125,7 +126,7 @@ void TestForm2::startState()
     QCOMPARE(c.ProgressBar1->minimum(), 0);
     QCOMPARE(c.ProgressBar1->maximum(), 333);
     QVERIFY(!c.Picture1->isVisible());
-    QCOMPARE(testimages::countOf(c.Picture1->Image(), QBColor(0)), 389 * 333);
+    QCOMPARE(testimages::countOf(c.Picture1->Image(), QBColor(0)), testimages::area(testimages::CanvasSize));
     QCOMPARE(m_form2->windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
     QVERIFY(!(m_form2->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(m_form2->windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -189,7 +190,7 @@ void TestForm2::windowAndDrawingAreaSizes()
 {
     QCOMPARE(m_form2->centralWidget()->size(), QSize(293, 113));
     QCOMPARE(m_form2->controls().ProgressBar1->geometry(), QRect(0, 96, 293, 17));
-    QCOMPARE(m_form2->controls().Picture1->surface().size(), QSize(389, 333));
+    QCOMPARE(m_form2->controls().Picture1->surface().size(), testimages::CanvasSize);
     QCOMPARE(m_form2->controls().Picture1->geometry(), QRect(0, 144, 393, 337));
     const QStringList menus{u"ファイル"_s, u"作成"_s, u"色の設定"_s, u"ヘルプ"_s};
     QStringList bar;
@@ -199,7 +200,7 @@ void TestForm2::windowAndDrawingAreaSizes()
 
     auto &form1 = m_form2->Form1().get();
     QCOMPARE(form1.size(), QSize(555, 356));
-    QCOMPARE(form1.controls().Picture1->surface().size(), QSize(389, 333));
+    QCOMPARE(form1.controls().Picture1->surface().size(), testimages::CanvasSize);
     QCOMPARE(form1.controls().Picture1->geometry(), QRect(8, 8, 393, 337));
     QCOMPARE(form1.controls().Picture2->surface().size(), QSize(53, 53));
     QCOMPARE(form1.controls().Picture2->geometry(), QRect(464, 88, 57, 57));
@@ -213,7 +214,7 @@ void TestForm2::windowAndDrawingAreaSizes()
 
     auto &form3 = m_form2->Form3().get();
     QCOMPARE(form3.size(), QSize(457, 367));
-    QCOMPARE(form3.Picture1().surface().size(), QSize(453, 333));
+    QCOMPARE(form3.Picture1().surface().size(), testimages::DisplaySize);
     QCOMPARE(form3.Command1().geometry(), QRect(360, 340, 89, 25));
     QCOMPARE(form3.Picture1().Point(0, 0), RGB(255, 255, 255));
     QCOMPARE(form3.windowTitle(), u"ランダムドット表示"_s);
@@ -275,6 +276,17 @@ void TestForm2::closingEndsTheApplicationAtOnce()
     QVERIFY(m_dialogs->asked.isEmpty());
     // The editor's own close handling did not run: it is still loaded.
     QVERIFY(m_form2->Form1().isLoaded());
+}
+
+void TestForm2::colourMenuMovesTheCheckMark()
+{
+    const std::array<QAction *, 3> items{item("MenuIro0"), item("MenuIro1"), item("MenuIro2")};
+    for (int choice : {0, 1, 1, 2, 0}) {
+        items[std::size_t(choice)]->trigger();
+        QCOMPARE(int(m_form2->IroIndex()), choice);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(items[std::size_t(i)]->isChecked(), i == choice);
+    }
 }
 
 void TestForm2::colourMenuTintsTheNextRun()
@@ -358,10 +370,10 @@ void TestForm2::newDataAnsweredYesBlanksEverything()
     QVERIFY(m_form2->Form1().isLoaded());
     QVERIFY(!m_form2->Form1()->isVisible());
     QCOMPARE(testimages::countOf(m_form2->Form1()->controls().Picture1->Image(), QBColor(0)),
-             389 * 333);
-    QCOMPARE(testimages::countOf(m_form2->controls().Picture1->Image(), QBColor(0)), 389 * 333);
+             testimages::area(testimages::CanvasSize));
+    QCOMPARE(testimages::countOf(m_form2->controls().Picture1->Image(), QBColor(0)), testimages::area(testimages::CanvasSize));
     QCOMPARE(testimages::countOf(m_form2->Form3()->Picture1().Image(), RGB(255, 255, 255)),
-             453 * 333);
+             testimages::area(testimages::DisplaySize));
     QCOMPARE(m_form2->controls().Label4->text(), QString());
     QCOMPARE(m_form2->controls().ProgressBar1->value(), 0.f);
     QVERIFY(!item("MenuFile1")->isEnabled());
@@ -377,7 +389,7 @@ void TestForm2::saveAsWritesTheStereogram()
     QVERIFY(saveAs(path));
     QVERIFY(!QFile::exists(path + u".bmp"_s));
     const QImage back(path, "BMP");
-    QCOMPARE(back.size(), QSize(453, 333));
+    QCOMPARE(back.size(), testimages::DisplaySize);
     QCOMPARE(back.convertToFormat(QImage::Format_RGB32), m_form2->Form3()->Picture1().Image());
     QVERIFY(item("MenuFile1")->isEnabled());
     QVERIFY(m_dialogs->messages().isEmpty());
@@ -390,7 +402,7 @@ void TestForm2::saveAsOpensOnTheFirstFilterEveryTime()
     QVERIFY(m_form2->Form3().isLoaded());
     QVERIFY(!m_form2->Form3()->isVisible());
     const QImage white(m_dir.filePath(u"white.bmp"_s), "BMP");
-    QCOMPARE(testimages::countOf(white, RGB(255, 255, 255)), 453 * 333);
+    QCOMPARE(testimages::countOf(white, RGB(255, 255, 255)), testimages::area(testimages::DisplaySize));
     QVERIFY(saveAs(m_dir.filePath(u"again.bmp"_s)));
     QCOMPARE(m_dialogs->asked.size(), 2);
     for (const auto &a : m_dialogs->asked) {

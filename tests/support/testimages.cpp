@@ -32,6 +32,24 @@ QImage uniformDepthMap(int level, QSize size)
     return map;
 }
 
+QImage shapeMap()
+{
+    QImage map = uniformDepthMap(0);
+    for (int y = 0; y < map.height(); ++y) {
+        for (int x = 0; x < map.width(); ++x) {
+            const int dx = x - 194, dy = y - 166;
+            const int d2 = dx * dx + dy * dy;
+            if (d2 < 40 * 40)
+                map.setPixel(x, y, ui::toQRgb(ui::QBColor(15)));
+            else if (d2 < 80 * 80)
+                map.setPixel(x, y, ui::toQRgb(ui::QBColor(9)));
+            else if (d2 < 120 * 120)
+                map.setPixel(x, y, ui::toQRgb(ui::QBColor(3)));
+        }
+    }
+    return map;
+}
+
 int maxChannelDifference(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size())

@@ -9,6 +9,15 @@
 // Small helpers for building and checking pictures in tests.
 namespace testimages {
 
+// The drawing areas of the canvas (and the depth store) and of the display.
+inline constexpr QSize CanvasSize{389, 333};
+inline constexpr QSize DisplaySize{453, 333};
+
+constexpr int area(QSize size)
+{
+    return size.width() * size.height();
+}
+
 // The bounding box of the pixels of one colour; empty when there are none.
 QRect extentOf(const QImage &image, ui::Colour colour);
 
@@ -16,7 +25,10 @@ QRect extentOf(const QImage &image, ui::Colour colour);
 int countOf(const QImage &image, ui::Colour colour);
 
 // A depth map of the canvas's size filled with one level.
-QImage uniformDepthMap(int level, QSize size = {389, 333});
+QImage uniformDepthMap(int level, QSize size = CanvasSize);
+
+// A depth map with a shape: three rings of levels 15, 9 and 3 around the middle, on level 0.
+QImage shapeMap();
 
 // The largest difference of any channel between two images of the same size, or -1 when their
 // sizes differ.

@@ -15,9 +15,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPaintEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextStream>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -74,6 +76,9 @@ private slots:
     void fileFilters_data();
     void fileFilters();
     void handlerGuardShowsTheErrorAndEnds();
+    void handlerGuardLetsGoodHandlersRun();
+    void realMessageBoxAnswers_data();
+    void realMessageBoxAnswers();
     void japanesePlatformTexts();
     void fileDialogColumnsInJapanese_data();
     void fileDialogColumnsInJapanese();
@@ -210,20 +215,57 @@ void TestPlatform::fileFilters()
 
 void TestPlatform::handlerGuardShowsTheErrorAndEnds()
 {
-    ScriptedDialogs dialogs;
-    bool after = false;
-    ui::runHandler(dialogs, [&] {
-        throw ui::RuntimeError(ui::RuntimeError::InvalidPicture,
-                               ui::runtimeErrorDescription(ui::RuntimeError::InvalidPicture));
-        after = true;
-    });
-    QVERIFY(!after);
-    QCOMPARE(dialogs.asked.size(), 1);
-    QCOMPARE(dialogs.asked[0].text, u"実行時エラー '481':\n\nピクチャが不正です。"_s);
-    QCOMPARE(dialogs.asked[0].style, ui::MsgBox::Critical);
+    // The guard ends the application, so it runs in a child: this executable, started with
+    // ZOMVORN_GUARD_CHILD set, runs guardedFailure() instead of the tests.
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ZOMVORN_GUARD_CHILD"_s, u"1"_s);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY2(child.waitForFinished(30000), qPrintable(child.errorString()));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput());
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 1);
+    QCOMPARE(out, u"asked: 実行時エラー '481':\n\nピクチャが不正です。 style 16\n"_s);
+}
 
-    ui::runHandler(dialogs, [] {});
-    QCOMPARE(dialogs.asked.size(), 1);
+void TestPlatform::handlerGuardLetsGoodHandlersRun()
+{
+    ScriptedDialogs dialogs;
+    bool ran = false;
+    ui::runHandler(dialogs, [&] { ran = true; });
+    QVERIFY(ran);
+    QVERIFY(dialogs.asked.isEmpty());
+}
+
+void TestPlatform::realMessageBoxAnswers_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<QMessageBox::StandardButton>("press");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("OK") << ui::MsgBox::OKOnly << QMessageBox::Ok << ui::MsgBox::OK;
+    QTest::newRow("yes") << (ui::MsgBox::YesNo | ui::MsgBox::Question) << QMessageBox::Yes
+                         << ui::MsgBox::Yes;
+    QTest::newRow("no") << (ui::MsgBox::YesNo | ui::MsgBox::Question) << QMessageBox::No
+                        << ui::MsgBox::No;
+}
+
+void TestPlatform::realMessageBoxAnswers()
+{
+    QFETCH(int, style);
+    QFETCH(QMessageBox::StandardButton, press);
+    QFETCH(int, answer);
+    ui::QtDialogs dialogs(QString{});
+    QString shownTitle;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shownTitle = box->windowTitle();
+        box->button(press)->click();
+    });
+    QCOMPARE(dialogs.msgBox(u"本文"_s, style, u"題名"_s), answer);
+    QCOMPARE(shownTitle, u"題名"_s);
 }
 
 void TestPlatform::japanesePlatformTexts()
@@ -286,5 +328,30 @@ void TestPlatform::fileDialogColumnsInJapanese()
     QCOMPARE(shown.data().toString(), expected);
 }
 
-QTEST_MAIN(TestPlatform)
+// The child of handlerGuardShowsTheErrorAndEnds: a handler fails inside the event loop; the guard
+// shows the error and ends the application, so nothing after the throw runs.
+static int guardedFailure()
+{
+    ScriptedDialogs dialogs;
+    QTimer::singleShot(0, [&] {
+        ui::runHandler(dialogs, [] {
+            throw ui::RuntimeError(ui::RuntimeError::InvalidPicture,
+                                   ui::runtimeErrorDescription(ui::RuntimeError::InvalidPicture));
+        });
+    });
+    const int code = QCoreApplication::exec();
+    QTextStream out(stdout);
+    for (const auto &a : dialogs.asked)
+        out << "asked: " << a.text << " style " << a.style << '\n';
+    return code;
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    if (qEnvironmentVariableIsSet("ZOMVORN_GUARD_CHILD"))
+        return guardedFailure();
+    TestPlatform test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_platform.moc"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "form3.h"
-#include "stereogramgenerator.h"
+#include "stereo/form3.h"
+#include "stereo/stereogramgenerator.h"
 
 #include "ui/formslot.h"
 
@@ -14,7 +14,7 @@ namespace ui {
 class PictureBox;
 }
 
-namespace stereo {
+namespace app {
 
 // The main window's pieces that show a run's progress: the window whose pointer turns into an
 // hourglass, the status line, and the progress bar, moved to row y after each row is drawn.
@@ -28,11 +28,12 @@ struct RunFeedback
 // "ランダムドット作成": the stereogram of the depth map held by `depthStore`, drawn into
 // Form3.Picture1 with an hourglass, the status line and the progress bar moving after every row;
 // then Form3 shown modally; the status line cleared once it is put away.
-void makeRandomDots(StereogramGenerator &generator, const ui::PictureBox &depthStore,
-                    ui::FormSlot<Form3> &form3, qint16 iroIndex, const RunFeedback &feedback);
+void makeRandomDots(stereo::StereogramGenerator &generator, const ui::PictureBox &depthStore,
+                    ui::FormSlot<stereo::Form3> &form3, qint16 iroIndex,
+                    const RunFeedback &feedback);
 
 // The status texts of a run.
 QString makingText();
 QString doneText();
 
-} // namespace stereo
+} // namespace app

@@ -1,19 +1,11 @@
 #include "support/testimages.h"
 
 #include "stereo/dotcolour.h"
-#include "stereo/form3.h"
-#include "stereo/randomdots.h"
 #include "stereo/stereogramgenerator.h"
 
-#include "ui/picturebox.h"
-#include "ui/formslot.h"
+#include "ui/picturesurface.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using stereo::Rnd;
@@ -65,9 +57,17 @@ QString checkLinking(const QImage &out, const std::vector<std::array<int, 390>> 
     return {};
 }
 
+// What the main window's depth store holds before anything is handed to it.
+QImage emptyDepthStore()
+{
+    return ui::PictureSurface(testimages::CanvasSize, RGB(0, 0, 0),
+                              ui::PictureSurface::FillStyle::Solid)
+        .Image();
+}
+
 QImage whiteDisplay()
 {
-    QImage out(453, 333, QImage::Format_RGB32);
+    QImage out(testimages::DisplaySize, QImage::Format_RGB32);
     out.fill(Qt::white);
     return out;
 }
@@ -81,33 +81,13 @@ QImage steppedMap()
     return map;
 }
 
-QImage shapeMap()
-{
-    QImage map = testimages::uniformDepthMap(0);
-    for (int y = 0; y < map.height(); ++y) {
-        for (int x = 0; x < map.width(); ++x) {
-            const int dx = x - 194, dy = y - 166;
-            const int d2 = dx * dx + dy * dy;
-            if (d2 < 40 * 40)
-                map.setPixel(x, y, ui::toQRgb(QBColor(15)));
-            else if (d2 < 80 * 80)
-                map.setPixel(x, y, ui::toQRgb(QBColor(9)));
-            else if (d2 < 120 * 120)
-                map.setPixel(x, y, ui::toQRgb(QBColor(3)));
-        }
-    }
-    return map;
-}
-
 } // namespace
 
-class TestGenerator : public QObject
+class TestStereogramGenerator : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void rndFirstValues();
-    void greyIsTheWholePartOfRndTimes256();
     void firstDotsAfterStart();
     void linkingRule_data();
     void linkingRule();
@@ -119,55 +99,38 @@ private slots:
     void writesOnly454By334();
     void twoRunsDifferButHideTheSameShape();
     void everyLaunchStartsWithTheSameImage();
-    void colourMenuMovesTheCheckMark();
-    void runShowsProgressAndStatusInOrder();
-    void okHidesAndKeepsTheImage();
-    void closeBoxUnloadsTheImage();
 };
 
-void TestGenerator::rndFirstValues()
-{
-    Rnd rnd;
-    QVERIFY(qAbs(rnd.next() - 0.7055475f) < 1e-6f);
-    QVERIFY(qAbs(rnd.next() - 0.5334240f) < 1e-6f);
-    QVERIFY(qAbs(rnd.next() - 0.5795186f) < 1e-6f);
-}
-
-void TestGenerator::greyIsTheWholePartOfRndTimes256()
-{
-    Rnd a, b;
-    for (int i = 0; i < 100000; ++i)
-        QCOMPARE(a.nextGrey(), int(b.next() * 256.0f));
-}
-
-void TestGenerator::firstDotsAfterStart()
+void TestStereogramGenerator::firstDotsAfterStart()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
     QImage out = whiteDisplay();
-    generator.make(QImage(389, 333, QImage::Format_RGB32), out, 2);
+    generator.make(emptyDepthStore(), out, 2);
     QCOMPARE(ui::fromQRgb(out.pixel(0, 0)), RGB(180, 180, 250));
     QCOMPARE(ui::fromQRgb(out.pixel(1, 0)), RGB(136, 136, 250));
     QCOMPARE(ui::fromQRgb(out.pixel(2, 0)), RGB(148, 148, 250));
 }
 
-void TestGenerator::linkingRule_data()
+
+void TestStereogramGenerator::linkingRule_data()
 {
     QTest::addColumn<QImage>("map");
     QTest::newRow("all black") << testimages::uniformDepthMap(0);
     for (int level : {1, 7, 10, 15})
         QTest::addRow("uniform level %d", level) << testimages::uniformDepthMap(level);
     QTest::newRow("stepped: 0 then 10") << steppedMap();
-    QTest::newRow("a shape of three levels") << shapeMap();
-    QTest::newRow("empty depth store") << QImage(389, 333, QImage::Format_RGB32);
-    QImage noisy = shapeMap();
+    QTest::newRow("a shape of three levels") << testimages::shapeMap();
+    QTest::newRow("empty depth store") << emptyDepthStore();
+    QImage noisy = testimages::shapeMap();
     for (int y = 0; y < noisy.height(); y += 3)
         for (int x = y % 7; x < noisy.width(); x += 11)
             noisy.setPixel(x, y, qRgb(17, 200, 3)); // no level colour
     QTest::newRow("shape with off-palette pixels") << noisy;
 }
 
-void TestGenerator::linkingRule()
+
+void TestStereogramGenerator::linkingRule()
 {
     QFETCH(QImage, map);
     map = map.convertToFormat(QImage::Format_RGB32);
@@ -182,7 +145,8 @@ void TestGenerator::linkingRule()
     QCOMPARE(int(generator.depthLevel()), carried);
 }
 
-void TestGenerator::steppedExample()
+
+void TestStereogramGenerator::steppedExample()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
@@ -199,19 +163,21 @@ void TestGenerator::steppedExample()
     }
 }
 
-void TestGenerator::offPaletteTakesTheCarriedLevel()
+
+void TestStereogramGenerator::offPaletteTakesTheCarriedLevel()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
     QImage out = whiteDisplay();
 
     // Nothing has matched since start: level 0.
-    QImage odd(389, 333, QImage::Format_RGB32);
+    QImage odd(testimages::CanvasSize, QImage::Format_RGB32);
     odd.fill(qRgb(1, 2, 3));
     generator.make(odd, out, 2);
     QCOMPARE(int(generator.depthLevel()), 0);
     int carried = 0;
-    QVERIFY(checkLinking(out, referenceLevels(odd, carried)).isEmpty());
+    QString broken = checkLinking(out, referenceLevels(odd, carried));
+    QVERIFY2(broken.isEmpty(), qPrintable(broken));
 
     // A map whose last level pixel (row 332, column 388) is level 7; column 389 and row 333 lie
     // outside the map and keep it.
@@ -221,7 +187,8 @@ void TestGenerator::offPaletteTakesTheCarriedLevel()
     generator.make(map, out, 2);
     QCOMPARE(int(generator.depthLevel()), 7);
     carried = 0;
-    QVERIFY(checkLinking(out, referenceLevels(map, carried)).isEmpty());
+    broken = checkLinking(out, referenceLevels(map, carried));
+    QVERIFY2(broken.isEmpty(), qPrintable(broken));
     QCOMPARE(out.pixel(450, 332), out.pixel(450 - 53, 332));
 
     // The next run starts with the level the last one ended on.
@@ -230,19 +197,21 @@ void TestGenerator::offPaletteTakesTheCarriedLevel()
         QCOMPARE(out.pixel(x, 0), out.pixel(x - 53, 0));
 }
 
-void TestGenerator::sixtyOneRandomValuesPerRow()
+
+void TestStereogramGenerator::sixtyOneRandomValuesPerRow()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
     QImage out = whiteDisplay();
-    generator.make(shapeMap(), out, 2);
+    generator.make(testimages::shapeMap(), out, 2);
     Rnd counted;
     for (int i = 0; i < 61 * 334; ++i)
         counted.nextGrey();
     QCOMPARE(rnd.state(), counted.state());
 }
 
-void TestGenerator::tint_data()
+
+void TestStereogramGenerator::tint_data()
 {
     QTest::addColumn<int>("iroIndex");
     QTest::newRow("red") << 0;
@@ -250,13 +219,14 @@ void TestGenerator::tint_data()
     QTest::newRow("blue") << 2;
 }
 
-void TestGenerator::tint()
+
+void TestStereogramGenerator::tint()
 {
     QFETCH(int, iroIndex);
     Rnd rnd;
     StereogramGenerator generator(rnd);
     QImage out = whiteDisplay();
-    generator.make(shapeMap(), out, qint16(iroIndex));
+    generator.make(testimages::shapeMap(), out, qint16(iroIndex));
     for (int y = 0; y < out.height(); y += 7) {
         for (int x = 0; x < out.width(); ++x) {
             const QRgb p = out.pixel(x, y);
@@ -269,13 +239,14 @@ void TestGenerator::tint()
              stereo::dotColour(180, iroIndex));
 }
 
-void TestGenerator::writesOnly454By334()
+
+void TestStereogramGenerator::writesOnly454By334()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
     QImage big(460, 340, QImage::Format_RGB32);
     big.fill(qRgb(255, 0, 255));
-    generator.make(shapeMap(), big, 2);
+    generator.make(testimages::shapeMap(), big, 2);
     QCOMPARE(testimages::extentOf(big, RGB(255, 0, 255)).united(QRect(0, 0, 454, 334)),
              big.rect());
     QCOMPARE(testimages::countOf(big, RGB(255, 0, 255)), 460 * 340 - 454 * 334);
@@ -284,16 +255,17 @@ void TestGenerator::writesOnly454By334()
     Rnd rnd2;
     StereogramGenerator clipped(rnd2);
     QImage out = whiteDisplay();
-    clipped.make(shapeMap(), out, 2);
-    QCOMPARE(out.size(), QSize(453, 333));
-    QCOMPARE(out, big.copy(0, 0, 453, 333));
+    clipped.make(testimages::shapeMap(), out, 2);
+    QCOMPARE(out.size(), testimages::DisplaySize);
+    QCOMPARE(out, big.copy(QRect(QPoint(0, 0), testimages::DisplaySize)));
 }
 
-void TestGenerator::twoRunsDifferButHideTheSameShape()
+
+void TestStereogramGenerator::twoRunsDifferButHideTheSameShape()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    const QImage map = shapeMap();
+    const QImage map = testimages::shapeMap();
     QImage first = whiteDisplay();
     generator.make(map, first, 2);
     QImage second = whiteDisplay();
@@ -301,103 +273,25 @@ void TestGenerator::twoRunsDifferButHideTheSameShape()
     QVERIFY(first != second);
     int carried = 0;
     const auto levels = referenceLevels(map, carried);
-    QVERIFY(checkLinking(first, levels).isEmpty());
-    QVERIFY(checkLinking(second, levels).isEmpty());
+    for (const QImage *image : {&first, &second}) {
+        const QString broken = checkLinking(*image, levels);
+        QVERIFY2(broken.isEmpty(), qPrintable(broken));
+    }
 }
 
-void TestGenerator::everyLaunchStartsWithTheSameImage()
+
+void TestStereogramGenerator::everyLaunchStartsWithTheSameImage()
 {
     QImage images[2];
     for (QImage &image : images) {
         Rnd rnd;
         StereogramGenerator generator(rnd);
         image = whiteDisplay();
-        generator.make(shapeMap(), image, 2);
+        generator.make(testimages::shapeMap(), image, 2);
     }
     QCOMPARE(images[0], images[1]);
 }
 
-void TestGenerator::colourMenuMovesTheCheckMark()
-{
-    std::array<QAction *, 3> items{};
-    QObject owner;
-    for (QAction *&a : items) {
-        a = new QAction(&owner);
-        a->setCheckable(true);
-    }
-    items[2]->setChecked(true);
-    qint16 iro = 2;
-    for (int choice : {0, 1, 1, 2, 0}) {
-        stereo::MenuIro_Click(choice, items, iro);
-        QCOMPARE(int(iro), choice);
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(items[std::size_t(i)]->isChecked(), i == choice);
-    }
-}
 
-void TestGenerator::runShowsProgressAndStatusInOrder()
-{
-    QWidget window;
-    QLabel label(&window);
-    ui::PictureBox depth(&window, QRect(0, 0, 393, 337), RGB(0, 0, 0),
-                         ui::PictureSurface::FillStyle::Solid);
-    depth.setPicture(shapeMap());
-    ui::FormSlot<stereo::Form3> form3([] { return std::make_unique<stereo::Form3>(); });
-    Rnd rnd;
-    StereogramGenerator generator(rnd);
-
-    QStringList events;
-    QList<int> rows;
-    auto progress = [&](int y) {
-        if (y == 0)
-            events << u"rows, status %1, hourglass %2"_s.arg(label.text())
-                          .arg(window.cursor().shape() == Qt::WaitCursor);
-        rows << y;
-    };
-    QTimer::singleShot(0, [&] {
-        events << u"shown, status %1, hourglass %2"_s.arg(label.text())
-                      .arg(window.cursor().shape() == Qt::WaitCursor);
-        form3->Command1().click();
-    });
-    stereo::makeRandomDots(generator, depth, form3, 2, {window, label, progress});
-    events << u"after, status %1"_s.arg(label.text());
-
-    QCOMPARE(events, (QStringList{u"rows, status ランダムドットを作成中です..., hourglass 1"_s,
-                                  u"shown, status 作成完了, hourglass 0"_s, u"after, status "_s}));
-    QCOMPARE(rows.size(), 334);
-    for (int y = 0; y < 334; ++y)
-        QCOMPARE(rows[y], y);
-    QVERIFY(form3.isLoaded());
-    QCOMPARE(ui::fromQRgb(form3->Picture1().Image().pixel(0, 0)), RGB(180, 180, 250));
-}
-
-void TestGenerator::okHidesAndKeepsTheImage()
-{
-    ui::FormSlot<stereo::Form3> form3([] { return std::make_unique<stereo::Form3>(); });
-    form3->Picture1().PSet(10, 10, QBColor(12));
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        shown = form3->isVisible();
-        QTest::mouseClick(&form3->Command1(), Qt::LeftButton);
-    });
-    form3.showModal();
-    QVERIFY(shown);
-    QVERIFY(form3.isLoaded());
-    QVERIFY(!form3->isVisible());
-    QCOMPARE(form3->Picture1().Point(10, 10), QBColor(12));
-}
-
-void TestGenerator::closeBoxUnloadsTheImage()
-{
-    ui::FormSlot<stereo::Form3> form3([] { return std::make_unique<stereo::Form3>(); });
-    form3->Picture1().PSet(10, 10, QBColor(12));
-    QTimer::singleShot(0, [&] { form3->close(); });
-    form3.showModal();
-    QVERIFY(!form3.isLoaded());
-    const QImage fresh = form3->Picture1().Image();
-    QCOMPARE(fresh.size(), QSize(453, 333));
-    QCOMPARE(testimages::countOf(fresh, RGB(255, 255, 255)), 453 * 333);
-}
-
-QTEST_MAIN(TestGenerator)
-#include "tst_generator.moc"
+QTEST_APPLESS_MAIN(TestStereogramGenerator)
+#include "tst_stereogramgenerator.moc"

@@ -6,7 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace stereo {
+namespace app {
 
 QString makingText() { return u"ランダムドットを作成中です..."_s; }
 QString doneText() { return u"作成完了"_s; }
@@ -17,19 +17,18 @@ static void setStatus(QLabel &label, const QString &text)
     label.repaint();
 }
 
-void makeRandomDots(StereogramGenerator &generator, const ui::PictureBox &depthStore,
-                    ui::FormSlot<Form3> &form3, qint16 iroIndex, const RunFeedback &feedback)
+void makeRandomDots(stereo::StereogramGenerator &generator, const ui::PictureBox &depthStore,
+                    ui::FormSlot<stereo::Form3> &form3, qint16 iroIndex,
+                    const RunFeedback &feedback)
 {
     feedback.window.setCursor(Qt::WaitCursor);
     setStatus(feedback.Label4, makingText());
 
-    ui::PictureBox &display = form3->Picture1();
-    QImage &out = display.surface().persistentImageForWriting();
-    generator.make(depthStore.surface().persistentImage(), out, iroIndex,
-                   feedback.showProgress);
-    display.surface().persistentChanged(
-        QRect(0, 0, ImageWidth, ImageHeight).intersected(out.rect()));
-    display.update();
+    form3->Picture1().drawPersistent([&](QImage &out) {
+        generator.make(depthStore.surface().persistentImage(), out, iroIndex,
+                       feedback.showProgress);
+        return QRect(0, 0, stereo::ImageWidth, stereo::ImageHeight);
+    });
 
     setStatus(feedback.Label4, doneText());
     feedback.window.unsetCursor();
@@ -39,4 +38,4 @@ void makeRandomDots(StereogramGenerator &generator, const ui::PictureBox &depthS
     setStatus(feedback.Label4, QString());
 }
 
-} // namespace stereo
+} // namespace app

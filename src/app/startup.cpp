@@ -1,0 +1,29 @@
+#include "startup.h"
+
+#include "ui/form.h"
+#include "ui/platform.h"
+
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+namespace app {
+
+void nameApplication()
+{
+    QApplication::setApplicationName(u"ZOMIRA -VORNA-"_s);
+    QApplication::setApplicationVersion(QStringLiteral(ZOMVORN_VERSION));
+    QApplication::setDesktopFileName(u"zomvorn"_s);
+}
+
+Startup::Startup(QApplication &application, const QString &folder)
+    : m_dialogs(folder + u"/zomvorn-help"_s)
+{
+    nameApplication();
+    ui::installPlatform(application); // before the first widget
+    m_form2 = std::make_unique<Form2>(m_dialogs, folder);
+    ui::centreOnScreen(m_form2.get());
+    m_form2->show();
+}
+
+} // namespace app
