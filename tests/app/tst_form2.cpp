@@ -45,6 +45,7 @@ private slots:
     void colourMenuMovesTheCheckMark();
     void colourMenuTintsTheNextRun();
     void makeCommandDrawsAndShowsTheStereogram();
+    void displayClosedFromItsTitleBarKeepsTheStereogram();
     void editCommandHandsTheDepthMapBack();
 
     void newDataAnsweredNoChangesNothing();
@@ -322,6 +323,32 @@ void TestForm2::makeCommandDrawsAndShowsTheStereogram()
     QVERIFY(!m_form2->Form3()->isVisible());
     QCOMPARE(ui::fromQRgb(m_form2->Form3()->Picture1().Image().pixel(0, 0)),
              RGB(180, 180, 250));
+}
+
+// The close box (or Alt+F4) used to unload the display window, so a save afterwards wrote white
+// over the stereogram, which cannot be made again.
+void TestForm2::displayClosedFromItsTitleBarKeepsTheStereogram()
+{
+    QString whileShown;
+    QTimer::singleShot(0, [&] {
+        whileShown = m_form2->controls().Label4->text();
+        m_form2->Form3()->close();
+    });
+    item("MenuMake2")->trigger();
+    QCOMPARE(whileShown, u"作成完了"_s);
+    QCOMPARE(m_form2->controls().Label4->text(), QString());
+    QVERIFY(m_form2->Form3().isLoaded());
+    QVERIFY(!m_form2->Form3()->isVisible());
+    const QImage shown = m_form2->Form3()->Picture1().Image();
+    QCOMPARE(ui::fromQRgb(shown.pixel(0, 0)), RGB(180, 180, 250));
+
+    const QString path = m_dir.filePath(u"kept.bmp"_s);
+    QVERIFY(saveAs(path));
+    QCOMPARE(QImage(path, "BMP").convertToFormat(QImage::Format_RGB32), shown);
+    QVERIFY(QFile::remove(path));
+    item("MenuFile1")->trigger();
+    QCOMPARE(QImage(path, "BMP").convertToFormat(QImage::Format_RGB32), shown);
+    QVERIFY(m_dialogs->messages().isEmpty());
 }
 
 void TestForm2::editCommandHandsTheDepthMapBack()

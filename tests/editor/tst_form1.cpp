@@ -8,6 +8,7 @@
 #include "ui/platform.h"
 #include "ui/shape.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -121,8 +122,11 @@ private slots:
     void handBackRightAfterOpeningIsAllBlack();
     void handBackIsACopyAtThatMoment();
     void titleBarCloseHandsNothingBack();
+    void enterSpaceAndEscape_data();
+    void enterSpaceAndEscape();
 
 private:
+    void activate();
     void paintSomething();
 
     ScriptedDialogs *m_dialogs = nullptr;
@@ -515,6 +519,57 @@ void TestForm1::titleBarCloseHandsNothingBack()
     QCOMPARE(fresh.HScroll1->value(), 14);
     QCOMPARE(fresh.HScroll2->value(), 8);
     QCOMPARE(fresh.Label7->text(), u"14"_s);
+}
+
+void TestForm1::activate()
+{
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+// `target`: the control with the focus. `effect`: "hand back" (編集終了 pressed), "open"
+// (ファイル読み込み pressed) or "nothing" (the editor stays as it is, shown).
+void TestForm1::enterSpaceAndEscape_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("Enter on 編集終了") << u"Command1"_s << int(Qt::Key_Return) << u"hand back"_s;
+    QTest::newRow("keypad Enter on 編集終了") << u"Command1"_s << int(Qt::Key_Enter) << u"hand back"_s;
+    QTest::newRow("Space on 編集終了") << u"Command1"_s << int(Qt::Key_Space) << u"hand back"_s;
+    QTest::newRow("Enter on ファイル読み込み") << u"Command2"_s << int(Qt::Key_Return) << u"open"_s;
+    QTest::newRow("Space on ファイル読み込み") << u"Command2"_s << int(Qt::Key_Space) << u"open"_s;
+    // No default button: Enter elsewhere presses nothing.
+    QTest::newRow("Enter on the canvas") << u"Picture1"_s << int(Qt::Key_Return) << u"nothing"_s;
+    QTest::newRow("Enter on a slider") << u"HScroll2"_s << int(Qt::Key_Return) << u"nothing"_s;
+    // Escape would discard the painting if it closed the window: it does nothing.
+    QTest::newRow("Escape on the canvas") << u"Picture1"_s << int(Qt::Key_Escape) << u"nothing"_s;
+    QTest::newRow("Escape on 編集終了") << u"Command1"_s << int(Qt::Key_Escape) << u"nothing"_s;
+}
+
+void TestForm1::enterSpaceAndEscape()
+{
+    QFETCH(QString, target);
+    QFETCH(int, key);
+    QFETCH(QString, effect);
+    activate();
+    paintSomething();
+    auto *focus = m_form->findChild<QWidget *>(target);
+    QVERIFY(focus);
+    focus->setFocus();
+    QCOMPARE(QApplication::focusWidget(), focus);
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(focus, Qt::Key(key), modifiers);
+
+    const bool handedBack = m_store->Point(100, 100) == QBColor(8);
+    const bool asked = !m_dialogs->asked.isEmpty();
+    QCOMPARE(handedBack, effect == u"hand back"_s);
+    QCOMPARE(!m_form->isVisible(), effect == u"hand back"_s);
+    QCOMPARE(asked, effect == u"open"_s);
+    if (asked)
+        QCOMPARE(m_dialogs->asked[0].kind, ScriptedDialogs::Asked::Open);
+    QCOMPARE(m_form->controls().Picture1->Point(100, 100), QBColor(8));
 }
 
 QTEST_MAIN(TestForm1)
