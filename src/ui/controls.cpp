@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -40,20 +41,51 @@ QPushButton *button(QWidget *parent, const QString &objectName, QRect twips,
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(objectName);
     b->setGeometry(twipsRect(twips));
-    // No default button: Enter does not press these.
+    // No default button: Enter presses only the button that has the focus (ui::Form does that).
     b->setAutoDefault(false);
     return b;
 }
 
+namespace {
+
+// A scroll bar that shows when it has the keyboard focus, which Qt's styles do not draw for one.
+class FocusShowingScrollBar final : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QPainter p(this);
+        p.setPen(QPen(palette().color(QPalette::Highlight), FocusLineWidth));
+        p.setBrush(Qt::NoBrush);
+        const qreal inset = FocusLineWidth / 2.0;
+        p.drawRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+    }
+
+private:
+    static constexpr int FocusLineWidth = 2;
+};
+
+} // namespace
+
 QScrollBar *hscroll(QWidget *parent, const QString &objectName, QRect twips, int max)
 {
-    auto *s = new QScrollBar(Qt::Horizontal, parent);
+    auto *s = new FocusShowingScrollBar(Qt::Horizontal, parent);
     s->setObjectName(objectName);
     s->setGeometry(twipsRect(twips));
     s->setRange(0, max);
     s->setSingleStep(1);
     s->setPageStep(2);
+    // Tab and a click give it the focus.
     s->setFocusPolicy(Qt::StrongFocus);
+    // The keys follow the value, as the scale beside it reads: right, up and Page Up raise it,
+    // left, down and Page Down lower it (a scroll bar's default runs the other way).
+    s->setInvertedControls(false);
     return s;
 }
 

@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +105,10 @@ private slots:
     void previewFollowsTheSliders_data();
     void previewFollowsTheSliders();
     void sliderSteps();
+    void sliderKeys_data();
+    void sliderKeys();
+    void tabFollowsTheFocusOrder();
+    void clickFocusesASliderAndShowsIt();
     void clickStampsOneDisc();
     void dragStampsOneDiscPerMove();
     void onlyTheLeftButtonAlonePaints_data();
@@ -229,6 +235,98 @@ void TestForm1::sliderSteps()
     QCOMPARE(c.Label8->text(), u"9"_s);
     c.HScroll1->triggerAction(QAbstractSlider::SliderPageStepSub);
     QCOMPARE(c.Label7->text(), u"12"_s);
+}
+
+// Keys on a focused slider: `slider` 1 is the pen size (0 to 25), 2 the height (0 to 15).
+void TestForm1::sliderKeys_data()
+{
+    QTest::addColumn<int>("slider");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("size, right raises") << 1 << 14 << int(Qt::Key_Right) << 15;
+    QTest::newRow("size, up raises") << 1 << 14 << int(Qt::Key_Up) << 15;
+    QTest::newRow("size, Page Up raises a page") << 1 << 14 << int(Qt::Key_PageUp) << 16;
+    QTest::newRow("size, left lowers") << 1 << 14 << int(Qt::Key_Left) << 13;
+    QTest::newRow("size, down lowers") << 1 << 14 << int(Qt::Key_Down) << 13;
+    QTest::newRow("size, Page Down lowers a page") << 1 << 14 << int(Qt::Key_PageDown) << 12;
+    QTest::newRow("size, Home gives 0") << 1 << 14 << int(Qt::Key_Home) << 0;
+    QTest::newRow("size, End gives 25") << 1 << 14 << int(Qt::Key_End) << 25;
+    QTest::newRow("height, right raises") << 2 << 8 << int(Qt::Key_Right) << 9;
+    QTest::newRow("height, left lowers") << 2 << 8 << int(Qt::Key_Left) << 7;
+    QTest::newRow("height, End gives 15") << 2 << 8 << int(Qt::Key_End) << 15;
+    QTest::newRow("height, right at the top stays") << 2 << 15 << int(Qt::Key_Right) << 15;
+    QTest::newRow("height, Page Down near the bottom stops at 0") << 2 << 1 << int(Qt::Key_PageDown) << 0;
+}
+
+void TestForm1::sliderKeys()
+{
+    QFETCH(int, slider);
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    activate();
+    const auto &c = m_form->controls();
+    QScrollBar *bar = slider == 1 ? c.HScroll1 : c.HScroll2;
+    QLabel *readOut = slider == 1 ? c.Label7 : c.Label8;
+    bar->setValue(start);
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key(key));
+    QCOMPARE(bar->value(), expected);
+    QCOMPARE(readOut->text(), QString::number(expected));
+    const int size = c.HScroll1->value();
+    const int level = c.HScroll2->value();
+    if (level != 0)
+        QCOMPARE(extentOf(c.Picture2->Image(), QBColor(level)),
+                 QRect(26 - size, 26 - size, 2 * size + 1, 2 * size + 1));
+}
+
+void TestForm1::tabFollowsTheFocusOrder()
+{
+    activate();
+    m_form->controls().Picture1->setFocus();
+    const QStringList order{u"Picture2"_s, u"HScroll1"_s, u"HScroll2"_s, u"Command1"_s,
+                            u"Command2"_s, u"Picture1"_s};
+    QStringList forward;
+    for (int i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        forward << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(forward, order);
+    QStringList backward;
+    for (int i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward.prepend(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(backward, QStringList(order.mid(order.size() - 1) + order.mid(0, order.size() - 1)));
+}
+
+void TestForm1::clickFocusesASliderAndShowsIt()
+{
+    activate();
+    QScrollBar *bar = m_form->controls().HScroll2;
+    m_form->controls().Picture1->setFocus();
+    const QColor highlight = bar->palette().color(QPalette::Highlight);
+    auto edgeColour = [bar] { return bar->grab().toImage().pixelColor(0, bar->height() / 2); };
+    QVERIFY(edgeColour() != highlight);
+    // A click on the handle gives the focus without moving the value.
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->value();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    const QRect handle = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                      QStyle::SC_ScrollBarSlider, bar);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, handle.center());
+    QVERIFY(bar->hasFocus());
+    QCOMPARE(bar->value(), 8);
+    QCOMPARE(edgeColour(), highlight);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(m_form->controls().Label8->text(), u"9"_s);
 }
 
 void TestForm1::clickStampsOneDisc()
