@@ -146,7 +146,7 @@ bool Form2::saveStereogram(const QString &path, const QString &caption)
 
 void Form2::saveAs()
 {
-    const std::optional<QString> chosen = m_dialogs.showSave(editor::bitmapFilter(), 0);
+    const std::optional<QString> chosen = m_dialogs.showSave(editor::bitmapFilter(), 0, m_fileName);
     if (!chosen)
         return;
     m_fileName = *chosen;

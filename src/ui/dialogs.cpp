@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <unistd.h>
 
@@ -25,19 +26,21 @@ QList<FileFilter> parseFileFilter(const QString &filter)
     return entries;
 }
 
-// "*.bmp" also matches "PICTURE.BMP"; "*.*" matches every file, with or without an extension.
+// "*.*" matches every file, with or without an extension. (Qt's file dialog matches without
+// regard to letter case, so "*.bmp" also lists "PICTURE.BMP".)
 static QString qtPattern(const QString &pattern)
 {
-    if (pattern == "*.*"_L1)
-        return u"*"_s;
-    QString out;
-    for (QChar ch : pattern) {
-        if (ch.isLetter() && ch.toLower() != ch.toUpper())
-            out += u'[' + ch.toLower() + ch.toUpper() + u']';
-        else
-            out += ch;
+    return pattern == "*.*"_L1 ? u"*"_s : pattern;
+}
+
+QString defaultSuffix(const FileFilter &filter)
+{
+    static const QRegularExpression extension(u"^\\*\\.([^*?\\[\\].]+)$"_s);
+    for (const QString &pattern : filter.patterns) {
+        if (const auto match = extension.match(pattern); match.hasMatch())
+            return match.captured(1);
     }
-    return out;
+    return {};
 }
 
 QStringList qtNameFilters(const QList<FileFilter> &filters)
@@ -157,7 +160,8 @@ private:
 
 } // namespace
 
-void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex)
+void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex,
+                     const QString &fileName)
 {
     // Qt's own dialog on every desktop, so that its texts, dates and behaviour are the same.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -165,30 +169,52 @@ void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int 
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    const QStringList filters = qtNameFilters(parseFileFilter(filter));
+    const QList<FileFilter> entries = parseFileFilter(filter);
+    const QStringList filters = qtNameFilters(entries);
     dialog.setNameFilters(filters);
     const qsizetype index = qMax(0, filterIndex - 1);
-    if (index < filters.size())
+    if (index < filters.size()) {
         dialog.selectNameFilter(filters[index]);
+        dialog.setDefaultSuffix(defaultSuffix(entries[index]));
+    }
+    // A name typed without an extension gets the chosen entry's, if it names one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, entries, filters](const QString &chosen) {
+                         for (qsizetype i = 0; i < entries.size(); ++i) {
+                             if (chosen == entries[i].label || chosen == filters[i])
+                                 dialog.setDefaultSuffix(defaultSuffix(entries[i]));
+                         }
+                     });
+    // The dialog's FileName: it opens in that file's folder, with the name filled in. The filter
+    // is chosen first, so that it does not rewrite the name's extension.
+    if (!fileName.isEmpty()) {
+        const QFileInfo file(fileName);
+        if (file.absoluteDir().exists())
+            dialog.setDirectory(file.absolutePath());
+        dialog.selectFile(file.fileName());
+    }
 }
 
-std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filter, int filterIndex)
+std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filter, int filterIndex,
+                                                 const QString &fileName)
 {
     QFileDialog dialog(dialogParent());
-    setUpFileDialog(dialog, save, filter, filterIndex);
+    setUpFileDialog(dialog, save, filter, filterIndex, fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtDialogs::showOpen(const QString &filter, int filterIndex)
+std::optional<QString> QtDialogs::showOpen(const QString &filter, int filterIndex,
+                                           const QString &fileName)
 {
-    return showFileDialog(false, filter, filterIndex);
+    return showFileDialog(false, filter, filterIndex, fileName);
 }
 
-std::optional<QString> QtDialogs::showSave(const QString &filter, int filterIndex)
+std::optional<QString> QtDialogs::showSave(const QString &filter, int filterIndex,
+                                           const QString &fileName)
 {
-    return showFileDialog(true, filter, filterIndex);
+    return showFileDialog(true, filter, filterIndex, fileName);
 }
 
 bool QtDialogs::showHelp(const QString &helpFile)

@@ -38,10 +38,14 @@ public:
     virtual int msgBox(const QString &prompt, int style, const QString &title) = 0;
 
     // The modal open and save dialogs. `filter` is the list "label|patterns|label|patterns...";
-    // `filterIndex` 0 and 1 both select the first entry. Returns the chosen path, or nothing when
-    // the user cancelled.
-    virtual std::optional<QString> showOpen(const QString &filter, int filterIndex) = 0;
-    virtual std::optional<QString> showSave(const QString &filter, int filterIndex) = 0;
+    // `filterIndex` 0 and 1 both select the first entry. `fileName` is the dialog's FileName as it
+    // opens: the dialog shows that file's folder with the name filled in. Returns the chosen path,
+    // or nothing when the user cancelled. The save dialog adds the chosen entry's extension
+    // ("*.bmp": ".bmp") to a name typed without one, and asks before replacing a file.
+    virtual std::optional<QString> showOpen(const QString &filter, int filterIndex,
+                                            const QString &fileName) = 0;
+    virtual std::optional<QString> showSave(const QString &filter, int filterIndex,
+                                            const QString &fileName) = 0;
 
     // Shows a file in the help viewer: the viewer already open shows it in place of its file and
     // comes to the front; otherwise one is started, detached. False when none could be started.
@@ -62,10 +66,14 @@ QList<FileFilter> parseFileFilter(const QString &filter);
 // every file, as it does where the filter texts come from, and extensions match in any letter case.
 QStringList qtNameFilters(const QList<FileFilter> &filters);
 
-// Sets up Qt's file dialog as the open (`save` false) or save dialog of the commands: the filter
-// list shown as given, entry `filterIndex` selected (0 and 1 both mean the first), sizes and dates
-// written in the program's locale.
-void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex);
+// The extension a filter entry names, for a name typed without one: "bmp" for "*.bmp", nothing
+// for "*.*".
+QString defaultSuffix(const FileFilter &filter);
+
+// Sets up Qt's file dialog as the open (`save` false) or save dialog of the commands, as
+// Dialogs::showOpen and showSave describe; sizes and dates are written in the program's locale.
+void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex,
+                     const QString &fileName);
 
 // Where a running help viewer listens for files to show: one name per user and display, in the
 // abstract socket namespace, so it vanishes with the viewer and a crash leaves nothing behind.
@@ -84,12 +92,15 @@ public:
     explicit QtDialogs(QString helpViewer, QString helpServer = helpViewerServerName());
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
-    std::optional<QString> showOpen(const QString &filter, int filterIndex) override;
-    std::optional<QString> showSave(const QString &filter, int filterIndex) override;
+    std::optional<QString> showOpen(const QString &filter, int filterIndex,
+                                    const QString &fileName) override;
+    std::optional<QString> showSave(const QString &filter, int filterIndex,
+                                    const QString &fileName) override;
     bool showHelp(const QString &helpFile) override;
 
 private:
-    std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex);
+    std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex,
+                                          const QString &fileName);
 
     QString m_helpViewer;
     QString m_helpServer;

@@ -53,6 +53,7 @@ private slots:
     void saveAsWritesTheStereogram();
     void saveAsOpensOnTheFirstFilterEveryTime();
     void saveAsCancelledWritesNothing();
+    void saveAsOpensWithTheRememberedName();
     void saveEnabledState_data();
     void saveEnabledState();
     void failedSaveAsIsReportedAndKeepsRunning();
@@ -447,6 +448,32 @@ void TestForm2::saveAsCancelledWritesNothing()
     QVERIFY(m_dialogs->messages().isEmpty());
     QVERIFY(item("MenuFile1")->isEnabled());
     QCOMPARE(m_dir.entryList(QDir::Files), QStringList{u"first.bmp"_s});
+}
+
+// The dialog opens with its FileName: the name the last Save As dialog returned, kept through
+// "新規作成", a failed write and a cancelled dialog.
+void TestForm2::saveAsOpensWithTheRememberedName()
+{
+    const QString first = m_dir.filePath(u"first.bmp"_s);
+    const QString failed = m_dir.filePath(u"missing/failed.bmp"_s);
+    auto openedWith = [this] { return m_dialogs->fileDialogs().last().fileName; };
+    QVERIFY(saveAs(first));
+    QCOMPARE(openedWith(), QString());
+    QVERIFY(saveAs(m_dir.filePath(u"second"_s)));
+    QCOMPARE(openedWith(), first);
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    item("MenuFile0")->trigger();
+    QVERIFY(!saveAs(failed));
+    QCOMPARE(openedWith(), m_dir.filePath(u"second"_s));
+    m_dialogs->fileAnswers.push_back(std::nullopt);
+    item("MenuFile2")->trigger();
+    QCOMPARE(openedWith(), failed);
+    m_dialogs->fileAnswers.push_back(std::nullopt);
+    item("MenuFile2")->trigger();
+    QCOMPARE(openedWith(), failed);
+    // The command writes the name as the dialog returns it, adding nothing.
+    QVERIFY(QFile::exists(m_dir.filePath(u"second"_s)));
+    QVERIFY(!QFile::exists(m_dir.filePath(u"second.bmp"_s)));
 }
 
 // Each step: 'a' a Save As that writes, 'f' one that fails, 'y' / 'n' 新規作成 answered Yes / No.

@@ -120,6 +120,7 @@ private slots:
     void loadAsksWithTheBitmapFilter();
     void loadReplacesPaintingAndClips();
     void cancelledLoadChangesNothing();
+    void openDialogRemembersItsFileWhileLoaded();
     void unreadableFileIsReportedAndChangesNothing_data();
     void unreadableFileIsReportedAndChangesNothing();
     void corpus_data();
@@ -487,6 +488,44 @@ void TestForm1::cancelledLoadChangesNothing()
     m_form->Command2_Click();
     QCOMPARE(m_form->controls().Picture1->Image(), before);
     QVERIFY(m_dialogs->messages().isEmpty());
+}
+
+// The open dialog starts where the last file was chosen, while the editor stays loaded: kept by
+// "編集終了", by a file that could not be read and by a cancelled dialog; gone with a title-bar close.
+void TestForm1::openDialogRemembersItsFileWhileLoaded()
+{
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(ui::toQRgb(QBColor(4)));
+    const QString good = m_dir.filePath(u"good.bmp"_s);
+    QVERIFY(picture.save(good, "BMP"));
+    const QString bad = m_dir.filePath(u"missing.bmp"_s);
+
+    ui::FormSlot<Form1> slot([this] { return std::make_unique<Form1>(*m_dialogs, *m_store); });
+    QStringList openedWith;
+    auto open = [&](std::optional<QString> answer) {
+        m_dialogs->fileAnswers.push_back(answer);
+        QTest::mouseClick(slot->controls().Command2, Qt::LeftButton);
+        openedWith << m_dialogs->fileDialogs().last().fileName;
+    };
+    QTimer::singleShot(0, [&] {
+        open(good);
+        open(bad);
+        open(std::nullopt);
+        open(std::nullopt);
+        slot->controls().Command1->click();
+    });
+    slot.showModal();
+    QTimer::singleShot(0, [&] {
+        open(std::nullopt);
+        slot->close();
+    });
+    slot.showModal();
+    QTimer::singleShot(0, [&] {
+        open(std::nullopt);
+        slot->controls().Command1->click();
+    });
+    slot.showModal();
+    QCOMPARE(openedWith, (QStringList{QString(), good, bad, bad, bad, QString()}));
 }
 
 void TestForm1::unreadableFileIsReportedAndChangesNothing_data()
