@@ -17,7 +17,9 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 using app::Form2;
@@ -37,6 +39,8 @@ private slots:
     void menus_data();
     void menus();
     void windowAndDrawingAreaSizes();
+    void secondaryWindowsAreOwnedByTheMainWindow_data();
+    void secondaryWindowsAreOwnedByTheMainWindow();
     void labels_data();
     void labels();
     void disabledShortcutDoesNothing();
@@ -226,6 +230,39 @@ void TestForm2::windowAndDrawingAreaSizes()
         QVERIFY(!(w->windowFlags() & Qt::WindowMinimizeButtonHint));
         QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
     }
+}
+
+void TestForm2::secondaryWindowsAreOwnedByTheMainWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("editor") << u"Form1"_s;
+    QTest::newRow("display") << u"Form3"_s;
+}
+
+// Transient for the main window: kept above it, minimised with it, never left blocking it from
+// behind. Still a window of its own, centred on the screen.
+void TestForm2::secondaryWindowsAreOwnedByTheMainWindow()
+{
+    QFETCH(QString, window);
+    const bool editor = window == u"Form1"_s;
+    QWidget *form = editor ? static_cast<QWidget *>(&m_form2->Form1().get())
+                           : static_cast<QWidget *>(&m_form2->Form3().get());
+    QCOMPARE(form->parentWidget(), m_form2);
+    QVERIFY(form->isWindow());
+    QWindow *transientParent = nullptr;
+    QPoint centre;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        transientParent = form->windowHandle()->transientParent();
+        centre = form->frameGeometry().center();
+        form->setVisible(false);
+    });
+    if (editor)
+        m_form2->Form1().showModal();
+    else
+        m_form2->Form3().showModal();
+    QCOMPARE(transientParent, m_form2->windowHandle());
+    QVERIFY((centre - form->screen()->availableGeometry().center()).manhattanLength() <= 2);
 }
 
 void TestForm2::labels_data()
@@ -553,7 +590,8 @@ void TestForm2::saveWritesUnderTheRememberedName()
     makeStereogram();
     m_dialogs->asked.clear();
     m_form2->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form2));
+    // The display window it owns counts as active too until the main window is.
+    QTRY_COMPARE(QApplication::activeWindow(), m_form2);
     QTest::keyClick(m_form2, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(m_dialogs->asked.isEmpty());
     QCOMPARE(QImage(path, "BMP").convertToFormat(QImage::Format_RGB32),
