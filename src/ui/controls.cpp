@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -19,10 +20,46 @@ QString labelFontFamily()
     return u"ＭＳ Ｐゴシック"_s;
 }
 
+namespace {
+
+// A label that stays bold at every screen scale. The labels' font has no bold face, so its bold is
+// made by thickening the glyphs by an amount fixed by the font's own size. At a screen scale other
+// than 1 Qt draws text from glyphs made at the device's size, thickened by that same amount, so
+// the bold grows thin (at scale 2 it is hard to tell from regular). A bold label is drawn there
+// from the outline of its text at the font's own size, enlarged with the rest of the window.
+class ScaledBoldLabel final : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        if (!font().bold() || devicePixelRatioF() == 1.0) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        // One line, placed as QLabel places it: at the top, left or centred.
+        const QFontMetricsF metrics(font());
+        const QRectF area(contentsRect());
+        qreal x = area.left();
+        if (alignment() & Qt::AlignHCenter)
+            x += (area.width() - metrics.horizontalAdvance(text())) / 2;
+        QPainterPath outline;
+        outline.addText(QPointF(x, area.top() + metrics.ascent()), font(), text());
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.fillPath(outline, palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                            foregroundRole()));
+    }
+};
+
+} // namespace
+
 QLabel *label(QWidget *parent, const QString &objectName, QRect twips, const QString &caption,
               qreal points, int fontStyle, Align align)
 {
-    auto *l = new QLabel(caption, parent);
+    auto *l = new ScaledBoldLabel(caption, parent);
     l->setObjectName(objectName);
     l->setTextFormat(Qt::PlainText);
     l->setGeometry(twipsRect(twips));
