@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"ZOMIRA -VORNA-"_s);
     QApplication::setApplicationVersion(u"1.02"_s);
-    QApplication::setDesktopFileName(u"zomvorn"_s);
+    QApplication::setDesktopFileName(u"org.zomvorn.zomvorn"_s);
     ui::installPlatform(application);
 
     const QString folder = QCoreApplication::applicationDirPath();
