@@ -1,15 +1,19 @@
 # `cpack` in a release build directory makes a Debian package that installs under /usr.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zomvorn)
-set(CPACK_PACKAGE_VENDOR "ZOMIRA")
+set(CPACK_PACKAGE_VENDOR "The ZOMIRA -VORNA- developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ZOMIRA -VORNA-: random-dot stereogram maker")
-set(CPACK_PACKAGE_DESCRIPTION "Paint a depth map of 16 height levels or load a bitmap, turn it
-into a tinted random-dot stereogram, view it and save it as a Windows bitmap. Japanese interface.")
+# Each line at most 79 characters: Debian shows the description indented by one space.
+set(CPACK_PACKAGE_DESCRIPTION [[
+Paint a depth map of 16 height levels by stamping discs with the mouse, or
+load a bitmap as the depth map; the program turns it into a random-dot
+stereogram tinted red, green or blue, shows it and saves it as a Windows
+bitmap file. The user interface is in Japanese.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZOMIRA developers <zomvorn@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "ZOMIRA -VORNA- developers <zomvorn@users.noreply.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them.

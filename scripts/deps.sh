@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, but only those missing.
-# Usage: scripts/deps.sh [build|run|test|bench]...
+# Usage: scripts/deps.sh [build|run|test|bench|package|icons]...
 set -euo pipefail
 
 build_pkgs="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev"
 run_pkgs="qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic"
 test_pkgs=""
 bench_pkgs="libbenchmark-dev"
+# What makes the Debian package (cpack: dpkg-shlibdeps, file) and checks it, its AppStream data
+# and its desktop entry.
+package_pkgs="dpkg-dev file lintian appstream desktop-file-utils"
+# What scripts/make-icons.sh needs.
+icons_pkgs="librsvg2-bin"
 
 [ $# -gt 0 ] || set -- build run
 want=""
@@ -16,6 +21,8 @@ for group in "$@"; do
     run)   want="$want $run_pkgs" ;;
     test)  want="$want $test_pkgs" ;;
     bench) want="$want $bench_pkgs" ;;
+    package) want="$want $package_pkgs" ;;
+    icons) want="$want $icons_pkgs" ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

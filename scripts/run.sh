@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release configuration and starts the program.
+# Installs what is missing, builds the program and its help viewer (release configuration) and
+# starts the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh build run
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release --target zomvorn zomvorn-help
 exec build/release/zomvorn "$@"

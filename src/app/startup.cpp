@@ -13,7 +13,7 @@ void nameApplication()
 {
     QApplication::setApplicationName(u"ZOMIRA -VORNA-"_s);
     QApplication::setApplicationVersion(QStringLiteral(ZOMVORN_VERSION));
-    QApplication::setDesktopFileName(u"zomvorn"_s);
+    QApplication::setDesktopFileName(u"org.zomvorn.zomvorn"_s);
 }
 
 Startup::Startup(QApplication &application, const QString &folder)

@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"zomvorn-help"_s);
-    QApplication::setDesktopFileName(u"zomvorn"_s);
+    QApplication::setDesktopFileName(u"org.zomvorn.zomvorn"_s);
     ui::installPlatform(application);
 
     const QStringList args = QApplication::arguments();

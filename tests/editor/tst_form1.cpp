@@ -10,11 +10,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -59,36 +59,61 @@ QImage screenOf(ui::PictureBox *box)
     return box->grab(box->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-struct SuiteFile
-{
-    QString path;
-    QString group;
-    QStringList refs;
+// The BMP Suite corpus: the good files, each with the suite's reference renderings (any of them is
+// right), then every questionable, bad and related-format file.
+const QList<std::pair<QString, QStringList>> goodFiles = {
+    {u"g/pal1.bmp"_s, {u"pal1.png"_s}},
+    {u"g/pal1bg.bmp"_s, {u"pal1bg.png"_s}},
+    {u"g/pal1wb.bmp"_s, {u"pal1.png"_s}},
+    {u"g/pal4.bmp"_s, {u"pal4.png"_s}},
+    {u"g/pal4gs.bmp"_s, {u"pal4gs.png"_s}},
+    {u"g/pal4rle.bmp"_s, {u"pal4.png"_s}},
+    {u"g/pal8-0.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8gs.bmp"_s, {u"pal8gs.png"_s}},
+    {u"g/pal8nonsquare.bmp"_s, {u"pal8nonsquare-v.png"_s, u"pal8nonsquare-e.png"_s}},
+    {u"g/pal8os2.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8rle.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8topdown.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8v4.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8v5.bmp"_s, {u"pal8.png"_s}},
+    {u"g/pal8w124.bmp"_s, {u"pal8w124.png"_s}},
+    {u"g/pal8w125.bmp"_s, {u"pal8w125.png"_s}},
+    {u"g/pal8w126.bmp"_s, {u"pal8w126.png"_s}},
+    {u"g/rgb16-565.bmp"_s, {u"rgb16-565.png"_s}},
+    {u"g/rgb16-565pal.bmp"_s, {u"rgb16-565.png"_s}},
+    {u"g/rgb16.bmp"_s, {u"rgb16.png"_s}},
+    {u"g/rgb16bfdef.bmp"_s, {u"rgb16.png"_s}},
+    {u"g/rgb24.bmp"_s, {u"rgb24.png"_s}},
+    {u"g/rgb24pal.bmp"_s, {u"rgb24.png"_s}},
+    {u"g/rgb32.bmp"_s, {u"rgb24.png"_s}},
+    {u"g/rgb32bf.bmp"_s, {u"rgb24.png"_s}},
+    {u"g/rgb32bfdef.bmp"_s, {u"rgb24.png"_s}},
 };
 
-// The corpus's own list: every file with its group and its reference renderings.
-QList<SuiteFile> suiteFiles()
-{
-    QList<SuiteFile> files;
-    QFile list(testimages::bmpsuite(u"SOURCE.md"_s));
-    if (!list.open(QIODevice::ReadOnly))
-        return files;
-    const QStringList lines = QString::fromUtf8(list.readAll()).split(u'\n');
-    for (const QString &line : lines) {
-        static const QRegularExpression row(u"^\\| ([bgqx])/([^ |]+\\.bmp) \\|"_s);
-        const auto m = row.match(line);
-        if (!m.hasMatch())
-            continue;
-        const QStringList cells = line.split(u'|');
-        QStringList refs;
-        for (const QString &r : cells.at(cells.size() - 3).split(u','))
-            if (r.trimmed() != u"-"_s)
-                refs.append(testimages::bmpsuite(u"html/"_s + r.trimmed()));
-        files.append({testimages::bmpsuite(m.captured(1) + u'/' + m.captured(2)), m.captured(1),
-                      refs});
-    }
-    return files;
-}
+const QStringList otherFiles = {
+    u"q/pal1huffmsb.bmp"_s,    u"q/pal1p1.bmp"_s,         u"q/pal2.bmp"_s,
+    u"q/pal2color.bmp"_s,      u"q/pal4rlecut.bmp"_s,     u"q/pal4rletrns.bmp"_s,
+    u"q/pal8offs.bmp"_s,       u"q/pal8os2-hs.bmp"_s,     u"q/pal8os2-sz.bmp"_s,
+    u"q/pal8os2sp.bmp"_s,      u"q/pal8os2v2-16.bmp"_s,   u"q/pal8os2v2-40sz.bmp"_s,
+    u"q/pal8os2v2-sz.bmp"_s,   u"q/pal8os2v2.bmp"_s,      u"q/pal8oversizepal.bmp"_s,
+    u"q/pal8rlecut.bmp"_s,     u"q/pal8rletrns.bmp"_s,    u"q/rgb16-231.bmp"_s,
+    u"q/rgb16-3103.bmp"_s,     u"q/rgb16faketrns.bmp"_s,  u"q/rgb24jpeg.bmp"_s,
+    u"q/rgb24largepal.bmp"_s,  u"q/rgb24lprof.bmp"_s,     u"q/rgb24png.bmp"_s,
+    u"q/rgb24rle24.bmp"_s,     u"q/rgb32-111110.bmp"_s,   u"q/rgb32-7187.bmp"_s,
+    u"q/rgb32-xbgr.bmp"_s,     u"q/rgb32fakealpha.bmp"_s, u"q/rgb32h52.bmp"_s,
+    u"q/rgba16-1924.bmp"_s,    u"q/rgba16-4444.bmp"_s,    u"q/rgba16-5551.bmp"_s,
+    u"q/rgba32-1.bmp"_s,       u"q/rgba32-1010102.bmp"_s, u"q/rgba32-2.bmp"_s,
+    u"q/rgba32-61754.bmp"_s,   u"q/rgba32-81284.bmp"_s,   u"q/rgba32abf.bmp"_s,
+    u"q/rgba32h56.bmp"_s,      u"q/rgba64.bmp"_s,         u"b/badbitcount.bmp"_s,
+    u"b/badbitssize.bmp"_s,    u"b/baddens1.bmp"_s,       u"b/baddens2.bmp"_s,
+    u"b/badfilesize.bmp"_s,    u"b/badheadersize.bmp"_s,  u"b/badpalettesize.bmp"_s,
+    u"b/badplanes.bmp"_s,      u"b/badrle.bmp"_s,         u"b/badrle4.bmp"_s,
+    u"b/badrle4bis.bmp"_s,     u"b/badrle4ter.bmp"_s,     u"b/badrlebis.bmp"_s,
+    u"b/badrleter.bmp"_s,      u"b/badwidth.bmp"_s,       u"b/pal8badindex.bmp"_s,
+    u"b/reallybig.bmp"_s,      u"b/rgb16-880.bmp"_s,      u"b/rletopdown.bmp"_s,
+    u"b/shortfile.bmp"_s,      u"x/ba-bm.bmp"_s,
+};
 
 } // namespace
 
@@ -528,23 +553,31 @@ void TestForm1::openDialogRemembersItsFileWhileLoaded()
     QCOMPARE(openedWith, (QStringList{QString(), good, bad, bad, bad, QString()}));
 }
 
+// Each row: the file, and the reason the message must give for it.
 void TestForm1::unreadableFileIsReportedAndChangesNothing_data()
 {
     QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("reason");
     QFile text(m_dir.filePath(u"readme.txt"_s));
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("not a picture");
     text.close();
-    QTest::newRow("not a picture") << text.fileName();
-    QTest::newRow("missing") << m_dir.filePath(u"gone.bmp"_s);
-    QTest::newRow("a folder") << m_dir.path();
-    QTest::newRow("damaged") << testimages::bmpsuite(u"b/badbitcount.bmp"_s);
-    QTest::newRow("claims an enormous size") << testimages::bmpsuite(u"b/reallybig.bmp"_s);
+    const QString invalid = u"ピクチャが不正です。"_s;
+    QTest::newRow("not a picture") << text.fileName() << invalid;
+    QTest::newRow("missing") << m_dir.filePath(u"gone.bmp"_s) << u"ファイルが見つかりません。"_s;
+    QTest::newRow("a folder") << m_dir.path() << u"フォルダーです。"_s;
+    const QString damaged = testimages::bmpsuite(u"b/badbitcount.bmp"_s);
+    const QString enormous = testimages::bmpsuite(u"b/reallybig.bmp"_s);
+    VERIFY_TEST_FILE(damaged);
+    VERIFY_TEST_FILE(enormous);
+    QTest::newRow("damaged") << damaged << invalid;
+    QTest::newRow("claims an enormous size") << enormous << invalid;
 }
 
 void TestForm1::unreadableFileIsReportedAndChangesNothing()
 {
     QFETCH(QString, path);
+    QFETCH(QString, reason);
     paintSomething();
     const QImage before = m_form->controls().Picture1->Image();
     m_dialogs->fileAnswers.push_back(path);
@@ -555,6 +588,7 @@ void TestForm1::unreadableFileIsReportedAndChangesNothing()
     QCOMPARE(messages[0].title, u"ファイル読み込み"_s);
     QVERIFY(messages[0].text.contains(QDir::toNativeSeparators(path)));
     QVERIFY(messages[0].text.contains(u"ピクチャとして読み込めませんでした"_s));
+    QVERIFY2(messages[0].text.contains(reason), qPrintable(messages[0].text));
     QVERIFY(m_form->isVisible());
 }
 
@@ -563,12 +597,35 @@ void TestForm1::corpus_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("group");
     QTest::addColumn<QStringList>("refs");
-    const QList<SuiteFile> files = suiteFiles();
-    QCOMPARE(files.size(), 89);
-    for (const SuiteFile &f : files)
-        QTest::newRow(qPrintable(QFileInfo(f.path).dir().dirName() + u'/'
-                                 + QFileInfo(f.path).fileName()))
-            << f.path << f.group << f.refs;
+    QStringList listed = otherFiles;
+    for (const auto &[file, refs] : goodFiles)
+        listed.append(file);
+    QCOMPARE(listed.size(), 89);
+    // The folder holds exactly the listed pictures: none missing, none that no test reads.
+    QStringList onDisk;
+    QDirIterator it(testimages::bmpsuite({}), {u"*.bmp"_s}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        onDisk.append(QDir(testimages::bmpsuite({})).relativeFilePath(it.next()));
+    QStringList missing, unlisted;
+    for (const QString &file : std::as_const(listed))
+        if (!onDisk.contains(file))
+            missing.append(testimages::bmpsuite(file));
+    for (const QString &file : std::as_const(onDisk))
+        if (!listed.contains(file))
+            unlisted.append(file);
+    QVERIFY2(missing.isEmpty(), qPrintable(u"test files missing: "_s + missing.join(u", "_s)));
+    QVERIFY2(unlisted.isEmpty(), qPrintable(u"not in the list: "_s + unlisted.join(u", "_s)));
+
+    for (const auto &[file, refs] : goodFiles) {
+        QStringList paths;
+        for (const QString &ref : refs)
+            paths.append(testimages::bmpsuite(u"html/"_s + ref));
+        QTest::newRow(qPrintable(file)) << testimages::bmpsuite(file) << u"g"_s << paths;
+    }
+    for (const QString &file : otherFiles)
+        QTest::newRow(qPrintable(file)) << testimages::bmpsuite(file) << file.left(1)
+                                        << QStringList();
 }
 
 // Every file of the corpus through the real load path: good files load and look as the suite's
@@ -578,6 +635,7 @@ void TestForm1::corpus()
     QFETCH(QString, path);
     QFETCH(QString, group);
     QFETCH(QStringList, refs);
+    VERIFY_TEST_FILE(path);
     paintSomething();
     const QImage before = m_form->controls().Picture1->Image();
     m_dialogs->fileAnswers.push_back(path);
@@ -596,6 +654,7 @@ void TestForm1::corpus()
     const int allowed = QFileInfo(path).fileName().startsWith(u"rgb16"_s) ? 7 : 0;
     int best = INT_MAX;
     for (const QString &ref : refs) {
+        VERIFY_TEST_FILE(ref);
         const QImage want = QImage(ref).convertToFormat(QImage::Format_RGB32);
         QVERIFY2(!want.isNull(), qPrintable(ref));
         best = std::min(best,

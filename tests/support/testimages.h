@@ -2,9 +2,15 @@
 
 #include "ui/colour.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QRect>
 #include <QString>
+
+// Fails the calling test, naming the file, when a file it needs from the test corpus is missing:
+// a missing file must never let a test pass for the wrong reason.
+#define VERIFY_TEST_FILE(path)                                                                    \
+    QVERIFY2(QFileInfo(path).isFile(), qPrintable(QStringLiteral("test file missing: ") + (path)))
 
 // Small helpers for building and checking pictures in tests.
 namespace testimages {
@@ -34,6 +40,7 @@ QImage shapeMap();
 // sizes differ.
 int maxChannelDifference(const QImage &a, const QImage &b);
 
+// A file of the BMP Suite corpus in tests/data/bmpsuite, by its path inside that folder.
 QString bmpsuite(const QString &relative);
 
 } // namespace testimages

@@ -53,8 +53,9 @@ void TestPictureIo::loadFailures_data()
     QTest::newRow("a folder") << m_dir.path() << int(ui::RuntimeError::PathFileAccessError);
     QTest::newRow("text named .bmp") << text.fileName() << int(ui::RuntimeError::InvalidPicture);
     QTest::newRow("empty file") << empty.fileName() << int(ui::RuntimeError::InvalidPicture);
-    QTest::newRow("claims 3000000 x 2000000")
-        << testimages::bmpsuite(u"b/reallybig.bmp"_s) << int(ui::RuntimeError::InvalidPicture);
+    const QString enormous = testimages::bmpsuite(u"b/reallybig.bmp"_s);
+    VERIFY_TEST_FILE(enormous);
+    QTest::newRow("claims 3000000 x 2000000") << enormous << int(ui::RuntimeError::InvalidPicture);
 }
 
 void TestPictureIo::loadFailures()
