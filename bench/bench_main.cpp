@@ -29,8 +29,14 @@ class SilentDialogs final : public ui::Dialogs
 {
 public:
     int msgBox(const QString &, int, const QString &) override { return ui::MsgBox::OK; }
-    std::optional<QString> showOpen(const QString &, int) override { return std::nullopt; }
-    std::optional<QString> showSave(const QString &, int) override { return std::nullopt; }
+    std::optional<QString> showOpen(const QString &, int, const QString &) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> showSave(const QString &, int, const QString &) override
+    {
+        return std::nullopt;
+    }
     bool showHelp(const QString &) override { return true; }
 };
 

@@ -26,8 +26,8 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
                                | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                                | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs), m_helpDirectory(std::move(helpDirectory)),
-      m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1); }),
-      m_form3([this] { return std::make_unique<stereo::Form3>(m_dialogs); }),
+      m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1); }, this),
+      m_form3([this] { return std::make_unique<stereo::Form3>(m_dialogs); }, this),
       m_endApplication([] { QCoreApplication::quit(); })
 {
     m_ui.setupUi(this);
@@ -146,7 +146,7 @@ bool Form2::saveStereogram(const QString &path, const QString &caption)
 
 void Form2::saveAs()
 {
-    const std::optional<QString> chosen = m_dialogs.showSave(editor::bitmapFilter(), 0);
+    const std::optional<QString> chosen = m_dialogs.showSave(editor::bitmapFilter(), 0, m_fileName);
     if (!chosen)
         return;
     m_fileName = *chosen;

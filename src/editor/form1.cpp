@@ -133,9 +133,10 @@ void Form1::blankPicture()
 
 void Form1::Command2_Click()
 {
-    const std::optional<QString> path = m_dialogs.showOpen(bitmapFilter(), 0);
+    const std::optional<QString> path = m_dialogs.showOpen(bitmapFilter(), 0, m_fileName);
     if (!path)
         return;
+    m_fileName = *path;
     try {
         loadDepthImage(*path);
     } catch (const ui::RuntimeError &e) {

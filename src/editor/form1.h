@@ -49,6 +49,8 @@ private:
     ui::Dialogs &m_dialogs;
     ui::PictureBox &m_depthStore;
     Form1Ui m_ui;
+    // CommonDialog1's FileName: the last file chosen, for as long as the editor stays loaded.
+    QString m_fileName;
 };
 
 // The file dialogs' filter list: bitmaps first, then every file.

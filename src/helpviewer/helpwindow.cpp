@@ -1,5 +1,6 @@
 #include "helpwindow.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,9 +14,24 @@ namespace helpviewer {
 HelpWindow::HelpWindow() : m_browser(new QTextBrowser(this))
 {
     setWindowTitle(u"ZOMIRA -VORNA- ヘルプ"_s);
+    setWindowIcon(QIcon(u":/zomvorn/zomvorn.xpm"_s));
     m_browser->setOpenExternalLinks(false);
     setCentralWidget(m_browser);
     resize(640, 560);
+
+    auto *closeAction = new QAction(this);
+    closeAction->setObjectName(u"closeHelp"_s);
+    closeAction->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+    addAction(closeAction);
+}
+
+void HelpWindow::bringToFront()
+{
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
 }
 
 QString HelpWindow::unreadableText(const QString &path, const QString &reason)
@@ -26,6 +42,7 @@ QString HelpWindow::unreadableText(const QString &path, const QString &reason)
 
 bool HelpWindow::showFile(const QString &path)
 {
+    m_shownFile.clear();
     QFile file(path);
     if (path.isEmpty() || QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         const QString reason = path.isEmpty() ? u"ファイル名が指定されていません。"_s
@@ -41,6 +58,7 @@ bool HelpWindow::showFile(const QString &path)
         m_browser->setPlainText(text);
     if (const QString title = m_browser->documentTitle(); !title.isEmpty())
         setWindowTitle(title);
+    m_shownFile = path;
     return true;
 }
 

@@ -14,6 +14,7 @@ class PictureBox;
 namespace stereo {
 
 // The display window: the stereogram in Picture1 and an "OK" button that puts the window away.
+// Enter, Escape and the title bar's close box put it away as "OK" does.
 class Form3 : public ui::Form
 {
 public:
@@ -26,6 +27,11 @@ public:
 
     // Empties the display, as "新規作成" does.
     void blankPicture();
+
+protected:
+    // Closed from its title bar (or Alt+F4), the window is put away as "OK" puts it away.
+    void Form_Unload(int &Cancel) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Form3Ui m_ui;

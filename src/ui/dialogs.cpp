@@ -2,9 +2,16 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocalSocket>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -19,19 +26,21 @@ QList<FileFilter> parseFileFilter(const QString &filter)
     return entries;
 }
 
-// "*.bmp" also matches "PICTURE.BMP"; "*.*" matches every file, with or without an extension.
+// "*.*" matches every file, with or without an extension. (Qt's file dialog matches without
+// regard to letter case, so "*.bmp" also lists "PICTURE.BMP".)
 static QString qtPattern(const QString &pattern)
 {
-    if (pattern == "*.*"_L1)
-        return u"*"_s;
-    QString out;
-    for (QChar ch : pattern) {
-        if (ch.isLetter() && ch.toLower() != ch.toUpper())
-            out += u'[' + ch.toLower() + ch.toUpper() + u']';
-        else
-            out += ch;
+    return pattern == "*.*"_L1 ? u"*"_s : pattern;
+}
+
+QString defaultSuffix(const FileFilter &filter)
+{
+    static const QRegularExpression extension(u"^\\*\\.([^*?\\[\\].]+)$"_s);
+    for (const QString &pattern : filter.patterns) {
+        if (const auto match = extension.match(pattern); match.hasMatch())
+            return match.captured(1);
     }
-    return out;
+    return {};
 }
 
 QStringList qtNameFilters(const QList<FileFilter> &filters)
@@ -47,7 +56,35 @@ QStringList qtNameFilters(const QList<FileFilter> &filters)
     return out;
 }
 
-QtDialogs::QtDialogs(QString helpViewer) : m_helpViewer(std::move(helpViewer)) {}
+QString helpViewerServerName()
+{
+    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    return u"zomvorn-help-%1-%2%3"_s.arg(QString::number(getuid()), QGuiApplication::platformName(),
+                                         display);
+}
+
+bool sendToHelpViewer(const QString &serverName, const QString &helpFile)
+{
+    // The viewer waits for one line: the file, UTF-8.
+    constexpr int TimeoutMs = 2000;
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(TimeoutMs))
+        return false;
+    const QString path = helpFile.isEmpty() ? helpFile : QFileInfo(helpFile).absoluteFilePath();
+    socket.write(path.toUtf8() + '\n');
+    const bool sent = socket.waitForBytesWritten(TimeoutMs);
+    socket.disconnectFromServer();
+    return sent;
+}
+
+QtDialogs::QtDialogs(QString helpViewer, QString helpServer)
+    : m_helpViewer(std::move(helpViewer)), m_helpServer(std::move(helpServer))
+{
+}
 
 static QWidget *dialogParent()
 {
@@ -87,34 +124,103 @@ int QtDialogs::msgBox(const QString &prompt, int style, const QString &title)
     return MsgBox::OK;
 }
 
-std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filter, int filterIndex)
+namespace {
+
+// Qt's file list writes sizes and dates in the system's locale, which need not be the program's;
+// this shows them in the program's own (Japanese) locale.
+class LocaleFileColumns final : public QIdentityProxyModel
 {
-    QFileDialog dialog(dialogParent());
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (role != Qt::DisplayRole || !files)
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case SizeColumn:
+            if (!files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+            break;
+        case DateColumn:
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        default:
+            break;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    // QFileSystemModel's columns: name, size, type, date modified.
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
+} // namespace
+
+void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex,
+                     const QString &fileName)
+{
+    // Qt's own dialog on every desktop, so that its texts, dates and behaviour are the same.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new LocaleFileColumns(&dialog));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    const QStringList filters = qtNameFilters(parseFileFilter(filter));
+    const QList<FileFilter> entries = parseFileFilter(filter);
+    const QStringList filters = qtNameFilters(entries);
     dialog.setNameFilters(filters);
     const qsizetype index = qMax(0, filterIndex - 1);
-    if (index < filters.size())
+    if (index < filters.size()) {
         dialog.selectNameFilter(filters[index]);
+        dialog.setDefaultSuffix(defaultSuffix(entries[index]));
+    }
+    // A name typed without an extension gets the chosen entry's, if it names one.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, entries, filters](const QString &chosen) {
+                         for (qsizetype i = 0; i < entries.size(); ++i) {
+                             if (chosen == entries[i].label || chosen == filters[i])
+                                 dialog.setDefaultSuffix(defaultSuffix(entries[i]));
+                         }
+                     });
+    // The dialog's FileName: it opens in that file's folder, with the name filled in. The filter
+    // is chosen first, so that it does not rewrite the name's extension.
+    if (!fileName.isEmpty()) {
+        const QFileInfo file(fileName);
+        if (file.absoluteDir().exists())
+            dialog.setDirectory(file.absolutePath());
+        dialog.selectFile(file.fileName());
+    }
+}
+
+std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filter, int filterIndex,
+                                                 const QString &fileName)
+{
+    QFileDialog dialog(dialogParent());
+    setUpFileDialog(dialog, save, filter, filterIndex, fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
 
-std::optional<QString> QtDialogs::showOpen(const QString &filter, int filterIndex)
+std::optional<QString> QtDialogs::showOpen(const QString &filter, int filterIndex,
+                                           const QString &fileName)
 {
-    return showFileDialog(false, filter, filterIndex);
+    return showFileDialog(false, filter, filterIndex, fileName);
 }
 
-std::optional<QString> QtDialogs::showSave(const QString &filter, int filterIndex)
+std::optional<QString> QtDialogs::showSave(const QString &filter, int filterIndex,
+                                           const QString &fileName)
 {
-    return showFileDialog(true, filter, filterIndex);
+    return showFileDialog(true, filter, filterIndex, fileName);
 }
 
 bool QtDialogs::showHelp(const QString &helpFile)
 {
+    if (sendToHelpViewer(m_helpServer, helpFile))
+        return true;
     return QProcess::startDetached(m_helpViewer, {helpFile});
 }
 

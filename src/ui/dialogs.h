@@ -5,6 +5,7 @@
 
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace ui {
@@ -37,12 +38,17 @@ public:
     virtual int msgBox(const QString &prompt, int style, const QString &title) = 0;
 
     // The modal open and save dialogs. `filter` is the list "label|patterns|label|patterns...";
-    // `filterIndex` 0 and 1 both select the first entry. Returns the chosen path, or nothing when
-    // the user cancelled.
-    virtual std::optional<QString> showOpen(const QString &filter, int filterIndex) = 0;
-    virtual std::optional<QString> showSave(const QString &filter, int filterIndex) = 0;
+    // `filterIndex` 0 and 1 both select the first entry. `fileName` is the dialog's FileName as it
+    // opens: the dialog shows that file's folder with the name filled in. Returns the chosen path,
+    // or nothing when the user cancelled. The save dialog adds the chosen entry's extension
+    // ("*.bmp": ".bmp") to a name typed without one, and asks before replacing a file.
+    virtual std::optional<QString> showOpen(const QString &filter, int filterIndex,
+                                            const QString &fileName) = 0;
+    virtual std::optional<QString> showSave(const QString &filter, int filterIndex,
+                                            const QString &fileName) = 0;
 
-    // Starts the help viewer on a file, detached; false when it could not be started.
+    // Shows a file in the help viewer: the viewer already open shows it in place of its file and
+    // comes to the front; otherwise one is started, detached. False when none could be started.
     virtual bool showHelp(const QString &helpFile) = 0;
 };
 
@@ -60,22 +66,44 @@ QList<FileFilter> parseFileFilter(const QString &filter);
 // every file, as it does where the filter texts come from, and extensions match in any letter case.
 QStringList qtNameFilters(const QList<FileFilter> &filters);
 
+// The extension a filter entry names, for a name typed without one: "bmp" for "*.bmp", nothing
+// for "*.*".
+QString defaultSuffix(const FileFilter &filter);
+
+// Sets up Qt's file dialog as the open (`save` false) or save dialog of the commands, as
+// Dialogs::showOpen and showSave describe; sizes and dates are written in the program's locale.
+void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex,
+                     const QString &fileName);
+
+// Where a running help viewer listens for files to show: one name per user and display, in the
+// abstract socket namespace, so it vanishes with the viewer and a crash leaves nothing behind.
+QString helpViewerServerName();
+
+// Hands `helpFile` (made absolute) to the viewer listening under `serverName`; false when none
+// is listening. Takes a bounded time.
+bool sendToHelpViewer(const QString &serverName, const QString &helpFile);
+
 // The real dialogs, parented to the window that is active when they are asked for.
 class QtDialogs final : public Dialogs
 {
 public:
-    // The help viewer program that showHelp starts.
-    explicit QtDialogs(QString helpViewer);
+    // `helpViewer` is the program that showHelp starts when no viewer is listening under
+    // `helpServer`; a viewer that is listening is handed the file instead.
+    explicit QtDialogs(QString helpViewer, QString helpServer = helpViewerServerName());
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
-    std::optional<QString> showOpen(const QString &filter, int filterIndex) override;
-    std::optional<QString> showSave(const QString &filter, int filterIndex) override;
+    std::optional<QString> showOpen(const QString &filter, int filterIndex,
+                                    const QString &fileName) override;
+    std::optional<QString> showSave(const QString &filter, int filterIndex,
+                                    const QString &fileName) override;
     bool showHelp(const QString &helpFile) override;
 
 private:
-    std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex);
+    std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex,
+                                          const QString &fileName);
 
     QString m_helpViewer;
+    QString m_helpServer;
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -32,8 +33,22 @@ void Form::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
+bool isEnterKey(const QKeyEvent &event)
+{
+    const bool enter = event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+    return enter && (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
 void Form::keyPressEvent(QKeyEvent *event)
 {
+    // Enter presses the button that has the focus, as Space does; elsewhere it does nothing, for
+    // these windows have no default button.
+    if (isEnterKey(*event)) {
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()))
+            button->click();
+        event->accept();
+        return;
+    }
     // These windows have no cancel button: Escape does nothing.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();

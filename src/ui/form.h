@@ -5,8 +5,9 @@
 namespace ui {
 
 // A secondary window: loaded hidden on first use, shown modally, hidden to hand control back.
-// Closing it from the title bar runs Form_Unload and marks it unloaded; its FormSlot then destroys
-// it, so the next use starts again from the design-time state.
+// Closing it from the title bar runs Form_Unload and, unless that cancels, marks it unloaded; its
+// FormSlot then destroys it, so the next use starts again from the design-time state. Enter or
+// Space presses the focused button; Escape does nothing.
 class Form : public QDialog
 {
 public:
@@ -32,6 +33,9 @@ protected:
 private:
     bool m_unloadRequested = false;
 };
+
+// Enter or keypad Enter, without Shift, Ctrl or Alt.
+bool isEnterKey(const QKeyEvent &event);
 
 // Places a top-level window in the middle of its screen.
 void centreOnScreen(QWidget *window);

@@ -16,7 +16,12 @@ class FormSlot
 public:
     using Factory = std::function<std::unique_ptr<T>()>;
 
-    explicit FormSlot(Factory factory) : m_factory(std::move(factory)) {}
+    // `owner`, if given, owns each window the slot loads: the window manager keeps the window
+    // above its owner, minimises it with it, and never leaves the owner blocked behind it.
+    explicit FormSlot(Factory factory, QWidget *owner = nullptr)
+        : m_factory(std::move(factory)), m_owner(owner)
+    {
+    }
 
     bool isLoaded() const { return m_form != nullptr; }
 
@@ -25,6 +30,8 @@ public:
     {
         if (!m_form) {
             m_form = m_factory();
+            if (m_owner)
+                m_form->setParent(m_owner, m_form->windowFlags());
             m_form->load();
         }
         return *m_form;
@@ -42,6 +49,7 @@ public:
 
 private:
     Factory m_factory;
+    QWidget *m_owner = nullptr;
     std::unique_ptr<T> m_form;
 };
 

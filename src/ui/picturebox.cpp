@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace ui {
 
 PictureBox::PictureBox(QWidget *parent, const QRect &outerGeometry, Colour backColor,
@@ -50,15 +52,40 @@ void PictureBox::drawPersistent(const std::function<QRect(QImage &)> &draw)
     showArea(m_surface.drawPersistent(draw));
 }
 
+QRect PictureBox::deviceArea() const
+{
+    // A hair of slack, so that a product that should be whole is not pushed to the next pixel.
+    constexpr qreal slack = 1e-6;
+    const qreal ratio = devicePixelRatioF();
+    const QRectF inner(contentsRect());
+    const QPoint topLeft(int(std::ceil(inner.left() * ratio - slack)),
+                         int(std::ceil(inner.top() * ratio - slack)));
+    const QPoint end(int(std::floor(inner.right() * ratio + slack)),
+                     int(std::floor(inner.bottom() * ratio + slack)));
+    return QRect(topLeft, end - QPoint(1, 1));
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
+    QFrame::paintEvent(event);
     QPainter p(this);
     const QRect inner = contentsRect();
-    const QRect area = event->rect().intersected(inner);
-    if (!area.isEmpty())
-        p.drawImage(area.topLeft(), m_surface.screenImage(), area.translated(-inner.topLeft()));
-    p.end();
-    QFrame::paintEvent(event);
+    const QImage &screen = m_surface.screenImage();
+    const qreal ratio = devicePixelRatioF();
+    if (ratio == 1.0) {
+        const QRect area = event->rect().intersected(inner);
+        if (!area.isEmpty())
+            p.drawImage(area.topLeft(), screen, area.translated(-inner.topLeft()));
+        return;
+    }
+    // At other screen scales the frame's edges fall between device pixels. The picture goes onto
+    // the whole device pixels inside the frame, after the frame, so that no row or column of it is
+    // covered, and it is enlarged by repeating pixels, never smoothed.
+    p.fillRect(inner, QColor::fromRgb(toQRgb(m_surface.backColor())));
+    const QRect device = deviceArea();
+    QImage shown = screen.scaled(device.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    shown.setDevicePixelRatio(ratio);
+    p.drawImage(QPointF(device.topLeft()) / ratio, shown);
 }
 
 int buttonCode(Qt::MouseButtons buttons)

@@ -50,6 +50,8 @@ protected:
 
 private:
     void showArea(const QRect &area);
+    // Where the drawing area is shown, in device pixels: the whole pixels inside the frame.
+    QRect deviceArea() const;
 
     PictureSurface m_surface;
 };

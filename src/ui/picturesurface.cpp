@@ -51,8 +51,10 @@ QRect PictureSurface::Circle(float x, float y, float radius, Colour colour)
     const int cx = roundToPixel(x);
     const int cy = roundToPixel(y);
     const double r = std::fabs(double(radius));
-    const double r2 = r * r;
-    const int reach = int(std::floor(r));
+    // r^2 + r rather than r^2: a round disc, without a lone pixel at each of the four extreme
+    // points; an integer radius still reaches exactly r pixels from the centre.
+    const double r2 = r * r + r;
+    const int reach = int(std::floor(std::sqrt(r2)));
     const QRect bounds = QRect(cx - reach, cy - reach, 2 * reach + 1, 2 * reach + 1)
                              .intersected(target.rect());
     if (bounds.isEmpty())

@@ -32,7 +32,7 @@ public:
     QRect Cls();
 
     // A disc: the centre rounded to the nearest pixel (cx, cy); pixel (i, j) belongs to it when
-    // (i - cx)^2 + (j - cy)^2 <= radius^2. Its edge pixels take `colour`, the rest FillColor (or
+    // (i - cx)^2 + (j - cy)^2 <= radius^2 + radius. Its edge pixels take `colour`, the rest FillColor (or
     // stay as they are with a transparent fill). Returns the rectangle touched, clipped.
     QRect Circle(float x, float y, float radius, Colour colour);
 

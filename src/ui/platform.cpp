@@ -19,12 +19,16 @@ void installPlatform(QCoreApplication &app)
 
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
 
-    auto *translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), u"qtbase"_s, u"_"_s,
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+    auto install = [&app](const QString &name, const QString &folder) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), name, u"_"_s, folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    };
+    install(u"qtbase"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // Installed last, so asked first: the texts Qt's own translation leaves in English.
+    install(u"qtbase_extra"_s, u":/i18n"_s);
 }
 
 } // namespace ui

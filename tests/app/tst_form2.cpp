@@ -17,7 +17,9 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 using app::Form2;
@@ -37,6 +39,8 @@ private slots:
     void menus_data();
     void menus();
     void windowAndDrawingAreaSizes();
+    void secondaryWindowsAreOwnedByTheMainWindow_data();
+    void secondaryWindowsAreOwnedByTheMainWindow();
     void labels_data();
     void labels();
     void disabledShortcutDoesNothing();
@@ -45,6 +49,7 @@ private slots:
     void colourMenuMovesTheCheckMark();
     void colourMenuTintsTheNextRun();
     void makeCommandDrawsAndShowsTheStereogram();
+    void displayClosedFromItsTitleBarKeepsTheStereogram();
     void editCommandHandsTheDepthMapBack();
 
     void newDataAnsweredNoChangesNothing();
@@ -52,6 +57,7 @@ private slots:
     void saveAsWritesTheStereogram();
     void saveAsOpensOnTheFirstFilterEveryTime();
     void saveAsCancelledWritesNothing();
+    void saveAsOpensWithTheRememberedName();
     void saveEnabledState_data();
     void saveEnabledState();
     void failedSaveAsIsReportedAndKeepsRunning();
@@ -226,6 +232,39 @@ void TestForm2::windowAndDrawingAreaSizes()
     }
 }
 
+void TestForm2::secondaryWindowsAreOwnedByTheMainWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("editor") << u"Form1"_s;
+    QTest::newRow("display") << u"Form3"_s;
+}
+
+// Transient for the main window: kept above it, minimised with it, never left blocking it from
+// behind. Still a window of its own, centred on the screen.
+void TestForm2::secondaryWindowsAreOwnedByTheMainWindow()
+{
+    QFETCH(QString, window);
+    const bool editor = window == u"Form1"_s;
+    QWidget *form = editor ? static_cast<QWidget *>(&m_form2->Form1().get())
+                           : static_cast<QWidget *>(&m_form2->Form3().get());
+    QCOMPARE(form->parentWidget(), m_form2);
+    QVERIFY(form->isWindow());
+    QWindow *transientParent = nullptr;
+    QPoint centre;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        transientParent = form->windowHandle()->transientParent();
+        centre = form->frameGeometry().center();
+        form->setVisible(false);
+    });
+    if (editor)
+        m_form2->Form1().showModal();
+    else
+        m_form2->Form3().showModal();
+    QCOMPARE(transientParent, m_form2->windowHandle());
+    QVERIFY((centre - form->screen()->availableGeometry().center()).manhattanLength() <= 2);
+}
+
 void TestForm2::labels_data()
 {
     QTest::addColumn<QString>("name");
@@ -322,6 +361,32 @@ void TestForm2::makeCommandDrawsAndShowsTheStereogram()
     QVERIFY(!m_form2->Form3()->isVisible());
     QCOMPARE(ui::fromQRgb(m_form2->Form3()->Picture1().Image().pixel(0, 0)),
              RGB(180, 180, 250));
+}
+
+// The close box (or Alt+F4) used to unload the display window, so a save afterwards wrote white
+// over the stereogram, which cannot be made again.
+void TestForm2::displayClosedFromItsTitleBarKeepsTheStereogram()
+{
+    QString whileShown;
+    QTimer::singleShot(0, [&] {
+        whileShown = m_form2->controls().Label4->text();
+        m_form2->Form3()->close();
+    });
+    item("MenuMake2")->trigger();
+    QCOMPARE(whileShown, u"作成完了"_s);
+    QCOMPARE(m_form2->controls().Label4->text(), QString());
+    QVERIFY(m_form2->Form3().isLoaded());
+    QVERIFY(!m_form2->Form3()->isVisible());
+    const QImage shown = m_form2->Form3()->Picture1().Image();
+    QCOMPARE(ui::fromQRgb(shown.pixel(0, 0)), RGB(180, 180, 250));
+
+    const QString path = m_dir.filePath(u"kept.bmp"_s);
+    QVERIFY(saveAs(path));
+    QCOMPARE(QImage(path, "BMP").convertToFormat(QImage::Format_RGB32), shown);
+    QVERIFY(QFile::remove(path));
+    item("MenuFile1")->trigger();
+    QCOMPARE(QImage(path, "BMP").convertToFormat(QImage::Format_RGB32), shown);
+    QVERIFY(m_dialogs->messages().isEmpty());
 }
 
 void TestForm2::editCommandHandsTheDepthMapBack()
@@ -422,6 +487,32 @@ void TestForm2::saveAsCancelledWritesNothing()
     QCOMPARE(m_dir.entryList(QDir::Files), QStringList{u"first.bmp"_s});
 }
 
+// The dialog opens with its FileName: the name the last Save As dialog returned, kept through
+// "新規作成", a failed write and a cancelled dialog.
+void TestForm2::saveAsOpensWithTheRememberedName()
+{
+    const QString first = m_dir.filePath(u"first.bmp"_s);
+    const QString failed = m_dir.filePath(u"missing/failed.bmp"_s);
+    auto openedWith = [this] { return m_dialogs->fileDialogs().last().fileName; };
+    QVERIFY(saveAs(first));
+    QCOMPARE(openedWith(), QString());
+    QVERIFY(saveAs(m_dir.filePath(u"second"_s)));
+    QCOMPARE(openedWith(), first);
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    item("MenuFile0")->trigger();
+    QVERIFY(!saveAs(failed));
+    QCOMPARE(openedWith(), m_dir.filePath(u"second"_s));
+    m_dialogs->fileAnswers.push_back(std::nullopt);
+    item("MenuFile2")->trigger();
+    QCOMPARE(openedWith(), failed);
+    m_dialogs->fileAnswers.push_back(std::nullopt);
+    item("MenuFile2")->trigger();
+    QCOMPARE(openedWith(), failed);
+    // The command writes the name as the dialog returns it, adding nothing.
+    QVERIFY(QFile::exists(m_dir.filePath(u"second"_s)));
+    QVERIFY(!QFile::exists(m_dir.filePath(u"second.bmp"_s)));
+}
+
 // Each step: 'a' a Save As that writes, 'f' one that fails, 'y' / 'n' 新規作成 answered Yes / No.
 void TestForm2::saveEnabledState_data()
 {
@@ -499,7 +590,8 @@ void TestForm2::saveWritesUnderTheRememberedName()
     makeStereogram();
     m_dialogs->asked.clear();
     m_form2->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_form2));
+    // The display window it owns counts as active too until the main window is.
+    QTRY_COMPARE(QApplication::activeWindow(), m_form2);
     QTest::keyClick(m_form2, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(m_dialogs->asked.isEmpty());
     QCOMPARE(QImage(path, "BMP").convertToFormat(QImage::Format_RGB32),

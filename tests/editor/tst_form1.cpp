@@ -8,6 +8,7 @@
 #include "ui/platform.h"
 #include "ui/shape.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -127,6 +130,10 @@ private slots:
     void previewFollowsTheSliders_data();
     void previewFollowsTheSliders();
     void sliderSteps();
+    void sliderKeys_data();
+    void sliderKeys();
+    void tabFollowsTheFocusOrder();
+    void clickFocusesASliderAndShowsIt();
     void clickStampsOneDisc();
     void dragStampsOneDiscPerMove();
     void onlyTheLeftButtonAlonePaints_data();
@@ -138,6 +145,7 @@ private slots:
     void loadAsksWithTheBitmapFilter();
     void loadReplacesPaintingAndClips();
     void cancelledLoadChangesNothing();
+    void openDialogRemembersItsFileWhileLoaded();
     void unreadableFileIsReportedAndChangesNothing_data();
     void unreadableFileIsReportedAndChangesNothing();
     void corpus_data();
@@ -146,8 +154,11 @@ private slots:
     void handBackRightAfterOpeningIsAllBlack();
     void handBackIsACopyAtThatMoment();
     void titleBarCloseHandsNothingBack();
+    void enterSpaceAndEscape_data();
+    void enterSpaceAndEscape();
 
 private:
+    void activate();
     void paintSomething();
 
     ScriptedDialogs *m_dialogs = nullptr;
@@ -252,6 +263,98 @@ void TestForm1::sliderSteps()
     QCOMPARE(c.Label7->text(), u"12"_s);
 }
 
+// Keys on a focused slider: `slider` 1 is the pen size (0 to 25), 2 the height (0 to 15).
+void TestForm1::sliderKeys_data()
+{
+    QTest::addColumn<int>("slider");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("size, right raises") << 1 << 14 << int(Qt::Key_Right) << 15;
+    QTest::newRow("size, up raises") << 1 << 14 << int(Qt::Key_Up) << 15;
+    QTest::newRow("size, Page Up raises a page") << 1 << 14 << int(Qt::Key_PageUp) << 16;
+    QTest::newRow("size, left lowers") << 1 << 14 << int(Qt::Key_Left) << 13;
+    QTest::newRow("size, down lowers") << 1 << 14 << int(Qt::Key_Down) << 13;
+    QTest::newRow("size, Page Down lowers a page") << 1 << 14 << int(Qt::Key_PageDown) << 12;
+    QTest::newRow("size, Home gives 0") << 1 << 14 << int(Qt::Key_Home) << 0;
+    QTest::newRow("size, End gives 25") << 1 << 14 << int(Qt::Key_End) << 25;
+    QTest::newRow("height, right raises") << 2 << 8 << int(Qt::Key_Right) << 9;
+    QTest::newRow("height, left lowers") << 2 << 8 << int(Qt::Key_Left) << 7;
+    QTest::newRow("height, End gives 15") << 2 << 8 << int(Qt::Key_End) << 15;
+    QTest::newRow("height, right at the top stays") << 2 << 15 << int(Qt::Key_Right) << 15;
+    QTest::newRow("height, Page Down near the bottom stops at 0") << 2 << 1 << int(Qt::Key_PageDown) << 0;
+}
+
+void TestForm1::sliderKeys()
+{
+    QFETCH(int, slider);
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    activate();
+    const auto &c = m_form->controls();
+    QScrollBar *bar = slider == 1 ? c.HScroll1 : c.HScroll2;
+    QLabel *readOut = slider == 1 ? c.Label7 : c.Label8;
+    bar->setValue(start);
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key(key));
+    QCOMPARE(bar->value(), expected);
+    QCOMPARE(readOut->text(), QString::number(expected));
+    const int size = c.HScroll1->value();
+    const int level = c.HScroll2->value();
+    if (level != 0)
+        QCOMPARE(extentOf(c.Picture2->Image(), QBColor(level)),
+                 QRect(26 - size, 26 - size, 2 * size + 1, 2 * size + 1));
+}
+
+void TestForm1::tabFollowsTheFocusOrder()
+{
+    activate();
+    m_form->controls().Picture1->setFocus();
+    const QStringList order{u"Picture2"_s, u"HScroll1"_s, u"HScroll2"_s, u"Command1"_s,
+                            u"Command2"_s, u"Picture1"_s};
+    QStringList forward;
+    for (int i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        forward << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(forward, order);
+    QStringList backward;
+    for (int i = 0; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        backward.prepend(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(backward, QStringList(order.mid(order.size() - 1) + order.mid(0, order.size() - 1)));
+}
+
+void TestForm1::clickFocusesASliderAndShowsIt()
+{
+    activate();
+    QScrollBar *bar = m_form->controls().HScroll2;
+    m_form->controls().Picture1->setFocus();
+    const QColor highlight = bar->palette().color(QPalette::Highlight);
+    auto edgeColour = [bar] { return bar->grab().toImage().pixelColor(0, bar->height() / 2); };
+    QVERIFY(edgeColour() != highlight);
+    // A click on the handle gives the focus without moving the value.
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = Qt::Horizontal;
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->value();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    const QRect handle = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                      QStyle::SC_ScrollBarSlider, bar);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, handle.center());
+    QVERIFY(bar->hasFocus());
+    QCOMPARE(bar->value(), 8);
+    QCOMPARE(edgeColour(), highlight);
+    QTest::keyClick(bar, Qt::Key_Right);
+    QCOMPARE(m_form->controls().Label8->text(), u"9"_s);
+}
+
 void TestForm1::clickStampsOneDisc()
 {
     ui::PictureBox *canvas = m_form->controls().Picture1;
@@ -259,8 +362,8 @@ void TestForm1::clickStampsOneDisc()
     const QImage image = canvas->Image();
     QCOMPARE(extentOf(image, QBColor(8)), QRect(86, 66, 29, 29));
     QCOMPARE(countOf(image, QBColor(8)) + countOf(image, QBColor(0)), testimages::area(testimages::CanvasSize));
-    // The pixels within 14 of the centre.
-    QCOMPARE(countOf(image, QBColor(8)), 613);
+    // The pixels (i, j) with i² + j² <= 14² + 14 around the centre.
+    QCOMPARE(countOf(image, QBColor(8)), 665);
     QTRY_COMPARE(screenOf(canvas), image);
 }
 
@@ -273,8 +376,8 @@ void TestForm1::dragStampsOneDiscPerMove()
         sendMove(canvas, onCanvas(x, 20), Qt::LeftButton);
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, onCanvas(300, 20));
     const QImage image = canvas->Image();
-    // Seven separate discs of 25 pixels with gaps between them: positions are not joined.
-    QCOMPARE(countOf(image, QBColor(8)), 8 * 29);
+    // Eight separate discs of 37 pixels with gaps between them: positions are not joined.
+    QCOMPARE(countOf(image, QBColor(8)), 8 * 37);
     QCOMPARE(image.pixel(40, 20), ui::toQRgb(QBColor(0)));
     QCOMPARE(extentOf(image, QBColor(8)), QRect(17, 17, 287, 7));
 }
@@ -410,6 +513,44 @@ void TestForm1::cancelledLoadChangesNothing()
     m_form->Command2_Click();
     QCOMPARE(m_form->controls().Picture1->Image(), before);
     QVERIFY(m_dialogs->messages().isEmpty());
+}
+
+// The open dialog starts where the last file was chosen, while the editor stays loaded: kept by
+// "編集終了", by a file that could not be read and by a cancelled dialog; gone with a title-bar close.
+void TestForm1::openDialogRemembersItsFileWhileLoaded()
+{
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(ui::toQRgb(QBColor(4)));
+    const QString good = m_dir.filePath(u"good.bmp"_s);
+    QVERIFY(picture.save(good, "BMP"));
+    const QString bad = m_dir.filePath(u"missing.bmp"_s);
+
+    ui::FormSlot<Form1> slot([this] { return std::make_unique<Form1>(*m_dialogs, *m_store); });
+    QStringList openedWith;
+    auto open = [&](std::optional<QString> answer) {
+        m_dialogs->fileAnswers.push_back(answer);
+        QTest::mouseClick(slot->controls().Command2, Qt::LeftButton);
+        openedWith << m_dialogs->fileDialogs().last().fileName;
+    };
+    QTimer::singleShot(0, [&] {
+        open(good);
+        open(bad);
+        open(std::nullopt);
+        open(std::nullopt);
+        slot->controls().Command1->click();
+    });
+    slot.showModal();
+    QTimer::singleShot(0, [&] {
+        open(std::nullopt);
+        slot->close();
+    });
+    slot.showModal();
+    QTimer::singleShot(0, [&] {
+        open(std::nullopt);
+        slot->controls().Command1->click();
+    });
+    slot.showModal();
+    QCOMPARE(openedWith, (QStringList{QString(), good, bad, bad, bad, QString()}));
 }
 
 // Each row: the file, and the reason the message must give for it.
@@ -574,6 +715,57 @@ void TestForm1::titleBarCloseHandsNothingBack()
     QCOMPARE(fresh.HScroll1->value(), 14);
     QCOMPARE(fresh.HScroll2->value(), 8);
     QCOMPARE(fresh.Label7->text(), u"14"_s);
+}
+
+void TestForm1::activate()
+{
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+// `target`: the control with the focus. `effect`: "hand back" (編集終了 pressed), "open"
+// (ファイル読み込み pressed) or "nothing" (the editor stays as it is, shown).
+void TestForm1::enterSpaceAndEscape_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("Enter on 編集終了") << u"Command1"_s << int(Qt::Key_Return) << u"hand back"_s;
+    QTest::newRow("keypad Enter on 編集終了") << u"Command1"_s << int(Qt::Key_Enter) << u"hand back"_s;
+    QTest::newRow("Space on 編集終了") << u"Command1"_s << int(Qt::Key_Space) << u"hand back"_s;
+    QTest::newRow("Enter on ファイル読み込み") << u"Command2"_s << int(Qt::Key_Return) << u"open"_s;
+    QTest::newRow("Space on ファイル読み込み") << u"Command2"_s << int(Qt::Key_Space) << u"open"_s;
+    // No default button: Enter elsewhere presses nothing.
+    QTest::newRow("Enter on the canvas") << u"Picture1"_s << int(Qt::Key_Return) << u"nothing"_s;
+    QTest::newRow("Enter on a slider") << u"HScroll2"_s << int(Qt::Key_Return) << u"nothing"_s;
+    // Escape would discard the painting if it closed the window: it does nothing.
+    QTest::newRow("Escape on the canvas") << u"Picture1"_s << int(Qt::Key_Escape) << u"nothing"_s;
+    QTest::newRow("Escape on 編集終了") << u"Command1"_s << int(Qt::Key_Escape) << u"nothing"_s;
+}
+
+void TestForm1::enterSpaceAndEscape()
+{
+    QFETCH(QString, target);
+    QFETCH(int, key);
+    QFETCH(QString, effect);
+    activate();
+    paintSomething();
+    auto *focus = m_form->findChild<QWidget *>(target);
+    QVERIFY(focus);
+    focus->setFocus();
+    QCOMPARE(QApplication::focusWidget(), focus);
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(focus, Qt::Key(key), modifiers);
+
+    const bool handedBack = m_store->Point(100, 100) == QBColor(8);
+    const bool asked = !m_dialogs->asked.isEmpty();
+    QCOMPARE(handedBack, effect == u"hand back"_s);
+    QCOMPARE(!m_form->isVisible(), effect == u"hand back"_s);
+    QCOMPARE(asked, effect == u"open"_s);
+    if (asked)
+        QCOMPARE(m_dialogs->asked[0].kind, ScriptedDialogs::Asked::Open);
+    QCOMPARE(m_form->controls().Picture1->Point(100, 100), QBColor(8));
 }
 
 QTEST_MAIN(TestForm1)

@@ -2,7 +2,7 @@
 
 int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)
 {
-    Asked a{Asked::MsgBox, prompt, style, title, {}, -1};
+    Asked a{Asked::MsgBox, prompt, style, title, {}, -1, {}};
     asked.append(a);
     if (msgBoxAnswers.empty())
         return (style & 0x7) == ui::MsgBox::YesNo ? ui::MsgBox::No : ui::MsgBox::OK;
@@ -24,21 +24,32 @@ std::optional<QString> ScriptedDialogs::fileAnswer(Asked a)
     return path;
 }
 
-std::optional<QString> ScriptedDialogs::showOpen(const QString &filter, int filterIndex)
+std::optional<QString> ScriptedDialogs::showOpen(const QString &filter, int filterIndex,
+                                                 const QString &fileName)
 {
-    return fileAnswer({Asked::Open, {}, 0, {}, filter, filterIndex});
+    return fileAnswer({Asked::Open, {}, 0, {}, filter, filterIndex, fileName});
 }
 
-std::optional<QString> ScriptedDialogs::showSave(const QString &filter, int filterIndex)
+std::optional<QString> ScriptedDialogs::showSave(const QString &filter, int filterIndex,
+                                                 const QString &fileName)
 {
-    return fileAnswer({Asked::Save, {}, 0, {}, filter, filterIndex});
+    return fileAnswer({Asked::Save, {}, 0, {}, filter, filterIndex, fileName});
 }
 
 bool ScriptedDialogs::showHelp(const QString &helpFile)
 {
-    Asked a{Asked::Help, helpFile, 0, {}, {}, -1};
+    Asked a{Asked::Help, helpFile, 0, {}, {}, -1, {}};
     asked.append(a);
     return helpStarts;
+}
+
+QList<ScriptedDialogs::Asked> ScriptedDialogs::fileDialogs() const
+{
+    QList<Asked> out;
+    for (const Asked &a : asked)
+        if (a.kind == Asked::Open || a.kind == Asked::Save)
+            out.append(a);
+    return out;
 }
 
 QList<ScriptedDialogs::Asked> ScriptedDialogs::messages() const

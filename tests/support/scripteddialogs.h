@@ -19,6 +19,7 @@ public:
         QString title;
         QString filter;
         int filterIndex = -1;
+        QString fileName; // what a file dialog opened with
     };
 
     // Answers, taken in order; a question with no answer left gets OK / No / cancel / success.
@@ -29,11 +30,15 @@ public:
     QList<Asked> asked;
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
-    std::optional<QString> showOpen(const QString &filter, int filterIndex) override;
-    std::optional<QString> showSave(const QString &filter, int filterIndex) override;
+    std::optional<QString> showOpen(const QString &filter, int filterIndex,
+                                    const QString &fileName) override;
+    std::optional<QString> showSave(const QString &filter, int filterIndex,
+                                    const QString &fileName) override;
     bool showHelp(const QString &helpFile) override;
 
     QList<Asked> messages() const;
+    // The file dialogs asked for, in order.
+    QList<Asked> fileDialogs() const;
 
 private:
     std::optional<QString> fileAnswer(Asked a);

@@ -27,6 +27,8 @@ private slots:
     void pointAndPSetAtEdges();
     void circleExtent_data();
     void circleExtent();
+    void circlePixels_data();
+    void circlePixels();
     void circleColours();
     void circleTransparentFillKeepsInside();
     void autoRedrawLayers();
@@ -115,12 +117,12 @@ void TestPictureSurface::circleExtent_data()
     QTest::addColumn<QRect>("extent");
     QTest::addColumn<int>("pixels");
     QTest::newRow("radius 0 is the centre pixel") << QPointF(26, 26) << 0.f << QRect(26, 26, 1, 1) << 1;
-    QTest::newRow("radius 1 is a plus") << QPointF(26, 26) << 1.f << QRect(25, 25, 3, 3) << 5;
+    QTest::newRow("radius 1 is a square") << QPointF(26, 26) << 1.f << QRect(25, 25, 3, 3) << 9;
     QTest::newRow("radius 14") << QPointF(26, 26) << 14.f << QRect(12, 12, 29, 29) << -1;
     QTest::newRow("radius 25 covers 1 to 51") << QPointF(26, 26) << 25.f << QRect(1, 1, 51, 51) << -1;
-    QTest::newRow("centre rounded to nearest") << QPointF(10.4, 10.6) << 2.f << QRect(8, 9, 5, 5) << 13;
-    QTest::newRow("clipped at the top-left corner") << QPointF(0, 0) << 3.f << QRect(0, 0, 4, 4) << 11;
-    QTest::newRow("clipped at the bottom-right corner") << QPointF(52, 52) << 3.f << QRect(49, 49, 4, 4) << 11;
+    QTest::newRow("centre rounded to nearest") << QPointF(10.4, 10.6) << 2.f << QRect(8, 9, 5, 5) << 21;
+    QTest::newRow("clipped at the top-left corner") << QPointF(0, 0) << 3.f << QRect(0, 0, 4, 4) << 13;
+    QTest::newRow("clipped at the bottom-right corner") << QPointF(52, 52) << 3.f << QRect(49, 49, 4, 4) << 13;
     QTest::newRow("wholly outside") << QPointF(-10, -10) << 3.f << QRect() << 0;
 }
 
@@ -143,18 +145,69 @@ void TestPictureSurface::circleExtent()
     QCOMPARE(countOf(img, QBColor(8)) + countOf(img, QBColor(0)), 53 * 53);
 }
 
+// Each disc drawn at (5, 5) on a 11 x 11 surface, as rows of pixels 0 to 10: '#' the outline
+// colour, 'o' the fill colour, '.' untouched background.
+void TestPictureSurface::circlePixels_data()
+{
+    QTest::addColumn<float>("radius");
+    QTest::addColumn<QStringList>("rows");
+    const QString empty(11, u'.');
+    auto rows = [&](QStringList middle) {
+        const qsizetype pad = (11 - middle.size()) / 2;
+        QStringList out;
+        for (qsizetype i = 0; i < pad; ++i)
+            out.append(empty);
+        for (const QString &m : middle) {
+            const qsizetype side = (11 - m.size()) / 2;
+            out.append(QString(side, u'.') + m + QString(side, u'.'));
+        }
+        while (out.size() < 11)
+            out.append(empty);
+        return out;
+    };
+    QTest::newRow("radius 0") << 0.f << rows({u"#"_s});
+    QTest::newRow("radius 1") << 1.f << rows({u"###"_s, u"#o#"_s, u"###"_s});
+    QTest::newRow("radius 2") << 2.f
+                              << rows({u".###."_s, u"#ooo#"_s, u"#ooo#"_s, u"#ooo#"_s, u".###."_s});
+    QTest::newRow("radius 5, no nub at the extreme points")
+        << 5.f
+        << rows({u"...#####..."_s, u"..#ooooo#.."_s, u".#ooooooo#."_s, u"#ooooooooo#"_s,
+                 u"#ooooooooo#"_s, u"#ooooooooo#"_s, u"#ooooooooo#"_s, u"#ooooooooo#"_s,
+                 u".#ooooooo#."_s, u"..#ooooo#.."_s, u"...#####..."_s});
+}
+
+void TestPictureSurface::circlePixels()
+{
+    QFETCH(float, radius);
+    QFETCH(QStringList, rows);
+    PictureSurface s({11, 11}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);
+    s.setAutoRedraw(true);
+    s.setFillColor(QBColor(14));
+    s.Circle(5, 5, radius, QBColor(12));
+    QStringList got;
+    for (int j = 0; j < 11; ++j) {
+        QString row;
+        for (int i = 0; i < 11; ++i) {
+            const Colour c = s.Point(float(i), float(j));
+            row += c == QBColor(12) ? u'#' : c == QBColor(14) ? u'o' : c == QBColor(0) ? u'.' : u'?';
+        }
+        got.append(row);
+    }
+    QCOMPARE(got, rows);
+}
+
 void TestPictureSurface::circleColours()
 {
     // Radius 3 at (4, 4): 'o' the outline colour, '#' the fill, '.' the background.
     const QStringList expected{
         u"........."_s,
-        u"....o...."_s,
-        u"..oo#oo.."_s,
+        u"...ooo..."_s,
         u"..o###o.."_s,
         u".o#####o."_s,
+        u".o#####o."_s,
+        u".o#####o."_s,
         u"..o###o.."_s,
-        u"..oo#oo.."_s,
-        u"....o...."_s,
+        u"...ooo..."_s,
         u"........."_s,
     };
     PictureSurface s({9, 9}, RGB(0, 0, 0), PictureSurface::FillStyle::Solid);

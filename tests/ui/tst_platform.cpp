@@ -8,12 +8,18 @@
 #include "ui/runtimeerror.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QAbstractProxyModel>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPaintEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -76,7 +82,33 @@ private slots:
     void realMessageBoxAnswers_data();
     void realMessageBoxAnswers();
     void japanesePlatformTexts();
+    void fileDialogColumnsInJapanese_data();
+    void fileDialogColumnsInJapanese();
+    void saveDialogOpensWithTheRememberedName();
+    void saveDialogAddsTheFiltersExtension_data();
+    void saveDialogAddsTheFiltersExtension();
+    void saveDialogAsksBeforeReplacing_data();
+    void saveDialogAsksBeforeReplacing();
+    void openDialogSelectsTheRememberedFile();
 };
+
+namespace {
+
+const QString bitmapFilter = u"ビットマップファイル(*.bmp)|*.bmp|すべてのファイル (*.*)|*.*"_s;
+
+QFileDialog *openFileDialog()
+{
+    return qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+}
+
+void touch(const QString &path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("old");
+}
+
+} // namespace
 
 void TestPlatform::initTestCase()
 {
@@ -186,10 +218,9 @@ void TestPlatform::fileFilters_data()
     QTest::newRow("bitmaps and all files")
         << u"ビットマップファイル(*.bmp)|*.bmp|すべてのファイル (*.*)|*.*"_s
         << QStringList{u"ビットマップファイル(*.bmp)"_s, u"すべてのファイル (*.*)"_s}
-        << QStringList{u"ビットマップファイル(*.bmp) (*.[bB][mM][pP])"_s,
-                       u"すべてのファイル (*.*) (*)"_s};
+        << QStringList{u"ビットマップファイル(*.bmp) (*.bmp)"_s, u"すべてのファイル (*.*) (*)"_s};
     QTest::newRow("several patterns") << u"Pictures|*.bmp;*.png"_s << QStringList{u"Pictures"_s}
-                                      << QStringList{u"Pictures (*.[bB][mM][pP] *.[pP][nN][gG])"_s};
+                                      << QStringList{u"Pictures (*.bmp *.png)"_s};
     QTest::newRow("a label without patterns is dropped") << u"Lonely"_s << QStringList{}
                                                          << QStringList{};
 }
@@ -272,6 +303,188 @@ void TestPlatform::japanesePlatformTexts()
     QVERIFY(box.button(QMessageBox::No)->text().contains(u"いいえ"_s));
     QCOMPARE(QFont::substitute(u"ＭＳ Ｐゴシック"_s).toLower(), u"ipapgothic"_s);
     QVERIFY(QFontDatabase::families().contains(u"IPAPGothic"_s));
+}
+
+void TestPlatform::fileDialogColumnsInJapanese_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("expected");
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QTest::newRow("a folder's type") << u"sub"_s << 2 << u"フォルダ"_s;
+    QTest::newRow("a file's size") << u"a.bmp"_s << 1 << japanese.formattedDataSize(20);
+    // Whatever the system's locale, dates are written the Japanese way.
+    QTest::newRow("a file's date") << u"a.bmp"_s << 3
+                                   << japanese.toString(QDateTime(QDate(2001, 2, 3), QTime(4, 5)),
+                                                        QLocale::ShortFormat);
+    QTest::newRow("a folder has no size") << u"sub"_s << 1 << QString();
+    QTest::newRow("the root's type") << u"/"_s << 2 << u"ドライブ"_s;
+}
+
+void TestPlatform::fileDialogColumnsInJapanese()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, column);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(u"sub"_s));
+    QFile file(dir.filePath(u"a.bmp"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(20, 'x'));
+    QVERIFY(file.flush());
+    QVERIFY(file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5)),
+                             QFileDevice::FileModificationTime));
+    file.close();
+
+    QFileDialog dialog;
+    ui::setUpFileDialog(dialog, true, u"ビットマップファイル(*.bmp)|*.bmp|すべてのファイル (*.*)|*.*"_s, 0, {});
+    dialog.setDirectory(dir.path());
+    auto *proxy = dialog.proxyModel();
+    QVERIFY(proxy);
+    auto *files = qobject_cast<QFileSystemModel *>(proxy->sourceModel());
+    QVERIFY(files);
+    const QString path = entry.startsWith(u'/') ? entry : dir.filePath(entry);
+    if (entry.startsWith(u'/'))
+        files->setRootPath(QString());
+    // The list fills in from a worker thread.
+    QTRY_VERIFY(files->index(path).isValid()
+                && !files->index(path, 2).data().toString().isEmpty());
+    const QModelIndex shown = proxy->mapFromSource(files->index(path, column));
+    QCOMPARE(shown.data().toString(), expected);
+}
+
+void TestPlatform::saveDialogOpensWithTheRememberedName()
+{
+    QTemporaryDir dir;
+    QString folder;
+    QString name;
+    QTimer::singleShot(0, [&] {
+        QFileDialog *dialog = openFileDialog();
+        QVERIFY(dialog);
+        folder = dialog->directory().absolutePath();
+        name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->text();
+        dialog->reject();
+    });
+    ui::QtDialogs dialogs{QString(), QString()};
+    QCOMPARE(dialogs.showSave(bitmapFilter, 0, dir.filePath(u"last.bmp"_s)), std::nullopt);
+    QCOMPARE(folder, QDir(dir.path()).absolutePath());
+    QCOMPARE(name, u"last.bmp"_s);
+}
+
+// A name typed into the save dialog, then the filter entries chosen in order ('0' bitmaps, '1' all
+// files) with the keyboard, then Enter: the file name the dialog returns.
+void TestPlatform::saveDialogAddsTheFiltersExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filters");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no extension, bitmaps") << u"picture"_s << QString() << u"picture.bmp"_s;
+    QTest::newRow("no extension, all files") << u"picture"_s << u"1"_s << u"picture"_s;
+    QTest::newRow("all files, then bitmaps again") << u"picture"_s << u"10"_s << u"picture.bmp"_s;
+    QTest::newRow("its own extension") << u"picture.png"_s << QString() << u"picture.png"_s;
+    QTest::newRow("upper-case extension") << u"PICTURE.BMP"_s << QString() << u"PICTURE.BMP"_s;
+    // Choosing bitmaps puts their extension in place of the one typed.
+    QTest::newRow("png typed, bitmaps chosen") << u"picture.png"_s << u"10"_s << u"picture.bmp"_s;
+}
+
+void TestPlatform::saveDialogAddsTheFiltersExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, filters);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    QTimer::singleShot(0, [&] {
+        QFileDialog *dialog = openFileDialog();
+        QVERIFY(dialog);
+        auto *combo = dialog->findChild<QComboBox *>(u"fileTypeCombo"_s);
+        auto *edit = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+        QVERIFY(combo && edit);
+        edit->setFocus();
+        QTest::keyClicks(edit, typed);
+        for (QChar f : filters) {
+            combo->setFocus();
+            QTest::keyClick(combo, f == u'0' ? Qt::Key_Up : Qt::Key_Down);
+        }
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    ui::QtDialogs dialogs{QString(), QString()};
+    const auto chosen = dialogs.showSave(bitmapFilter, 0, dir.filePath(u"x"_s).chopped(1));
+    QVERIFY(chosen);
+    QCOMPARE(QFileInfo(*chosen).fileName(), expected);
+    QCOMPARE(QFileInfo(*chosen).absolutePath(), QDir(dir.path()).absolutePath());
+}
+
+void TestPlatform::saveDialogAsksBeforeReplacing_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("いいえ keeps the dialog open") << false;
+    QTest::newRow("はい returns the name") << true;
+}
+
+void TestPlatform::saveDialogAsksBeforeReplacing()
+{
+    QFETCH(bool, replace);
+    QTemporaryDir dir;
+    const QString existing = dir.filePath(u"old.bmp"_s);
+    touch(existing);
+    QString question;
+    bool noIsDefault = false;
+    QTimer::singleShot(0, [&] {
+        QFileDialog *dialog = openFileDialog();
+        QVERIFY(dialog);
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            question = box->text();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            if (replace)
+                box->button(QMessageBox::Yes)->click();
+            else
+                QTest::keyClick(box, Qt::Key_Return); // the default answer
+        });
+        // The remembered name is filled in: Enter saves over it.
+        QTest::keyClick(dialog->findChild<QLineEdit *>(u"fileNameEdit"_s), Qt::Key_Return);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    ui::QtDialogs dialogs{QString(), QString()};
+    const auto chosen = dialogs.showSave(bitmapFilter, 0, existing);
+    QVERIFY2(question.contains(u"old.bmp"_s) && question.contains(u"置き換えますか"_s),
+             qPrintable(question));
+    QVERIFY(noIsDefault);
+    QCOMPARE(chosen, replace ? std::optional<QString>(QFileInfo(existing).absoluteFilePath())
+                             : std::nullopt);
+}
+
+void TestPlatform::openDialogSelectsTheRememberedFile()
+{
+    QTemporaryDir dir;
+    for (const QString &name : {u"last.bmp"_s, u"UPPER.BMP"_s, u"other.png"_s})
+        touch(dir.filePath(name));
+    QString folder;
+    QStringList selected;
+    QStringList listed;
+    QTimer::singleShot(0, [&] {
+        QFileDialog *dialog = openFileDialog();
+        QVERIFY(dialog);
+        folder = dialog->directory().absolutePath();
+        selected = dialog->selectedFiles();
+        auto *files = qobject_cast<QFileSystemModel *>(dialog->proxyModel()->sourceModel());
+        const QModelIndex root = files->index(dir.path());
+        QTRY_COMPARE(files->rowCount(root), 2);
+        for (int i = 0; i < files->rowCount(root); ++i)
+            listed << files->index(i, 0, root).data().toString();
+        dialog->reject();
+    });
+    ui::QtDialogs dialogs{QString(), QString()};
+    QCOMPARE(dialogs.showOpen(bitmapFilter, 0, dir.filePath(u"last.bmp"_s)), std::nullopt);
+    QCOMPARE(folder, QDir(dir.path()).absolutePath());
+    QCOMPARE(selected, QStringList{QDir(dir.path()).absoluteFilePath(u"last.bmp"_s)});
+    // Bitmaps are listed whatever the letter case of their extension.
+    listed.sort();
+    QCOMPARE(listed, (QStringList{u"UPPER.BMP"_s, u"last.bmp"_s}));
 }
 
 // The child of handlerGuardShowsTheErrorAndEnds: a handler fails inside the event loop; the guard
