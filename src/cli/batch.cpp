@@ -15,6 +15,7 @@
 #include <QFuture>
 #include <QHash>
 #include <QTextStream>
+#include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -164,6 +165,8 @@ int make(const MakeRequest &request, Io &io)
     const QStringList &outputs = request.outputs;
 
     // Every map is read before anything is written; a map given more than once is read once.
+    // Decoding keeps the cores busy, and may take much memory for a large picture: as many
+    // threads as cores.
     QStringList files;
     QHash<QString, int> fileOf;
     for (const QString &map : request.maps) {
@@ -202,13 +205,17 @@ int make(const MakeRequest &request, Io &io)
         return FileFailed;
     }
 
-    // The generator in order, on this thread; scaling, encoding and writing on the others. Few
-    // pictures wait to be written at any time, so that memory stays bounded.
+    // The generator in order, on this thread; scaling, encoding and writing on others. A written
+    // file is flushed to the disk before it takes its name, and the threads mostly wait for that:
+    // more of them than there are cores keep the cores busy. Few pictures wait to be written at
+    // any time, so that memory stays bounded.
+    QThreadPool writers;
+    writers.setMaxThreadCount(std::max(4, 4 * QThread::idealThreadCount()));
     const qint64 pictureBytes = qint64(StereogramSize.width()) * request.scale
                                 * (StereogramSize.height() + (request.guides ? GuideBandHeight : 0))
                                 * request.scale * qint64(sizeof(QRgb));
     const int inFlight = int(std::clamp<qint64>((256LL << 20) / pictureBytes, 1,
-                                                2 * QThreadPool::globalInstance()->maxThreadCount()));
+                                                2 * writers.maxThreadCount()));
     stereo::Rnd rnd;
     stereo::StereogramGenerator generator(rnd);
     QList<QFuture<QString>> writing;
@@ -231,8 +238,8 @@ int make(const MakeRequest &request, Io &io)
         QImage stereogram(StereogramSize, QImage::Format_RGB32);
         stereogram.fill(Qt::white);
         generator.make(depthMap, stereogram, request.iroIndex);
-        writing << QtConcurrent::run(writeStereogram, stereogram, request.scale, request.guides,
-                                     outputs[run]);
+        writing << QtConcurrent::run(&writers, writeStereogram, stereogram, request.scale,
+                                     request.guides, outputs[run]);
     }
     while (finished < writing.size())
         finishOne();

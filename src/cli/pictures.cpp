@@ -102,7 +102,13 @@ PackedPicture::PackedPicture(const QImage &image)
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < width;) {
             const QRgb colour = line[x];
-            const int start = x;
+            const int start = x++;
+            // Four pixels at a time, since depth maps are long runs of one colour.
+            while (x + 4 <= width
+                   && ((line[x] ^ colour) | (line[x + 1] ^ colour) | (line[x + 2] ^ colour)
+                       | (line[x + 3] ^ colour))
+                          == 0)
+                x += 4;
             while (x < width && line[x] == colour)
                 ++x;
             m_runs.push_back({colour, quint32(x - start)});
