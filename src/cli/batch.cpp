@@ -237,6 +237,8 @@ int make(const MakeRequest &request, Io &io)
         const QImage depthMap = read[fileOf.value(request.maps[run])].map.unpack();
         QImage stereogram(StereogramSize, QImage::Format_RGB32);
         stereogram.fill(Qt::white);
+        stereogram.setDotsPerMeterX(ui::SavedDotsPerMeter);
+        stereogram.setDotsPerMeterY(ui::SavedDotsPerMeter);
         generator.make(depthMap, stereogram, request.iroIndex);
         writing << QtConcurrent::run(&writers, writeStereogram, stereogram, request.scale,
                                      request.guides, outputs[run]);

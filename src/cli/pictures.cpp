@@ -1,6 +1,7 @@
 #include "pictures.h"
 
 #include "ui/colour.h"
+#include "ui/pictureio.h"
 #include "ui/picturesurface.h"
 
 #include <QFileInfo>
@@ -43,7 +44,10 @@ QString writePicture(const QImage &image, const QString &path, PictureFormat for
         writer.setQuality(80);
     // Opaque 32-bit pixels: Qt writes them as the 24-bit bitmap Save As writes, without the
     // round trip through 24-bit pixels that its writer would undo.
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB32))) {
+    QImage bits = image.convertToFormat(QImage::Format_RGB32);
+    bits.setDotsPerMeterX(ui::SavedDotsPerMeter);
+    bits.setDotsPerMeterY(ui::SavedDotsPerMeter);
+    if (!writer.write(bits)) {
         const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
                                                                      : writer.errorString();
         file.cancelWriting();

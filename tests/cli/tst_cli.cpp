@@ -93,6 +93,8 @@ private slots:
     void failedWrites_data();
     void failedWrites();
     void existingFileIsReplaced();
+    void filesSayNinetySixDpiWhateverTheScreen_data();
+    void filesSayNinetySixDpiWhateverTheScreen();
     void scaleAndGuides_data();
     void scaleAndGuides();
     void progressLine_data();
@@ -351,6 +353,47 @@ void TestCli::existingFileIsReplaced()
     const QImage made(path(u"map-stereo.bmp"_s), "bmp");
     QCOMPARE(made.size(), QSize(453, 333));
     QCOMPARE(written(), (QStringList{u"map-stereo.bmp"_s, u"map.bmp"_s}));
+}
+
+// The resolution field of a written file, in dots per metre: a screen of another resolution
+// must not make another file.
+void TestCli::filesSayNinetySixDpiWhateverTheScreen_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Save As") << QStringList() << u"saved.bmp"_s;
+    QTest::newRow("make") << QStringList{u"make"_s, u"-o"_s, u"DIR/made.bmp"_s, u"MAP"_s}
+                          << u"made.bmp"_s;
+    QTest::newRow("make, scaled") << QStringList{u"make"_s, u"-s"_s, u"2"_s, u"-o"_s,
+                                                 u"DIR/big.bmp"_s, u"MAP"_s}
+                                  << u"big.bmp"_s;
+    QTest::newRow("levels") << QStringList{u"levels"_s, u"-o"_s, u"DIR/levels.bmp"_s, u"MAP"_s}
+                            << u"levels.bmp"_s;
+}
+
+void TestCli::filesSayNinetySixDpiWhateverTheScreen()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QImage map = shapesMap(17, false);
+    map.setDotsPerMeterX(7559); // as a screen of 192 dpi makes it
+    map.setDotsPerMeterY(7559);
+    const QString mapFile = writeMap(u"map.bmp"_s, map);
+    if (arguments.isEmpty()) {
+        ui::SavePicture(map, path(file));
+    } else {
+        for (QString &a : arguments)
+            a = a == u"MAP"_s ? mapFile : a.replace(u"DIR/"_s, m_work.path() + u'/');
+        QCOMPARE(runCli(arguments).status, int(cli::Done));
+    }
+    const QByteArray header = fileBytes(path(file)).left(54);
+    QCOMPARE(header.size(), 54);
+    auto le32 = [&](int at) {
+        return quint8(header[at]) | quint8(header[at + 1]) << 8 | quint8(header[at + 2]) << 16
+               | quint8(header[at + 3]) << 24;
+    };
+    QCOMPARE(le32(38), 3780u);
+    QCOMPARE(le32(42), 3780u);
 }
 
 void TestCli::scaleAndGuides_data()
