@@ -6,7 +6,9 @@
 #include "stereo/stereogramgenerator.h"
 #include "ui/colour.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <bit>
 #include <vector>
 
@@ -62,6 +64,112 @@ Greys greysOf(const QImage &image)
     return greys;
 }
 
+// A place in a row where the level changes from `left` to `right`, at the dot `at`. The dots from
+// `from` to `to` - 1 fit both levels, so the change may lie anywhere from `from` to `to` with the
+// stereogram the same; a certain change has from == to.
+struct Boundary
+{
+    int row;
+    int left;
+    int right;
+    int at;
+    int from;
+    int to;
+};
+
+// Where a boundary between two levels meets dots that repeat their neighbours, both levels fit
+// the dots there, and the carried level puts the boundary late. Depth maps have smooth outlines:
+// such a boundary is placed in line with the nearest certain boundaries between the same two
+// levels in the rows above and below.
+void alignBoundaries(std::vector<quint8> &levels, const std::vector<quint16> &fits, int width,
+                     int height)
+{
+    auto at = [&](int x, int y) { return size_t(y) * size_t(width) + size_t(x); };
+    std::vector<std::vector<Boundary>> rows(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 1; x < width; ++x) {
+            const int left = levels[at(x - 1, y)];
+            const int right = levels[at(x, y)];
+            if (left == right)
+                continue;
+            int from = x;
+            while (from > 0 && levels[at(from - 1, y)] == left
+                   && (fits[at(from - 1, y)] >> right & 1u))
+                --from;
+            int to = x;
+            while (to < width && levels[at(to, y)] == right && (fits[at(to, y)] >> left & 1u))
+                ++to;
+            rows[size_t(y)].push_back({y, left, right, x, from, to});
+        }
+    }
+    constexpr int Reach = 12;
+    // The nearest certain boundary between the same levels, `step` rows at a time.
+    auto anchor = [&](const Boundary &b, int step) -> const Boundary * {
+        for (int d = 1; d <= Reach; ++d) {
+            const int y = b.row + step * d;
+            if (y < 0 || y >= height)
+                return nullptr;
+            for (const Boundary &c : rows[size_t(y)])
+                if (c.left == b.left && c.right == b.right && c.from == c.to
+                    && std::abs(c.at - b.at) <= 2 * d + 4)
+                    return &c;
+        }
+        return nullptr;
+    };
+    for (const std::vector<Boundary> &row : rows) {
+        for (const Boundary &b : row) {
+            if (b.from == b.to)
+                continue;
+            const Boundary *above = anchor(b, -1);
+            const Boundary *below = anchor(b, +1);
+            double want;
+            if (above && below)
+                want = above->at + double(below->at - above->at) * (b.row - above->row)
+                                       / double(below->row - above->row);
+            else if (above || below)
+                want = (above ? above : below)->at;
+            else
+                continue;
+            const int place = std::clamp(int(std::lround(want)), b.from, b.to);
+            for (int x = b.from; x < b.to; ++x)
+                levels[at(x, b.row)] = quint8(x < place ? b.left : b.right);
+        }
+    }
+}
+
+// A dot that more than one level fits takes the fitting level that most of its eight neighbours
+// have, where that is more of them than have its own: depth maps are smooth.
+void followNeighbours(std::vector<quint8> &levels, const std::vector<quint16> &fits, int width,
+                      int height)
+{
+    for (int pass = 0; pass < 4; ++pass) {
+        bool changed = false;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const size_t i = size_t(y) * size_t(width) + size_t(x);
+                if (std::popcount(fits[i]) < 2)
+                    continue;
+                std::array<int, Levels> votes{};
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        if ((dx != 0 || dy != 0) && x + dx >= 0 && x + dx < width && y + dy >= 0
+                            && y + dy < height)
+                            ++votes[levels[size_t(y + dy) * size_t(width) + size_t(x + dx)]];
+                int best = levels[i];
+                for (int level = 0; level < Levels; ++level)
+                    if ((fits[i] >> level & 1u) && votes[size_t(level)] > votes[size_t(best)])
+                        best = level;
+                if (best != levels[i]) {
+                    levels[i] = quint8(best);
+                    changed = true;
+                }
+            }
+        }
+        if (!changed)
+            return;
+    }
+}
+
 } // namespace
 
 Revealed reveal(const QImage &stereogram)
@@ -82,10 +190,14 @@ Revealed reveal(const QImage &stereogram)
 
     const int width = image.width();
     const int mappedEnd = std::min(width, stereo::MappedEnd);
-    result.depthMap = QImage(DepthMapSize, QImage::Format_RGB32);
-    result.depthMap.fill(ui::toQRgb(ui::QBColor(0)));
+    const int mapWidth = DepthMapSize.width();
+    const int mapHeight = DepthMapSize.height();
+    // For each map pixel: which levels fit its dot, and the level read for it.
+    std::vector<quint16> fits(size_t(mapWidth) * size_t(mapHeight));
+    std::vector<quint8> levels(fits.size());
 
-    // Which levels fit each mapped dot of a row, and how far each goes on fitting to the right.
+    // Row by row, left to right: the level carried from the left where it fits, else the level
+    // that goes on fitting furthest to the right.
     std::vector<quint16> fitting(static_cast<size_t>(width));
     std::vector<std::array<quint16, Levels>> reach(static_cast<size_t>(width) + 1);
     int carried = 0;
@@ -118,7 +230,6 @@ Revealed reveal(const QImage &stereogram)
                         ? quint16(reach[size_t(x) + 1][size_t(level)] + 1)
                         : quint16(0);
 
-        auto *out = reinterpret_cast<QRgb *>(result.depthMap.scanLine(y));
         for (int x = stereo::StripWidth; x < mappedEnd; ++x) {
             const quint16 mask = fitting[size_t(x)];
             if (!(mask >> carried & 1u)) {
@@ -131,12 +242,24 @@ Revealed reveal(const QImage &stereogram)
                 carried = best;
             }
             const int column = x - stereo::StripWidth;
-            if (column < DepthMapSize.width()) {
+            if (column < mapWidth && y < mapHeight) {
+                const size_t i = size_t(y) * size_t(mapWidth) + size_t(column);
+                fits[i] = mask;
+                levels[i] = quint8(carried);
                 if (std::popcount(mask) > 1)
                     ++result.ambiguous;
-                out[column] = ui::toQRgb(ui::QBColor(carried));
             }
         }
+    }
+
+    alignBoundaries(levels, fits, mapWidth, mapHeight);
+    followNeighbours(levels, fits, mapWidth, mapHeight);
+
+    result.depthMap = QImage(DepthMapSize, QImage::Format_RGB32);
+    for (int y = 0; y < mapHeight; ++y) {
+        auto *out = reinterpret_cast<QRgb *>(result.depthMap.scanLine(y));
+        for (int x = 0; x < mapWidth; ++x)
+            out[x] = ui::toQRgb(ui::QBColor(levels[size_t(y) * size_t(mapWidth) + size_t(x)]));
     }
     return result;
 }

@@ -26,6 +26,9 @@ struct Revealed
 // Reads the levels row by row, left to right. Where more than one level fits a dot, the level
 // carried from the dot to its left wins, as in the generator; where that one does not fit either,
 // the level that goes on fitting furthest to the right. The first dot's carried level is 0.
+// Where both levels of a boundary fit the dots at it, two maps give the very same stereogram;
+// those dots go to the side that lines the boundary up with the rows above and below, and then
+// to the level most of their neighbours have.
 Revealed reveal(const QImage &stereogram);
 
 } // namespace cli

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QImageReader>
 #include <QLocale>
+#include <QPainter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -509,24 +510,43 @@ void TestCli::packedPicturesUnpackExactly()
     QVERIFY(packed.bytes() <= image.sizeInBytes());
 }
 
-// Each row: the colour and the maps of one session; whether the maps hold level colours only.
+// Each row: the colour and the maps of one session; whether the maps hold level colours only;
+// the least share of pixels to be read right.
 void TestCli::revealRoundTrip_data()
 {
     QTest::addColumn<QString>("colour");
     QTest::addColumn<QList<QImage>>("maps");
     QTest::addColumn<bool>("levelsOnly");
+    QTest::addColumn<double>("least");
 
     QImage stepped = testimages::uniformDepthMap(10);
     for (int y = 0; y < 333; ++y)
         for (int x = 0; x < 50; ++x)
             stepped.setPixel(x, y, levelRgb(0));
-    QTest::newRow("stepped, blue") << u"blue"_s << QList<QImage>{stepped} << true;
+    QTest::newRow("stepped, blue") << u"blue"_s << QList<QImage>{stepped} << true << 0.999;
     QTest::newRow("shapes in a row, red")
         << u"red"_s << QList<QImage>{shapesMap(10, false), shapesMap(11, false),
                                      shapesMap(12, false)}
-        << true;
+        << true << 0.999;
     QTest::newRow("every level, green") << u"green"_s
-                                        << QList<QImage>{shapesMap(13, false), stepped} << true;
+                                        << QList<QImage>{shapesMap(13, false), stepped} << true
+                                        << 0.999;
+
+    // Rings of neighbouring levels a few dots apart: many boundaries where both levels fit the
+    // dots, and the same stereogram comes from maps with the boundary a dot to either side.
+    QImage grey(600, 400, QImage::Format_RGB32);
+    grey.fill(Qt::black);
+    {
+        QPainter painter(&grey);
+        QRadialGradient gradient(300, 200, 200);
+        gradient.setColorAt(0, Qt::white);
+        gradient.setColorAt(1, Qt::black);
+        painter.fillRect(grey.rect(), gradient);
+    }
+    QTest::newRow("levels of a radial gradient, red")
+        << u"red"_s << QList<QImage>{cli::levelsOf(grey, false)} << true << 0.999;
+    QTest::newRow("levels of a radial gradient, inverted")
+        << u"blue"_s << QList<QImage>{cli::levelsOf(grey, true)} << true << 0.998;
 
     // The level carried across rows and maps: each row ends in level 7 and the next begins in
     // colours of no level; the next map has no level at all.
@@ -538,7 +558,7 @@ void TestCli::revealRoundTrip_data()
     QImage none(389, 333, QImage::Format_RGB32);
     none.fill(qRgb(200, 100, 50));
     QTest::newRow("off-palette: level carried across rows and maps")
-        << u"blue"_s << QList<QImage>{carriedOn, none, shapesMap(14, true)} << false;
+        << u"blue"_s << QList<QImage>{carriedOn, none, shapesMap(14, true)} << false << 0.999;
 }
 
 void TestCli::revealRoundTrip()
@@ -546,6 +566,7 @@ void TestCli::revealRoundTrip()
     QFETCH(QString, colour);
     QFETCH(QList<QImage>, maps);
     QFETCH(bool, levelsOnly);
+    QFETCH(double, least);
     QStringList paths;
     for (int i = 0; i < maps.size(); ++i)
         paths << writeMap(u"map%1.png"_s.arg(i), maps[i]);
@@ -564,7 +585,7 @@ void TestCli::revealRoundTrip()
         QVERIFY(onlyLevelColours(revealed));
         const std::vector<int> taken = takenLevels(maps[i], carried);
         const double share = agreement(revealed, taken);
-        QVERIFY2(share >= 0.999, qPrintable(u"map %1: %2"_s.arg(i + 1).arg(share)));
+        QVERIFY2(share >= least, qPrintable(u"map %1: %2"_s.arg(i + 1).arg(share)));
         qInfo("map %d: %.4f %% of the pixels revealed right, %s", i + 1, 100.0 * share,
               qPrintable(result.out.trimmed()));
         if (levelsOnly) {
@@ -572,7 +593,7 @@ void TestCli::revealRoundTrip()
             for (int y = 0; y < 333; ++y)
                 for (int x = 0; x < 389; ++x)
                     same += revealed.pixel(x, y) == maps[i].pixel(x, y);
-            QVERIFY(double(same) / (389.0 * 333.0) >= 0.999);
+            QVERIFY(double(same) / (389.0 * 333.0) >= least);
         }
     }
 }
