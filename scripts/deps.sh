@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [build|run|test|bench]...
 set -euo pipefail
 
-build_pkgs="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev"
+build_pkgs="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev"
 run_pkgs="qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic"
 test_pkgs=""
 bench_pkgs="libbenchmark-dev"
