@@ -73,6 +73,28 @@ void BM_Generator(benchmark::State &state)
 }
 BENCHMARK(BM_Generator)->Unit(benchmark::kMillisecond);
 
+// The worst map for the generator: a level colour of its own in every pixel, so that the level
+// changes from dot to dot.
+void BM_GeneratorLevelNoise(benchmark::State &state)
+{
+    stereo::Rnd rnd;
+    stereo::StereogramGenerator generator(rnd);
+    QImage map(389, 333, QImage::Format_RGB32);
+    quint32 x = 1;
+    for (int j = 0; j < map.height(); ++j) {
+        for (int i = 0; i < map.width(); ++i) {
+            x = x * 1664525u + 1013904223u;
+            map.setPixel(i, j, ui::toQRgb(ui::QBColor(int(x >> 28))));
+        }
+    }
+    QImage out(453, 333, QImage::Format_RGB32);
+    for (auto _ : state) {
+        generator.make(map, out, 2);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_GeneratorLevelNoise)->Unit(benchmark::kMillisecond);
+
 // From the menu click to the moment the display window is up, progress and status included.
 void BM_RandomDotCommand(benchmark::State &state)
 {

@@ -15,20 +15,51 @@ public:
     // The next value in [0, 1).
     float next()
     {
-        m_state = (m_state * 1140671485u + 12820163u) & 0xffffffu;
+        m_state = step(m_state);
         return float(m_state) / float(1u << 24);
     }
 
     // The whole part of next() * 256: a grey value 0 to 255. The same call, without the float.
     int nextGrey()
     {
-        m_state = (m_state * 1140671485u + 12820163u) & 0xffffffu;
+        m_state = step(m_state);
         return int(m_state >> 16);
+    }
+
+    // n calls of nextGrey() into out[0] to out[n - 1]. Four interleaved chains, each jumping four
+    // values at once, give the same sequence without one long chain of dependent multiplications.
+    void fillGreys(quint8 *out, int n)
+    {
+        quint32 s[4];
+        s[0] = step(m_state);
+        for (int j = 1; j < 4; ++j)
+            s[j] = step(s[j - 1]);
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            for (int j = 0; j < 4; ++j)
+                out[i + j] = quint8(s[j] >> 16);
+            m_state = s[3];
+            for (quint32 &lane : s)
+                lane = (lane * Multiplier4 + Increment4) & Mask;
+        }
+        for (; i < n; ++i)
+            out[i] = quint8(nextGrey());
     }
 
     quint32 state() const { return m_state; }
 
 private:
+    static constexpr quint32 Multiplier = 1140671485u;
+    static constexpr quint32 Increment = 12820163u;
+    static constexpr quint32 Mask = 0xffffffu;
+    // Four steps as one: x -> a^4 x + c (a^3 + a^2 + a + 1), modulo 2^24 like every step.
+    static constexpr quint32 Multiplier4 = (Multiplier * Multiplier * Multiplier * Multiplier) & Mask;
+    static constexpr quint32 Increment4 =
+        (Increment * (Multiplier * Multiplier * Multiplier + Multiplier * Multiplier + Multiplier + 1u))
+        & Mask;
+
+    static constexpr quint32 step(quint32 x) { return (x * Multiplier + Increment) & Mask; }
+
     quint32 m_state = StartState;
 };
 

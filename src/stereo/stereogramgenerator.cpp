@@ -3,6 +3,8 @@
 #include "dotcolour.h"
 
 #include <algorithm>
+#include <cstring>
+#include <tuple>
 
 namespace stereo {
 
@@ -72,10 +74,65 @@ constexpr bool tintedDotIsDotColour()
 static_assert(tintedDotIsDotColour<0>() && tintedDotIsDotColour<1>() && tintedDotIsDotColour<2>());
 
 template<int IroIndex>
-void colourRow(const qint16 *grey, QRgb *line, int width)
+void colourRow(const quint8 *grey, QRgb *line, int width)
 {
     for (int x = 0; x < width; ++x)
-        line[x] = tintedDot<IroIndex>(quint16(grey[x]));
+        line[x] = tintedDot<IroIndex>(grey[x]);
+}
+
+// The first column at or after x, before end, whose pixel is not `pixel`: eight pixels compared
+// at a time, since depth maps are long runs of one colour.
+int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+{
+    const quint64 pair = quint64(pixel) << 32 | pixel;
+    for (; x + 8 <= end; x += 8) {
+        quint64 a, b, c, d;
+        std::memcpy(&a, map + x, 8);
+        std::memcpy(&b, map + x + 2, 8);
+        std::memcpy(&c, map + x + 4, 8);
+        std::memcpy(&d, map + x + 6, 8);
+        if (((a ^ pair) | (b ^ pair) | (c ^ pair) | (d ^ pair)) != 0)
+            break;
+    }
+    while (x < end && map[x] == pixel)
+        ++x;
+    return x;
+}
+
+// Rows whose runs of one colour are this long on average are copied run by run.
+constexpr int ShortestRun = 8;
+
+// How often the colour changes from one pixel to the next.
+int colourChanges(const QRgb *map, int width)
+{
+    int changes = 0;
+    for (int x = 1; x < width; ++x)
+        changes += map[x] != map[x - 1];
+    return changes;
+}
+
+// Dots copied per step of a run: at least the widest separation, in four 16-dot pieces.
+constexpr int CopyPieces = 4;
+constexpr int CopyPiece = 16;
+constexpr int CopySpan = CopyPieces * CopyPiece;
+static_assert(CopySpan >= BaseSeparation);
+
+// dots[x] = dots[x - separation] for x from `from` to `to`, one separation per step: all pieces
+// are read before any is written, and read from exactly where the step before wrote them. What a
+// step writes beyond its separation, and a last step beyond `to`, is rewritten before it is read,
+// by the next step, the next run or the tail.
+void copyRun(quint8 *dots, int from, int to, int separation)
+{
+    if (to - from < CopyPiece) {
+        for (int x = from; x < to; ++x)
+            dots[x] = dots[x - separation];
+        return;
+    }
+    for (int x = from; x < to; x += separation) {
+        quint8 piece[CopySpan];
+        std::memcpy(piece, dots + x - separation, CopySpan);
+        std::memcpy(dots + x, piece, CopySpan);
+    }
 }
 
 } // namespace
@@ -86,26 +143,37 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
 {
     Q_ASSERT(depth.isNull() || depth.depth() == 32);
     Q_ASSERT(out.format() == QImage::Format_RGB32);
-    qint16 *dots = DotRow.data();
-    for (int x = 0; x < StripWidth; ++x)
-        dots[x] = qint16(m_rnd.nextGrey());
+    static_assert(MappedEnd + CopySpan <= int(std::tuple_size_v<decltype(DotRow)>));
+    quint8 *dots = DotRow.data();
+    m_rnd.fillGreys(dots, StripWidth);
 
     // Past the depth map's edge every pixel reads as no level: the carried level holds.
     const bool rowInMap = y >= 0 && y < depth.height();
     const int mapWidth = rowInMap ? std::min(depth.width(), MappedEnd - StripWidth) : 0;
     const auto *map = rowInMap ? reinterpret_cast<const QRgb *>(depth.constScanLine(y)) : nullptr;
     int level = DepthLevel;
-    const int mapEnd = StripWidth + mapWidth;
-    for (int x = StripWidth; x < mapEnd; ++x) {
-        const int k = levelTable.level(map[x - StripWidth]);
-        level = k >= 0 ? k : level;
-        dots[x] = dots[x - BaseSeparation + level];
+    if (colourChanges(map, mapWidth) > mapWidth / ShortestRun) {
+        // A noisy row: dot by dot.
+        for (int x = 0; x < mapWidth; ++x) {
+            const int k = levelTable.level(map[x]);
+            level = k >= 0 ? k : level;
+            dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
+        }
+    } else {
+        // Runs of one colour, so of one level, copied in blocks.
+        for (int x = 0; x < mapWidth;) {
+            const QRgb pixel = map[x];
+            const int k = levelTable.level(pixel);
+            level = k >= 0 ? k : level;
+            const int end = runEnd(map, x + 1, mapWidth, pixel);
+            copyRun(dots, StripWidth + x, StripWidth + end, BaseSeparation - level);
+            x = end;
+        }
     }
-    for (int x = mapEnd; x < MappedEnd; ++x)
-        dots[x] = dots[x - BaseSeparation + level];
+    copyRun(dots, StripWidth + mapWidth, MappedEnd, BaseSeparation - level);
     DepthLevel = qint16(level);
-    for (int x = MappedEnd; x < ImageWidth; ++x)
-        dots[x] = dots[x - BaseSeparation];
+    for (int t = MappedEnd; t < ImageWidth; ++t)
+        dots[t] = dots[t - BaseSeparation];
 
     if (y < 0 || y >= out.height())
         return;

@@ -41,7 +41,9 @@ public:
 
 private:
     Rnd &m_rnd;
-    std::array<qint16, DotRowCapacity> DotRow{};
+    // Grey values 0 to 255 of the row's dots, columns 0 to 453. The rest is room for the 16-dot
+    // block copies that run past the end of a row.
+    std::array<quint8, DotRowCapacity> DotRow{};
     qint16 DepthLevel = 0;
 };
 

@@ -51,7 +51,10 @@ void SavePicture(const QImage &image, const QString &path)
 
     QImageWriter writer(&file, "bmp");
     // An opaque 24-bit bitmap, which every reader takes.
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
+    QImage bits = image.convertToFormat(QImage::Format_RGB888);
+    bits.setDotsPerMeterX(SavedDotsPerMeter);
+    bits.setDotsPerMeterY(SavedDotsPerMeter);
+    if (!writer.write(bits)) {
         const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
                                                                      : writer.errorString();
         file.cancelWriting();

@@ -18,4 +18,8 @@ QImage LoadPicture(const QString &path = {});
 // any, is replaced only once the new one is completely written. Raises RuntimeError on failure.
 void SavePicture(const QImage &image, const QString &path);
 
+// The resolution written into saved pictures, 96 dpi, whatever the screen's: the same picture
+// makes the same file on every machine.
+inline constexpr int SavedDotsPerMeter = 3780;
+
 } // namespace ui

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace ui {
+class RuntimeError;
+}
+
+namespace cli {
+
+struct Io;
+
+struct MakeRequest
+{
+    QStringList maps;
+    QStringList outputs; // one for each map, free of problems
+
+    qint16 iroIndex = 2;
+    int scale = 1;
+    bool guides = false;
+    bool progress = false;
+};
+
+// The file run n (from 1) writes: the pattern with {name}, the map's file name without its
+// extension, and {n} filled in.
+QString outputName(const QString &pattern, const QString &map, int run);
+
+// What is wrong with the files a batch would write, before anything is read or written: a format
+// other than .bmp or .png, two runs writing one file, a run writing over a depth map. Empty when
+// nothing is.
+QString outputProblem(const QStringList &maps, const QStringList &outputs);
+
+// Whether two names lead to one file, through links and relative paths alike.
+QString fileKey(const QString &path);
+
+// "make": reads every depth map first (all of them, or nothing is written), then makes the
+// stereograms in order as consecutive runs of one session and writes them. Returns the exit
+// status.
+int make(const MakeRequest &request, Io &io);
+
+// The reason a picture could not be read, in the user's language.
+QString loadFailure(const ui::RuntimeError &error);
+
+} // namespace cli

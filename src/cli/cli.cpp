@@ -1,0 +1,357 @@
+#include "cli.h"
+
+#include "batch.h"
+#include "levels.h"
+#include "messages.h"
+#include "pictures.h"
+#include "reveal.h"
+
+#include "stereo/dotcolour.h"
+#include "ui/pictureio.h"
+#include "ui/runtimeerror.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTextStream>
+#include <QTranslator>
+
+#include <memory>
+#include <new>
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+namespace {
+
+const QString Program = u"zomvorn-cli"_s;
+
+QString synopsis()
+{
+    return Cli::tr("Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]\n"
+                   "                        [-o PATTERN] [--quiet] DEPTH...\n"
+                   "       %1 reveal [-o OUT] STEREOGRAM\n"
+                   "       %1 levels [--invert] [-o OUT] PICTURE\n"
+                   "       %1 --help | --version")
+        .arg(Program);
+}
+
+QString generalHelp()
+{
+    return synopsis() + u"\n\n"_s
+           + Cli::tr("Makes the random-dot stereograms of ZOMIRA -VORNA- from the command line,\n"
+                     "bit for bit as the desktop program makes and saves them.\n\n"
+                     "Commands:\n"
+                     "  make    a stereogram from each depth map, the maps being consecutive\n"
+                     "          runs of one session\n"
+                     "  reveal  the depth map a stereogram of this program hides\n"
+                     "  levels  a grey depth map (white near) made into a map of level colours\n\n"
+                     "'%1 COMMAND --help' describes a command's options.\n"
+                     "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.")
+                 .arg(Program);
+}
+
+int usageError(Io &io, const QString &message)
+{
+    io.err << Program << u": "_s << message << '\n'
+           << Cli::tr("Try '%1 --help' for more information.").arg(Program) << '\n';
+    io.err.flush();
+    return WrongUsage;
+}
+
+int fileError(Io &io, const QString &message)
+{
+    io.err << Program << u": "_s << message << '\n';
+    io.err.flush();
+    return FileFailed;
+}
+
+// A command's parser: its help option, and its help text headed by the command's own usage.
+struct Command
+{
+    QString name;
+    QString arguments;
+    QCommandLineParser parser;
+    QCommandLineOption help = QCommandLineOption(QStringList{u"h"_s, u"help"_s},
+                                                 Cli::tr("Shows this help."));
+
+    Command(QString commandName, QString commandArguments, const QString &description)
+        : name(std::move(commandName)), arguments(std::move(commandArguments))
+    {
+        parser.setApplicationDescription(description);
+        parser.addOption(help);
+    }
+
+    // Parses; returns an exit status when the command is over already (help, or wrong usage).
+    std::optional<int> parse(const QStringList &commandLine, Io &io)
+    {
+        QStringList words = commandLine;
+        words.removeAt(1); // the command's name
+        if (!parser.parse(words))
+            return usageError(io, parser.errorText());
+        if (parser.isSet(help)) {
+            QString text = parser.helpText();
+            text = Cli::tr("Usage: %1 %2 [options] %3").arg(Program, name, arguments)
+                   + text.sliced(text.indexOf(u'\n'));
+            io.out << text;
+            io.out.flush();
+            return Done;
+        }
+        return std::nullopt;
+    }
+};
+
+std::optional<qint16> colourIndex(const QString &name)
+{
+    const QString names[3][2] = {{u"red"_s, u"赤"_s}, {u"green"_s, u"緑"_s}, {u"blue"_s, u"青"_s}};
+    for (int i = 0; i < 3; ++i)
+        for (const QString &n : names[i])
+            if (name.compare(n, Qt::CaseInsensitive) == 0)
+                return qint16(i);
+    return std::nullopt;
+}
+
+int runMake(const QStringList &commandLine, Io &io)
+{
+    Command command(u"make"_s, u"DEPTH..."_s,
+                    Cli::tr("Makes a stereogram from each depth map, exactly as the desktop "
+                            "program does after loading the maps one after another in its editor "
+                            "(\"編集終了\", then \"ランダムドット作成\" each time): the random "
+                            "sequence and the carried depth level go on from map to map."));
+    const QCommandLineOption colour(QStringList{u"c"_s, u"colour"_s},
+                                    Cli::tr("The dots' tint: red, green or blue (赤, 緑, 青)."),
+                                    Cli::tr("COLOUR"), u"blue"_s);
+    const QCommandLineOption scale(QStringList{u"s"_s, u"scale"_s},
+                                   Cli::tr("Each dot a K x K block, for print (1 to 16)."),
+                                   u"K"_s, u"1"_s);
+    const QCommandLineOption guides(QStringList{u"g"_s, u"guides"_s},
+                                    Cli::tr("A white band above the picture with two black "
+                                            "dots to converge on."));
+    const QCommandLineOption output(QStringList{u"o"_s, u"output"_s},
+                                    Cli::tr("Where each stereogram goes: {name} is the depth "
+                                            "map's file name without extension, {n} the run "
+                                            "number from 1; .bmp or .png."),
+                                    Cli::tr("PATTERN"), u"{name}-stereo.bmp"_s);
+    const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s},
+                                   Cli::tr("No progress line."));
+    command.parser.addOptions({colour, scale, guides, output, quiet});
+    command.parser.addPositionalArgument(u"DEPTH"_s,
+                                         Cli::tr("Depth maps, made into stereograms in this "
+                                                 "order; a map given n times makes n runs."),
+                                         u"DEPTH..."_s);
+    if (const auto over = command.parse(commandLine, io))
+        return *over;
+    const QCommandLineParser &p = command.parser;
+
+    MakeRequest request;
+    request.maps = p.positionalArguments();
+    if (request.maps.isEmpty())
+        return usageError(io, Cli::tr("no depth map given"));
+    if (request.maps.contains(QString()))
+        return usageError(io, Cli::tr("an empty file name was given"));
+    const auto iro = colourIndex(p.value(colour));
+    if (!iro)
+        return usageError(io, Cli::tr("unknown colour '%1': red, green, blue, 赤, 緑 or 青")
+                                  .arg(p.value(colour)));
+    request.iroIndex = *iro;
+    bool isNumber = false;
+    request.scale = p.value(scale).toInt(&isNumber);
+    if (!isNumber || request.scale < 1 || request.scale > 16)
+        return usageError(io, Cli::tr("--scale takes a whole number from 1 to 16, not '%1'")
+                                  .arg(p.value(scale)));
+    request.guides = p.isSet(guides);
+    request.progress = io.errIsTerminal && !p.isSet(quiet);
+    for (int i = 0; i < request.maps.size(); ++i)
+        request.outputs << outputName(p.value(output), request.maps[i], i + 1);
+    if (const QString problem = outputProblem(request.maps, request.outputs); !problem.isEmpty())
+        return usageError(io, problem);
+    return make(request, io);
+}
+
+// The one picture a command reads and the one it writes, checked like make's.
+struct OneFile
+{
+    QString in;
+    QString out;
+};
+
+std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &output,
+                                   const QString &defaultSuffix, Io &io)
+{
+    const QStringList words = command.parser.positionalArguments();
+    if (words.size() != 1 || words[0].isEmpty())
+        return usageError(io, Cli::tr("give exactly one %1").arg(command.arguments));
+    OneFile files{words[0], command.parser.value(output)};
+    if (files.out.isEmpty())
+        files.out = QFileInfo(files.in).completeBaseName() + defaultSuffix;
+    if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
+        return usageError(io, problem);
+    return files;
+}
+
+std::variant<QImage, int> loadOne(const QString &path, Io &io)
+{
+    try {
+        return ui::LoadPicture(path);
+    } catch (const ui::RuntimeError &e) {
+        return fileError(io, Cli::tr("cannot read %1: %2")
+                                 .arg(QDir::toNativeSeparators(path), loadFailure(e)));
+    } catch (const std::bad_alloc &) {
+        return fileError(io, Cli::tr("cannot read %1: %2")
+                                 .arg(QDir::toNativeSeparators(path), Cli::tr("out of memory")));
+    }
+}
+
+int writeOne(const QImage &image, const QString &path, Io &io)
+{
+    const QString failure = writePicture(image, path, *formatOfName(path));
+    if (!failure.isEmpty())
+        return fileError(io, Cli::tr("cannot write %1: %2")
+                                 .arg(QDir::toNativeSeparators(path), failure));
+    return Done;
+}
+
+int runReveal(const QStringList &commandLine, Io &io)
+{
+    Command command(u"reveal"_s, u"STEREOGRAM"_s,
+                    Cli::tr("Writes the depth map a stereogram of this program hides (any tint, "
+                            "unscaled, without guides), each pixel in the colour of its level, "
+                            "and says how many pixels were ambiguous."));
+    const QCommandLineOption output(QStringList{u"o"_s, u"output"_s},
+                                    Cli::tr("The depth map's file, .bmp or .png (default: "
+                                            "NAME-depth.bmp)."),
+                                    Cli::tr("OUT"));
+    command.parser.addOption(output);
+    command.parser.addPositionalArgument(u"STEREOGRAM"_s, Cli::tr("The stereogram to read."));
+    if (const auto over = command.parse(commandLine, io))
+        return *over;
+    const auto files = oneFile(command, output, u"-depth.bmp"_s, io);
+    if (const int *status = std::get_if<int>(&files))
+        return *status;
+    const auto &[in, out] = std::get<OneFile>(files);
+    const auto picture = loadOne(in, io);
+    if (const int *status = std::get_if<int>(&picture))
+        return *status;
+
+    const Revealed revealed = reveal(std::get<QImage>(picture));
+    const QString name = QDir::toNativeSeparators(in);
+    switch (revealed.fault) {
+    case Revealed::Fault::None:
+        break;
+    case Revealed::Fault::Size:
+        return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
+                                     "pixels, not %4 x %5 (unscaled, without guides)")
+                                 .arg(name)
+                                 .arg(std::get<QImage>(picture).width())
+                                 .arg(std::get<QImage>(picture).height())
+                                 .arg(StereogramSize.width())
+                                 .arg(StereogramSize.height()));
+    case Revealed::Fault::NotADotColour:
+        return fileError(io, Cli::tr("%1 is not a stereogram of this program: its dots are "
+                                     "not all of one tint (pixel %2, %3)")
+                                 .arg(name)
+                                 .arg(revealed.where.x())
+                                 .arg(revealed.where.y()));
+    case Revealed::Fault::BrokenLink:
+        return fileError(io, Cli::tr("%1 does not follow the linking rule at pixel %2, %3: "
+                                     "it is damaged, scaled or not a stereogram of this "
+                                     "program")
+                                 .arg(name)
+                                 .arg(revealed.where.x())
+                                 .arg(revealed.where.y()));
+    }
+    if (const int status = writeOne(revealed.depthMap, out, io); status != Done)
+        return status;
+    io.out << Cli::tr("%1: %2 of %3 pixels ambiguous (more than one level fits)")
+                  .arg(QDir::toNativeSeparators(out))
+                  .arg(revealed.ambiguous)
+                  .arg(DepthMapSize.width() * DepthMapSize.height())
+           << '\n';
+    io.out.flush();
+    return Done;
+}
+
+int runLevels(const QStringList &commandLine, Io &io)
+{
+    Command command(u"levels"_s, u"PICTURE"_s,
+                    Cli::tr("Makes a grey depth map (white near, black far) into a depth map of "
+                            "the 16 level colours that the editor loads exactly: scaled to fit "
+                            "389 x 333 keeping its aspect ratio, centred on black, each pixel's "
+                            "luminance L made level round(L x 15 / 255)."));
+    const QCommandLineOption invert(QStringList{u"i"_s, u"invert"_s},
+                                    Cli::tr("Black near, white far."));
+    const QCommandLineOption output(QStringList{u"o"_s, u"output"_s},
+                                    Cli::tr("The depth map's file, .bmp or .png (default: "
+                                            "NAME-levels.bmp)."),
+                                    Cli::tr("OUT"));
+    command.parser.addOptions({invert, output});
+    command.parser.addPositionalArgument(u"PICTURE"_s,
+                                         Cli::tr("Any picture the desktop program reads."));
+    if (const auto over = command.parse(commandLine, io))
+        return *over;
+    const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
+    if (const int *status = std::get_if<int>(&files))
+        return *status;
+    const auto &[in, out] = std::get<OneFile>(files);
+    const auto picture = loadOne(in, io);
+    if (const int *status = std::get_if<int>(&picture))
+        return *status;
+    QImage map;
+    try {
+        map = levelsOf(std::get<QImage>(picture), command.parser.isSet(invert));
+    } catch (const std::bad_alloc &) {
+        return fileError(io, Cli::tr("cannot read %1: %2")
+                                 .arg(QDir::toNativeSeparators(in), Cli::tr("out of memory")));
+    }
+    return writeOne(map, out, io);
+}
+
+} // namespace
+
+int run(const QStringList &arguments, Io &io)
+{
+    const QString first = arguments.value(1);
+    if (first == u"make"_s)
+        return runMake(arguments, io);
+    if (first == u"reveal"_s)
+        return runReveal(arguments, io);
+    if (first == u"levels"_s)
+        return runLevels(arguments, io);
+    if (arguments.size() == 2 && (first == u"--help"_s || first == u"-h"_s)) {
+        io.out << generalHelp() << '\n';
+        io.out.flush();
+        return Done;
+    }
+    if (arguments.size() == 2 && (first == u"--version"_s || first == u"-v"_s)) {
+        io.out << Program << u' ' << QStringLiteral(ZOMVORN_VERSION) << '\n';
+        io.out.flush();
+        return Done;
+    }
+    if (first.isEmpty())
+        return usageError(io, Cli::tr("no command given: make, reveal or levels"));
+    return usageError(io, Cli::tr("unknown command '%1': make, reveal or levels").arg(first));
+}
+
+void installTranslations(const QLocale &locale)
+{
+    static std::unique_ptr<QTranslator> messages;
+    static std::unique_ptr<QTranslator> qt;
+    for (auto *t : {&messages, &qt}) {
+        if (*t)
+            QCoreApplication::removeTranslator(t->get());
+        t->reset();
+    }
+    // Only a Japanese translation exists: any other language keeps the English source texts.
+    messages = std::make_unique<QTranslator>();
+    if (messages->load(locale, u"zomvorn-cli"_s, u"_"_s, u":/zomvorn-cli/i18n"_s))
+        QCoreApplication::installTranslator(messages.get());
+    qt = std::make_unique<QTranslator>();
+    if (qt->load(locale, u"qtbase"_s, u"_"_s,
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(qt.get());
+}
+
+} // namespace cli

@@ -1,0 +1,30 @@
+#include "cli.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTextStream>
+
+#include <cstdio>
+#include <unistd.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+int main(int argc, char *argv[])
+{
+#ifdef __GLIBC__
+    // A batch makes and frees pictures of about half a megabyte for every map, on several
+    // threads: keep freed memory for the next map instead of handing it back to the system and
+    // faulting it in again page by page.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
+#endif
+    QCoreApplication application(argc, argv);
+    cli::installTranslations(QLocale::system());
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setEncoding(QStringConverter::System);
+    err.setEncoding(QStringConverter::System);
+    cli::Io io{out, err, isatty(STDERR_FILENO) == 1};
+    return cli::run(QCoreApplication::arguments(), io);
+}

@@ -1,0 +1,155 @@
+#include "pictures.h"
+
+#include "ui/colour.h"
+#include "ui/pictureio.h"
+#include "ui/picturesurface.h"
+
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace cli {
+
+QImage depthMapOf(const QImage &picture)
+{
+    ui::PictureSurface canvas(DepthMapSize, ui::QBColor(0), ui::PictureSurface::FillStyle::Solid);
+    canvas.setPicture(picture);
+    return canvas.persistentImage();
+}
+
+std::optional<PictureFormat> formatOfName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(u"bmp"_s, Qt::CaseInsensitive) == 0)
+        return PictureFormat::Bmp;
+    if (suffix.compare(u"png"_s, Qt::CaseInsensitive) == 0)
+        return PictureFormat::Png;
+    return std::nullopt;
+}
+
+QString writePicture(const QImage &image, const QString &path, PictureFormat format)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    QImageWriter writer(&file, format == PictureFormat::Bmp ? "bmp" : "png");
+    // For PNG, Qt's quality 80 is zlib's fastest level: random dots compress no better at any
+    // other, and take about half the time.
+    if (format == PictureFormat::Png)
+        writer.setQuality(80);
+    // Opaque 32-bit pixels: Qt writes them as the 24-bit bitmap Save As writes, without the
+    // round trip through 24-bit pixels that its writer would undo.
+    QImage bits = image.convertToFormat(QImage::Format_RGB32);
+    bits.setDotsPerMeterX(ui::SavedDotsPerMeter);
+    bits.setDotsPerMeterY(ui::SavedDotsPerMeter);
+    if (!writer.write(bits)) {
+        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
+                                                                     : writer.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+static QImage withGuides(const QImage &stereogram)
+{
+    const int width = stereogram.width();
+    QImage composed(width, stereogram.height() + GuideBandHeight, QImage::Format_RGB32);
+    composed.fill(Qt::white);
+    const int cy = GuideBandHeight / 2;
+    const int r2 = GuideDotRadius * GuideDotRadius + GuideDotRadius; // the program's disc rule
+    for (const int cx : {width / 2 - GuideDotSpacing / 2, width / 2 + GuideDotSpacing / 2}) {
+        for (int j = cy - GuideDotRadius; j <= cy + GuideDotRadius; ++j)
+            for (int i = cx - GuideDotRadius; i <= cx + GuideDotRadius; ++i)
+                if ((i - cx) * (i - cx) + (j - cy) * (j - cy) <= r2 && composed.valid(i, j))
+                    composed.setPixel(i, j, qRgb(0, 0, 0));
+    }
+    for (int y = 0; y < stereogram.height(); ++y)
+        std::memcpy(composed.scanLine(y + GuideBandHeight), stereogram.constScanLine(y),
+                    size_t(width) * sizeof(QRgb));
+    return composed;
+}
+
+QImage printable(const QImage &stereogram, int scale, bool guides)
+{
+    const QImage source = (guides ? withGuides(stereogram) : stereogram)
+                              .convertToFormat(QImage::Format_RGB32);
+    if (scale == 1)
+        return source;
+
+    QImage out(source.width() * scale, source.height() * scale, QImage::Format_RGB32);
+    if (out.isNull())
+        return out;
+    const size_t rowBytes = size_t(out.width()) * sizeof(QRgb);
+    const int width = source.width();
+    for (int y = 0; y < source.height(); ++y) {
+        const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        auto *first = reinterpret_cast<QRgb *>(out.scanLine(y * scale));
+        for (int x = 0; x < width; ++x)
+            std::fill_n(first + x * scale, scale, from[x]);
+        for (int k = 1; k < scale; ++k)
+            std::memcpy(out.scanLine(y * scale + k), first, rowBytes);
+    }
+    return out;
+}
+
+PackedPicture::PackedPicture(const QImage &image)
+    : m_size(image.size()), m_format(image.format())
+{
+    Q_ASSERT(image.isNull() || image.depth() == 32);
+    const qsizetype plainBytes = image.sizeInBytes();
+    const int width = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < width;) {
+            const QRgb colour = line[x];
+            const int start = x++;
+            // Four pixels at a time, since depth maps are long runs of one colour.
+            while (x + 4 <= width
+                   && ((line[x] ^ colour) | (line[x + 1] ^ colour) | (line[x + 2] ^ colour)
+                       | (line[x + 3] ^ colour))
+                          == 0)
+                x += 4;
+            while (x < width && line[x] == colour)
+                ++x;
+            m_runs.push_back({colour, quint32(x - start)});
+        }
+        if (qsizetype(m_runs.size() * sizeof(Run)) > plainBytes) {
+            m_runs = {};
+            m_plain = image;
+            return;
+        }
+    }
+}
+
+QImage PackedPicture::unpack() const
+{
+    if (!m_plain.isNull() || m_size.isEmpty())
+        return m_plain;
+    QImage image(m_size, m_format);
+    if (image.isNull())
+        return image;
+    auto run = m_runs.cbegin();
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++run) {
+            std::fill_n(line + x, run->length, run->colour);
+            x += int(run->length);
+        }
+    }
+    return image;
+}
+
+qsizetype PackedPicture::bytes() const
+{
+    return m_plain.isNull() ? qsizetype(m_runs.size() * sizeof(Run)) : m_plain.sizeInBytes();
+}
+
+} // namespace cli

@@ -1,0 +1,782 @@
+#include "clirun.h"
+
+#include "support/testimages.h"
+
+#include "cli/batch.h"
+#include "cli/levels.h"
+#include "cli/pictures.h"
+#include "cli/reveal.h"
+
+#include "ui/pictureio.h"
+#include "ui/runtimeerror.h"
+
+#include <QDir>
+#include <QImageReader>
+#include <QLocale>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using ui::QBColor;
+
+namespace {
+
+QRgb levelRgb(int level)
+{
+    return ui::toQRgb(QBColor(level));
+}
+
+// The level of each pixel as the generator takes it: the map's own where it is a level colour,
+// the last one matched before it in reading order where it is not. `carried` goes on from map
+// to map, as in one session.
+std::vector<int> takenLevels(const QImage &map, int &carried)
+{
+    std::vector<int> levels;
+    for (int y = 0; y < 333; ++y) {
+        for (int x = 0; x < 390; ++x) {
+            const QRgb p = map.valid(x, y) ? (map.pixel(x, y) & 0xffffffu) : 0x1000000u;
+            for (int k = 0; k < 16; ++k)
+                if ((levelRgb(k) & 0xffffffu) == p)
+                    carried = k;
+            if (x < 389)
+                levels.push_back(carried);
+        }
+    }
+    return levels;
+}
+
+// The share of pixels of `revealed` in the colour of the level given for them.
+double agreement(const QImage &revealed, const std::vector<int> &levels)
+{
+    qint64 same = 0;
+    for (int y = 0; y < 333; ++y)
+        for (int x = 0; x < 389; ++x)
+            same += (revealed.pixel(x, y) & 0xffffffu)
+                    == (levelRgb(levels[size_t(y) * 389 + size_t(x)]) & 0xffffffu);
+    return double(same) / (389.0 * 333.0);
+}
+
+bool onlyLevelColours(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            bool level = false;
+            for (int k = 0; k < 16; ++k)
+                level = level || (image.pixel(x, y) & 0xffffffu) == (levelRgb(k) & 0xffffffu);
+            if (!level)
+                return false;
+        }
+    return true;
+}
+
+} // namespace
+
+class TestCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void outputName_data();
+    void outputName();
+    void wrongUsage_data();
+    void wrongUsage();
+    void unreadableMapsWriteNothing_data();
+    void unreadableMapsWriteNothing();
+    void failedWrites_data();
+    void failedWrites();
+    void existingFileIsReplaced();
+    void filesSayNinetySixDpiWhateverTheScreen_data();
+    void filesSayNinetySixDpiWhateverTheScreen();
+    void scaleAndGuides_data();
+    void scaleAndGuides();
+    void progressLine_data();
+    void progressLine();
+    void packedPicturesUnpackExactly_data();
+    void packedPicturesUnpackExactly();
+
+    void revealRoundTrip_data();
+    void revealRoundTrip();
+    void revealRefuses_data();
+    void revealRefuses();
+
+    void levelsOfAGreyRamp_data();
+    void levelsOfAGreyRamp();
+
+    void helpAndVersion();
+    void messagesInTheUsersLanguage_data();
+    void messagesInTheUsersLanguage();
+
+private:
+    QString path(const QString &name) const { return m_work.filePath(name); }
+    QString writeMap(const QString &name, const QImage &map);
+    QStringList written() const;
+
+    QTemporaryDir m_dir;
+    QDir m_work;
+};
+
+void TestCli::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestCli::init()
+{
+    // Each test works in a folder of its own, so that "nothing written" can be seen.
+    const QString name = QString::fromLatin1(QTest::currentTestFunction()) + u'-'
+                         + QString::number(qHash(QString::fromUtf8(QTest::currentDataTag())));
+    QVERIFY(QDir(m_dir.path()).mkpath(name));
+    m_work.setPath(m_dir.filePath(name));
+}
+
+QString TestCli::writeMap(const QString &name, const QImage &map)
+{
+    const QString p = path(name);
+    return map.save(p) ? p : QString();
+}
+
+QStringList TestCli::written() const
+{
+    return m_work.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void TestCli::outputName_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("map");
+    QTest::addColumn<int>("run");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("default") << u"{name}-stereo.bmp"_s << u"maps/face.bmp"_s << 1
+                             << u"face-stereo.bmp"_s;
+    QTest::newRow("run number") << u"out/{n}.png"_s << u"a.bmp"_s << 12 << u"out/12.png"_s;
+    QTest::newRow("both, twice") << u"{name}{n}-{name}-{n}.BMP"_s << u"x.y.bmp"_s << 3
+                                 << u"x.y3-x.y-3.BMP"_s;
+    QTest::newRow("a name holding {n} stays as it is") << u"{name}.bmp"_s << u"a{n}.bmp"_s << 7
+                                                      << u"a{n}.bmp"_s;
+    QTest::newRow("other braces are kept") << u"{x}{name.bmp"_s << u"m.png"_s << 1
+                                           << u"{x}{name.bmp"_s;
+    QTest::newRow("no extension") << u"{name}.png"_s << u"/tmp/plain"_s << 1 << u"plain.png"_s;
+}
+
+void TestCli::outputName()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, map);
+    QFETCH(int, run);
+    QFETCH(QString, expected);
+    QCOMPARE(cli::outputName(pattern, map, run), expected);
+}
+
+// Each row: the arguments ("MAP" and "DIR/" stand for a readable map and the working folder),
+// and a piece of the message. Nothing may be written, and the status is 2.
+void TestCli::wrongUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    auto row = [](const char *name, QStringList arguments, const QString &message) {
+        QTest::newRow(name) << arguments << message;
+    };
+    row("no command", {}, u"no command given"_s);
+    row("unknown command", {u"draw"_s}, u"unknown command 'draw'"_s);
+    row("option before the command", {u"--quiet"_s, u"make"_s}, u"unknown command"_s);
+    row("unknown option", {u"make"_s, u"--fast"_s, u"MAP"_s}, u"fast"_s);
+    row("no depth map", {u"make"_s, u"-o"_s, u"DIR/x.bmp"_s}, u"no depth map given"_s);
+    row("empty file name", {u"make"_s, u""_s}, u"empty file name"_s);
+    row("unknown colour", {u"make"_s, u"--colour"_s, u"pink"_s, u"MAP"_s},
+        u"unknown colour 'pink'"_s);
+    row("scale 0", {u"make"_s, u"--scale"_s, u"0"_s, u"MAP"_s}, u"--scale"_s);
+    row("scale 17", {u"make"_s, u"--scale"_s, u"17"_s, u"MAP"_s}, u"--scale"_s);
+    row("scale not a number", {u"make"_s, u"-s"_s, u"2x"_s, u"MAP"_s}, u"'2x'"_s);
+    row("-o without its value", {u"make"_s, u"MAP"_s, u"-o"_s}, u"-o"_s);
+    row("output not .bmp or .png", {u"make"_s, u"-o"_s, u"DIR/{n}.jpg"_s, u"MAP"_s},
+        u"must end in .bmp or .png"_s);
+    row("two runs, one file", {u"make"_s, u"-o"_s, u"DIR/same.bmp"_s, u"MAP"_s, u"MAP"_s},
+        u"runs 1 and 2 would both write"_s);
+    row("one map twice by {name}", {u"make"_s, u"-o"_s, u"DIR/{name}.png"_s, u"MAP"_s, u"MAP"_s},
+        u"runs 1 and 2"_s);
+    row("one file by two spellings",
+        {u"make"_s, u"-o"_s, u"DIR/{n}.bmp"_s, u"MAP"_s, u"MAP"_s, u"MAP"_s, u"-o"_s,
+         u"DIR/./x/../same.bmp"_s},
+        u"would both write"_s);
+    row("a run over its depth map", {u"make"_s, u"-o"_s, u"DIR/map.bmp"_s, u"MAP"_s},
+        u"would write over the depth map"_s);
+    row("reveal: no stereogram", {u"reveal"_s}, u"exactly one STEREOGRAM"_s);
+    row("reveal: two", {u"reveal"_s, u"MAP"_s, u"MAP"_s}, u"exactly one"_s);
+    row("reveal: over its input", {u"reveal"_s, u"-o"_s, u"DIR/map.bmp"_s, u"MAP"_s},
+        u"would write over"_s);
+    row("levels: no picture", {u"levels"_s, u"--invert"_s}, u"exactly one PICTURE"_s);
+    row("levels: output format", {u"levels"_s, u"-o"_s, u"DIR/x.gif"_s, u"MAP"_s},
+        u".bmp or .png"_s);
+}
+
+void TestCli::wrongUsage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(1, false));
+    for (QString &a : arguments) {
+        if (a == u"MAP"_s)
+            a = map;
+        a.replace(u"DIR/"_s, m_work.path() + u'/');
+    }
+    const QStringList before = written();
+    const CliResult result = runCli(arguments);
+    QCOMPARE(result.status, int(cli::WrongUsage));
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(result.err.contains(u"--help"_s));
+    QCOMPARE(result.out, QString());
+    QCOMPARE(written(), before);
+}
+
+// Every kind of file the load path refuses: make names each with the load path's own reason and
+// writes nothing, not even the stereograms of the maps it could read. Files the load path takes
+// are made into stereograms like any other.
+void TestCli::unreadableMapsWriteNothing_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("refusedForSure");
+    QTest::newRow("missing") << u"missing.bmp"_s << true;
+    QTest::newRow("a folder") << u"folder"_s << true;
+    QTest::newRow("empty") << u"empty.bmp"_s << true;
+    QTest::newRow("text named .bmp") << u"notes.bmp"_s << true;
+    QTest::newRow("claims 3000000 x 2000000") << testimages::bmpsuite(u"b/reallybig.bmp"_s)
+                                              << true;
+    QTest::newRow("cut short") << u"short.bmp"_s << false;
+    const QDir bad(testimages::bmpsuite(u"b"_s));
+    for (const QString &name : bad.entryList({u"*.bmp"_s}, QDir::Files, QDir::Name))
+        QTest::addRow("bmpsuite b/%s", qPrintable(name)) << bad.filePath(name) << false;
+}
+
+void TestCli::unreadableMapsWriteNothing()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, refusedForSure);
+    const QString good = writeMap(u"good.bmp"_s, shapesMap(2, false));
+    QVERIFY(m_work.mkdir(u"folder"_s));
+    QFile(path(u"empty.bmp"_s)).open(QIODevice::WriteOnly);
+    QFile notes(path(u"notes.bmp"_s));
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("these are notes, not a picture\n");
+    notes.close();
+    QFile cut(path(u"short.bmp"_s));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(fileBytes(good).left(20000));
+    cut.close();
+    if (QFileInfo(file).isRelative())
+        file = path(file);
+
+    QString reason;
+    try {
+        ui::LoadPicture(file);
+    } catch (const ui::RuntimeError &e) {
+        reason = cli::loadFailure(e);
+    }
+    if (refusedForSure)
+        QVERIFY(!reason.isEmpty());
+
+    const QStringList before = written();
+    const CliResult result =
+        runCli({u"make"_s, u"-o"_s, path(u"out-{n}.bmp"_s), good, file, good});
+    if (reason.isEmpty()) {
+        QCOMPARE(result.status, int(cli::Done));
+        QVERIFY(QFile::exists(path(u"out-2.bmp"_s)));
+        return;
+    }
+    QCOMPARE(result.status, int(cli::FileFailed));
+    QVERIFY2(result.err.contains(QDir::toNativeSeparators(file) + u": "_s + reason),
+             qPrintable(result.err));
+    QVERIFY(result.err.contains(u"nothing written: 1 of 2 depth maps could not be read"_s));
+    QCOMPARE(written(), before);
+}
+
+// Each row: where the stereogram goes, and a limit on file size that stops the write part-way,
+// as a full disk would (0: none). The old file there stays whole.
+void TestCli::failedWrites_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("sizeLimit");
+    QTest::newRow("into a missing folder") << u"no/such/folder/x.bmp"_s << 0;
+    QTest::newRow("onto a folder") << u"folder.bmp"_s << 0;
+    QTest::newRow("no room left") << u"full.bmp"_s << 300 * 1000;
+}
+
+void TestCli::failedWrites()
+{
+    QFETCH(QString, target);
+    QFETCH(int, sizeLimit);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(3, false));
+    QVERIFY(m_work.mkdir(u"folder.bmp"_s));
+    QFile old(path(u"full.bmp"_s));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("the old file");
+    old.close();
+
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    if (sizeLimit > 0) {
+        rlimit small = saved;
+        small.rlim_cur = rlim_t(sizeLimit);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    const CliResult broken = runCli({u"make"_s, u"-o"_s, path(target), map});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QCOMPARE(broken.status, int(cli::FileFailed));
+    QVERIFY2(broken.err.contains(u"cannot write "_s + QDir::toNativeSeparators(path(target))),
+             qPrintable(broken.err));
+    QVERIFY(broken.err.contains(u"0 of 1 stereograms written"_s));
+    QCOMPARE(fileBytes(path(u"full.bmp"_s)), QByteArray("the old file"));
+}
+
+void TestCli::existingFileIsReplaced()
+{
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(4, false));
+    QFile old(path(u"map-stereo.bmp"_s));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(m_work.path());
+    const CliResult result = runCli({u"make"_s, u"map.bmp"_s});
+    QDir::setCurrent(current);
+    QCOMPARE(result.status, int(cli::Done));
+    const QImage made(path(u"map-stereo.bmp"_s), "bmp");
+    QCOMPARE(made.size(), QSize(453, 333));
+    QCOMPARE(written(), (QStringList{u"map-stereo.bmp"_s, u"map.bmp"_s}));
+}
+
+// The resolution field of a written file, in dots per metre: a screen of another resolution
+// must not make another file.
+void TestCli::filesSayNinetySixDpiWhateverTheScreen_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Save As") << QStringList() << u"saved.bmp"_s;
+    QTest::newRow("make") << QStringList{u"make"_s, u"-o"_s, u"DIR/made.bmp"_s, u"MAP"_s}
+                          << u"made.bmp"_s;
+    QTest::newRow("make, scaled") << QStringList{u"make"_s, u"-s"_s, u"2"_s, u"-o"_s,
+                                                 u"DIR/big.bmp"_s, u"MAP"_s}
+                                  << u"big.bmp"_s;
+    QTest::newRow("levels") << QStringList{u"levels"_s, u"-o"_s, u"DIR/levels.bmp"_s, u"MAP"_s}
+                            << u"levels.bmp"_s;
+}
+
+void TestCli::filesSayNinetySixDpiWhateverTheScreen()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QImage map = shapesMap(17, false);
+    map.setDotsPerMeterX(7559); // as a screen of 192 dpi makes it
+    map.setDotsPerMeterY(7559);
+    const QString mapFile = writeMap(u"map.bmp"_s, map);
+    if (arguments.isEmpty()) {
+        ui::SavePicture(map, path(file));
+    } else {
+        for (QString &a : arguments)
+            a = a == u"MAP"_s ? mapFile : a.replace(u"DIR/"_s, m_work.path() + u'/');
+        QCOMPARE(runCli(arguments).status, int(cli::Done));
+    }
+    const QByteArray header = fileBytes(path(file)).left(54);
+    QCOMPARE(header.size(), 54);
+    auto le32 = [&](int at) {
+        return quint8(header[at]) | quint8(header[at + 1]) << 8 | quint8(header[at + 2]) << 16
+               | quint8(header[at + 3]) << 24;
+    };
+    QCOMPARE(le32(38), 3780u);
+    QCOMPARE(le32(42), 3780u);
+}
+
+void TestCli::scaleAndGuides_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<bool>("guides");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("guides alone") << 1 << true << u"bmp"_s;
+    QTest::newRow("scale 2") << 2 << false << u"bmp"_s;
+    QTest::newRow("scale 3 with guides, PNG") << 3 << true << u"png"_s;
+    QTest::newRow("scale 16 with guides") << 16 << true << u"bmp"_s;
+}
+
+void TestCli::scaleAndGuides()
+{
+    QFETCH(int, scale);
+    QFETCH(bool, guides);
+    QFETCH(QString, format);
+    const QString map = writeMap(u"map.png"_s, shapesMap(5, true));
+    QCOMPARE(runCli({u"make"_s, u"-o"_s, path(u"plain.bmp"_s), map}).status, int(cli::Done));
+    QStringList arguments{u"make"_s, u"--scale"_s, QString::number(scale), u"-o"_s,
+                          path(u"big."_s + format), map};
+    if (guides)
+        arguments << u"--guides"_s;
+    QCOMPARE(runCli(arguments).status, int(cli::Done));
+
+    const QImage plain = QImage(path(u"plain.bmp"_s)).convertToFormat(QImage::Format_RGB32);
+    // Scale 16 makes a picture of 164 MB, more than Qt reads by default.
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(512);
+    const QImage big = QImage(path(u"big."_s + format)).convertToFormat(QImage::Format_RGB32);
+    QImageReader::setAllocationLimit(limit);
+    const int band = guides ? 20 : 0;
+    QCOMPARE(big.size(), QSize(453 * scale, (333 + band) * scale));
+    for (int y = 0; y < big.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(big.constScanLine(y));
+        for (int x = 0; x < big.width(); ++x) {
+            const QRgb want = y >= band * scale ? plain.pixel(x / scale, y / scale - band)
+                              : qRgb(255, 255, 255);
+            if (y < band * scale && line[x] != want) {
+                QCOMPARE(line[x], qRgb(0, 0, 0)); // a guide dot
+                continue;
+            }
+            if (line[x] != want)
+                QFAIL(qPrintable(u"pixel %1, %2"_s.arg(x).arg(y)));
+        }
+    }
+    if (!guides)
+        return;
+    // Two round dots, 60 dots apart and centred, in the middle of the band.
+    const QRect dots = testimages::extentOf(big, ui::RGB(0, 0, 0));
+    const QImage left = big.copy(0, 0, big.width() / 2, band * scale);
+    const QRect one = testimages::extentOf(left, ui::RGB(0, 0, 0));
+    QCOMPARE(one.width(), 7 * scale);
+    QCOMPARE(one.height(), 7 * scale);
+    QCOMPARE(dots.width(), (60 + 7) * scale);
+    QCOMPARE(dots.left() + dots.right() + 1, (2 * 226 + 1) * scale);
+    QCOMPARE(dots.top() + dots.bottom() + 1, 2 * 10 * scale + scale);
+    QCOMPARE(testimages::countOf(big, ui::RGB(0, 0, 0)),
+             2 * testimages::countOf(left, ui::RGB(0, 0, 0)));
+}
+
+void TestCli::progressLine_data()
+{
+    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<bool>("quiet");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("terminal") << true << false << true;
+    QTest::newRow("terminal, --quiet") << true << true << false;
+    QTest::newRow("no terminal") << false << false << false;
+}
+
+void TestCli::progressLine()
+{
+    QFETCH(bool, terminal);
+    QFETCH(bool, quiet);
+    QFETCH(bool, shown);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(6, false));
+    QStringList arguments{u"make"_s, u"-o"_s, path(u"{n}.bmp"_s), map, map, map};
+    if (quiet)
+        arguments << u"--quiet"_s;
+    const CliResult result = runCli(arguments, terminal);
+    QCOMPARE(result.status, int(cli::Done));
+    QCOMPARE(result.out, QString());
+    if (shown) {
+        QVERIFY(result.err.startsWith(u'\r'));
+        QVERIFY2(result.err.endsWith(u'\n'), qPrintable(result.err));
+        QVERIFY(result.err.contains(u"3/3 stereograms"_s));
+    } else {
+        QCOMPARE(result.err, QString());
+    }
+}
+
+void TestCli::packedPicturesUnpackExactly_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::newRow("one colour") << testimages::uniformDepthMap(9);
+    QTest::newRow("shapes") << shapesMap(7, true);
+    QImage noise(389, 333, QImage::Format_RGB32);
+    QRandomGenerator random(8);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, random.generate());
+    QTest::newRow("noise, kept as it is") << noise;
+    QTest::newRow("empty") << QImage();
+}
+
+void TestCli::packedPicturesUnpackExactly()
+{
+    QFETCH(QImage, image);
+    const cli::PackedPicture packed(image);
+    QCOMPARE(packed.unpack(), image);
+    QVERIFY(packed.bytes() <= image.sizeInBytes());
+}
+
+// Each row: the colour and the maps of one session; whether the maps hold level colours only;
+// the least share of pixels to be read right.
+void TestCli::revealRoundTrip_data()
+{
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QList<QImage>>("maps");
+    QTest::addColumn<bool>("levelsOnly");
+    QTest::addColumn<double>("least");
+
+    QImage stepped = testimages::uniformDepthMap(10);
+    for (int y = 0; y < 333; ++y)
+        for (int x = 0; x < 50; ++x)
+            stepped.setPixel(x, y, levelRgb(0));
+    QTest::newRow("stepped, blue") << u"blue"_s << QList<QImage>{stepped} << true << 0.999;
+    QTest::newRow("shapes in a row, red")
+        << u"red"_s << QList<QImage>{shapesMap(10, false), shapesMap(11, false),
+                                     shapesMap(12, false)}
+        << true << 0.999;
+    QTest::newRow("every level, green") << u"green"_s
+                                        << QList<QImage>{shapesMap(13, false), stepped} << true
+                                        << 0.999;
+
+    // Rings of neighbouring levels a few dots apart: many boundaries where both levels fit the
+    // dots, and the same stereogram comes from maps with the boundary a dot to either side.
+    QImage grey(600, 400, QImage::Format_RGB32);
+    grey.fill(Qt::black);
+    {
+        QPainter painter(&grey);
+        QRadialGradient gradient(300, 200, 200);
+        gradient.setColorAt(0, Qt::white);
+        gradient.setColorAt(1, Qt::black);
+        painter.fillRect(grey.rect(), gradient);
+    }
+    QTest::newRow("levels of a radial gradient, red")
+        << u"red"_s << QList<QImage>{cli::levelsOf(grey, false)} << true << 0.999;
+    QTest::newRow("levels of a radial gradient, inverted")
+        << u"blue"_s << QList<QImage>{cli::levelsOf(grey, true)} << true << 0.998;
+
+    // The level carried across rows and maps: each row ends in level 7 and the next begins in
+    // colours of no level; the next map has no level at all.
+    QImage carriedOn(389, 333, QImage::Format_RGB32);
+    carriedOn.fill(qRgb(1, 2, 3));
+    for (int y = 0; y < 333; y += 2)
+        for (int x = 300; x < 389; ++x)
+            carriedOn.setPixel(x, y, levelRgb(7 + (y / 2) % 9));
+    QImage none(389, 333, QImage::Format_RGB32);
+    none.fill(qRgb(200, 100, 50));
+    QTest::newRow("off-palette: level carried across rows and maps")
+        << u"blue"_s << QList<QImage>{carriedOn, none, shapesMap(14, true)} << false << 0.999;
+}
+
+void TestCli::revealRoundTrip()
+{
+    QFETCH(QString, colour);
+    QFETCH(QList<QImage>, maps);
+    QFETCH(bool, levelsOnly);
+    QFETCH(double, least);
+    QStringList paths;
+    for (int i = 0; i < maps.size(); ++i)
+        paths << writeMap(u"map%1.png"_s.arg(i), maps[i]);
+    QCOMPARE(runCli(QStringList{u"make"_s, u"-c"_s, colour, u"-o"_s, path(u"s{n}.bmp"_s)} + paths)
+                 .status,
+             int(cli::Done));
+    int carried = 0;
+    for (int i = 0; i < maps.size(); ++i) {
+        const QString out = path(u"r%1.png"_s.arg(i));
+        const CliResult result =
+            runCli({u"reveal"_s, u"-o"_s, out, path(u"s%1.bmp"_s.arg(i + 1))});
+        QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+        QVERIFY(result.out.contains(u" of 129537 pixels ambiguous"_s));
+        const QImage revealed(out);
+        QCOMPARE(revealed.size(), QSize(389, 333));
+        QVERIFY(onlyLevelColours(revealed));
+        const std::vector<int> taken = takenLevels(maps[i], carried);
+        const double share = agreement(revealed, taken);
+        QVERIFY2(share >= least, qPrintable(u"map %1: %2"_s.arg(i + 1).arg(share)));
+        qInfo("map %d: %.4f %% of the pixels revealed right, %s", i + 1, 100.0 * share,
+              qPrintable(result.out.trimmed()));
+        if (levelsOnly) {
+            qint64 same = 0;
+            for (int y = 0; y < 333; ++y)
+                for (int x = 0; x < 389; ++x)
+                    same += revealed.pixel(x, y) == maps[i].pixel(x, y);
+            QVERIFY(double(same) / (389.0 * 333.0) >= least);
+        }
+    }
+}
+
+void TestCli::revealRefuses_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a photo of the right size") << u"photo"_s << u"not all of one tint"_s;
+    QTest::newRow("scaled") << u"scaled"_s << u"906 x 666 pixels, not 453 x 333"_s;
+    QTest::newRow("with guides") << u"guides"_s << u"453 x 353 pixels"_s;
+    QTest::newRow("one dot changed") << u"damaged"_s
+                                     << u"does not follow the linking rule at pixel 300, 200"_s;
+    QTest::newRow("half of it recoloured") << u"tints"_s << u"not all of one tint"_s;
+    QTest::newRow("not a picture") << u"text"_s << u"cannot read"_s;
+}
+
+void TestCli::revealRefuses()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(15, false));
+    const QString plain = path(u"plain.bmp"_s);
+    QCOMPARE(runCli({u"make"_s, u"-o"_s, plain, map}).status, int(cli::Done));
+    QImage picture = QImage(plain).convertToFormat(QImage::Format_RGB32);
+    QString file = path(u"suspect.bmp"_s);
+    if (kind == u"photo"_s) {
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x % 256, (x + y) % 256, y % 256));
+    } else if (kind == u"scaled"_s || kind == u"guides"_s) {
+        QStringList arguments{u"make"_s, u"-o"_s, file, map};
+        arguments << (kind == u"scaled"_s ? u"--scale=2"_s : u"--guides"_s);
+        QCOMPARE(runCli(arguments).status, int(cli::Done));
+        picture = {};
+    } else if (kind == u"damaged"_s) {
+        const QRgb p = picture.pixel(300, 200);
+        picture.setPixel(300, 200, qRgb(qRed(p) ^ 0x55, qGreen(p) ^ 0x55, 250));
+    } else if (kind == u"tints"_s) {
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 226; x < picture.width(); ++x) {
+                const QRgb p = picture.pixel(x, y);
+                picture.setPixel(x, y, qRgb(250, qRed(p), qRed(p)));
+            }
+    } else if (kind == u"text"_s) {
+        QFile text(file);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a stereogram");
+        picture = {};
+    }
+    if (!picture.isNull())
+        QVERIFY(picture.save(file, "bmp"));
+    const QStringList before = written();
+    const CliResult result = runCli({u"reveal"_s, file});
+    QCOMPARE(result.status, int(cli::FileFailed));
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(written(), before);
+}
+
+// Each row: the size of a grey ramp (grey = column * 255 / (width - 1)), and --invert.
+void TestCli::levelsOfAGreyRamp_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("invert");
+    QTest::newRow("canvas size") << QSize(389, 333) << false;
+    QTest::newRow("canvas size, inverted") << QSize(389, 333) << true;
+    QTest::newRow("wide, shrunk") << QSize(1200, 300) << false;
+    QTest::newRow("small, enlarged, inverted") << QSize(64, 64) << true;
+}
+
+void TestCli::levelsOfAGreyRamp()
+{
+    QFETCH(QSize, size);
+    QFETCH(bool, invert);
+    QImage ramp(size, QImage::Format_Grayscale8);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            ramp.scanLine(y)[x] = uchar(x * 255 / (size.width() - 1));
+    const QString in = writeMap(u"ramp.png"_s, ramp);
+    const QString out = path(u"ramp-levels.bmp"_s);
+    QStringList arguments{u"levels"_s, in, u"-o"_s, out};
+    if (invert)
+        arguments << u"--invert"_s;
+    const CliResult result = runCli(arguments);
+    QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+
+    const QImage map = ui::LoadPicture(out).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(map.size(), QSize(389, 333));
+    QVERIFY(onlyLevelColours(map));
+    // What the editor loads is the file exactly.
+    QCOMPARE(cli::depthMapOf(ui::LoadPicture(out)), map);
+
+    const QSize fit = size.scaled(389, 333, Qt::KeepAspectRatio);
+    const QRect picture(QPoint((389 - fit.width()) / 2, (333 - fit.height()) / 2), fit);
+    auto levelAt = [&](int x, int y) {
+        for (int k = 0; k < 16; ++k)
+            if ((map.pixel(x, y) & 0xffffffu) == (levelRgb(k) & 0xffffffu))
+                return k;
+        return -1;
+    };
+    for (int y = 0; y < 333; ++y) {
+        int previous = invert ? 15 : 0;
+        for (int x = 0; x < 389; ++x) {
+            const int level = levelAt(x, y);
+            if (!picture.contains(x, y)) {
+                QCOMPARE(level, 0); // the margin is far, either way
+                continue;
+            }
+            if (size == QSize(389, 333)) {
+                const int grey = x * 255 / 388;
+                QCOMPARE(level, cli::levelOfLuminance(invert ? 255 - grey : grey));
+            }
+            QVERIFY(invert ? level <= previous : level >= previous);
+            previous = level;
+        }
+    }
+    QCOMPARE(levelAt(picture.left(), 166), invert ? 15 : 0);
+    QCOMPARE(levelAt(picture.right(), 166), invert ? 0 : 15);
+}
+
+void TestCli::helpAndVersion()
+{
+    const CliResult help = runCli({u"--help"_s});
+    QCOMPARE(help.status, int(cli::Done));
+    QVERIFY(help.out.contains(u"zomvorn-cli reveal [-o OUT] STEREOGRAM"_s));
+    QCOMPARE(help.err, QString());
+    for (const QString &command : {u"make"_s, u"reveal"_s, u"levels"_s}) {
+        const CliResult one = runCli({command, u"--help"_s});
+        QCOMPARE(one.status, int(cli::Done));
+        QVERIFY(one.out.startsWith(u"Usage: zomvorn-cli "_s + command));
+    }
+    const CliResult version = runCli({u"--version"_s});
+    QCOMPARE(version.status, int(cli::Done));
+    QVERIFY(version.out.startsWith(u"zomvorn-cli 1."_s));
+}
+
+// The real program, run as a user runs it: its locale, its exit status, its silence on a pipe.
+void TestCli::messagesInTheUsersLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QStringList unknown{u"draw"_s};
+    const QStringList missing{u"make"_s, u"no-such-map.bmp"_s};
+    const QStringList fine{u"make"_s, u"MAP"_s};
+    QTest::newRow("English, usage") << u"C"_s << unknown << 2 << u"unknown command 'draw'"_s;
+    QTest::newRow("Japanese, usage") << u"ja_JP.UTF-8"_s << unknown << 2
+                                     << u"不明なコマンド 'draw'"_s;
+    QTest::newRow("Japanese, Qt's own") << u"ja_JP.UTF-8"_s << QStringList{u"make"_s, u"--x"_s}
+                                        << 2 << u"未知のオプション"_s;
+    QTest::newRow("English, missing map") << u"en_GB.UTF-8"_s << missing << 1
+                                          << u"cannot read no-such-map.bmp: file not found"_s;
+    QTest::newRow("Japanese, missing map") << u"ja_JP.UTF-8"_s << missing << 1
+                                           << u"ファイルが見つかりません。"_s;
+    QTest::newRow("done, nothing said on a pipe") << u"ja_JP.UTF-8"_s << fine << 0 << QString();
+}
+
+void TestCli::messagesInTheUsersLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(16, false));
+    arguments.replaceInStrings(u"MAP"_s, map);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {u"LANGUAGE"_s, u"LC_ALL"_s, u"LC_MESSAGES"_s})
+        environment.remove(name);
+    environment.insert(u"LANG"_s, language);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_work.path());
+    process.start(QStringLiteral(ZOMVORN_CLI), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), status);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    if (message.isEmpty())
+        QCOMPARE(err, QString());
+    else
+        QVERIFY2(err.contains(message), qPrintable(err));
+}
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
