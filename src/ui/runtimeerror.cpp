@@ -31,6 +31,8 @@ QString runtimeErrorDescription(int number)
         return u"メモリが不足しています。"_s;
     case RuntimeError::FileNotFound:
         return u"ファイルが見つかりません。"_s;
+    case RuntimeError::DeviceIOError:
+        return u"デバイス I/O エラーです。"_s;
     case RuntimeError::PathFileAccessError:
         return u"パス名またはファイルへのアクセスエラーです。"_s;
     case RuntimeError::PathNotFound:

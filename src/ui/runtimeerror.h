@@ -19,6 +19,7 @@ public:
     enum Number {
         OutOfMemory = 7,
         FileNotFound = 53,
+        DeviceIOError = 57,
         PathFileAccessError = 75,
         PathNotFound = 76,
         InvalidPicture = 481,
