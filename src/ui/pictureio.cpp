@@ -3,11 +3,13 @@
 #include "picturescan.h"
 #include "runtimeerror.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QSaveFile>
+#include <QStorageInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -294,6 +296,17 @@ QByteArray readRegularFile(const QString &path)
     return bytes;
 }
 
+// Whether a failed save to `path` of `bytes` failed for want of room. Qt gives a full disk its own
+// error only where a write fails; where creating the temporary file fails, or the final flush,
+// the disk itself tells: a folder we may write to, on a disk that lacks the room.
+bool noRoomFor(const QString &path, qint64 bytes)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    const QStorageInfo storage(folder.filePath());
+    return folder.isWritable() && storage.isValid() && !storage.isReadOnly()
+           && storage.bytesAvailable() < bytes;
+}
+
 } // namespace
 
 QImage decodePicture(const QByteArray &bytes, QSize part)
@@ -321,20 +334,34 @@ void SavePicture(const QImage &image, const QString &path)
     if (path.isEmpty())
         throw RuntimeError::withDetail(RuntimeError::PathNotFound, u"ファイル名がありません。"_s);
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw RuntimeError::withDetail(RuntimeError::PathFileAccessError, file.errorString());
-
-    QImageWriter writer(&file, "bmp");
-    // An opaque 24-bit bitmap, which every reader takes.
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                     : writer.errorString();
-        file.cancelWriting();
-        throw RuntimeError::withDetail(RuntimeError::PathFileAccessError, reason);
+    // An opaque 24-bit bitmap, which every reader takes, made in memory first: writing it is then
+    // one step whose failure has one cause.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "bmp");
+        if (!writer.write(image.convertToFormat(QImage::Format_RGB888)))
+            throw RuntimeError::withDetail(RuntimeError::PathFileAccessError, writer.errorString());
     }
+
+    QSaveFile file(path);
+    auto fail = [&](const QString &reason) {
+        const bool full =
+            file.error() == QFileDevice::ResourceError || noRoomFor(path, bytes.size());
+        file.cancelWriting();
+        if (full)
+            throw RuntimeError::withDetail(
+                RuntimeError::DiskFull,
+                u"保存には %1 MB の空きが必要です。"_s.arg(megabytes(bytes.size())));
+        throw RuntimeError::withDetail(RuntimeError::PathFileAccessError, reason);
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        fail(file.errorString());
+    if (file.write(bytes) != bytes.size())
+        fail(file.errorString());
     if (!file.commit())
-        throw RuntimeError::withDetail(RuntimeError::PathFileAccessError, file.errorString());
+        fail(file.errorString());
 }
 
 } // namespace ui

@@ -29,7 +29,8 @@ QImage LoadPicture(const QString &path = {}, QSize part = {});
 QImage decodePicture(const QByteArray &bytes, QSize part = {});
 
 // Writes the image as a Windows bitmap file under exactly that name. The old file at that path, if
-// any, is replaced only once the new one is completely written. Raises RuntimeError on failure.
+// any, is replaced only once the new one is completely written. Raises RuntimeError on failure;
+// a full disk is reported as such, whatever the failing call.
 void SavePicture(const QImage &image, const QString &path);
 
 } // namespace ui

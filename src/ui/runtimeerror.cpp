@@ -33,6 +33,8 @@ QString runtimeErrorDescription(int number)
         return u"ファイルが見つかりません。"_s;
     case RuntimeError::DeviceIOError:
         return u"デバイス I/O エラーです。"_s;
+    case RuntimeError::DiskFull:
+        return u"ディスクの空き容量が不足しています。"_s;
     case RuntimeError::PathFileAccessError:
         return u"パス名またはファイルへのアクセスエラーです。"_s;
     case RuntimeError::PathNotFound:

@@ -20,6 +20,7 @@ public:
         OutOfMemory = 7,
         FileNotFound = 53,
         DeviceIOError = 57,
+        DiskFull = 61,
         PathFileAccessError = 75,
         PathNotFound = 76,
         InvalidPicture = 481,

@@ -41,6 +41,7 @@ private slots:
     void saveWritesA24BitBitmapUnderTheExactName();
     void failedSaveLeavesTheOldFileWhole_data();
     void failedSaveLeavesTheOldFileWhole();
+    void fullDiskIsReported();
     void errorText();
 
 private:
@@ -237,12 +238,16 @@ bool underValgrindOrAsan()
 #endif
 }
 
-// Runs `child` in a forked copy of this process and returns its exit status.
+// Runs `child` in a forked copy of this process and returns its exit status. Only this thread goes
+// on in the copy: what `child` does must not wait for another thread (QImage hands large
+// conversions to Qt's thread pool), and an alarm ends it if it does.
 int inChild(const std::function<int()> &child)
 {
     const pid_t pid = ::fork();
-    if (pid == 0)
+    if (pid == 0) {
+        ::alarm(60);
         ::_exit(child());
+    }
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -361,6 +366,49 @@ void TestPictureIo::failedSaveLeavesTheOldFileWhole()
              "the save did not fail");
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
+}
+
+// A disk that fills part-way through the save: a small tmpfs, mounted in a mount namespace of a
+// child process so that nothing outside sees it.
+void TestPictureIo::fullDiskIsReported()
+{
+    const QString mountPoint = m_dir.filePath(u"small-disk"_s);
+    QVERIFY(QDir().mkpath(mountPoint));
+    // Already in the format written, so that saving converts nothing.
+    QImage image(453, 333, QImage::Format_RGB888);
+    image.fill(Qt::white);
+    const int status = inChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0) {
+            const uid_t uid = ::geteuid();
+            const gid_t gid = ::getegid();
+            if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+                return 77;
+            auto put = [](const char *file, const QByteArray &text) {
+                QFile f(QString::fromLatin1(file));
+                return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+            };
+            put("/proc/self/setgroups", "deny");
+            if (!put("/proc/self/uid_map", "0 " + QByteArray::number(uid) + " 1")
+                || !put("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
+                return 77;
+        }
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0,
+                       "size=64k")
+                   != 0)
+            return 77;
+        try {
+            ui::SavePicture(image, mountPoint + u"/stereo.bmp"_s);
+            return 1;
+        } catch (const ui::RuntimeError &e) {
+            const bool said = e.number() == ui::RuntimeError::DiskFull
+                              && e.description().startsWith(u"ディスクの空き容量が不足しています。"_s);
+            return said && QDir(mountPoint).isEmpty() ? 0 : 2;
+        }
+    });
+    if (status == 77)
+        QSKIP("cannot mount a small disk here");
+    QCOMPARE(status, 0);
 }
 
 void TestPictureIo::errorText()
