@@ -189,10 +189,13 @@ QImage decode(const QByteArray &bytes, QSize part)
         reader.setClipRect(QRect(QPoint(0, 0), part).intersected(QRect(QPoint(0, 0), size)));
 
     QImage image;
-    // Qt's bitmap reader writes into the image it is given when size and format match, and
-    // leaves alone the pixels that RLE data skips or that missing rows never reach: give it one
-    // that is already zero.
-    if (reader.format() == "bmp" && size.isValid() && format != QImage::Format_Invalid) {
+    // Qt's readers write into the image they are given when size and format match, and some leave
+    // pixels alone: the bitmap reader those that RLE data skips or that missing rows never reach,
+    // the PNG reader the colour of transparent pixels in 16-bit pictures with a transparent
+    // colour. Give them one that is already zero. (A reader that decodes only a part writes every
+    // pixel of it.)
+    if (!reader.supportsOption(QImageIOHandler::ClipRect) && size.isValid()
+        && format != QImage::Format_Invalid) {
         image = QImage(size, format);
         if (image.isNull())
             refuse(RuntimeError::OutOfMemory);

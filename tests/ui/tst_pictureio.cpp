@@ -217,6 +217,19 @@ void TestPictureIo::undefinedPixelsAreTheSameEveryTime_data()
     for (const char *name : {"q/pal8rletrns.bmp", "q/pal4rletrns.bmp", "q/pal8rlecut.bmp",
                              "q/pal4rlecut.bmp", "b/pal8badindex.bmp", "b/badrle.bmp"})
         QTest::newRow(name) << testimages::bmpsuite(QString::fromLatin1(name));
+    // Qt's reader gives the transparent pixels alpha 0 and leaves their colour unwritten.
+    QByteArray rows;
+    for (int y = 0; y < 16; ++y) {
+        rows.append('\0');
+        for (int x = 0; x < 16; ++x)
+            rows.append(x % 3 ? QByteArray(6, char(x * 16)) : QByteArray(6, '\x40'));
+    }
+    const QByteArray png = hostilefiles::pngHeader(16, 16, 16)
+                           + hostilefiles::pngChunk("tRNS", QByteArray(6, '\x40'))
+                           + hostilefiles::pngChunk("IDAT", qCompress(rows).mid(4))
+                           + hostilefiles::pngChunk("IEND", {});
+    QTest::newRow("16-bit PNG with a transparent colour")
+        << writeFile(m_dir, u"transparent16.png"_s, png);
 }
 
 void TestPictureIo::undefinedPixelsAreTheSameEveryTime()
