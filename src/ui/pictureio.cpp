@@ -172,10 +172,13 @@ QImage decode(const QByteArray &bytes, QSize part)
     reader.setAutoTransform(false);
     if (!reader.canRead())
         refuse(RuntimeError::InvalidPicture, u"画像ファイルではないか、対応していない形式です。"_s);
-    const QSize size = reader.size();
-    const QImage::Format format = reader.imageFormat();
+    QSize size = reader.size();
     if (!size.isValid() && device.ranOut())
         refuseCutShort();
+    // Qt's bitmap reader gives a top-down bitmap a negative height.
+    if (!size.isValid() && scan.width >= 0 && scan.height >= 0)
+        size = QSize(int(scan.width), int(scan.height));
+    const QImage::Format format = reader.imageFormat();
     if (size.isValid()) {
         const int bits =
             format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();

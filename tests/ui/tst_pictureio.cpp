@@ -217,6 +217,8 @@ void TestPictureIo::undefinedPixelsAreTheSameEveryTime_data()
     for (const char *name : {"q/pal8rletrns.bmp", "q/pal4rletrns.bmp", "q/pal8rlecut.bmp",
                              "q/pal4rlecut.bmp", "b/pal8badindex.bmp", "b/badrle.bmp"})
         QTest::newRow(name) << testimages::bmpsuite(QString::fromLatin1(name));
+    QTest::newRow("top-down RLE bitmap that ends at once")
+        << writeFile(m_dir, u"topdown.bmp"_s, hostilefiles::emptyRle8Bitmap(200, -150));
     // Qt's reader gives the transparent pixels alpha 0 and leaves their colour unwritten.
     QByteArray rows;
     for (int y = 0; y < 16; ++y) {
