@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, but only those missing.
-# Usage: scripts/deps.sh [build|run|test|bench]...
+# Usage: scripts/deps.sh [build|run|test|bench|fuzz]...
 set -euo pipefail
 
 build_pkgs="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev"
 run_pkgs="qt6-qpa-plugins qt6-translations-l10n fonts-ipafont-gothic"
 test_pkgs=""
 bench_pkgs="libbenchmark-dev"
+fuzz_pkgs="clang libclang-rt-dev"
 
 [ $# -gt 0 ] || set -- build run
 want=""
@@ -16,6 +17,7 @@ for group in "$@"; do
     run)   want="$want $run_pkgs" ;;
     test)  want="$want $test_pkgs" ;;
     bench) want="$want $bench_pkgs" ;;
+    fuzz)  want="$want $fuzz_pkgs" ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done
