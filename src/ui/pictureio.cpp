@@ -178,7 +178,17 @@ QImage decode(const QByteArray &bytes, QSize part)
     // Qt's bitmap reader gives a top-down bitmap a negative height.
     if (!size.isValid() && scan.width >= 0 && scan.height >= 0)
         size = QSize(int(scan.width), int(scan.height));
-    const QImage::Format format = reader.imageFormat();
+    // A reader that can decode part of a picture decodes only what is kept and writes all of it;
+    // the others decode the whole picture, into an image made below.
+    const bool partial = reader.supportsOption(QImageIOHandler::ClipRect);
+    QImage::Format format = QImage::Format_Invalid;
+    if (size.isValid() && !partial) {
+        // Taken as a number first: Qt's JPEG reader answers with an unset member after a bad
+        // header, and other readers might too.
+        const int reported = int(reader.imageFormat());
+        if (reported > QImage::Format_Invalid && reported < QImage::NImageFormats)
+            format = QImage::Format(reported);
+    }
     if (size.isValid()) {
         const int bits =
             format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
@@ -186,19 +196,16 @@ QImage decode(const QByteArray &bytes, QSize part)
                          qint64(size.width()) * size.height() * std::max(bits, 8) / 8);
     }
 
-    // A reader that can decode part of a picture decodes only what is kept. The others decode it
-    // all, and the part is cut out below: QImageReader's own cut would pad a smaller picture.
-    if (part.isValid() && size.isValid() && reader.supportsOption(QImageIOHandler::ClipRect))
+    // The part of a whole picture is cut out below: QImageReader's own cut would pad a smaller one.
+    if (part.isValid() && size.isValid() && partial)
         reader.setClipRect(QRect(QPoint(0, 0), part).intersected(QRect(QPoint(0, 0), size)));
 
     QImage image;
     // Qt's readers write into the image they are given when size and format match, and some leave
     // pixels alone: the bitmap reader those that RLE data skips or that missing rows never reach,
     // the PNG reader the colour of transparent pixels in 16-bit pictures with a transparent
-    // colour. Give them one that is already zero. (A reader that decodes only a part writes every
-    // pixel of it.)
-    if (!reader.supportsOption(QImageIOHandler::ClipRect) && size.isValid()
-        && format != QImage::Format_Invalid) {
+    // colour. Give them one that is already zero.
+    if (format != QImage::Format_Invalid) {
         image = QImage(size, format);
         if (image.isNull())
             refuse(RuntimeError::OutOfMemory);

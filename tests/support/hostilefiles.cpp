@@ -231,6 +231,15 @@ QList<Case> make(const QString &dirPath)
     QByteArray badCrc = png;
     badCrc[png.indexOf("IDAT") + 20] = char(badCrc[png.indexOf("IDAT") + 20] ^ 0x55);
     add(u"PNG with a damaged IDAT"_s, write(u"badcrc.png"_s, badCrc), Invalid, Damaged);
+    // Found by the fuzzer: Qt's JPEG reader then reported an unset picture format.
+    add(u"JPEG with a bogus Huffman table"_s,
+        write(u"huffman.jpg"_s,
+              QByteArray::fromBase64(
+                  "/9j/4AAQSkZJRgABAQAAAQABAAD/2wBDAAMCAgICAgMCAgIDAwMDBAYEBAQEBAgGBgUGCQgKCgkI"
+                  "CQkKDA8MCgsOCwkJDRENDg8QEBEQCgwSExIQEw8QEBD/wAALCAAQABgBAREA/8QAFgABAQEAAAAA"
+                  "AAAAAAAAAAAAAAgJ/8QAFxAAAwEeHh4eHh4eHh4eHh4eHh4eHh7aAAgBAQAAPwCPkNFkIaLIQ0WT"
+                  "RpDRZCGiyENFk//Z")),
+        Invalid, Damaged);
     add(u"PNG chunk longer than PNG allows"_s,
         write(u"lie.png"_s, pngHeader(16, 16) + pngChunk("tEXt", "a", 0xfffffff0)), Invalid,
         Damaged);
