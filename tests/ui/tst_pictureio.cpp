@@ -121,7 +121,8 @@ void TestPictureIo::pictureLoads_data()
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("allowed"); // channel difference from the pattern; -1: not compared
     const QImage source = pattern(40, 30);
-    for (const char *format : {"BMP", "PNG", "PPM", "XPM", "ICO"})
+    // (Qt's ICO writer leaves bytes of its output unset; the fuzz replay reads an icon.)
+    for (const char *format : {"BMP", "PNG", "PPM", "XPM"})
         QTest::newRow(format) << writeFile(m_dir, u"good."_s + QString::fromLatin1(format),
                                            encoded(source, format))
                               << source.size() << 0;
@@ -407,7 +408,7 @@ void TestPictureIo::fullDiskIsReported()
                 || !put("/proc/self/gid_map", "0 " + QByteArray::number(gid) + " 1"))
                 return 77;
         }
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        if (::mount("none", "/", "none", MS_REC | MS_PRIVATE, nullptr) != 0
             || ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0,
                        "size=64k")
                    != 0)
