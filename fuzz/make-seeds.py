@@ -123,6 +123,8 @@ def main():
     ztxt = chunk(b'zTXt', b'Comment\x00\x00' + zlib.compress(b'\x00' * (1 << 20), 9))
     write('ztxt-bomb.png', good[:33] + ztxt + good[33:])
     write('huge.png', png(60000, 60000, b'\x00' * 16))
+    header = struct.pack('>IIBBBBB', 0xffffffff, 0xffffffff, 8, 2, 0, 0, 0)
+    write('widest.png', b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IEND', b''))
     write('deep-8000.png', png(8000, 8000, b'\x00' * 16, depth=16))
 
     write('huge.jpg', jpeg_skeleton(60000, 60000, 0xc0))

@@ -25,9 +25,9 @@ namespace ui {
 
 namespace {
 
-// Passes between scans of a JPEG picture are bounded: each scan is a pass over all the blocks of
-// its components, and a hostile file can repeat scans by the thousand in a few bytes each. Real
-// progressive files have about ten.
+// The work of a JPEG's scans is bounded too: each scan is a pass over all the blocks of its
+// components, and a hostile file can repeat scans by the thousand at a few bytes each. Real
+// progressive files have about ten; this many block passes take well under a second.
 constexpr qint64 MaxJpegScanBlocks = 100'000'000;
 
 QString megabytes(qint64 bytes)
@@ -62,8 +62,9 @@ QString megabytes(qint64 bytes)
                .arg(megabytes(bytes), megabytes(MaxPictureFileBytes)));
 }
 
-// Refuses a picture larger than the limits, from its stated size and the memory it needs decoded.
-void checkPictureSize(qint64 width, qint64 height, qint64 decodedBytes)
+// Refuses a picture larger than the limits, from its stated size and the memory it needs decoded
+// at that depth, or for the decoder's own working storage.
+void checkPictureSize(qint64 width, qint64 height, int bitsPerPixel, qint64 workingBytes = 0)
 {
     if (width > MaxPictureSide || height > MaxPictureSide) {
         refuse(RuntimeError::InvalidPicture,
@@ -72,6 +73,8 @@ void checkPictureSize(qint64 width, qint64 height, qint64 decodedBytes)
                    .arg(height)
                    .arg(MaxPictureSide));
     }
+    const qint64 decodedBytes =
+        std::max(width * height * std::max(bitsPerPixel, 8) / 8, workingBytes);
     if (decodedBytes > MaxPictureBytes) {
         refuse(RuntimeError::InvalidPicture,
                u"画像が大きすぎます（%1 × %2 ピクセル、展開すると %3 MB）。読み込めるのは %4 MB までです。"_s
@@ -158,8 +161,8 @@ QImage decode(const QByteArray &bytes, QSize part)
         break;
     }
     if (scan.width >= 0 && scan.height >= 0) {
-        checkPictureSize(scan.width, scan.height, scan.width * scan.height * 4);
-        checkPictureSize(scan.width, scan.height, scan.workingBytes);
+        checkPictureSize(scan.width, scan.height, 32, scan.workingBytes);
+        // Each coefficient block takes 128 bytes.
         if (qint64(scan.scans) * scan.workingBytes / 128 > MaxJpegScanBlocks)
             refuseDamaged();
     }
@@ -192,8 +195,7 @@ QImage decode(const QByteArray &bytes, QSize part)
     if (size.isValid()) {
         const int bits =
             format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
-        checkPictureSize(size.width(), size.height(),
-                         qint64(size.width()) * size.height() * std::max(bits, 8) / 8);
+        checkPictureSize(size.width(), size.height(), bits);
     }
 
     // The part of a whole picture is cut out below: QImageReader's own cut would pad a smaller one.

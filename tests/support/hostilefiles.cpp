@@ -280,6 +280,9 @@ QList<Case> make(const QString &dirPath)
         write(u"huge.png"_s, pngHeader(60000, 60000) + pngChunk("IDAT", QByteArray(16, '\0'))
                                  + pngChunk("IEND", {})),
         Invalid, u"画像が大きすぎます（60000 × 60000 ピクセル）"_s);
+    add(u"PNG claiming the largest size its header holds"_s,
+        write(u"widest.png"_s, pngHeader(0xffffffffu, 0xffffffffu) + pngChunk("IEND", {})),
+        Invalid, u"画像が大きすぎます（4294967295 × 4294967295 ピクセル）"_s);
     add(u"16-bit PNG of 8000 x 8000"_s,
         write(u"deep.png"_s, pngHeader(8000, 8000, 16) + pngChunk("IDAT", QByteArray(16, '\0'))
                                  + pngChunk("IEND", {})),
