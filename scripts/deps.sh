@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, but only those missing.
-# Usage: scripts/deps.sh [build|run|test|bench|package|icons]...
+# Usage: scripts/deps.sh [build|run|test|bench|package|icons|fuzz]...
 set -euo pipefail
 
 build_pkgs="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev"
@@ -12,6 +12,7 @@ bench_pkgs="libbenchmark-dev"
 package_pkgs="dpkg-dev file lintian appstream desktop-file-utils"
 # What scripts/make-icons.sh needs.
 icons_pkgs="librsvg2-bin"
+fuzz_pkgs="clang libclang-rt-dev"
 
 [ $# -gt 0 ] || set -- build run
 want=""
@@ -23,6 +24,7 @@ for group in "$@"; do
     bench) want="$want $bench_pkgs" ;;
     package) want="$want $package_pkgs" ;;
     icons) want="$want $icons_pkgs" ;;
+    fuzz)  want="$want $fuzz_pkgs" ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

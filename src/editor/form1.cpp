@@ -123,7 +123,7 @@ QString Form1::loadFailedText(const QString &path, const QString &reason)
 
 void Form1::loadDepthImage(const QString &path)
 {
-    m_ui.Picture1->setPicture(ui::LoadPicture(path));
+    m_ui.Picture1->setPicture(ui::LoadPicture(path, m_ui.Picture1->surface().size()));
 }
 
 void Form1::blankPicture()

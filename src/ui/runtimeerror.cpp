@@ -31,6 +31,10 @@ QString runtimeErrorDescription(int number)
         return u"メモリが不足しています。"_s;
     case RuntimeError::FileNotFound:
         return u"ファイルが見つかりません。"_s;
+    case RuntimeError::DeviceIOError:
+        return u"デバイス I/O エラーです。"_s;
+    case RuntimeError::DiskFull:
+        return u"ディスクの空き容量が不足しています。"_s;
     case RuntimeError::PathFileAccessError:
         return u"パス名またはファイルへのアクセスエラーです。"_s;
     case RuntimeError::PathNotFound:

@@ -23,6 +23,8 @@ public:
         // Any other failure inside the program itself.
         InternalError = 51,
         FileNotFound = 53,
+        DeviceIOError = 57,
+        DiskFull = 61,
         PathFileAccessError = 75,
         PathNotFound = 76,
         InvalidPicture = 481,

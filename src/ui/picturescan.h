@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+namespace ui {
+
+// What a walk over a picture file's own structure finds before any decoder sees it. Qt's readers
+// trust the lengths and sizes a file states: libpng allocates a chunk as long as its length field
+// says, libjpeg keeps every coefficient of a progressive picture, Qt's bitmap reader leaves rows
+// it could not read as they were. The walk is linear in the file and allocates nothing.
+struct PictureScan
+{
+    enum class Verdict {
+        Unknown,     // not a format walked here: the readers decide alone
+        Fine,        // the structure is whole
+        CutShort,    // the file ends inside a chunk, segment or header, or before its end marker
+        Damaged,     // a length or field no reader accepts
+        Unsupported, // a well-formed variant that Qt's readers do not decode
+    };
+
+    Verdict verdict = Verdict::Unknown;
+    // The picture's size as its header states it, -1 where not read. Kept wide: headers claim
+    // sizes far beyond int.
+    qint64 width = -1;
+    qint64 height = -1;
+    // Memory the decoder keeps besides the picture: all coefficients of a progressive or
+    // multi-scan JPEG.
+    qint64 workingBytes = 0;
+    // Scans of a JPEG; each one is a pass over all of its components' blocks.
+    int scans = 0;
+    // How Qt's reader for the format asks for bytes, which decides what a request past the end is.
+    enum class Reads {
+        Blocks, // in requests of its own size, which may run past the end: only a request at the
+                // very end asks for bytes the file does not hold
+        Exact,  // exactly the bytes it needs, taking a short read as the end of the data
+                // (uncompressed bitmap rows): any request the rest cannot fill
+        Bytes,  // a byte at a time (RLE bitmaps, text PNM): served from a buffer, since one call
+                // per byte is slow; only a request at the very end
+    };
+    Reads reads = Reads::Blocks;
+    // The reader fails by itself when data is missing, and reads to the very end of a whole file
+    // (the last number of a text PNM file that has no line feed after it).
+    bool readerFindsCuts = false;
+};
+
+PictureScan scanPicture(QByteArrayView bytes);
+
+} // namespace ui
