@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 // Benchmarks of the work a user waits for: making a stereogram (the generator alone, and the whole
 // menu command up to the display window), and stamping one pen disc while dragging.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Writes the hand-made seeds of the load-path fuzzer into fuzz/seeds.
 
 Qt and the image libraries are not instrumented, so the fuzzer cannot find its way into their

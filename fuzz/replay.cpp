@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "loadandmake.h"
 
 #include "support/testimages.h"

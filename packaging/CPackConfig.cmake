@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+
 # `cpack` in a release build directory makes a Debian package that installs under /usr.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zomvorn)

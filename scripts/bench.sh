@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the release configuration and runs the benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, the tests and the program need, but only those missing.
 # Usage: scripts/deps.sh [build|run|test|bench|package|icons|fuzz]...
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the load path's fuzz target with clang (preset fuzz: libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) and runs it, seeded with the bitmap test corpus, fuzz/seeds and
 # fuzz/reproducers. Inputs that reach new code collect in build/fuzz/corpus (kept between runs);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, builds the program and its help viewer (release configuration) and
 # starts the program.
 set -euo pipefail

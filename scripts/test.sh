@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test twice: once in the debug configuration
 # and once under AddressSanitizer and UndefinedBehaviorSanitizer. Then builds the release
 # configuration, makes the Debian package and checks it with lintian, appstreamcli and

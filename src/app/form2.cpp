@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "form2.h"
 
 #include "randomdots.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "form2ui.h"
 
 #include "ui/controls.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "app/startup.h"
 
 #include <QApplication>

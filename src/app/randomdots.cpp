@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "randomdots.h"
 
 #include "ui/picturebox.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "startup.h"
 
 #include "ui/form.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "batch.h"
 
 #include "cli.h"

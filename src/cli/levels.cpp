@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "levels.h"
 
 #include "pictures.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "pictures.h"
 
 #include "ui/colour.h"

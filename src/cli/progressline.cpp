@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "progressline.h"
 
 #include <QTextStream>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "reveal.h"
 
 #include "pictures.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "form1.h"
 
 #include "ui/colour.h"

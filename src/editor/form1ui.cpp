@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "form1ui.h"
 
 #include "ui/controls.h"

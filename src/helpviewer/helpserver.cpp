@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "helpserver.h"
 
 #include "helpwindow.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "helpwindow.h"
 
 #include <QAction>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "helpviewer/helpserver.h"
 #include "helpviewer/helpwindow.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "form3.h"
 
 #include "ui/picturebox.h"

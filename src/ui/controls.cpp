@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "controls.h"
 
 #include "picturebox.h"

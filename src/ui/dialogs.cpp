@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "dialogs.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "pictureio.h"
 
 #include "picturescan.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "platform.h"
 
 #include "controls.h"

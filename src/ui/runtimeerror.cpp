@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "runtimeerror.h"
 
 #include "dialogs.h"

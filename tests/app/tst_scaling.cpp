@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "clirun.h"
 
 #include "support/testimages.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 // zomvorn-cli against the desktop program itself: the same maps loaded in the editor of a fresh
 // main window, "編集終了", "ランダムドット作成", "名前を付けて保存", driven through Form2's own
 // commands with scripted dialogs, must give the very same files.

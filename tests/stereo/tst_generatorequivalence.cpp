@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 // The generator against the rule written out plainly, dot by dot, over many consecutive runs: the
 // same pixels, the same carried level and the same point in the random sequence after every run.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "stereo/rnd.h"
 
 #include <QTest>

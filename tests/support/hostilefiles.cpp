@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "hostilefiles.h"
 
 #include "testimages.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "scripteddialogs.h"
 
 int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)

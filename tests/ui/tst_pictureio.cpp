@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "support/hostilefiles.h"
 #include "support/testimages.h"
 

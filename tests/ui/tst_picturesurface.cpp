@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+
 #include "support/testimages.h"
 
 #include "ui/colour.h"
