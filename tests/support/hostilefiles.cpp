@@ -71,15 +71,6 @@ void putLe16(QByteArray &out, int v)
     out.append(char(v >> 8));
 }
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
-
 QImage gradient(int width, int height)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -98,6 +89,15 @@ QByteArray readAll(const QString &path)
 }
 
 } // namespace
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
 
 QByteArray smallGif()
 {

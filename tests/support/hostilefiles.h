@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -23,6 +24,9 @@ struct Case
 // and header lies, too large. The no-permission file is left out when running as root, whom
 // permissions do not stop.
 QList<Case> make(const QString &dir);
+
+// The image in that format, as Qt writes it.
+QByteArray encoded(const QImage &image, const char *format);
 
 // Small valid pictures built by hand where Qt has no writer.
 QByteArray smallGif(); // 16 x 16

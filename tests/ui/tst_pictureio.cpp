@@ -89,14 +89,7 @@ void TestPictureIo::hostileFileIsRefusedWithItsReason()
 
 namespace {
 
-QByteArray encoded(const QImage &image, const char *format)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
+using hostilefiles::encoded;
 
 QImage pattern(int width, int height)
 {
