@@ -173,27 +173,6 @@ int runMake(const QStringList &commandLine, Io &io)
     return make(request, io);
 }
 
-// The one picture a command reads and the one it writes, checked like make's.
-struct OneFile
-{
-    QString in;
-    QString out;
-};
-
-std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &output,
-                                   const QString &defaultSuffix, Io &io)
-{
-    const QStringList words = command.parser.positionalArguments();
-    if (words.size() != 1 || words[0].isEmpty())
-        return usageError(io, Cli::tr("give exactly one %1").arg(command.arguments));
-    OneFile files{words[0], command.parser.value(output)};
-    if (files.out.isEmpty())
-        files.out = QFileInfo(files.in).completeBaseName() + defaultSuffix;
-    if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
-        return usageError(io, problem);
-    return files;
-}
-
 std::variant<QImage, int> loadOne(const QString &path, Io &io)
 {
     try {
@@ -205,6 +184,32 @@ std::variant<QImage, int> loadOne(const QString &path, Io &io)
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(QDir::toNativeSeparators(path), Cli::tr("out of memory")));
     }
+}
+
+// The one picture a command reads, loaded, and the file it writes, checked like make's.
+struct OneFile
+{
+    QString in;
+    QString out;
+    QImage picture;
+};
+
+std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &output,
+                                   const QString &defaultSuffix, Io &io)
+{
+    const QStringList words = command.parser.positionalArguments();
+    if (words.size() != 1 || words[0].isEmpty())
+        return usageError(io, Cli::tr("give exactly one %1").arg(command.arguments));
+    OneFile files{words[0], command.parser.value(output), {}};
+    if (files.out.isEmpty())
+        files.out = QFileInfo(files.in).completeBaseName() + defaultSuffix;
+    if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
+        return usageError(io, problem);
+    auto picture = loadOne(files.in, io);
+    if (const int *status = std::get_if<int>(&picture))
+        return *status;
+    files.picture = std::get<QImage>(std::move(picture));
+    return files;
 }
 
 int writeOne(const QImage &image, const QString &path, Io &io)
@@ -233,12 +238,9 @@ int runReveal(const QStringList &commandLine, Io &io)
     const auto files = oneFile(command, output, u"-depth.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out] = std::get<OneFile>(files);
-    const auto picture = loadOne(in, io);
-    if (const int *status = std::get_if<int>(&picture))
-        return *status;
+    const auto &[in, out, picture] = std::get<OneFile>(files);
 
-    const Revealed revealed = reveal(std::get<QImage>(picture));
+    const Revealed revealed = reveal(picture);
     const QString name = QDir::toNativeSeparators(in);
     switch (revealed.fault) {
     case Revealed::Fault::None:
@@ -247,8 +249,8 @@ int runReveal(const QStringList &commandLine, Io &io)
         return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
                                      "pixels, not %4 x %5 (unscaled, without guides)")
                                  .arg(name)
-                                 .arg(std::get<QImage>(picture).width())
-                                 .arg(std::get<QImage>(picture).height())
+                                 .arg(picture.width())
+                                 .arg(picture.height())
                                  .arg(StereogramSize.width())
                                  .arg(StereogramSize.height()));
     case Revealed::Fault::NotADotColour:
@@ -297,13 +299,10 @@ int runLevels(const QStringList &commandLine, Io &io)
     const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out] = std::get<OneFile>(files);
-    const auto picture = loadOne(in, io);
-    if (const int *status = std::get_if<int>(&picture))
-        return *status;
+    const auto &[in, out, picture] = std::get<OneFile>(files);
     QImage map;
     try {
-        map = levelsOf(std::get<QImage>(picture), command.parser.isSet(invert));
+        map = levelsOf(picture, command.parser.isSet(invert));
     } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(QDir::toNativeSeparators(in), Cli::tr("out of memory")));
