@@ -4,7 +4,7 @@
 
 #include "randomdots.h"
 
-#include "stereo/dotcolour.h"
+#include "stereo/stereogramgenerator.h"
 
 #include "ui/dialogs.h"
 #include "ui/picturebox.h"

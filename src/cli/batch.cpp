@@ -4,23 +4,25 @@
 
 #include "cli.h"
 #include "messages.h"
-#include "pictures.h"
 #include "progressline.h"
 
+#include "picture/pictureio.h"
+#include "picture/stereopictures.h"
 #include "stereo/stereogramgenerator.h"
-#include "ui/pictureio.h"
-#include "ui/runtimeerror.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFuture>
 #include <QHash>
+#include <QSet>
 #include <QTextStream>
 #include <QThread>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cstring>
+#include <deque>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -68,68 +70,143 @@ QString outputProblem(const QStringList &maps, const QStringList &outputs)
     QHash<QString, int> runOf;
     for (int i = 0; i < outputs.size(); ++i) {
         const QString &path = outputs[i];
-        if (!formatOfName(path))
-            return Cli::tr("%1: the file name must end in .bmp or .png")
-                .arg(QDir::toNativeSeparators(path));
+        if (!picture::formatOfName(path))
+            return Cli::tr("%1: the file name must end in .bmp or .png").arg(shownName(path));
         const QString key = fileKey(path);
         if (const auto map = depthMaps.constFind(key); map != depthMaps.cend())
             return Cli::tr("run %1 would write over the depth map %2")
                 .arg(i + 1)
-                .arg(QDir::toNativeSeparators(*map));
+                .arg(shownName(*map));
         if (const auto earlier = runOf.constFind(key); earlier != runOf.cend())
             return Cli::tr("runs %1 and %2 would both write %3")
                 .arg(*earlier + 1)
                 .arg(i + 1)
-                .arg(QDir::toNativeSeparators(path));
+                .arg(shownName(path));
         runOf.insert(key, i);
     }
     return {};
 }
 
-QString loadFailure(const ui::RuntimeError &error)
+QString shownName(const QString &path)
 {
-    QString reason;
-    switch (error.number()) {
-    case ui::RuntimeError::OutOfMemory:
-        reason = Cli::tr("out of memory");
-        break;
-    case ui::RuntimeError::FileNotFound:
-        reason = Cli::tr("file not found");
-        break;
-    case ui::RuntimeError::PathFileAccessError:
-        reason = Cli::tr("path/file access error");
-        break;
-    case ui::RuntimeError::PathNotFound:
-        reason = Cli::tr("path not found");
-        break;
-    case ui::RuntimeError::InvalidPicture:
-        reason = Cli::tr("invalid picture");
-        break;
-    default:
-        return error.description().simplified();
+    const QString native = QDir::toNativeSeparators(path);
+    QString shown;
+    shown.reserve(native.size());
+    for (const QChar c : native) {
+        if (c == u'\\')
+            shown += u"\\\\"_s;
+        else if (c == u'\n')
+            shown += u"\\n"_s;
+        else if (c == u'\r')
+            shown += u"\\r"_s;
+        else if (c == u'\t')
+            shown += u"\\t"_s;
+        else if (c.category() == QChar::Other_Control)
+            shown += u"\\x%1"_s.arg(int(c.unicode()), 2, 16, QChar(u'0'));
+        else
+            shown += c;
     }
-    // The load path's own detail follows its description, on lines of their own.
-    const qsizetype lineEnd = error.description().indexOf(u'\n');
-    const QString detail =
-        lineEnd < 0 ? QString() : error.description().sliced(lineEnd + 1).simplified();
-    return detail.isEmpty() ? reason : Cli::tr("%1 (%2)").arg(reason, detail);
+    return shown;
+}
+
+QString runRanges(const QList<int> &runs)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < runs.size();) {
+        qsizetype j = i;
+        while (j + 1 < runs.size() && runs[j + 1] == runs[j] + 1)
+            ++j;
+        parts << (j == i ? QString::number(runs[i])
+                         : u"%1-%2"_s.arg(runs[i]).arg(runs[j]));
+        i = j + 1;
+    }
+    return parts.join(u", "_s);
+}
+
+static QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / 1e6, 'f', bytes < 10'000'000 ? 1 : 0);
+}
+
+QString reason(const picture::PictureError &error)
+{
+    using Kind = picture::PictureError::Kind;
+    switch (error.kind()) {
+    case Kind::NoFileName:
+        return Cli::tr("no file name");
+    case Kind::NotFound:
+        return Cli::tr("file not found");
+    case Kind::PathNotFound:
+        return Cli::tr("path not found");
+    case Kind::NoPermission:
+        return Cli::tr("no permission to read it");
+    case Kind::NotWritable:
+        return Cli::tr("no permission to write there");
+    case Kind::ReadOnly:
+        return Cli::tr("the disk is read-only");
+    case Kind::Folder:
+        return Cli::tr("it is a folder");
+    case Kind::NotRegularFile:
+        return Cli::tr("not a regular file (a named pipe, socket or device)");
+    case Kind::ForeignLink:
+        return Cli::tr("a symbolic link that belongs to another user; not followed");
+    case Kind::Empty:
+        return Cli::tr("the file is empty (0 bytes)");
+    case Kind::FileTooLarge:
+        return Cli::tr("too large: the file is %1 MB; files up to %2 MB are read")
+            .arg(megabytes(error.bytes), megabytes(error.limit));
+    case Kind::PictureTooLarge:
+        return Cli::tr("too large: %1 x %2 pixels; pictures up to %3 x %3 pixels are read")
+            .arg(error.width)
+            .arg(error.height)
+            .arg(error.limit);
+    case Kind::PictureTooDeep:
+        return Cli::tr("too large: %1 x %2 pixels take %3 MB decoded; up to %4 MB are read")
+            .arg(error.width)
+            .arg(error.height)
+            .arg(megabytes(error.bytes), megabytes(error.limit));
+    case Kind::CutShort:
+        return Cli::tr("the file is cut short");
+    case Kind::Damaged:
+        return Cli::tr("the picture is damaged");
+    case Kind::Unsupported:
+        return Cli::tr("a kind of picture that is not supported");
+    case Kind::UnknownFormat:
+        return Cli::tr("not a picture, or a format that is not read (BMP, PNG, GIF and JPEG are)");
+    case Kind::OutOfMemory:
+        return Cli::tr("out of memory");
+    case Kind::DeviceError:
+        return Cli::tr("device I/O error");
+    case Kind::SystemError:
+        return QString::fromLocal8Bit(std::strerror(error.code));
+    case Kind::DiskFull:
+        return error.bytes < 0 ? Cli::tr("the disk is full")
+                               : Cli::tr("the disk is full: %1 MB are needed")
+                                     .arg(megabytes(error.bytes));
+    case Kind::WriteFailed:
+        return error.detail;
+    }
+    return {};
 }
 
 namespace {
 
+// A depth map kept small, or why it could not be read.
 struct ReadDepthMap
 {
-    PackedPicture map;
+    picture::PackedPicture map;
     QString failure;
 };
 
-// Exactly what the editor does with a file it loads, then kept small until its turn comes.
+// Exactly what the editor does with a file it loads, kept small until its turn comes.
 ReadDepthMap readDepthMap(const QString &path)
 {
     try {
-        return {PackedPicture(depthMapOf(ui::LoadPicture(path))), {}};
-    } catch (const ui::RuntimeError &e) {
-        return {{}, loadFailure(e)};
+        return {picture::PackedPicture(picture::depthMapOf(
+                    picture::loadPicture(path, picture::DepthMapSize))),
+                {}};
+    } catch (const picture::PictureError &e) {
+        return {{}, reason(e)};
     } catch (const std::bad_alloc &) {
         return {{}, Cli::tr("out of memory")};
     }
@@ -138,10 +215,13 @@ ReadDepthMap readDepthMap(const QString &path)
 QString writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path)
 {
     try {
-        const QImage image = printable(stereogram, scale, guides);
+        const QImage image = picture::printable(stereogram, scale, guides);
         if (image.isNull())
             return Cli::tr("out of memory");
-        return writePicture(image, path, *formatOfName(path));
+        picture::writeFile(picture::encodePicture(image, *picture::formatOfName(path)), path);
+        return {};
+    } catch (const picture::PictureError &e) {
+        return reason(e);
     } catch (const std::bad_alloc &) {
         return Cli::tr("out of memory");
     }
@@ -156,6 +236,41 @@ QString rateText(int done, int total, const QElapsedTimer &clock)
         .arg(QString::number(done / seconds, 'f', 0));
 }
 
+// Reads files on a few threads, in order, with only a few read ahead: decoding a large picture
+// takes much memory, and a long batch must not hold every map at once.
+class Reader
+{
+public:
+    Reader(const QStringList &files, int ahead) : m_files(files), m_ahead(ahead)
+    {
+        m_pool.setMaxThreadCount(std::max(1, std::min<int>(ahead, int(files.size()))));
+    }
+
+    // The next file's map; every file in turn.
+    ReadDepthMap next()
+    {
+        if (m_ahead <= 1)
+            return readDepthMap(m_files[m_submitted++]);
+        while (m_queue.size() < size_t(m_ahead) && m_submitted < m_files.size())
+            m_queue.push_back(
+                QtConcurrent::run(&m_pool, readDepthMap, m_files[m_submitted++]));
+        ReadDepthMap read = m_queue.front().result();
+        m_queue.pop_front();
+        return read;
+    }
+
+private:
+    QStringList m_files;
+    int m_ahead;
+    qsizetype m_submitted = 0;
+    QThreadPool m_pool;
+    std::deque<QFuture<ReadDepthMap>> m_queue;
+};
+
+// Maps kept from the check for the runs, as long as they are small: level-colour maps pack into
+// a few kilobytes, noisy ones are read again when their turn comes.
+constexpr qint64 KeptMapBytes = 64LL << 20;
+
 } // namespace
 
 int make(const MakeRequest &request, Io &io)
@@ -165,10 +280,10 @@ int make(const MakeRequest &request, Io &io)
     ProgressLine progress(io.err, request.progress);
     const int runs = int(request.maps.size());
     const QStringList &outputs = request.outputs;
+    const int cores = std::max(1, QThread::idealThreadCount());
+    const int readAhead = runs == 1 ? 1 : 2 * cores;
 
     // Every map is read before anything is written; a map given more than once is read once.
-    // Decoding keeps the cores busy, and may take much memory for a large picture: as many
-    // threads as cores.
     QStringList files;
     QHash<QString, int> fileOf;
     for (const QString &map : request.maps) {
@@ -177,25 +292,28 @@ int make(const MakeRequest &request, Io &io)
             files << map;
         }
     }
-    QList<QFuture<ReadDepthMap>> reading;
-    for (const QString &file : files)
-        reading << QtConcurrent::run(readDepthMap, file);
-    QList<ReadDepthMap> read;
-    for (QFuture<ReadDepthMap> &future : reading) {
-        read << future.result();
-        future = {};
-        progress.update(Cli::tr("reading %1/%2").arg(read.size()).arg(files.size()));
-    }
+    QList<picture::PackedPicture> kept(files.size());
+    QList<bool> isKept(files.size(), false);
+    qint64 keptBytes = 0;
     int unreadable = 0;
-    for (int i = 0; i < files.size(); ++i) {
-        if (read[i].failure.isEmpty())
-            continue;
-        progress.end();
-        ++unreadable;
-        io.err << u"zomvorn-cli: "_s
-               << Cli::tr("cannot read %1: %2")
-                      .arg(QDir::toNativeSeparators(files[i]), read[i].failure)
-               << '\n';
+    {
+        Reader reader(files, readAhead);
+        for (int i = 0; i < files.size(); ++i) {
+            ReadDepthMap read = reader.next();
+            if (files.size() > 1)
+                progress.update(Cli::tr("reading %1/%2").arg(i + 1).arg(files.size()));
+            if (!read.failure.isEmpty()) {
+                progress.end();
+                ++unreadable;
+                io.err << u"zomvorn-cli: "_s
+                       << Cli::tr("cannot read %1: %2").arg(shownName(files[i]), read.failure)
+                       << '\n';
+            } else if (keptBytes + read.map.bytes() <= KeptMapBytes) {
+                keptBytes += read.map.bytes();
+                kept[i] = std::move(read.map);
+                isKept[i] = true;
+            }
+        }
     }
     if (unreadable > 0) {
         io.err << u"zomvorn-cli: "_s
@@ -207,21 +325,30 @@ int make(const MakeRequest &request, Io &io)
         return FileFailed;
     }
 
+    // The maps not kept are read again, in the order of the runs that need them.
+    QStringList again;
+    for (const QString &map : request.maps)
+        if (!isKept[fileOf.value(map)])
+            again << map;
+    Reader reader(again, readAhead);
+
     // The generator in order, on this thread; scaling, encoding and writing on others. A written
     // file is flushed to the disk before it takes its name, and the threads mostly wait for that:
-    // more of them than there are cores keep the cores busy. Few pictures wait to be written at
-    // any time, so that memory stays bounded.
+    // more of them than there are cores keep the cores busy, but no more than the runs need. Few
+    // pictures wait to be written at any time, so that memory stays bounded.
     QThreadPool writers;
-    writers.setMaxThreadCount(std::max(4, 4 * QThread::idealThreadCount()));
-    const qint64 pictureBytes = qint64(StereogramSize.width()) * request.scale
-                                * (StereogramSize.height() + (request.guides ? GuideBandHeight : 0))
-                                * request.scale * qint64(sizeof(QRgb));
+    writers.setMaxThreadCount(std::clamp(runs, 1, std::max(4, 4 * cores)));
+    const qint64 pictureBytes =
+        qint64(picture::StereogramSize.width()) * request.scale
+        * (picture::StereogramSize.height() + (request.guides ? picture::GuideBandHeight : 0))
+        * request.scale * qint64(sizeof(QRgb));
     const int inFlight = int(std::clamp<qint64>((256LL << 20) / pictureBytes, 1,
                                                 2 * writers.maxThreadCount()));
     stereo::Rnd rnd;
     stereo::StereogramGenerator generator(rnd);
     QList<QFuture<QString>> writing;
     QStringList failures(runs);
+    QString readFailure;
     int finished = 0;
     bool failed = false;
     auto finishOne = [&] {
@@ -236,32 +363,62 @@ int make(const MakeRequest &request, Io &io)
             finishOne();
         if (failed)
             break;
-        const QImage depthMap = read[fileOf.value(request.maps[run])].map.unpack();
-        QImage stereogram(StereogramSize, QImage::Format_RGB32);
+        const int file = fileOf.value(request.maps[run]);
+        QImage depthMap;
+        if (isKept[file]) {
+            depthMap = kept[file].unpack();
+        } else {
+            const ReadDepthMap read = reader.next();
+            if (!read.failure.isEmpty()) {
+                // Changed since it was checked: the runs before it are written, no more.
+                readFailure = Cli::tr("cannot read %1: %2").arg(shownName(files[file]), read.failure);
+                failed = true;
+                break;
+            }
+            depthMap = read.map.unpack();
+        }
+        QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
         stereogram.fill(Qt::white);
-        stereogram.setDotsPerMeterX(ui::SavedDotsPerMeter);
-        stereogram.setDotsPerMeterY(ui::SavedDotsPerMeter);
+        stereogram.setDotsPerMeterX(picture::SavedDotsPerMeter);
+        stereogram.setDotsPerMeterY(picture::SavedDotsPerMeter);
         generator.make(depthMap, stereogram, request.iroIndex);
-        writing << QtConcurrent::run(&writers, writeStereogram, stereogram, request.scale,
-                                     request.guides, outputs[run]);
+        if (runs == 1) {
+            writing << QtFuture::makeReadyFuture(
+                writeStereogram(stereogram, request.scale, request.guides, outputs[run]));
+        } else {
+            writing << QtConcurrent::run(&writers, writeStereogram, stereogram, request.scale,
+                                         request.guides, outputs[run]);
+        }
     }
+    // The runs in flight finish whatever happened.
     while (finished < writing.size())
         finishOne();
-    const int written = int(std::count_if(failures.cbegin(), failures.cbegin() + finished,
-                                          [](const QString &f) { return f.isEmpty(); }));
     if (!failed) {
         progress.finish(rateText(finished, runs, clock));
         return Done;
     }
     progress.end();
+    QList<int> written;
+    QList<int> notWritten;
+    for (int i = 0; i < runs; ++i) {
+        if (i < finished && failures[i].isEmpty())
+            written << i + 1;
+        else
+            notWritten << i + 1;
+    }
+    if (!readFailure.isEmpty())
+        io.err << u"zomvorn-cli: "_s << readFailure << '\n';
     for (int i = 0; i < finished; ++i) {
         if (!failures[i].isEmpty())
             io.err << u"zomvorn-cli: "_s
-                   << Cli::tr("cannot write %1: %2")
-                          .arg(QDir::toNativeSeparators(outputs[i]), failures[i])
+                   << Cli::tr("cannot write %1: %2").arg(shownName(outputs[i]), failures[i])
                    << '\n';
     }
-    io.err << u"zomvorn-cli: "_s << Cli::tr("%1 of %2 stereograms written").arg(written).arg(runs)
+    io.err << u"zomvorn-cli: "_s << Cli::tr("%1 of %2 stereograms written").arg(written.size()).arg(runs);
+    if (!written.isEmpty())
+        io.err << u" ("_s << Cli::tr("runs %1").arg(runRanges(written)) << u')';
+    io.err << '\n';
+    io.err << u"zomvorn-cli: "_s << Cli::tr("not written: runs %1").arg(runRanges(notWritten))
            << '\n';
     io.err.flush();
     return FileFailed;

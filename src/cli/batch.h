@@ -5,8 +5,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace ui {
-class RuntimeError;
+namespace picture {
+class PictureError;
 }
 
 namespace cli {
@@ -36,12 +36,19 @@ QString outputProblem(const QStringList &maps, const QStringList &outputs);
 // Whether two names lead to one file, through links and relative paths alike.
 QString fileKey(const QString &path);
 
-// "make": reads every depth map first (all of them, or nothing is written), then makes the
-// stereograms in order as consecutive runs of one session and writes them. Returns the exit
-// status.
+// "make": checks every depth map first (all of them are read, or nothing is written), then makes
+// the stereograms in order as consecutive runs of one session and writes them, holding only a few
+// maps at a time. Returns the exit status.
 int make(const MakeRequest &request, Io &io);
 
-// The reason a picture could not be read, in the user's language.
-QString loadFailure(const ui::RuntimeError &error);
+// Why a picture could not be read or written, in the user's language.
+QString reason(const picture::PictureError &error);
+
+// A file name as messages show it: native separators, control characters escaped, so that a name
+// cannot forge a line of its own.
+QString shownName(const QString &path);
+
+// Run numbers as short ranges: "1-499, 501-515".
+QString runRanges(const QList<int> &runs);
 
 } // namespace cli

@@ -3,14 +3,12 @@
 #include "cli.h"
 
 #include "batch.h"
-#include "levels.h"
 #include "messages.h"
-#include "pictures.h"
-#include "reveal.h"
 
-#include "stereo/dotcolour.h"
-#include "ui/pictureio.h"
-#include "ui/runtimeerror.h"
+#include "picture/levels.h"
+#include "picture/pictureio.h"
+#include "picture/reveal.h"
+#include "picture/stereopictures.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -176,13 +174,12 @@ int runMake(const QStringList &commandLine, Io &io)
 std::variant<QImage, int> loadOne(const QString &path, Io &io)
 {
     try {
-        return ui::LoadPicture(path);
-    } catch (const ui::RuntimeError &e) {
-        return fileError(io, Cli::tr("cannot read %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), loadFailure(e)));
+        return picture::loadPicture(path);
+    } catch (const picture::PictureError &e) {
+        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reason(e)));
     } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot read %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), Cli::tr("out of memory")));
+                                 .arg(shownName(path), Cli::tr("out of memory")));
     }
 }
 
@@ -203,6 +200,9 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
     OneFile files{words[0], command.parser.value(output), {}};
     if (files.out.isEmpty())
         files.out = QFileInfo(files.in).completeBaseName() + defaultSuffix;
+    if (fileKey(files.in) == fileKey(files.out))
+        return usageError(io, Cli::tr("%1 would be written over the %2 it reads")
+                                  .arg(shownName(files.out), command.arguments));
     if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
         return usageError(io, problem);
     auto picture = loadOne(files.in, io);
@@ -214,10 +214,14 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
 
 int writeOne(const QImage &image, const QString &path, Io &io)
 {
-    const QString failure = writePicture(image, path, *formatOfName(path));
-    if (!failure.isEmpty())
+    try {
+        picture::savePicture(image, path, *picture::formatOfName(path));
+    } catch (const picture::PictureError &e) {
+        return fileError(io, Cli::tr("cannot write %1: %2").arg(shownName(path), reason(e)));
+    } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot write %1: %2")
-                                 .arg(QDir::toNativeSeparators(path), failure));
+                                 .arg(shownName(path), Cli::tr("out of memory")));
+    }
     return Done;
 }
 
@@ -240,26 +244,26 @@ int runReveal(const QStringList &commandLine, Io &io)
         return *status;
     const auto &[in, out, picture] = std::get<OneFile>(files);
 
-    const Revealed revealed = reveal(picture);
-    const QString name = QDir::toNativeSeparators(in);
+    const picture::Revealed revealed = picture::reveal(picture);
+    const QString name = shownName(in);
     switch (revealed.fault) {
-    case Revealed::Fault::None:
+    case picture::Revealed::Fault::None:
         break;
-    case Revealed::Fault::Size:
+    case picture::Revealed::Fault::Size:
         return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
                                      "pixels, not %4 x %5 (unscaled, without guides)")
                                  .arg(name)
                                  .arg(picture.width())
                                  .arg(picture.height())
-                                 .arg(StereogramSize.width())
-                                 .arg(StereogramSize.height()));
-    case Revealed::Fault::NotADotColour:
+                                 .arg(picture::StereogramSize.width())
+                                 .arg(picture::StereogramSize.height()));
+    case picture::Revealed::Fault::NotADotColour:
         return fileError(io, Cli::tr("%1 is not a stereogram of this program: its dots are "
                                      "not all of one tint (pixel %2, %3)")
                                  .arg(name)
                                  .arg(revealed.where.x())
                                  .arg(revealed.where.y()));
-    case Revealed::Fault::BrokenLink:
+    case picture::Revealed::Fault::BrokenLink:
         return fileError(io, Cli::tr("%1 does not follow the linking rule at pixel %2, %3: "
                                      "it is damaged, scaled or not a stereogram of this "
                                      "program")
@@ -270,9 +274,9 @@ int runReveal(const QStringList &commandLine, Io &io)
     if (const int status = writeOne(revealed.depthMap, out, io); status != Done)
         return status;
     io.out << Cli::tr("%1: %2 of %3 pixels ambiguous (more than one level fits)")
-                  .arg(QDir::toNativeSeparators(out))
+                  .arg(shownName(out))
                   .arg(revealed.ambiguous)
-                  .arg(DepthMapSize.width() * DepthMapSize.height())
+                  .arg(picture::DepthMapSize.width() * picture::DepthMapSize.height())
            << '\n';
     io.out.flush();
     return Done;
@@ -302,10 +306,10 @@ int runLevels(const QStringList &commandLine, Io &io)
     const auto &[in, out, picture] = std::get<OneFile>(files);
     QImage map;
     try {
-        map = levelsOf(picture, command.parser.isSet(invert));
+        map = picture::levelsOf(picture, command.parser.isSet(invert));
     } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot read %1: %2")
-                                 .arg(QDir::toNativeSeparators(in), Cli::tr("out of memory")));
+                                 .arg(shownName(in), Cli::tr("out of memory")));
     }
     return writeOne(map, out, io);
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <cstdio>
@@ -22,6 +23,9 @@ int main(int argc, char *argv[])
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
     QCoreApplication application(argc, argv);
+    // The decoders' own remarks, in English and about bytes the user never sees: a picture that
+    // cannot be read gets its reason from the command itself.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     cli::installTranslations(QLocale::system());
     QTextStream out(stdout);
     QTextStream err(stderr);

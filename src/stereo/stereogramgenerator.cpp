@@ -2,8 +2,6 @@
 
 #include "stereogramgenerator.h"
 
-#include "dotcolour.h"
-
 #include <algorithm>
 #include <cstring>
 #include <tuple>
@@ -33,7 +31,7 @@ struct LevelTable
     constexpr LevelTable()
     {
         for (int k = 0; k < 16; ++k) {
-            const QRgb c = ui::toQRgb(ui::QBColor(k)) & 0xffffffu;
+            const QRgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
             entries[std::size_t(keyOf(c))] = {c, k};
         }
     }
@@ -50,7 +48,7 @@ constexpr LevelTable levelTable;
 
 static_assert([] {
     for (int k = 0; k < 16; ++k)
-        if (levelTable.level(ui::toQRgb(ui::QBColor(k))) != k)
+        if (levelTable.level(picture::toQRgb(picture::QBColor(k))) != k)
             return false;
     return true;
 }(), "every level colour has a key of its own");
@@ -69,7 +67,7 @@ template<int IroIndex>
 constexpr bool tintedDotIsDotColour()
 {
     for (int v = 0; v < 256; ++v)
-        if (tintedDot<IroIndex>(QRgb(v)) != ui::toQRgb(dotColour(v, IroIndex)))
+        if (tintedDot<IroIndex>(QRgb(v)) != picture::toQRgb(dotColour(v, IroIndex)))
             return false;
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "rnd.h"
 
+#include "picture/stereogramformat.h"
+
 #include <QImage>
 
 #include <array>
@@ -11,14 +13,15 @@
 
 namespace stereo {
 
-// The random-dot stereogram: 454 x 334 dots. Each row starts with a strip of 61 random grey dots;
-// from column 61 on each dot repeats the dot one separation to its left, the separation being
-// 60 minus the depth level under it; the last three columns always repeat at 60.
-inline constexpr int ImageWidth = 454;
-inline constexpr int ImageHeight = 334;
-inline constexpr int StripWidth = 61;
-inline constexpr int MappedEnd = 451; // first tail column
-inline constexpr int BaseSeparation = 60;
+// The stereogram's geometry and dot colours, which the picture library reads back too.
+using picture::BaseSeparation;
+using picture::DefaultIroIndex;
+using picture::dotColour;
+using picture::FixedComponentValue;
+using picture::ImageHeight;
+using picture::ImageWidth;
+using picture::MappedEnd;
+using picture::StripWidth;
 // The working row's length as declared: room for 636 dots, of which the first ImageWidth are used.
 inline constexpr int DotRowCapacity = 636;
 

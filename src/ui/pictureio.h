@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "picture/pictureio.h"
+
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -9,34 +11,32 @@
 
 namespace ui {
 
-// The largest file LoadPicture reads. The whole file is read into memory before it is decoded.
-inline constexpr qint64 MaxPictureFileBytes = 50'000'000;
-// The largest picture it decodes: at most this many pixels each way, and no more pixel memory than
-// such a picture takes at 32 bits a pixel. Larger ones are refused from their header, before any
-// pixel memory is allocated.
-inline constexpr int MaxPictureSide = 8000;
-inline constexpr qint64 MaxPictureBytes = qint64(MaxPictureSide) * MaxPictureSide * 4;
+class RuntimeError;
 
-// Reads a picture file: Windows bitmaps, and whatever else Qt's readers know. Only a regular file
-// is opened; a pipe, socket, device or folder is refused without being opened, so nothing here can
-// block. Raises RuntimeError (number and a description that names the true reason) when the file
-// cannot be read as a picture, is cut short or damaged, or is too large. An empty path gives the
-// empty picture.
-// `part`, when valid, is all the caller will use of the picture: only its top-left `part` is
-// returned, and a reader that can decode part of a picture decodes only that.
+using picture::MaxPictureBytes;
+using picture::MaxPictureFileBytes;
+using picture::MaxPictureSide;
+using picture::SavedDotsPerMeter;
+
+// The runtime's picture functions over the picture library: the same pictures, the same bounds,
+// with failures raised as RuntimeError, numbered as the runtime numbers them and described in
+// Japanese.
+
+// Reads a picture file (picture::loadPicture). An empty path gives the empty picture.
 QImage LoadPicture(const QString &path = {}, QSize part = {});
 
-// The decoding half of LoadPicture, on a file's bytes: the same checks, the same readers, the same
-// errors. The result is the same for the same bytes and holds no pixel that they do not define.
+// The decoding half of LoadPicture, on a file's bytes (picture::decodePicture).
 QImage decodePicture(const QByteArray &bytes, QSize part = {});
 
 // Writes the image as a Windows bitmap file under exactly that name. The old file at that path, if
-// any, is replaced only once the new one is completely written. Raises RuntimeError on failure;
-// a full disk is reported as such, whatever the failing call.
+// any, is replaced only once the new one is completely written; a name that is no place for a
+// file (a folder, a device, another user's link) is refused before anything is written.
 void SavePicture(const QImage &image, const QString &path);
 
-// The resolution written into saved pictures, 96 dpi, whatever the screen's: the same picture
-// makes the same file on every machine.
-inline constexpr int SavedDotsPerMeter = 3780;
+// Writes the image as a bitmap or PNG, by the name's extension (PNG when it has neither).
+void savePictureAs(const QImage &image, const QString &path);
+
+// The run-time error of a picture library failure: number, and description with its detail.
+RuntimeError runtimeErrorOf(const picture::PictureError &error);
 
 } // namespace ui

@@ -2,6 +2,8 @@
 
 #include "picturesurface.h"
 
+#include "picture/stereopictures.h"
+
 #include <QPainter>
 
 #include <cmath>
@@ -19,11 +21,7 @@ PictureSurface::PictureSurface(QSize drawingArea, Colour backColor, FillStyle fi
 void PictureSurface::rebuildPersistent()
 {
     m_persistent.fill(toQRgb(m_backColor));
-    if (!m_picture.isNull()) {
-        QPainter p(&m_persistent);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(0, 0, m_picture);
-    }
+    picture::drawKeptPart(m_persistent, m_picture);
     m_screen = m_persistent;
 }
 
@@ -35,10 +33,7 @@ QRect PictureSurface::Cls()
 
 void PictureSurface::setPicture(const QImage &picture)
 {
-    // Only the part that fits is ever shown; keep no more of a large picture than that.
-    const QRect kept = picture.rect().intersected(QRect(QPoint(0, 0), size()));
-    m_picture = picture.isNull() ? QImage()
-                                 : picture.copy(kept).convertToFormat(QImage::Format_RGB32);
+    m_picture = picture::keptPart(picture, size());
     rebuildPersistent();
 }
 

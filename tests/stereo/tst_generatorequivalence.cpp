@@ -3,8 +3,8 @@
 // The generator against the rule written out plainly, dot by dot, over many consecutive runs: the
 // same pixels, the same carried level and the same point in the random sequence after every run.
 
-#include "stereo/dotcolour.h"
 #include "stereo/stereogramgenerator.h"
+#include "ui/colour.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -2,8 +2,8 @@
 
 #include "support/testimages.h"
 
-#include "stereo/dotcolour.h"
 #include "stereo/stereogramgenerator.h"
+#include "ui/colour.h"
 
 #include "ui/picturesurface.h"
 

@@ -224,8 +224,40 @@ QList<Case> make(const QString &dirPath)
 
     add(u"empty"_s, write(u"empty.bmp"_s, {}), Invalid, Empty);
     add(u"text"_s, text, Invalid, NotPicture);
+    // Formats other than the four that are walked before decoding: each is refused unread,
+    // whichever plugins are installed, whatever its name says.
+    const QImage small = QImage(4, 3, QImage::Format_RGB32);
+    QByteArray ico("\0\0\1\0\1\0", 6);
+    const QByteArray nested = encoded(QImage(2, 2, QImage::Format_ARGB32), "PNG");
+    ico += QByteArray("\2\2\0\0\1\0\x20\0", 8);
+    putLe32(ico, quint32(nested.size()));
+    putLe32(ico, 22);
+    ico += nested;
+    const QList<std::pair<QString, QByteArray>> otherFormats = {
+        {u"icon holding a PNG"_s, ico},
+        {u"cursor"_s, QByteArray("\0\0\2\0\0\0", 6)},
+        {u"Apple icon"_s, QByteArray("icns\0\0\0\x08", 8)},
+        {u"SVG drawing another file"_s,
+         "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+         "width='10' height='10'><image xlink:href='" + QFile::encodeName(pipe) + "' "
+         "width='10' height='10'/></svg>\n"},
+        {u"gzip named .bmp"_s, QByteArray("\x1f\x8b\x08\0\0\0\0\0\0\3", 10) + QByteArray(64, '\0')},
+        {u"binary PPM"_s, encoded(small, "PPM")},
+        {u"text PGM"_s, "P2\n2 1\n255\n10 25"},
+        {u"XPM"_s, encoded(small, "XPM")},
+        {u"XBM"_s, "#define t_width 8\n#define t_height 1\nstatic unsigned char t_bits[] = {\n0x0f };"},
+        {u"TGA"_s, QByteArray("\0\0\2\0\0\0\0\0\0\0\0\0\2\0\1\0\x18\0", 18) + QByteArray(6, '\x7f')},
+        {u"WBMP"_s, QByteArray("\0\0\x08\x01\xff", 5)},
+    };
+    for (const auto &[kind, bytes] : otherFormats)
+        add(kind, write(kind.toLower().replace(u' ', u'-') + u".bmp"_s, bytes), Invalid,
+            NotPicture);
     add(u"unsupported compression"_s, testimages::bmpsuite(u"q/rgb24jpeg.bmp"_s), Invalid,
         Unsupported);
+    for (const char *variant : {"q/pal8os2v2-16.bmp", "q/rgb32h52.bmp", "q/rgba32h56.bmp",
+                                "q/rgba32abf.bmp"})
+        add(QString::fromLatin1(variant), testimages::bmpsuite(QString::fromLatin1(variant)),
+            Invalid, Unsupported);
     add(u"bitmap with 30000 planes"_s, testimages::bmpsuite(u"b/badplanes.bmp"_s), Invalid,
         Damaged);
     add(u"bitmap header of unknown size"_s, testimages::bmpsuite(u"b/badheadersize.bmp"_s),

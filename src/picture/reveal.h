@@ -5,7 +5,7 @@
 #include <QImage>
 #include <QPoint>
 
-namespace cli {
+namespace picture {
 
 // The depth map a stereogram of this program hides, read back through the linking rule: each
 // mapped dot repeats the dot one separation (60 minus its level) to its left.
@@ -33,4 +33,4 @@ struct Revealed
 // to the level most of their neighbours have.
 Revealed reveal(const QImage &stereogram);
 
-} // namespace cli
+} // namespace picture

@@ -2,15 +2,15 @@
 
 #include "levels.h"
 
-#include "pictures.h"
+#include "stereopictures.h"
 
-#include "ui/colour.h"
+#include "colour.h"
 
 #include <QPainter>
 
 #include <algorithm>
 
-namespace cli {
+namespace picture {
 
 static_assert(levelOfLuminance(0) == 0 && levelOfLuminance(8) == 0 && levelOfLuminance(9) == 1
               && levelOfLuminance(127) == 7 && levelOfLuminance(128) == 8
@@ -36,9 +36,9 @@ QImage levelsOf(const QImage &picture, bool invert)
     for (int y = 0; y < map.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(map.scanLine(y));
         for (int x = 0; x < map.width(); ++x)
-            line[x] = ui::toQRgb(ui::QBColor(levelOfLuminance(qGray(line[x]))));
+            line[x] = toQRgb(QBColor(levelOfLuminance(qGray(line[x]))));
     }
     return map;
 }
 
-} // namespace cli
+} // namespace picture

@@ -5,7 +5,7 @@
 #include <QByteArrayView>
 #include <QtGlobal>
 
-namespace ui {
+namespace picture {
 
 // What a walk over a picture file's own structure finds before any decoder sees it. Qt's readers
 // trust the lengths and sizes a file states: libpng allocates a chunk as long as its length field
@@ -14,7 +14,7 @@ namespace ui {
 struct PictureScan
 {
     enum class Verdict {
-        Unknown,     // not a format walked here: the readers decide alone
+        Unknown,     // not a format walked here
         Fine,        // the structure is whole
         CutShort,    // the file ends inside a chunk, segment or header, or before its end marker
         Damaged,     // a length or field no reader accepts
@@ -22,6 +22,9 @@ struct PictureScan
     };
 
     Verdict verdict = Verdict::Unknown;
+    // The format the first bytes announce; the only reader that is then asked for the picture.
+    enum class Format { None, Bmp, Png, Jpeg, Gif };
+    Format format = Format::None;
     // The picture's size as its header states it, -1 where not read. Kept wide: headers claim
     // sizes far beyond int.
     qint64 width = -1;
@@ -37,15 +40,12 @@ struct PictureScan
                 // very end asks for bytes the file does not hold
         Exact,  // exactly the bytes it needs, taking a short read as the end of the data
                 // (uncompressed bitmap rows): any request the rest cannot fill
-        Bytes,  // a byte at a time (RLE bitmaps, text PNM): served from a buffer, since one call
+        Bytes,  // a byte at a time (RLE bitmaps): served from a buffer, since one call
                 // per byte is slow; only a request at the very end
     };
     Reads reads = Reads::Blocks;
-    // The reader fails by itself when data is missing, and reads to the very end of a whole file
-    // (the last number of a text PNM file that has no line feed after it).
-    bool readerFindsCuts = false;
 };
 
 PictureScan scanPicture(QByteArrayView bytes);
 
-} // namespace ui
+} // namespace picture

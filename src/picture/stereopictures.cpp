@@ -1,63 +1,38 @@
 // SPDX-License-Identifier: MIT
 
-#include "pictures.h"
+#include "stereopictures.h"
 
-#include "ui/colour.h"
-#include "ui/pictureio.h"
-#include "ui/picturesurface.h"
-
-#include <QFileInfo>
-#include <QImageWriter>
-#include <QSaveFile>
+#include <QPainter>
 
 #include <algorithm>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
 
-namespace cli {
+namespace picture {
+
+QImage keptPart(const QImage &picture, QSize area)
+{
+    // Only the part that fits is ever shown; keep no more of a large picture than that.
+    const QRect kept = picture.rect().intersected(QRect(QPoint(0, 0), area));
+    return picture.isNull() ? QImage() : picture.copy(kept).convertToFormat(QImage::Format_RGB32);
+}
+
+void drawKeptPart(QImage &target, const QImage &kept)
+{
+    if (kept.isNull())
+        return;
+    QPainter p(&target);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(0, 0, kept);
+}
 
 QImage depthMapOf(const QImage &picture)
 {
-    ui::PictureSurface canvas(DepthMapSize, ui::QBColor(0), ui::PictureSurface::FillStyle::Solid);
-    canvas.setPicture(picture);
-    return canvas.persistentImage();
-}
-
-std::optional<PictureFormat> formatOfName(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix();
-    if (suffix.compare(u"bmp"_s, Qt::CaseInsensitive) == 0)
-        return PictureFormat::Bmp;
-    if (suffix.compare(u"png"_s, Qt::CaseInsensitive) == 0)
-        return PictureFormat::Png;
-    return std::nullopt;
-}
-
-QString writePicture(const QImage &image, const QString &path, PictureFormat format)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QImageWriter writer(&file, format == PictureFormat::Bmp ? "bmp" : "png");
-    // For PNG, Qt's quality 80 is zlib's fastest level: random dots compress no better at any
-    // other, and take about half the time.
-    if (format == PictureFormat::Png)
-        writer.setQuality(80);
-    // Opaque 32-bit pixels: Qt writes them as the 24-bit bitmap Save As writes, without the
-    // round trip through 24-bit pixels that its writer would undo.
-    QImage bits = image.convertToFormat(QImage::Format_RGB32);
-    bits.setDotsPerMeterX(ui::SavedDotsPerMeter);
-    bits.setDotsPerMeterY(ui::SavedDotsPerMeter);
-    if (!writer.write(bits)) {
-        const QString reason = file.error() != QFileDevice::NoError ? file.errorString()
-                                                                     : writer.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    QImage canvas(DepthMapSize, QImage::Format_RGB32);
+    canvas.fill(toQRgb(QBColor(0)));
+    drawKeptPart(canvas, keptPart(picture, DepthMapSize));
+    return canvas;
 }
 
 static QImage withGuides(const QImage &stereogram)
@@ -154,4 +129,4 @@ qsizetype PackedPicture::bytes() const
     return m_plain.isNull() ? qsizetype(m_runs.size() * sizeof(Run)) : m_plain.sizeInBytes();
 }
 
-} // namespace cli
+} // namespace picture

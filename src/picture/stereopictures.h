@@ -2,32 +2,25 @@
 
 #pragma once
 
+#include "stereogramformat.h"
+
 #include <QImage>
 #include <QSize>
-#include <QString>
 
-#include <optional>
 #include <vector>
 
-namespace cli {
+namespace picture {
 
-// The editor's canvas and the main window's depth store.
-inline constexpr QSize DepthMapSize{389, 333};
-// The display window's picture: the stereogram as Save As writes it.
-inline constexpr QSize StereogramSize{453, 333};
+// What a picture box keeps of a picture it is given: the part that fits `area`, at the top left,
+// as opaque 32-bit pixels.
+QImage keptPart(const QImage &picture, QSize area);
+
+// Draws a kept part over `target` at the top left, one pixel to one pixel.
+void drawKeptPart(QImage &target, const QImage &kept);
 
 // What "ファイル読み込み" and then "編集終了" leave in the depth store for a loaded picture: the
-// picture at the top left of the black canvas, clipped, drawn by the canvas's own surface.
+// picture at the top left of the black canvas, clipped, drawn as the canvas's surface draws it.
 QImage depthMapOf(const QImage &picture);
-
-enum class PictureFormat { Bmp, Png };
-
-// The format a file name asks for by its extension (.bmp or .png, in any case), if either.
-std::optional<PictureFormat> formatOfName(const QString &path);
-
-// Writes the picture as a 24-bit bitmap, as Save As does, or as a PNG. The file at that path is
-// replaced only once the new one is complete. Returns the reason for a failure, or empty.
-QString writePicture(const QImage &image, const QString &path, PictureFormat format);
 
 // The stereogram for print: each dot a scale x scale block, with the converging aid above it if
 // asked for.
@@ -62,4 +55,4 @@ private:
     QImage m_plain;
 };
 
-} // namespace cli
+} // namespace picture

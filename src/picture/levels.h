@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-namespace cli {
+namespace picture {
 
 // A grey depth map (white near, black far; the other way round with `invert`) as a depth map of
 // level colours that the editor loads exactly: scaled smoothly to fit the canvas keeping its
@@ -18,4 +18,4 @@ constexpr int levelOfLuminance(int luminance)
     return (luminance * 15 + 127) / 255;
 }
 
-} // namespace cli
+} // namespace picture

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace ui {
+namespace picture {
 
 namespace {
 
@@ -184,7 +184,10 @@ PictureScan scanBmp(const uchar *b, qint64 size)
         height = qint16(le16(b + 20));
         planes = le16(b + 22);
         bits = le16(b + 24);
-    } else if (headerSize >= 16) {
+    } else if (headerSize == 16 || headerSize == 52 || headerSize == 56) {
+        // Header sizes that other programs write and Qt's reader does not take.
+        return scan.verdict = Verdict::Unsupported, scan;
+    } else if (headerSize == 40 || headerSize == 64 || headerSize == 108 || headerSize == 124) {
         if (size < 14 + std::min<qint64>(headerSize, 20))
             return scan.verdict = Verdict::CutShort, scan;
         width = qint32(le32(b + 18));
@@ -201,16 +204,15 @@ PictureScan scanBmp(const uchar *b, qint64 size)
     scan.width = width;
     scan.height = height < 0 ? -height : height;
 
-    enum { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
+    enum { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
     const bool depthKnown = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24
                             || bits == 32;
     const bool decoded = (compression == Rgb && depthKnown) || (compression == Rle8 && bits == 8)
                          || (compression == Rle4 && bits == 4)
-                         || ((compression == BitFields || compression == AlphaBitFields)
-                             && (bits == 16 || bits == 32));
+                         || (compression == BitFields && (bits == 16 || bits == 32));
     if (!decoded)
         return scan.verdict = Verdict::Unsupported, scan;
-    scan.reads = compression == Rgb || compression == BitFields || compression == AlphaBitFields
+    scan.reads = compression == Rgb || compression == BitFields
                      ? PictureScan::Reads::Exact
                      : PictureScan::Reads::Bytes;
     scan.verdict = Verdict::Fine;
@@ -224,23 +226,26 @@ PictureScan scanPicture(QByteArrayView bytes)
     const auto *b = reinterpret_cast<const uchar *>(bytes.data());
     const qint64 size = bytes.size();
     static const uchar pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    auto as = [](PictureScan scan, PictureScan::Format format) {
+        scan.format = format;
+        return scan;
+    };
     if (size >= 8 && std::memcmp(b, pngSignature, 8) == 0)
-        return scanPng(b, size);
+        return as(scanPng(b, size), PictureScan::Format::Png);
     if (size >= 3 && b[0] == 0xff && b[1] == 0xd8 && b[2] == 0xff)
-        return scanJpeg(b, size);
+        return as(scanJpeg(b, size), PictureScan::Format::Jpeg);
     if (size >= 2 && b[0] == 'B' && b[1] == 'M')
-        return scanBmp(b, size);
+        return as(scanBmp(b, size), PictureScan::Format::Bmp);
     PictureScan scan;
     // GIF: the logical screen, which Qt's reader allocates whatever the frames inside it.
-    if (size >= 10 && (std::memcmp(b, "GIF87a", 6) == 0 || std::memcmp(b, "GIF89a", 6) == 0)) {
+    if (size >= 6 && (std::memcmp(b, "GIF87a", 6) == 0 || std::memcmp(b, "GIF89a", 6) == 0)) {
+        scan.format = PictureScan::Format::Gif;
+        if (size < 10)
+            return scan.verdict = Verdict::CutShort, scan;
         scan.width = le16(b + 6);
         scan.height = le16(b + 8);
-    }
-    if (size >= 2 && b[0] == 'P' && b[1] >= '1' && b[1] <= '6') {
-        scan.reads = PictureScan::Reads::Bytes;
-        scan.readerFindsCuts = true;
     }
     return scan;
 }
 
-} // namespace ui
+} // namespace picture

@@ -2,11 +2,9 @@
 
 #include "reveal.h"
 
-#include "pictures.h"
+#include "stereopictures.h"
 
-#include "stereo/dotcolour.h"
-#include "stereo/stereogramgenerator.h"
-#include "ui/colour.h"
+#include "colour.h"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +12,7 @@
 #include <bit>
 #include <vector>
 
-namespace cli {
+namespace picture {
 
 namespace {
 
@@ -33,7 +31,7 @@ Greys greysOf(const QImage &image)
     // A tint fits a dot when its component is the fixed one and the other two are equal.
     auto fits = [](QRgb p, int iro) {
         const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
-        return c[iro] == stereo::FixedComponentValue && c[(iro + 1) % 3] == c[(iro + 2) % 3];
+        return c[iro] == FixedComponentValue && c[(iro + 1) % 3] == c[(iro + 2) % 3];
     };
     Greys greys;
     unsigned tints = 0b111;
@@ -191,7 +189,7 @@ Revealed reveal(const QImage &stereogram)
     result.iroIndex = greys.iroIndex;
 
     const int width = image.width();
-    const int mappedEnd = std::min(width, stereo::MappedEnd);
+    const int mappedEnd = std::min(width, MappedEnd);
     const int mapWidth = DepthMapSize.width();
     const int mapHeight = DepthMapSize.height();
     // For each map pixel: which levels fit its dot, and the level read for it.
@@ -206,16 +204,16 @@ Revealed reveal(const QImage &stereogram)
     for (int y = 0; y < image.height(); ++y) {
         const quint8 *grey = greys.values.data() + size_t(y) * size_t(width);
         for (int x = mappedEnd; x < width; ++x) {
-            if (grey[x] != grey[x - stereo::BaseSeparation]) {
+            if (grey[x] != grey[x - BaseSeparation]) {
                 result.fault = Revealed::Fault::BrokenLink;
                 result.where = QPoint(x, y);
                 return result;
             }
         }
-        for (int x = stereo::StripWidth; x < mappedEnd; ++x) {
+        for (int x = StripWidth; x < mappedEnd; ++x) {
             quint16 mask = 0;
             for (int level = 0; level < Levels; ++level)
-                if (grey[x] == grey[x - stereo::BaseSeparation + level])
+                if (grey[x] == grey[x - BaseSeparation + level])
                     mask |= quint16(1u << level);
             if (mask == 0) {
                 result.fault = Revealed::Fault::BrokenLink;
@@ -225,14 +223,14 @@ Revealed reveal(const QImage &stereogram)
             fitting[size_t(x)] = mask;
         }
         reach[size_t(mappedEnd)].fill(0);
-        for (int x = mappedEnd - 1; x >= stereo::StripWidth; --x)
+        for (int x = mappedEnd - 1; x >= StripWidth; --x)
             for (int level = 0; level < Levels; ++level)
                 reach[size_t(x)][size_t(level)] =
                     (fitting[size_t(x)] >> level & 1u)
                         ? quint16(reach[size_t(x) + 1][size_t(level)] + 1)
                         : quint16(0);
 
-        for (int x = stereo::StripWidth; x < mappedEnd; ++x) {
+        for (int x = StripWidth; x < mappedEnd; ++x) {
             const quint16 mask = fitting[size_t(x)];
             if (!(mask >> carried & 1u)) {
                 int best = -1;
@@ -243,7 +241,7 @@ Revealed reveal(const QImage &stereogram)
                         best = level;
                 carried = best;
             }
-            const int column = x - stereo::StripWidth;
+            const int column = x - StripWidth;
             if (column < mapWidth && y < mapHeight) {
                 const size_t i = size_t(y) * size_t(mapWidth) + size_t(column);
                 fits[i] = mask;
@@ -261,9 +259,9 @@ Revealed reveal(const QImage &stereogram)
     for (int y = 0; y < mapHeight; ++y) {
         auto *out = reinterpret_cast<QRgb *>(result.depthMap.scanLine(y));
         for (int x = 0; x < mapWidth; ++x)
-            out[x] = ui::toQRgb(ui::QBColor(levels[size_t(y) * size_t(mapWidth) + size_t(x)]));
+            out[x] = toQRgb(QBColor(levels[size_t(y) * size_t(mapWidth) + size_t(x)]));
     }
     return result;
 }
 
-} // namespace cli
+} // namespace picture

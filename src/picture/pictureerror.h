@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+namespace picture {
+
+// Why a picture could not be read or written: a kind, and the figures that go with it. The
+// programs put it into words, each in its own language; the library says nothing itself.
+class PictureError : public std::exception
+{
+public:
+    enum class Kind {
+        NoFileName,        // an empty file name
+        NotFound,          // no file of that name
+        PathNotFound,      // a folder on the way is missing or no folder, the name is too long,
+                           // or links loop
+        NoPermission,      // the user may not read the file
+        NotWritable,       // the user may not write the file or in its folder
+        ReadOnly,          // the file system is mounted read-only
+        Folder,            // the name is a folder
+        NotRegularFile,    // a pipe, socket or device
+        ForeignLink,       // the name is a symbolic link that another user owns
+        Empty,             // 0 bytes
+        FileTooLarge,      // `bytes` long, more than `limit`
+        PictureTooLarge,   // `width` x `height` pixels, more than `limit` each way
+        PictureTooDeep,    // `width` x `height` pixels needing `bytes` decoded, more than `limit`
+        CutShort,          // the file ends before the picture does
+        Damaged,           // a length or field no reader accepts
+        Unsupported,       // a well-formed variant that the readers do not decode
+        UnknownFormat,     // not one of the formats read (BMP, PNG, GIF, JPEG)
+        OutOfMemory,
+        DeviceError,       // the device reported an I/O error
+        SystemError,       // another error of the system, number `code`
+        DiskFull,          // `bytes` needed to write it
+        WriteFailed,       // `detail`: the writer's own words
+    };
+
+    explicit PictureError(Kind kind) : m_kind(kind) {}
+
+    Kind kind() const { return m_kind; }
+
+    qint64 width = -1;
+    qint64 height = -1;
+    qint64 bytes = -1;
+    qint64 limit = -1;
+    int code = 0;
+    QString detail;
+
+    const char *what() const noexcept override { return "picture error"; }
+
+private:
+    Kind m_kind;
+};
+
+} // namespace picture

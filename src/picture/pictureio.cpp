@@ -1,0 +1,517 @@
+// SPDX-License-Identifier: MIT
+
+#include "pictureio.h"
+
+#include "picturescan.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QHash>
+#include <QStorageInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace picture {
+
+namespace {
+
+// The work of a JPEG's scans is bounded too: each scan is a pass over all the blocks of its
+// components, and a hostile file can repeat scans by the thousand at a few bytes each. Real
+// progressive files have about ten; this many block passes take well under a second.
+constexpr qint64 MaxJpegScanBlocks = 100'000'000;
+
+using Kind = PictureError::Kind;
+
+[[noreturn]] void refuse(Kind kind)
+{
+    throw PictureError(kind);
+}
+
+[[noreturn]] void refuseLargeFile(qint64 bytes)
+{
+    PictureError error(Kind::FileTooLarge);
+    error.bytes = bytes;
+    error.limit = MaxPictureFileBytes;
+    throw error;
+}
+
+// Refuses a picture larger than the limits, from its stated size and the memory it needs decoded
+// at that depth, or for the decoder's own working storage.
+void checkPictureSize(qint64 width, qint64 height, int bitsPerPixel, qint64 workingBytes = 0)
+{
+    if (width > MaxPictureSide || height > MaxPictureSide) {
+        PictureError error(Kind::PictureTooLarge);
+        error.width = width;
+        error.height = height;
+        error.limit = MaxPictureSide;
+        throw error;
+    }
+    const qint64 decodedBytes =
+        std::max(width * height * std::max(bitsPerPixel, 8) / 8, workingBytes);
+    if (decodedBytes > MaxPictureBytes) {
+        PictureError error(Kind::PictureTooDeep);
+        error.width = width;
+        error.height = height;
+        error.bytes = decodedBytes;
+        error.limit = MaxPictureBytes;
+        throw error;
+    }
+}
+
+// A file's bytes as a device for Qt's readers, noting when a reader wants more than there is. A
+// request at the very end wants data past it; for a reader that asks for exactly what it needs, so
+// does any request the rest cannot fill. Unbuffered, every request that arrives here is the
+// reader's own; buffered, QIODevice asks ahead in blocks of its own, which only a reader asking for
+// exact amounts can bear.
+class PictureDevice final : public QIODevice
+{
+public:
+    PictureDevice(const QByteArray &bytes, PictureScan::Reads reads) : m_bytes(bytes)
+    {
+        m_exact = reads == PictureScan::Reads::Exact;
+        open(reads == PictureScan::Reads::Bytes ? ReadOnly : ReadOnly | Unbuffered);
+    }
+
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_bytes.size(); }
+
+    bool ranOut() const { return m_ranOut; }
+    void clearRanOut() { m_ranOut = false; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 left = std::max<qint64>(0, size() - pos());
+        if (maxSize > 0 && (left == 0 || (m_exact && maxSize > left)))
+            m_ranOut = true;
+        const qint64 n = std::min(maxSize, left);
+        if (n > 0)
+            std::memcpy(data, m_bytes.constData() + pos(), size_t(n));
+        return n;
+    }
+
+    // A last line without its line feed is not a read past the end; and a line at a time is far
+    // quicker than QIODevice's character at a time.
+    qint64 readLineData(char *data, qint64 maxSize) override
+    {
+        const qint64 left = std::max<qint64>(0, size() - pos());
+        if (left == 0) {
+            m_ranOut = true;
+            return 0;
+        }
+        const char *from = m_bytes.constData() + pos();
+        const qint64 span = std::min(maxSize, left);
+        const auto *feed = static_cast<const char *>(std::memchr(from, '\n', size_t(span)));
+        const qint64 n = feed ? feed - from + 1 : span;
+        std::memcpy(data, from, size_t(n));
+        return n;
+    }
+
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    const QByteArray &m_bytes;
+    bool m_exact = false;
+    bool m_ranOut = false;
+};
+
+QImage decode(const QByteArray &bytes, QSize part)
+{
+    if (bytes.isEmpty())
+        refuse(Kind::Empty);
+    if (bytes.size() > MaxPictureFileBytes)
+        refuseLargeFile(bytes.size());
+
+    const PictureScan scan = scanPicture(bytes);
+    switch (scan.verdict) {
+    case PictureScan::Verdict::CutShort:
+        refuse(Kind::CutShort);
+    case PictureScan::Verdict::Damaged:
+        refuse(Kind::Damaged);
+    case PictureScan::Verdict::Unsupported:
+        refuse(Kind::Unsupported);
+    case PictureScan::Verdict::Unknown:
+    case PictureScan::Verdict::Fine:
+        break;
+    }
+    // Only the readers whose files are walked above are asked, and each only for its own format:
+    // another reader would trust what it reads, and some open other files or inflate without end.
+    const char *readerFormat = nullptr;
+    switch (scan.format) {
+    case PictureScan::Format::Bmp:
+        readerFormat = "bmp";
+        break;
+    case PictureScan::Format::Png:
+        readerFormat = "png";
+        break;
+    case PictureScan::Format::Jpeg:
+        readerFormat = "jpeg";
+        break;
+    case PictureScan::Format::Gif:
+        readerFormat = "gif";
+        break;
+    case PictureScan::Format::None:
+        refuse(Kind::UnknownFormat);
+    }
+    if (scan.width >= 0 && scan.height >= 0) {
+        checkPictureSize(scan.width, scan.height, 32, scan.workingBytes);
+        // Each coefficient block takes 128 bytes.
+        if (qint64(scan.scans) * scan.workingBytes / 128 > MaxJpegScanBlocks)
+            refuse(Kind::Damaged);
+    }
+
+    // Qt's own limit stands behind the checks above, for readers whose header understates what
+    // they allocate.
+    QImageReader::setAllocationLimit(int(MaxPictureBytes >> 20) + 1);
+    PictureDevice device(bytes, scan.reads);
+    QImageReader reader(&device, readerFormat);
+    reader.setAutoDetectImageFormat(false);
+    reader.setAutoTransform(false);
+    if (!reader.canRead())
+        refuse(Kind::Damaged);
+    QSize size = reader.size();
+    if (!size.isValid() && device.ranOut())
+        refuse(Kind::CutShort);
+    // Qt's bitmap reader gives a top-down bitmap a negative height.
+    if (!size.isValid() && scan.width >= 0 && scan.height >= 0)
+        size = QSize(int(scan.width), int(scan.height));
+    // A reader that can decode part of a picture decodes only what is kept and writes all of it;
+    // the others decode the whole picture, into an image made below.
+    const bool partial = reader.supportsOption(QImageIOHandler::ClipRect);
+    QImage::Format format = QImage::Format_Invalid;
+    if (size.isValid() && !partial) {
+        // Taken as a number first: Qt's JPEG reader answers with an unset member after a bad
+        // header, and other readers might too.
+        const int reported = int(reader.imageFormat());
+        if (reported > QImage::Format_Invalid && reported < QImage::NImageFormats)
+            format = QImage::Format(reported);
+    }
+    if (size.isValid()) {
+        const int bits =
+            format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+        checkPictureSize(size.width(), size.height(), bits);
+    }
+
+    // The part of a whole picture is cut out below: QImageReader's own cut would pad a smaller one.
+    if (part.isValid() && size.isValid() && partial)
+        reader.setClipRect(QRect(QPoint(0, 0), part).intersected(QRect(QPoint(0, 0), size)));
+
+    QImage image;
+    // Qt's readers write into the image they are given when size and format match, and some leave
+    // pixels alone: the bitmap reader those that RLE data skips or that missing rows never reach,
+    // the PNG reader the colour of transparent pixels in 16-bit pictures with a transparent
+    // colour. Give them one that is already zero.
+    if (format != QImage::Format_Invalid) {
+        image = QImage(size, format);
+        if (image.isNull())
+            refuse(Kind::OutOfMemory);
+        image.fill(0);
+    }
+
+    device.clearRanOut();
+    const bool read = reader.read(&image);
+    if (device.ranOut())
+        refuse(Kind::CutShort);
+    if (!read || image.isNull()) {
+        if (size.isValid() && format != QImage::Format_Invalid && QImage(size, format).isNull())
+            refuse(Kind::OutOfMemory);
+        refuse(Kind::Damaged);
+    }
+    if (part.isValid() && (image.width() > part.width() || image.height() > part.height()))
+        image = image.copy(QRect(QPoint(0, 0), part).intersected(image.rect()));
+    // A palette shorter than the indices in use (a damaged bitmap) leaves those pixels without a
+    // colour; they become opaque black, as Qt's conversions already treat them.
+    if (image.depth() <= 8 && image.colorCount() < (1 << image.depth())) {
+        QList<QRgb> table = image.colorTable();
+        table.resize(1 << image.depth(), qRgb(0, 0, 0));
+        image.setColorTable(table);
+    }
+    return image;
+}
+
+// The reason a file cannot be opened, read or written, from errno.
+[[noreturn]] void refuseFile(int error)
+{
+    switch (error) {
+    case ENOENT:
+        refuse(Kind::NotFound);
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        refuse(Kind::PathNotFound);
+    case EACCES:
+    case EPERM:
+        refuse(Kind::NoPermission);
+    case EROFS:
+        refuse(Kind::ReadOnly);
+    case ENOSPC:
+    case EDQUOT:
+        refuse(Kind::DiskFull);
+    case ENOMEM:
+        refuse(Kind::OutOfMemory);
+    case EIO:
+        refuse(Kind::DeviceError);
+    default: {
+        PictureError e(Kind::SystemError);
+        e.code = error;
+        throw e;
+    }
+    }
+}
+
+// Only a regular file is read: opening a pipe waits for a writer, and a device may never end.
+void checkKind(const struct stat &st)
+{
+    if (S_ISDIR(st.st_mode))
+        refuse(Kind::Folder);
+    if (!S_ISREG(st.st_mode))
+        refuse(Kind::NotRegularFile);
+    if (st.st_size == 0)
+        refuse(Kind::Empty);
+    if (st.st_size > MaxPictureFileBytes)
+        refuseLargeFile(st.st_size);
+}
+
+// The whole file, read at once. QFile cannot open without blocking on a pipe that replaced the
+// file after it was looked at; open(2) with O_NONBLOCK can, and fstat then sees what was opened.
+QByteArray readRegularFile(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st{};
+    if (::stat(name.constData(), &st) != 0)
+        refuseFile(errno);
+    checkKind(st);
+
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        refuseFile(errno);
+    struct Closer
+    {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    if (::fstat(fd, &st) != 0)
+        refuseFile(errno);
+    checkKind(st);
+
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            refuseFile(errno);
+        if (n == 0)
+            break; // shorter than it was a moment ago: the decoder finds it cut short
+        got += n;
+    }
+    bytes.truncate(got);
+    return bytes;
+}
+
+// Whether a failed save to `path` of `bytes` failed for want of room. Qt gives a full disk its own
+// error only where a write fails; where creating the temporary file fails, or the final flush,
+// the disk itself tells: a folder we may write to, on a disk that lacks the room.
+bool noRoomFor(const QString &path, qint64 bytes)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    const QStorageInfo storage(folder.filePath());
+    return folder.isWritable() && storage.isValid() && !storage.isReadOnly()
+           && storage.bytesAvailable() < bytes;
+}
+
+// Why writing into `path`'s folder failed, from the folder itself, when it tells.
+void refuseFolderOf(const QString &path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    struct stat st{};
+    if (::stat(folder.constData(), &st) != 0)
+        refuseFile(errno == ENOENT ? ENOTDIR : errno);
+    if (!S_ISDIR(st.st_mode))
+        refuse(Kind::PathNotFound);
+    struct statvfs fs{};
+    if (::statvfs(folder.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0)
+        refuse(Kind::ReadOnly);
+    if (::access(folder.constData(), W_OK) != 0 && (errno == EACCES || errno == EPERM))
+        refuse(Kind::NotWritable);
+    if (::access(QFile::encodeName(path).constData(), W_OK) != 0 && errno == EACCES)
+        refuse(Kind::NotWritable);
+}
+
+} // namespace
+
+QImage decodePicture(const QByteArray &bytes, QSize part)
+{
+    try {
+        return decode(bytes, part);
+    } catch (const std::bad_alloc &) {
+        refuse(Kind::OutOfMemory);
+    }
+}
+
+QImage loadPicture(const QString &path, QSize part)
+{
+    if (path.isEmpty())
+        return {};
+    try {
+        return decode(readRegularFile(path), part);
+    } catch (const std::bad_alloc &) {
+        refuse(Kind::OutOfMemory);
+    }
+}
+
+std::optional<FileFormat> formatOfName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(u"bmp"_s, Qt::CaseInsensitive) == 0)
+        return FileFormat::Bmp;
+    if (suffix.compare(u"png"_s, Qt::CaseInsensitive) == 0)
+        return FileFormat::Png;
+    return std::nullopt;
+}
+
+namespace {
+
+// The picture with a colour table of the colours it uses, in the order they first appear, when
+// there are at most 256 of them; a null image otherwise.
+QImage withPalette(const QImage &rgb)
+{
+    QImage indexed(rgb.size(), QImage::Format_Indexed8);
+    if (indexed.isNull())
+        return {};
+    QHash<QRgb, uchar> indexOf;
+    QList<QRgb> table;
+    QRgb last = 0;
+    uchar lastIndex = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *from = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        uchar *to = indexed.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb c = from[x] | 0xff000000u;
+            if (table.isEmpty() || c != last) {
+                auto found = indexOf.constFind(c);
+                if (found == indexOf.cend()) {
+                    if (table.size() == 256)
+                        return {};
+                    found = indexOf.insert(c, uchar(table.size()));
+                    table << c;
+                }
+                last = c;
+                lastIndex = *found;
+            }
+            to[x] = lastIndex;
+        }
+    }
+    indexed.setColorTable(table);
+    return indexed;
+}
+
+} // namespace
+
+QByteArray encodePicture(const QImage &image, FileFormat format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format == FileFormat::Bmp ? "bmp" : "png");
+    // Opaque 32-bit pixels: Qt writes them as a 24-bit bitmap, without the round trip through
+    // 24-bit pixels that its writer would undo.
+    QImage bits = image.convertToFormat(QImage::Format_RGB32);
+    if (format == FileFormat::Png) {
+        // For PNG, Qt's quality 80 is zlib's fastest level: random dots compress no better at
+        // any other. A palette PNG skips libpng's row filters, which cost most of the time.
+        writer.setQuality(80);
+        if (QImage indexed = withPalette(bits); !indexed.isNull())
+            bits = indexed;
+    }
+    if (bits.isNull() && !image.isNull())
+        refuse(Kind::OutOfMemory);
+    bits.setDotsPerMeterX(SavedDotsPerMeter);
+    bits.setDotsPerMeterY(SavedDotsPerMeter);
+    if (!writer.write(bits)) {
+        PictureError error(Kind::WriteFailed);
+        error.detail = writer.errorString();
+        throw error;
+    }
+    return bytes;
+}
+
+void checkWriteTarget(const QString &path)
+{
+    if (path.isEmpty())
+        refuse(Kind::NoFileName);
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st{};
+    if (::lstat(name.constData(), &st) != 0) {
+        if (errno == ENOENT)
+            return; // a new file
+        refuseFile(errno);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        if (st.st_uid != ::geteuid())
+            refuse(Kind::ForeignLink);
+        if (::stat(name.constData(), &st) != 0) {
+            if (errno == ENOENT)
+                return; // the link's target is made
+            refuseFile(errno);
+        }
+    }
+    if (S_ISDIR(st.st_mode))
+        refuse(Kind::Folder);
+    if (!S_ISREG(st.st_mode))
+        refuse(Kind::NotRegularFile);
+}
+
+void writeFile(const QByteArray &bytes, const QString &path)
+{
+    checkWriteTarget(path);
+    QSaveFile file(path);
+    auto fail = [&] {
+        // What the system said last, where it names the cause.
+        const int lastError = errno;
+        const bool full = file.error() == QFileDevice::ResourceError || lastError == ENOSPC
+                          || lastError == EDQUOT || lastError == EFBIG;
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        PictureError error(Kind::DiskFull);
+        error.bytes = bytes.size();
+        if (full)
+            throw error;
+        refuseFolderOf(path);
+        if (noRoomFor(path, bytes.size()))
+            throw error;
+        PictureError other(Kind::WriteFailed);
+        other.detail = reason;
+        throw other;
+    };
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        fail();
+    if (file.write(bytes) != bytes.size())
+        fail();
+    if (!file.commit())
+        fail();
+}
+
+void savePicture(const QImage &image, const QString &path, FileFormat format)
+{
+    if (path.isEmpty())
+        refuse(Kind::NoFileName);
+    writeFile(encodePicture(image, format), path);
+}
+
+} // namespace picture

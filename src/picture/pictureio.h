@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include "pictureerror.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+namespace picture {
+
+// The largest file loadPicture reads. The whole file is read into memory before it is decoded.
+inline constexpr qint64 MaxPictureFileBytes = 50'000'000;
+// The largest picture it decodes: at most this many pixels each way, and no more pixel memory than
+// such a picture takes at 32 bits a pixel. Larger ones are refused from their header, before any
+// pixel memory is allocated.
+inline constexpr int MaxPictureSide = 8000;
+inline constexpr qint64 MaxPictureBytes = qint64(MaxPictureSide) * MaxPictureSide * 4;
+
+// Reads a picture file: BMP, PNG, GIF and JPEG, each walked before its reader sees it. The format
+// is the one the file's first bytes announce, and only that format's reader is asked; any other
+// format is refused. Only a regular file is opened; a pipe, socket, device or folder is refused
+// without being opened, so nothing here can block. Throws PictureError with the true reason when
+// the file cannot be read as a picture, is cut short or damaged, or is too large. An empty path
+// gives the empty picture.
+// `part`, when valid, is all the caller will use of the picture: only its top-left `part` is
+// returned, and a reader that can decode part of a picture decodes only that.
+QImage loadPicture(const QString &path, QSize part = {});
+
+// The decoding half of loadPicture, on a file's bytes: the same checks, the same readers, the same
+// errors. The result is the same for the same bytes and holds no pixel that they do not define.
+QImage decodePicture(const QByteArray &bytes, QSize part = {});
+
+enum class FileFormat { Bmp, Png };
+
+// The format a file name asks for by its extension (.bmp or .png, in any case), if either.
+std::optional<FileFormat> formatOfName(const QString &path);
+
+// The resolution written into saved pictures, 96 dpi, whatever the screen's: the same picture
+// makes the same file on every machine.
+inline constexpr int SavedDotsPerMeter = 3780;
+
+// The bytes of the picture as an opaque 24-bit Windows bitmap, or as a PNG: a palette PNG when it
+// has at most 256 colours (every stereogram and depth map), with the very same pixels.
+QByteArray encodePicture(const QImage &image, FileFormat format);
+
+// Refuses a name that is no place to write a file, before anything is written: a folder, a pipe,
+// socket or device, or a symbolic link that another user owns (as the kernel refuses those in
+// shared folders). A link of the user's own is followed.
+void checkWriteTarget(const QString &path);
+
+// Writes the bytes under exactly that name, after checkWriteTarget. The old file at that path, if
+// any, is replaced only once the new one is completely written; on any failure it stays as it was
+// and no other file is left behind. Throws PictureError with the true reason.
+void writeFile(const QByteArray &bytes, const QString &path);
+
+// encodePicture, then writeFile.
+void savePicture(const QImage &image, const QString &path, FileFormat format);
+
+} // namespace picture
