@@ -2,6 +2,7 @@
 
 #include "clirun.h"
 
+#include "support/hostilefiles.h"
 #include "support/testimages.h"
 
 #include "cli/batch.h"
@@ -823,6 +824,14 @@ void TestCli::messagesInTheUsersLanguage_data()
     QTest::newRow("Japanese, missing map") << u"ja_JP.UTF-8"_s << missing << 1
                                            << u"ファイルが見つかりません。"_s;
     QTest::newRow("done, nothing said on a pipe") << u"ja_JP.UTF-8"_s << fine << 0 << QString();
+    const QStringList cut{u"make"_s, u"CUT"_s};
+    QTest::newRow("English, cut short") << u"C"_s << cut << 1
+                                        << u"cut.bmp: the file is cut short\n"_s;
+    QTest::newRow("Japanese, cut short") << u"ja_JP.UTF-8"_s << cut << 1
+                                         << u"cut.bmp を読み込めません: ファイルが途中で切れています\n"_s;
+    QTest::newRow("English, damaged JPEG, no decoder remarks")
+        << u"C"_s << QStringList{u"make"_s, u"BAD"_s} << 1
+        << u"cannot read bad.jpg: "_s;
 }
 
 void TestCli::messagesInTheUsersLanguage()
@@ -833,6 +842,19 @@ void TestCli::messagesInTheUsersLanguage()
     QFETCH(QString, message);
     const QString map = writeMap(u"map.bmp"_s, shapesMap(16, false));
     arguments.replaceInStrings(u"MAP"_s, map);
+    QVERIFY(m_work.mkdir(u"hostile"_s));
+    QFile cut(path(u"cut.bmp"_s));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(fileBytes(map).left(5000));
+    cut.close();
+    arguments.replaceInStrings(u"CUT"_s, u"cut.bmp"_s);
+    // A JPEG that libjpeg remarks on as it refuses it.
+    QString bad;
+    for (const hostilefiles::Case &c : hostilefiles::make(path(u"hostile"_s)))
+        if (c.name == u"JPEG with a bogus Huffman table"_s)
+            bad = c.path;
+    QVERIFY(QFile::copy(bad, path(u"bad.jpg"_s)));
+    arguments.replaceInStrings(u"BAD"_s, u"bad.jpg"_s);
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &name : {u"LANGUAGE"_s, u"LC_ALL"_s, u"LC_MESSAGES"_s})
@@ -849,6 +871,15 @@ void TestCli::messagesInTheUsersLanguage()
         QCOMPARE(err, QString());
     else
         QVERIFY2(err.contains(message), qPrintable(err));
+    // Every line is the program's own: no decoder's remarks, and in English no Japanese detail.
+    for (const QString &line : err.split(u'\n', Qt::SkipEmptyParts)) {
+        QVERIFY2(line.startsWith(u"zomvorn-cli: "_s) || line.startsWith(u"Try "_s)
+                     || line.startsWith(u"詳しくは"_s),
+                 qPrintable(line));
+        if (language == u"C"_s)
+            QVERIFY2(std::all_of(line.cbegin(), line.cend(), [](QChar c) { return c < u'\x80'; }),
+                     qPrintable(line));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

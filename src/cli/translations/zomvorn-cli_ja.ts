@@ -4,66 +4,179 @@
 <context>
     <name>Cli</name>
     <message>
+        <location filename="../batch.cpp" line="74"/>
         <source>%1: the file name must end in .bmp or .png</source>
         <translation>%1: ファイル名は .bmp か .png で終わる必要があります</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="77"/>
         <source>run %1 would write over the depth map %2</source>
-        <translation>%1 回目の作成がデプスマップ %2 を上書きしてしまいます</translation>
+        <translation>%1 回目の作成が奥行きマップ %2 を上書きしてしまいます</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="81"/>
         <source>runs %1 and %2 would both write %3</source>
         <translation>%1 回目と %2 回目の作成が同じファイル %3 に書き込んでしまいます</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="136"/>
+        <source>no file name</source>
+        <translation>ファイル名がありません</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="142"/>
+        <source>no permission to read it</source>
+        <translation>読み取る許可がありません</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="144"/>
+        <source>no permission to write there</source>
+        <translation>そこに書き込む許可がありません</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="146"/>
+        <source>the disk is read-only</source>
+        <translation>読み取り専用のディスクです</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="148"/>
+        <source>it is a folder</source>
+        <translation>フォルダーです</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="150"/>
+        <source>not a regular file (a named pipe, socket or device)</source>
+        <translation>通常のファイルではありません（名前付きパイプ、ソケット、デバイスなど）</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="152"/>
+        <source>a symbolic link that belongs to another user; not followed</source>
+        <translation>ほかのユーザーのシンボリックリンクです。リンク先には書き込みません</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="154"/>
+        <source>the file is empty (0 bytes)</source>
+        <translation>ファイルが空です（0 バイト）</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="156"/>
+        <source>too large: the file is %1 MB; files up to %2 MB are read</source>
+        <translation>画像が大きすぎます（ファイルの大きさ %1 MB）。読み込めるのは %2 MB までのファイルです</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="159"/>
+        <source>too large: %1 x %2 pixels; pictures up to %3 x %3 pixels are read</source>
+        <translation>画像が大きすぎます（%1 × %2 ピクセル）。読み込めるのは %3 × %3 ピクセルまでです</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="164"/>
+        <source>too large: %1 x %2 pixels take %3 MB decoded; up to %4 MB are read</source>
+        <translation>画像が大きすぎます（%1 × %2 ピクセル、展開すると %3 MB）。読み込めるのは %4 MB までです</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="169"/>
+        <source>the file is cut short</source>
+        <translation>ファイルが途中で切れています</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="171"/>
+        <source>the picture is damaged</source>
+        <translation>画像ファイルが壊れています</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="173"/>
+        <source>a kind of picture that is not supported</source>
+        <translation>対応していない形式の画像です</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="175"/>
+        <source>not a picture, or a format that is not read (BMP, PNG, GIF and JPEG are)</source>
+        <translation>画像ファイルではないか、対応していない形式です（読み込めるのは BMP、PNG、GIF、JPEG）</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="177"/>
+        <location filename="../batch.cpp" line="211"/>
+        <location filename="../batch.cpp" line="220"/>
+        <location filename="../batch.cpp" line="226"/>
+        <location filename="../cli.cpp" line="182"/>
+        <location filename="../cli.cpp" line="223"/>
+        <location filename="../cli.cpp" line="312"/>
         <source>out of memory</source>
         <translation>メモリが不足しています。</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="179"/>
+        <source>device I/O error</source>
+        <translation>デバイス I/O エラーです</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="183"/>
+        <source>the disk is full</source>
+        <translation>ディスクの空き容量が不足しています</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="184"/>
+        <source>the disk is full: %1 MB are needed</source>
+        <translation>ディスクの空き容量が不足しています（%1 MB 必要です）</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="419"/>
+        <source>runs %1</source>
+        <translation>%1 回目</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="421"/>
+        <source>not written: runs %1</source>
+        <translation>書き込まれなかったもの: %1 回目</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="138"/>
         <source>file not found</source>
         <translation>ファイルが見つかりません。</translation>
     </message>
     <message>
-        <source>path/file access error</source>
-        <translation>パス名またはファイルへのアクセスエラーです。</translation>
-    </message>
-    <message>
+        <location filename="../batch.cpp" line="140"/>
         <source>path not found</source>
         <translation>パスが見つかりません。</translation>
     </message>
     <message>
-        <source>invalid picture</source>
-        <translation>ピクチャが不正です。</translation>
-    </message>
-    <message>
-        <source>%1 (%2)</source>
-        <translation>%1（%2）</translation>
-    </message>
-    <message>
+        <location filename="../batch.cpp" line="233"/>
         <source>%1/%2 stereograms, %3 per second</source>
         <translation>%1/%2 枚作成、毎秒 %3 枚</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="304"/>
         <source>reading %1/%2</source>
         <translation>読み込み中 %1/%2</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="309"/>
+        <location filename="../batch.cpp" line="374"/>
+        <location filename="../cli.cpp" line="179"/>
+        <location filename="../cli.cpp" line="181"/>
+        <location filename="../cli.cpp" line="311"/>
         <source>cannot read %1: %2</source>
         <translation>%1 を読み込めません: %2</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="320"/>
         <source>nothing written: %1 of %2 depth maps could not be read</source>
-        <translation>何も書き込んでいません: デプスマップ %2 個のうち %1 個を読み込めませんでした</translation>
+        <translation>何も書き込んでいません: 奥行きマップ %2 個のうち %1 個を読み込めませんでした</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="414"/>
+        <location filename="../cli.cpp" line="220"/>
+        <location filename="../cli.cpp" line="222"/>
         <source>cannot write %1: %2</source>
         <translation>%1 に書き込めません: %2</translation>
     </message>
     <message>
+        <location filename="../batch.cpp" line="417"/>
         <source>%1 of %2 stereograms written</source>
         <translation>ステレオグラム %2 枚のうち %1 枚を書き込みました</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="34"/>
         <source>Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
                         [-o PATTERN] [--quiet] DEPTH...
        %1 reveal [-o OUT] STEREOGRAM
@@ -76,6 +189,7 @@
         %1 --help | --version</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="45"/>
         <source>Makes the random-dot stereograms of ZOMIRA -VORNA- from the command line,
 bit for bit as the desktop program makes and saves them.
 
@@ -91,135 +205,172 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
 デスクトップ版が作成・保存するものとビット単位で同じです。
 
 コマンド:
-  make    デプスマップごとにステレオグラムを作成（マップは一つのセッションの
+  make    奥行きマップごとにステレオグラムを作成（マップは一つのセッションの
           連続した作成として扱われます）
-  reveal  このプログラムのステレオグラムに隠れたデプスマップを取り出す
-  levels  グレーのデプスマップ（白が手前）を高さの色のマップに変換
+  reveal  このプログラムのステレオグラムに隠れた奥行きマップを取り出す
+  levels  グレーの奥行きマップ（白が手前）を高さの色のマップに変換
 
 コマンドのオプションは &apos;%1 コマンド --help&apos; で表示されます。
 終了ステータス: 0 完了、1 ファイルの読み込みまたは書き込みに失敗、2 使い方の誤り。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="60"/>
         <source>Try &apos;%1 --help&apos; for more information.</source>
         <translation>詳しくは &apos;%1 --help&apos; を実行してください。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="79"/>
         <source>Shows this help.</source>
         <translation>このヘルプを表示します。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="97"/>
         <source>Usage: %1 %2 [options] %3</source>
         <translation>使い方: %1 %2 [オプション] %3</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="120"/>
         <source>Makes a stereogram from each depth map, exactly as the desktop program does after loading the maps one after another in its editor (&quot;編集終了&quot;, then &quot;ランダムドット作成&quot; each time): the random sequence and the carried depth level go on from map to map.</source>
-        <translation>デスクトップ版でマップを順にエディタに読み込み、そのたびに「編集終了」と「ランダムドット作成」を行ったのとまったく同じように、デプスマップごとにステレオグラムを作成します。乱数の並びと引き継がれる高さはマップからマップへと続きます。</translation>
+        <translation>デスクトップ版でマップを順にエディタに読み込み、そのたびに「編集終了」と「ランダムドット作成」を行ったのとまったく同じように、奥行きマップごとにステレオグラムを作成します。乱数の並びと引き継がれる高さはマップからマップへと続きます。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="125"/>
         <source>The dots&apos; tint: red, green or blue (赤, 緑, 青).</source>
         <translation>ドットの色: red、green、blue（赤、緑、青）。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="126"/>
         <source>COLOUR</source>
         <translation>色</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="128"/>
         <source>Each dot a K x K block, for print (1 to 16).</source>
         <translation>印刷用に各ドットを K × K の大きさにします（1 から 16）。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="131"/>
         <source>A white band above the picture with two black dots to converge on.</source>
         <translation>絵の上に、目の焦点を合わせるための黒い点を二つ置いた白い帯を付けます。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="134"/>
         <source>Where each stereogram goes: {name} is the depth map&apos;s file name without extension, {n} the run number from 1; .bmp or .png.</source>
-        <translation>各ステレオグラムの保存先: {name} はデプスマップの拡張子を除いたファイル名、{n} は 1 から数えた作成の番号。.bmp または .png。</translation>
+        <translation>各ステレオグラムの保存先: {name} は奥行きマップの拡張子を除いたファイル名、{n} は 1 から数えた作成の番号。.bmp または .png。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="137"/>
         <source>PATTERN</source>
         <translation>パターン</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="139"/>
         <source>No progress line.</source>
         <translation>進行状況を表示しません。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="142"/>
         <source>Depth maps, made into stereograms in this order; a map given n times makes n runs.</source>
-        <translation>デプスマップ。この順に作成します。n 回指定したマップは n 回作成します。</translation>
+        <translation>奥行きマップ。この順に作成します。n 回指定したマップは n 回作成します。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="152"/>
         <source>no depth map given</source>
-        <translation>デプスマップが指定されていません</translation>
+        <translation>奥行きマップが指定されていません</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="154"/>
         <source>an empty file name was given</source>
         <translation>空のファイル名が指定されました</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="157"/>
         <source>unknown colour &apos;%1&apos;: red, green, blue, 赤, 緑 or 青</source>
         <translation>不明な色 &apos;%1&apos;: red、green、blue、赤、緑、青 のいずれかを指定してください</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="163"/>
         <source>--scale takes a whole number from 1 to 16, not &apos;%1&apos;</source>
         <translation>--scale には 1 から 16 の整数を指定してください（&apos;%1&apos; は不可）</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="199"/>
         <source>give exactly one %1</source>
         <translation>%1 を一つだけ指定してください</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="204"/>
+        <source>%1 would be written over the %2 it reads</source>
+        <translation>%1 は読み込む %2 そのものです。上書きしません</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="231"/>
         <source>Writes the depth map a stereogram of this program hides (any tint, unscaled, without guides), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
-        <translation>このプログラムのステレオグラム（色は問わず、拡大なし、ガイドなし）に隠れたデプスマップを、各ピクセルをその高さの色で書き出し、あいまいだったピクセルの数を表示します。</translation>
+        <translation>このプログラムのステレオグラム（色は問わず、拡大なし、ガイドなし）に隠れた奥行きマップを、各ピクセルをその高さの色で書き出し、あいまいだったピクセルの数を表示します。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="235"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-depth.bmp).</source>
-        <translation>デプスマップのファイル。.bmp または .png（既定: 名前-depth.bmp）。</translation>
+        <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-depth.bmp）。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="237"/>
+        <location filename="../cli.cpp" line="297"/>
         <source>OUT</source>
         <translation>出力</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="239"/>
         <source>The stereogram to read.</source>
         <translation>読み込むステレオグラム。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="253"/>
         <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, not %4 x %5 (unscaled, without guides)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: 大きさが %2 × %3 ピクセルで、%4 × %5（拡大なし、ガイドなし）ではありません</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="261"/>
         <source>%1 is not a stereogram of this program: its dots are not all of one tint (pixel %2, %3)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: ドットの色が一つにそろっていません（ピクセル %2, %3）</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="267"/>
         <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged, scaled or not a stereogram of this program</source>
         <translation>%1 はピクセル %2, %3 でドットのつながりの規則に合いません: 壊れているか、拡大されているか、このプログラムのステレオグラムではありません</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="276"/>
         <source>%1: %2 of %3 pixels ambiguous (more than one level fits)</source>
         <translation>%1: %3 ピクセルのうち %2 ピクセルがあいまい（複数の高さが当てはまる）</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="288"/>
         <source>Makes a grey depth map (white near, black far) into a depth map of the 16 level colours that the editor loads exactly: scaled to fit 389 x 333 keeping its aspect ratio, centred on black, each pixel&apos;s luminance L made level round(L x 15 / 255).</source>
-        <translation>グレーのデプスマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さのデプスマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。</translation>
+        <translation>グレーの奥行きマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さの奥行きマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="293"/>
         <source>Black near, white far.</source>
         <translation>黒を手前、白を奥とします。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="295"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-levels.bmp).</source>
-        <translation>デプスマップのファイル。.bmp または .png（既定: 名前-levels.bmp）。</translation>
+        <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-levels.bmp）。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="300"/>
         <source>Any picture the desktop program reads.</source>
         <translation>デスクトップ版が読み込める任意の画像。</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="339"/>
         <source>no command given: make, reveal or levels</source>
         <translation>コマンドが指定されていません: make、reveal、levels のいずれか</translation>
     </message>
     <message>
+        <location filename="../cli.cpp" line="340"/>
         <source>unknown command &apos;%1&apos;: make, reveal or levels</source>
         <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels のいずれか</translation>
     </message>
