@@ -253,8 +253,10 @@ void TestForm2::secondaryWindowsAreOwnedByTheMainWindow()
     QVERIFY(form->isWindow());
     QWindow *transientParent = nullptr;
     QPoint centre;
+    bool exposed = false;
+    // Nothing here may return early: the window must be put away for showModal() to return.
     QTimer::singleShot(0, [&] {
-        QVERIFY(QTest::qWaitForWindowExposed(form));
+        exposed = QTest::qWaitForWindowExposed(form);
         transientParent = form->windowHandle()->transientParent();
         centre = form->frameGeometry().center();
         form->setVisible(false);
@@ -263,6 +265,7 @@ void TestForm2::secondaryWindowsAreOwnedByTheMainWindow()
         m_form2->Form1().showModal();
     else
         m_form2->Form3().showModal();
+    QVERIFY(exposed);
     QCOMPARE(transientParent, m_form2->windowHandle());
     QVERIFY((centre - form->screen()->availableGeometry().center()).manhattanLength() <= 2);
 }

@@ -89,8 +89,10 @@ void TestScaling::wholePictureShownUnsmoothed()
     box->setPicture(edgePattern(area));
 
     QImage shot;
+    bool exposed = false;
+    // Nothing here may return early: the window must be put away for showModal() to return.
     QTimer::singleShot(0, [&] {
-        QVERIFY(QTest::qWaitForWindowExposed(form));
+        exposed = QTest::qWaitForWindowExposed(form);
         shot = form->grab().toImage();
         form->setVisible(false);
     });
@@ -98,6 +100,7 @@ void TestScaling::wholePictureShownUnsmoothed()
         form2.Form3().showModal();
     else
         form2.Form1().showModal();
+    QVERIFY(exposed);
     QVERIFY(!shot.isNull());
 
     // The picture box lies wholly inside the window, on whole device pixels.

@@ -62,11 +62,13 @@ void TestForm3::putAwayKeepsTheImage()
     form3->Picture1().PSet(10, 10, QBColor(12));
     bool shown = false;
     bool stillShown = false;
+    bool active = false;
+    // Nothing here may return early: the window must be put away for showModal() to return.
     QTimer::singleShot(0, [&] {
         stereo::Form3 &w = form3.get();
         shown = w.isVisible();
         w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
+        active = QTest::qWaitForWindowActive(&w);
         if (target == u"click"_s) {
             QTest::mouseClick(&w.Command1(), Qt::LeftButton);
         } else if (target == u"close"_s) {
@@ -80,6 +82,7 @@ void TestForm3::putAwayKeepsTheImage()
         w.setVisible(false);
     });
     form3.showModal();
+    QVERIFY(active);
     QVERIFY(shown);
     QCOMPARE(stillShown, !putAway);
     // Hidden, not unloaded: the stereogram is still there to be saved and shown again.

@@ -2,6 +2,9 @@
 
 #include "scripteddialogs.h"
 
+#include <QApplication>
+#include <QDialog>
+
 int ScriptedDialogs::msgBox(const QString &prompt, int style, const QString &title)
 {
     Asked a{Asked::MsgBox, prompt, style, title, {}, -1, {}};
@@ -61,4 +64,18 @@ QList<ScriptedDialogs::Asked> ScriptedDialogs::messages() const
         if (a.kind == Asked::MsgBox)
             out.append(a);
     return out;
+}
+
+void closeModalWindows()
+{
+    // Bounded: a window that will not close must not keep the test here.
+    for (int i = 0; i < 8; ++i) {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
 }

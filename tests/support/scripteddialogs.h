@@ -45,3 +45,11 @@ public:
 private:
     std::optional<QString> fileAnswer(Asked a);
 };
+
+// Closes every modal window that is open, innermost first. A timer that works a modal dialog calls
+// it on the way out when an assertion failed, so that the dialog's exec() returns and the test
+// fails instead of hanging:
+//     auto putAway = qScopeGuard(&closeModalWindows);
+//     ...assertions and the dialog's work...
+//     putAway.dismiss();
+void closeModalWindows();

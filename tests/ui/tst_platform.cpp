@@ -24,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QScopeGuard>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -285,9 +286,13 @@ void TestPlatform::realMessageBoxAnswers()
     ui::QtDialogs dialogs(QString{});
     QString shownTitle;
     QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        if (!box) {
+            if (modal)
+                modal->close();
             return;
+        }
         shownTitle = box->windowTitle();
         box->button(press)->click();
     });
@@ -360,15 +365,22 @@ void TestPlatform::saveDialogOpensWithTheRememberedName()
     QTemporaryDir dir;
     QString folder;
     QString name;
+    bool found = false;
     QTimer::singleShot(0, [&] {
         QFileDialog *dialog = openFileDialog();
-        QVERIFY(dialog);
+        found = dialog != nullptr;
+        if (!dialog) {
+            if (QWidget *modal = QApplication::activeModalWidget())
+                modal->close();
+            return;
+        }
         folder = dialog->directory().absolutePath();
         name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->text();
         dialog->reject();
     });
     ui::QtDialogs dialogs{QString(), QString()};
     QCOMPARE(dialogs.showSave(bitmapFilter, 0, dir.filePath(u"last.bmp"_s)), std::nullopt);
+    QVERIFY(found);
     QCOMPARE(folder, QDir(dir.path()).absolutePath());
     QCOMPARE(name, u"last.bmp"_s);
 }
@@ -396,6 +408,7 @@ void TestPlatform::saveDialogAddsTheFiltersExtension()
     QFETCH(QString, expected);
     QTemporaryDir dir;
     QTimer::singleShot(0, [&] {
+        auto putAway = qScopeGuard(&closeModalWindows);
         QFileDialog *dialog = openFileDialog();
         QVERIFY(dialog);
         auto *combo = dialog->findChild<QComboBox *>(u"fileTypeCombo"_s);
@@ -410,6 +423,7 @@ void TestPlatform::saveDialogAddsTheFiltersExtension()
         QTest::keyClick(edit, Qt::Key_Return);
         if (dialog->isVisible())
             dialog->reject();
+        putAway.dismiss();
     });
     ui::QtDialogs dialogs{QString(), QString()};
     const auto chosen = dialogs.showSave(bitmapFilter, 0, dir.filePath(u"x"_s).chopped(1));
@@ -434,6 +448,7 @@ void TestPlatform::saveDialogAsksBeforeReplacing()
     QString question;
     bool noIsDefault = false;
     QTimer::singleShot(0, [&] {
+        auto putAway = qScopeGuard(&closeModalWindows);
         QFileDialog *dialog = openFileDialog();
         QVERIFY(dialog);
         QTimer::singleShot(0, [&] {
@@ -450,6 +465,7 @@ void TestPlatform::saveDialogAsksBeforeReplacing()
         QTest::keyClick(dialog->findChild<QLineEdit *>(u"fileNameEdit"_s), Qt::Key_Return);
         if (dialog->isVisible())
             dialog->reject();
+        putAway.dismiss();
     });
     ui::QtDialogs dialogs{QString(), QString()};
     const auto chosen = dialogs.showSave(bitmapFilter, 0, existing);
@@ -469,6 +485,7 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
     QStringList selected;
     QStringList listed;
     QTimer::singleShot(0, [&] {
+        auto putAway = qScopeGuard(&closeModalWindows);
         QFileDialog *dialog = openFileDialog();
         QVERIFY(dialog);
         folder = dialog->directory().absolutePath();
@@ -479,6 +496,7 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
         for (int i = 0; i < files->rowCount(root); ++i)
             listed << files->index(i, 0, root).data().toString();
         dialog->reject();
+        putAway.dismiss();
     });
     ui::QtDialogs dialogs{QString(), QString()};
     QCOMPARE(dialogs.showOpen(bitmapFilter, 0, dir.filePath(u"last.bmp"_s)), std::nullopt);
