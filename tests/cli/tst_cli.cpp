@@ -597,7 +597,8 @@ void TestCli::revealRoundTrip_data()
     for (int y = 0; y < 333; ++y)
         for (int x = 0; x < 50; ++x)
             stepped.setPixel(x, y, levelRgb(0));
-    QTest::newRow("stepped, blue") << u"blue"_s << QList<QImage>{stepped} << true << 0.999;
+    // Exact: the dots at the step that both levels fit go the way most of their neighbours do.
+    QTest::newRow("stepped, blue") << u"blue"_s << QList<QImage>{stepped} << true << 1.0;
     QTest::newRow("shapes in a row, red")
         << u"red"_s << QList<QImage>{shapesMap(10, false), shapesMap(11, false),
                                      shapesMap(12, false)}
@@ -620,7 +621,7 @@ void TestCli::revealRoundTrip_data()
     QTest::newRow("levels of a radial gradient, red")
         << u"red"_s << QList<QImage>{picture::levelsOf(grey, false)} << true << 0.999;
     QTest::newRow("levels of a radial gradient, inverted")
-        << u"blue"_s << QList<QImage>{picture::levelsOf(grey, true)} << true << 0.998;
+        << u"blue"_s << QList<QImage>{picture::levelsOf(grey, true)} << true << 0.99875;
 
     // The level carried across rows and maps: each row ends in level 7 and the next begins in
     // colours of no level; the next map has no level at all.

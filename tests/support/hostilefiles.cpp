@@ -128,7 +128,7 @@ QByteArray pngHeader(quint32 width, quint32 height, int bitDepth)
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr);
 }
 
-QByteArray jpegSkeleton(int width, int height, bool progressive)
+QByteArray jpegSkeleton(int width, int height, bool progressive, int scans)
 {
     QByteArray out("\xff\xd8", 2);
     out.append("\xff", 1).append(char(progressive ? 0xc2 : 0xc0));
@@ -139,13 +139,15 @@ QByteArray jpegSkeleton(int width, int height, bool progressive)
     out.append(char(3));
     for (int c = 1; c <= 3; ++c)
         out.append(char(c)).append(char(0x11)).append(char(0));
-    out.append("\xff\xda", 2);
-    putBe16(out, 12);
-    out.append(char(3));
-    for (int c = 1; c <= 3; ++c)
-        out.append(char(c)).append(char(0));
-    out.append(char(0)).append(char(progressive ? 0 : 63)).append(char(0));
-    out.append(QByteArray(4, '\0'));
+    for (int scan = 0; scan < scans; ++scan) {
+        out.append("\xff\xda", 2);
+        putBe16(out, 12);
+        out.append(char(3));
+        for (int c = 1; c <= 3; ++c)
+            out.append(char(c)).append(char(0));
+        out.append(char(0)).append(char(progressive ? 0 : 63)).append(char(0));
+        out.append(QByteArray(4, '\0'));
+    }
     out.append("\xff\xd9", 2);
     return out;
 }
@@ -326,6 +328,9 @@ QList<Case> make(const QString &dirPath)
     add(u"JPEG claiming 60000 x 60000"_s,
         write(u"huge.jpg"_s, jpegSkeleton(60000, 60000, false)), Invalid,
         u"画像が大きすぎます（60000 × 60000 ピクセル）"_s);
+    // Each scan is a pass over every block; small pictures, thousands of scans.
+    add(u"progressive JPEG of 2000 x 2000 in 600 scans"_s,
+        write(u"scans.jpg"_s, jpegSkeleton(2000, 2000, true, 600)), Invalid, Damaged);
     add(u"progressive JPEG of 8000 x 8000"_s,
         write(u"progressive.jpg"_s, jpegSkeleton(8000, 8000, true)), Invalid,
         u"画像が大きすぎます（8000 × 8000 ピクセル、展開すると 384 MB）"_s);

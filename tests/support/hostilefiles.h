@@ -36,8 +36,8 @@ QByteArray pngChunk(const char *type, const QByteArray &data, qint64 statedLengt
 // A PNG signature and header of the given size and depth (8 or 16 bits, RGB).
 QByteArray pngHeader(quint32 width, quint32 height, int bitDepth = 8);
 // A JPEG that holds only its structure: start, frame header of that size (3 components, 1 x 1
-// sampling, progressive or not), one scan, end.
-QByteArray jpegSkeleton(int width, int height, bool progressive);
+// sampling, progressive or not), `scans` scans, end.
+QByteArray jpegSkeleton(int width, int height, bool progressive, int scans = 1);
 // A bitmap of that size whose 8-bit RLE data ends at once: every pixel is left to the reader.
 QByteArray emptyRle8Bitmap(int width, int height);
 
