@@ -4,6 +4,7 @@
 #include "helpviewer/helpwindow.h"
 
 #include "ui/dialogs.h"
+#include "ui/display.h"
 #include "ui/form.h"
 #include "ui/platform.h"
 
@@ -18,6 +19,8 @@ using namespace Qt::StringLiterals;
 // listens nowhere.
 int main(int argc, char *argv[])
 {
+    if (ui::reportMissingDisplay(argc, argv))
+        return 1;
     QApplication application(argc, argv);
     QApplication::setApplicationName(u"zomvorn-help"_s);
     QApplication::setDesktopFileName(u"org.zomvorn.zomvorn"_s);
