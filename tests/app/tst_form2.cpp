@@ -46,6 +46,8 @@ private slots:
     void labels_data();
     void labels();
     void disabledShortcutDoesNothing();
+    void f10OpensTheFirstMenu_data();
+    void f10OpensTheFirstMenu();
     void closingEndsTheApplicationAtOnce();
 
     void colourMenuMovesTheCheckMark();
@@ -192,6 +194,31 @@ void TestForm2::menus()
     QCOMPARE(a->shortcut().toString(QKeySequence::PortableText), shortcut);
     QCOMPARE(a->isEnabled(), enabled);
     QCOMPARE(a->isChecked(), checked);
+}
+
+void TestForm2::f10OpensTheFirstMenu_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("open");
+    QTest::newRow("F10") << QList<int>{} << u"mn1"_s;
+    QTest::newRow("F10, then Right") << QList<int>{Qt::Key_Right} << u"mn2"_s;
+    QTest::newRow("F10, then Left") << QList<int>{Qt::Key_Left} << u"mn4"_s;
+}
+
+void TestForm2::f10OpensTheFirstMenu()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, open);
+    QTest::keyClick(m_form2, Qt::Key_F10);
+    auto *first = m_form2->findChild<QMenu *>(u"mn1"_s);
+    QTRY_VERIFY(first->isVisible());
+    for (int key : keys)
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(key));
+    auto *menu = m_form2->findChild<QMenu *>(open);
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(m_form2->menuBar()->activeAction(), menu->menuAction());
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
 }
 
 void TestForm2::windowAndDrawingAreaSizes()
