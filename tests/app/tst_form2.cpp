@@ -55,6 +55,8 @@ private slots:
     void makeCommandDrawsAndShowsTheStereogram();
     void displayClosedFromItsTitleBarKeepsTheStereogram();
     void editCommandHandsTheDepthMapBack();
+    void theMainWindowGetsTheKeyboardBack_data();
+    void theMainWindowGetsTheKeyboardBack();
 
     void newDataAnsweredNoChangesNothing();
     void newDataAnsweredYesBlanksEverything();
@@ -432,6 +434,46 @@ void TestForm2::editCommandHandsTheDepthMapBack()
     makeStereogram();
     const QImage out = m_form2->Form3()->Picture1().Image();
     QCOMPARE(out.pixel(161, 100), out.pixel(161 - 52, 100));
+}
+
+void TestForm2::theMainWindowGetsTheKeyboardBack_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("editor");
+    QTest::addColumn<bool>("titleBar");
+    QTest::newRow("editor, 編集終了") << u"MenuMake0"_s << true << false;
+    QTest::newRow("editor, title bar") << u"MenuMake0"_s << true << true;
+    QTest::newRow("display, OK") << u"MenuMake2"_s << false << false;
+    QTest::newRow("display, title bar") << u"MenuMake2"_s << false << true;
+}
+
+// Some compositors leave the keyboard nowhere when a modal window closes; the main window takes it.
+void TestForm2::theMainWindowGetsTheKeyboardBack()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, editor);
+    QFETCH(bool, titleBar);
+    QWidget *modal = nullptr;
+    QWidget *activeWhileShown = nullptr;
+    auto *watch = new QTimer(m_form2);
+    connect(watch, &QTimer::timeout, m_form2, [&] {
+        modal = QApplication::activeModalWidget();
+        if (!modal || QApplication::activeWindow() != modal)
+            return;
+        watch->stop();
+        activeWhileShown = modal;
+        if (titleBar)
+            modal->close();
+        else if (editor)
+            m_form2->Form1()->controls().Command1->click();
+        else
+            m_form2->Form3()->Command1().click();
+    });
+    watch->start(0);
+    m_form2->findChild<QAction *>(command)->trigger();
+    delete watch;
+    QVERIFY(activeWhileShown);
+    QTRY_COMPARE(QApplication::activeWindow(), m_form2);
 }
 
 void TestForm2::newDataAnsweredNoChangesNothing()
