@@ -11,7 +11,11 @@ set(CPACK_PACKAGE_DESCRIPTION [[
 Paint a depth map of 16 height levels by stamping discs with the mouse, or
 load a bitmap as the depth map; the program turns it into a random-dot
 stereogram tinted red, green or blue, shows it and saves it as a Windows
-bitmap file. The user interface is in Japanese.]])
+bitmap file. The user interface is in Japanese.
+.
+The command zomvorn-cli makes the same stereograms from the command line,
+in batches, reads back the depth map a stereogram hides, and turns grey depth
+maps into depth maps of the 16 levels.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -20,4 +24,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-ipafont-gothic")
+# The program's own windows on a Wayland desktop instead of through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 
 using namespace Qt::StringLiterals;
@@ -48,6 +49,15 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     connectArray(m_ui.MenuMake, &Form2::MenuMake_Click);
     connectArray(m_ui.MenuIro, &Form2::MenuIro_Click);
     connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
+
+    // The menu bar from the keyboard: F10 opens the first menu, and the arrow keys go on from
+    // there. The captions carry no access keys.
+    auto *openMenuBar = new QAction(this);
+    openMenuBar->setObjectName(u"openMenuBar"_s);
+    openMenuBar->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(openMenuBar, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(m_ui.mn1->menuAction()); });
+    addAction(openMenuBar);
 
     Form_Load();
     updateActions();

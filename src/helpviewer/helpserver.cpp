@@ -4,23 +4,28 @@
 
 #include "helpwindow.h"
 
+#include "ui/helpchannel.h"
+
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 
-#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace helpviewer {
 
 HelpServer::HelpServer(HelpWindow &window, QString serverName)
     : m_window(window), m_serverName(std::move(serverName)), m_server(new QLocalServer(this))
 {
-    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             if (!peerIsThisUser(*socket)) {
-                // Any user can reach a name in the abstract namespace; only our own are heard.
+                // Only our own are heard, wherever the socket lies.
                 socket->abort();
                 continue;
             }
@@ -30,8 +35,33 @@ HelpServer::HelpServer(HelpWindow &window, QString serverName)
     });
 }
 
+// A socket file of ours that nobody answers on: what a viewer that crashed leaves behind.
+static bool isStaleSocket(const QString &path)
+{
+    struct stat st{};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISSOCK(st.st_mode)
+        || st.st_uid != ::geteuid())
+        return false;
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    probe.waitForConnected(1000);
+    return probe.error() == QLocalSocket::ConnectionRefusedError;
+}
+
 bool HelpServer::listen()
 {
+    if (m_serverName.isEmpty())
+        return false;
+    // Two viewers started at once must not both clear the same stale socket and listen.
+    QLockFile lock(m_serverName + u".lock"_s);
+    if (!lock.tryLock(2000))
+        return false;
+    if (m_server->listen(m_serverName))
+        return true;
+    if (m_server->serverError() != QAbstractSocket::AddressInUseError
+        || !isStaleSocket(m_serverName))
+        return false;
+    QLocalServer::removeServer(m_serverName);
     return m_server->listen(m_serverName);
 }
 
@@ -60,11 +90,7 @@ void HelpServer::show(const QString &path)
 
 bool peerIsThisUser(const QLocalSocket &socket)
 {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0)
-        return false;
-    return peer.uid == getuid();
+    return ui::peerUid(socket) == std::optional<unsigned>(::geteuid());
 }
 
 } // namespace helpviewer

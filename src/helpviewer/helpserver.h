@@ -21,7 +21,8 @@ class HelpServer : public QObject
 public:
     HelpServer(HelpWindow &window, QString serverName);
 
-    // False when another viewer already holds the name.
+    // Listens under the name, taking over a socket file that a viewer of ours left behind when it
+    // ended without closing. False when there is no name, or another process holds it.
     bool listen();
 
     // The longest request taken; longer ones are dropped unread.

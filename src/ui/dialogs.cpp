@@ -7,13 +7,10 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QIdentityProxyModel>
-#include <QLocalSocket>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -58,33 +55,9 @@ QStringList qtNameFilters(const QList<FileFilter> &filters)
     return out;
 }
 
-QString helpViewerServerName()
-{
-    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty())
-        display = qEnvironmentVariable("DISPLAY");
-    return u"zomvorn-help-%1-%2%3"_s.arg(QString::number(getuid()), QGuiApplication::platformName(),
-                                         display);
-}
-
-bool sendToHelpViewer(const QString &serverName, const QString &helpFile)
-{
-    // The viewer waits for one line: the file, UTF-8.
-    constexpr int TimeoutMs = 2000;
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(TimeoutMs))
-        return false;
-    const QString path = helpFile.isEmpty() ? helpFile : QFileInfo(helpFile).absoluteFilePath();
-    socket.write(path.toUtf8() + '\n');
-    const bool sent = socket.waitForBytesWritten(TimeoutMs);
-    socket.disconnectFromServer();
-    return sent;
-}
-
-QtDialogs::QtDialogs(QString helpViewer, QString helpServer)
-    : m_helpViewer(std::move(helpViewer)), m_helpServer(std::move(helpServer))
+QtDialogs::QtDialogs(QString helpViewer, QString helpServer, PeerUid uidOf)
+    : m_helpViewer(std::move(helpViewer)), m_helpServer(std::move(helpServer)),
+      m_uidOf(std::move(uidOf))
 {
 }
 
@@ -221,8 +194,15 @@ std::optional<QString> QtDialogs::showSave(const QString &filter, int filterInde
 
 bool QtDialogs::showHelp(const QString &helpFile)
 {
-    if (sendToHelpViewer(m_helpServer, helpFile))
+    switch (sendToHelpViewer(m_helpServer, helpFile, m_uidOf)) {
+    case HelpDelivery::Sent:
         return true;
+    case HelpDelivery::Refused:
+        // Someone else holds the name: a viewer of our own shows the file without listening.
+        return QProcess::startDetached(m_helpViewer, {helpViewerAloneOption(), helpFile});
+    case HelpDelivery::NoViewer:
+        break;
+    }
     return QProcess::startDetached(m_helpViewer, {helpFile});
 }
 

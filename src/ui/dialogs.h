@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "helpchannel.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -49,8 +51,8 @@ public:
     virtual std::optional<QString> showSave(const QString &filter, int filterIndex,
                                             const QString &fileName) = 0;
 
-    // Shows a file in the help viewer: the viewer already open shows it in place of its file and
-    // comes to the front; otherwise one is started, detached. False when none could be started.
+    // Shows a file in the help viewer: the user's viewer already open shows it in place of its file
+    // and comes to the front; otherwise one is started, detached. False when none could be started.
     virtual bool showHelp(const QString &helpFile) = 0;
 };
 
@@ -77,21 +79,15 @@ QString defaultSuffix(const FileFilter &filter);
 void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int filterIndex,
                      const QString &fileName);
 
-// Where a running help viewer listens for files to show: one name per user and display, in the
-// abstract socket namespace, so it vanishes with the viewer and a crash leaves nothing behind.
-QString helpViewerServerName();
-
-// Hands `helpFile` (made absolute) to the viewer listening under `serverName`; false when none
-// is listening. Takes a bounded time.
-bool sendToHelpViewer(const QString &serverName, const QString &helpFile);
-
 // The real dialogs, parented to the window that is active when they are asked for.
 class QtDialogs final : public Dialogs
 {
 public:
-    // `helpViewer` is the program that showHelp starts when no viewer is listening under
-    // `helpServer`; a viewer that is listening is handed the file instead.
-    explicit QtDialogs(QString helpViewer, QString helpServer = helpViewerServerName());
+    // `helpViewer` is the program that showHelp starts when no viewer of this user is listening
+    // under `helpServer`; a viewer of this user that is listening is handed the file instead.
+    // `uidOf` tells whose the listener is.
+    explicit QtDialogs(QString helpViewer, QString helpServer = helpViewerServerName(),
+                       PeerUid uidOf = peerUid);
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
     std::optional<QString> showOpen(const QString &filter, int filterIndex,
@@ -106,6 +102,7 @@ private:
 
     QString m_helpViewer;
     QString m_helpServer;
+    PeerUid m_uidOf;
 };
 
 } // namespace ui

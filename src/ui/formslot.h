@@ -4,6 +4,8 @@
 
 #include "form.h"
 
+#include <QApplication>
+
 #include <functional>
 #include <memory>
 
@@ -47,6 +49,12 @@ public:
         form.showModal();
         if (form.unloadRequested())
             m_form.reset();
+        // Not every window system hands the keyboard back to the owner when a modal window
+        // closes; the owner takes it, unless another modal window is still up.
+        if (m_owner && m_owner->isVisible() && !QApplication::activeModalWidget()) {
+            m_owner->raise();
+            m_owner->activateWindow();
+        }
     }
 
 private:

@@ -46,6 +46,8 @@ private slots:
     void labels_data();
     void labels();
     void disabledShortcutDoesNothing();
+    void f10OpensTheFirstMenu_data();
+    void f10OpensTheFirstMenu();
     void closingEndsTheApplicationAtOnce();
 
     void colourMenuMovesTheCheckMark();
@@ -53,6 +55,8 @@ private slots:
     void makeCommandDrawsAndShowsTheStereogram();
     void displayClosedFromItsTitleBarKeepsTheStereogram();
     void editCommandHandsTheDepthMapBack();
+    void theMainWindowGetsTheKeyboardBack_data();
+    void theMainWindowGetsTheKeyboardBack();
 
     void newDataAnsweredNoChangesNothing();
     void newDataAnsweredYesBlanksEverything();
@@ -192,6 +196,31 @@ void TestForm2::menus()
     QCOMPARE(a->shortcut().toString(QKeySequence::PortableText), shortcut);
     QCOMPARE(a->isEnabled(), enabled);
     QCOMPARE(a->isChecked(), checked);
+}
+
+void TestForm2::f10OpensTheFirstMenu_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("open");
+    QTest::newRow("F10") << QList<int>{} << u"mn1"_s;
+    QTest::newRow("F10, then Right") << QList<int>{Qt::Key_Right} << u"mn2"_s;
+    QTest::newRow("F10, then Left") << QList<int>{Qt::Key_Left} << u"mn4"_s;
+}
+
+void TestForm2::f10OpensTheFirstMenu()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, open);
+    QTest::keyClick(m_form2, Qt::Key_F10);
+    auto *first = m_form2->findChild<QMenu *>(u"mn1"_s);
+    QTRY_VERIFY(first->isVisible());
+    for (int key : keys)
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(key));
+    auto *menu = m_form2->findChild<QMenu *>(open);
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(m_form2->menuBar()->activeAction(), menu->menuAction());
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY(!menu->isVisible());
 }
 
 void TestForm2::windowAndDrawingAreaSizes()
@@ -408,6 +437,46 @@ void TestForm2::editCommandHandsTheDepthMapBack()
     makeStereogram();
     const QImage out = m_form2->Form3()->Picture1().Image();
     QCOMPARE(out.pixel(161, 100), out.pixel(161 - 52, 100));
+}
+
+void TestForm2::theMainWindowGetsTheKeyboardBack_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("editor");
+    QTest::addColumn<bool>("titleBar");
+    QTest::newRow("editor, 編集終了") << u"MenuMake0"_s << true << false;
+    QTest::newRow("editor, title bar") << u"MenuMake0"_s << true << true;
+    QTest::newRow("display, OK") << u"MenuMake2"_s << false << false;
+    QTest::newRow("display, title bar") << u"MenuMake2"_s << false << true;
+}
+
+// Some compositors leave the keyboard nowhere when a modal window closes; the main window takes it.
+void TestForm2::theMainWindowGetsTheKeyboardBack()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, editor);
+    QFETCH(bool, titleBar);
+    QWidget *modal = nullptr;
+    QWidget *activeWhileShown = nullptr;
+    auto *watch = new QTimer(m_form2);
+    connect(watch, &QTimer::timeout, m_form2, [&] {
+        modal = QApplication::activeModalWidget();
+        if (!modal || QApplication::activeWindow() != modal)
+            return;
+        watch->stop();
+        activeWhileShown = modal;
+        if (titleBar)
+            modal->close();
+        else if (editor)
+            m_form2->Form1()->controls().Command1->click();
+        else
+            m_form2->Form3()->Command1().click();
+    });
+    watch->start(0);
+    m_form2->findChild<QAction *>(command)->trigger();
+    delete watch;
+    QVERIFY(activeWhileShown);
+    QTRY_COMPARE(QApplication::activeWindow(), m_form2);
 }
 
 void TestForm2::newDataAnsweredNoChangesNothing()

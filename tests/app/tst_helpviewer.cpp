@@ -6,6 +6,7 @@
 #include "ui/dialogs.h"
 
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QScrollBar>
@@ -13,6 +14,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -31,22 +38,36 @@ private slots:
 
     void aSecondRequestShowsItsFileInTheOpenViewer();
     void theFileAlreadyShownStaysWhereItWas();
-    void withNoViewerListeningOneIsStarted();
+    void withNoViewerOfOursListeningOneIsStarted_data();
+    void withNoViewerOfOursListeningOneIsStarted();
+    void theClientTellsOnlyThisUsersListener_data();
+    void theClientTellsOnlyThisUsersListener();
+    void privateFolders_data();
+    void privateFolders();
+    void theNameLiesInAPrivateRuntimeFolderOnly_data();
+    void theNameLiesInAPrivateRuntimeFolderOnly();
+    void listenTakesOverOnlyAStaleSocketOfOurs_data();
+    void listenTakesOverOnlyAStaleSocketOfOurs();
     void badRequestsChangeNothing_data();
     void badRequestsChangeNothing();
     void theRealViewerRunsOnlyOnce();
 
 private:
     // A name of this test's own, so that no viewer the user has open answers.
-    QString serverName() const { return u"tst_helpviewer-%1"_s.arg(QCoreApplication::applicationPid()); }
+    QString serverName() const { return m_runtime.filePath(u"tst-viewer"_s); }
     QString writeFile(const QString &name, const QByteArray &contents);
 
     QTemporaryDir m_dir;
+    // The runtime folder of this test and of the viewers it starts (QTemporaryDir makes it 0700).
+    QTemporaryDir m_runtime;
 };
 
 void TestHelpViewer::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    QVERIFY(m_runtime.isValid());
+    QVERIFY(ui::isPrivateFolder(m_runtime.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
 }
 
 QString TestHelpViewer::writeFile(const QString &name, const QByteArray &contents)
@@ -159,32 +180,210 @@ void TestHelpViewer::theFileAlreadyShownStaysWhereItWas()
     const int scrolled = bar->value();
     QSignalSpy handled(&server, &helpviewer::HelpServer::requestHandled);
 
-    QVERIFY(ui::sendToHelpViewer(serverName(), help));
+    QCOMPARE(ui::sendToHelpViewer(serverName(), help), ui::HelpDelivery::Sent);
     QTRY_COMPARE(handled.size(), 1);
     QCOMPARE(bar->value(), scrolled);
     QVERIFY(!window.isMinimized());
     QVERIFY(window.isVisible());
 }
 
-void TestHelpViewer::withNoViewerListeningOneIsStarted()
+void TestHelpViewer::withNoViewerOfOursListeningOneIsStarted_data()
 {
-    // A stand-in viewer that notes the file it was given.
+    QTest::addColumn<std::optional<unsigned>>("listenerUid");
+    QTest::addColumn<QStringList>("viewerArguments");
+    const QString help = QStringLiteral(ZOMVORN_HELPFILE);
+    QTest::newRow("nobody listens") << std::optional<unsigned>() << QStringList{help};
+    // Someone else's viewer must not get the file, and ours must not fight it for the name.
+    QTest::newRow("another user listens")
+        << std::optional<unsigned>(::geteuid() + 1) << QStringList{u"--alone"_s, help};
+}
+
+void TestHelpViewer::withNoViewerOfOursListeningOneIsStarted()
+{
+    QFETCH(std::optional<unsigned>, listenerUid);
+    QFETCH(QStringList, viewerArguments);
+    // A stand-in viewer that notes its arguments, one a line.
     const QString noted = m_dir.filePath(u"noted.txt"_s);
+    QFile::remove(noted);
     const QString viewer = writeFile(u"viewer.sh"_s,
-                                     "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.tmp\" && mv \"$0.tmp\" "
+                                     "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.tmp\" && mv \"$0.tmp\" "
                                      + QFile::encodeName(noted) + "\n");
     QVERIFY(QFile::setPermissions(viewer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    ui::QtDialogs dialogs(viewer, serverName() + u"-nobody"_s);
+    QLocalServer listener;
+    if (listenerUid)
+        QVERIFY(listener.listen(serverName()));
+    ui::QtDialogs dialogs(viewer, serverName(), [&](const QLocalSocket &) { return listenerUid; });
     const QString help = QStringLiteral(ZOMVORN_HELPFILE);
     QVERIFY(dialogs.showHelp(help));
     QTRY_VERIFY(QFile::exists(noted));
     QFile f(noted);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(f.readAll()), help);
+    QCOMPARE(QString::fromUtf8(f.readAll()), viewerArguments.join(u'\n') + u'\n');
 
     // And no viewer at all is a failure the caller can see.
-    ui::QtDialogs none(m_dir.filePath(u"no-such-viewer"_s), serverName() + u"-nobody"_s);
+    ui::QtDialogs none(m_dir.filePath(u"no-such-viewer"_s), serverName(),
+                       [&](const QLocalSocket &) { return listenerUid; });
     QVERIFY(!none.showHelp(help));
+}
+
+void TestHelpViewer::theClientTellsOnlyThisUsersListener_data()
+{
+    QTest::addColumn<std::optional<unsigned>>("listenerUid");
+    QTest::addColumn<int>("delivery");
+    QTest::newRow("this user") << std::optional<unsigned>(::geteuid())
+                               << int(ui::HelpDelivery::Sent);
+    QTest::newRow("another user") << std::optional<unsigned>(::geteuid() + 1)
+                                  << int(ui::HelpDelivery::Refused);
+    QTest::newRow("root, for a user") << std::optional<unsigned>(::geteuid() == 0 ? 1000 : 0)
+                                      << int(ui::HelpDelivery::Refused);
+    QTest::newRow("nobody knows whose") << std::optional<unsigned>() << int(ui::HelpDelivery::Refused);
+}
+
+void TestHelpViewer::theClientTellsOnlyThisUsersListener()
+{
+    QFETCH(std::optional<unsigned>, listenerUid);
+    QFETCH(int, delivery);
+    QLocalServer listener;
+    QVERIFY(listener.listen(serverName()));
+    const QString help = writeFile(u"private.html"_s, "<p>private</p>");
+
+    QCOMPARE(int(ui::sendToHelpViewer(serverName(), help,
+                                      [&](const QLocalSocket &) { return listenerUid; })),
+             delivery);
+    QVERIFY(listener.waitForNewConnection(2000));
+    QLocalSocket *socket = listener.nextPendingConnection();
+    QVERIFY(socket);
+    QByteArray received;
+    QSignalSpy ended(socket, &QLocalSocket::disconnected);
+    connect(socket, &QLocalSocket::readyRead, socket, [&] { received += socket->readAll(); });
+    QTRY_COMPARE(ended.size(), 1);
+    received += socket->readAll();
+    const QByteArray expected = delivery == int(ui::HelpDelivery::Sent) ? help.toUtf8() + '\n'
+                                                                         : QByteArray();
+    QCOMPARE(received, expected);
+}
+
+void TestHelpViewer::privateFolders_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("isPrivate");
+    const QString base = m_dir.filePath(u"folders"_s);
+    QDir().mkpath(base);
+    auto folder = [&](const QString &name, QFile::Permissions permissions) {
+        const QString path = base + u'/' + name;
+        QDir().mkdir(path);
+        QFile::setPermissions(path, permissions);
+        return path;
+    };
+    const auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const QString own = folder(u"own"_s, owner);
+    QTest::newRow("mode 0700, ours") << own << true;
+    QTest::newRow("mode 0755") << folder(u"open"_s, owner | QFile::ReadGroup | QFile::ExeGroup
+                                                        | QFile::ReadOther | QFile::ExeOther)
+                               << false;
+    QTest::newRow("mode 0730") << folder(u"group"_s, owner | QFile::WriteGroup | QFile::ExeGroup)
+                               << false;
+    QTest::newRow("mode 0701") << folder(u"passable"_s, owner | QFile::ExeOther) << false;
+    QFile::link(own, base + u"/link"_s);
+    QTest::newRow("a link to a private folder") << base + u"/link"_s << false;
+    QTest::newRow("a file") << writeFile(u"plain"_s, "x") << false;
+    QTest::newRow("missing") << base + u"/missing"_s << false;
+    QTest::newRow("no name") << QString() << false;
+    if (::geteuid() == 0) {
+        const QString theirs = folder(u"theirs"_s, owner);
+        if (::chown(QFile::encodeName(theirs).constData(), 65534, 65534) == 0)
+            QTest::newRow("mode 0700, another user's") << theirs << false;
+    }
+}
+
+void TestHelpViewer::privateFolders()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, isPrivate);
+    QCOMPARE(ui::isPrivateFolder(path), isPrivate);
+}
+
+void TestHelpViewer::theNameLiesInAPrivateRuntimeFolderOnly_data()
+{
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<bool>("trusted");
+    QTest::newRow("private") << m_runtime.path() << true;
+    const QString link = m_dir.filePath(u"runtime-link"_s);
+    QFile::link(m_runtime.path(), link);
+    QTest::newRow("a link") << link << false;
+    QTest::newRow("missing and not to be made") << u"/proc/no-such-runtime"_s << false;
+    if (::geteuid() == 0) {
+        const QString theirs = m_dir.filePath(u"runtime-theirs"_s);
+        QDir().mkdir(theirs);
+        QFile::setPermissions(theirs, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (::chown(QFile::encodeName(theirs).constData(), 65534, 65534) == 0)
+            QTest::newRow("another user's") << theirs << false;
+    }
+}
+
+void TestHelpViewer::theNameLiesInAPrivateRuntimeFolderOnly()
+{
+    QFETCH(QString, runtime);
+    QFETCH(bool, trusted);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    const QString name = ui::helpViewerServerName();
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    // An untrusted folder is passed over: for a private one of Qt's choosing, or for no name.
+    const QString folder = QFileInfo(name).absolutePath();
+    QCOMPARE(!name.isEmpty() && folder == runtime, trusted);
+    QVERIFY(name.isEmpty() || ui::isPrivateFolder(folder));
+}
+
+void TestHelpViewer::listenTakesOverOnlyAStaleSocketOfOurs_data()
+{
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<bool>("listens");
+    QTest::newRow("nothing there") << u"nothing"_s << true;
+    QTest::newRow("a socket left by a crash") << u"stale"_s << true;
+    QTest::newRow("a live viewer") << u"live"_s << false;
+    QTest::newRow("a file that is no socket") << u"file"_s << false;
+}
+
+void TestHelpViewer::listenTakesOverOnlyAStaleSocketOfOurs()
+{
+    QFETCH(QString, held);
+    QFETCH(bool, listens);
+    const QString name = serverName();
+    QLocalServer live;
+    if (held == "stale"_L1) {
+        // Bound and closed without removing the file, as a killed process leaves it.
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(fd >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(name);
+        std::copy(path.begin(), path.end(), address.sun_path);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        QCOMPARE(::listen(fd, 1), 0);
+        ::close(fd);
+    } else if (held == "live"_L1) {
+        QVERIFY(live.listen(name));
+    } else if (held == "file"_L1) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+    helpviewer::HelpWindow window;
+    helpviewer::HelpServer server(window, name);
+    QCOMPARE(server.listen(), listens);
+    if (listens) {
+        QSignalSpy handled(&server, &helpviewer::HelpServer::requestHandled);
+        const QString help = QStringLiteral(ZOMVORN_HELPFILE);
+        QCOMPARE(ui::sendToHelpViewer(name, help), ui::HelpDelivery::Sent);
+        QTRY_COMPARE(handled.size(), 1);
+    } else if (held == "live"_L1) {
+        QVERIFY(live.isListening());
+        QCOMPARE(ui::sendToHelpViewer(name, {}), ui::HelpDelivery::Sent);
+        QVERIFY(live.waitForNewConnection(2000));
+    } else {
+        QVERIFY(QFileInfo(name).isFile());
+        QFile::remove(name);
+    }
 }
 
 void TestHelpViewer::badRequestsChangeNothing_data()
@@ -205,7 +404,6 @@ void TestHelpViewer::badRequestsChangeNothing()
     QSignalSpy handled(&server, &helpviewer::HelpServer::requestHandled);
 
     QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(serverName());
     QVERIFY(socket.waitForConnected(2000));
     socket.write(request);
@@ -213,7 +411,7 @@ void TestHelpViewer::badRequestsChangeNothing()
     socket.disconnectFromServer();
     // A good request after it is still heard, and shows that the bad one did nothing.
     const QString next = writeFile(u"next.html"_s, "<p>next</p>");
-    QVERIFY(ui::sendToHelpViewer(serverName(), next));
+    QCOMPARE(ui::sendToHelpViewer(serverName(), next), ui::HelpDelivery::Sent);
     QTRY_COMPARE(handled.size(), 1);
     QCOMPARE(handled.at(0).at(0).toString(), next);
 }
@@ -224,9 +422,9 @@ void TestHelpViewer::theRealViewerRunsOnlyOnce()
     qputenv("DISPLAY", u":tst_helpviewer-%1"_s.arg(QCoreApplication::applicationPid()).toUtf8());
     qunsetenv("WAYLAND_DISPLAY");
     const QString name = ui::helpViewerServerName();
+    QVERIFY(name.startsWith(m_runtime.path() + u'/'));
     auto listening = [&] {
         QLocalSocket probe;
-        probe.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
         probe.connectToServer(name);
         return probe.waitForConnected(2000);
     };
