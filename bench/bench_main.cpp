@@ -4,6 +4,9 @@
 // menu command up to the display window), and stamping one pen disc while dragging.
 
 #include "app/form2.h"
+#include "editor/canvashistory.h"
+#include "editor/draftstore.h"
+#include "editor/depthmapfile.h"
 #include "editor/form1.h"
 #include "stereo/stereogramgenerator.h"
 
@@ -19,6 +22,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <chrono>
@@ -158,6 +162,53 @@ void BM_PenStamp(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PenStamp)->Unit(benchmark::kMicrosecond);
+
+// A canvas with 200 strokes of eight discs each, as a user paints it.
+void paintStrokes(ui::PictureSurface &canvas, editor::CanvasHistory *history)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (history)
+            history->begin(canvas.persistentImage(), canvas.screenImage());
+        const ui::Colour colour = ui::QBColor(1 + i % 15);
+        canvas.setFillColor(colour);
+        for (bool kept : {true, false}) {
+            canvas.setAutoRedraw(kept);
+            for (int d = 0; d < 8; ++d)
+                canvas.Circle(float((i * 37) % 389 + d * 5), float((i * 53) % 333), 14, colour);
+        }
+        if (history)
+            history->commit(canvas.persistentImage(), canvas.screenImage());
+    }
+}
+
+// The draft's disk write once it comes due, off the painting thread: the PNG, the header and
+// the atomic write with its flush to disk.
+void BM_DraftWrite(benchmark::State &state)
+{
+    ui::PictureSurface canvas({389, 333}, 0, ui::PictureSurface::FillStyle::Solid);
+    paintStrokes(canvas, nullptr);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"draft"_s);
+    for (auto _ : state)
+        editor::writeFileAtomically(editor::DraftStore::encode(canvas.Image()), path);
+    state.counters["bytes"] = double(QFileInfo(path).size());
+}
+BENCHMARK(BM_DraftWrite)->Unit(benchmark::kMillisecond);
+
+// 200 strokes with their history: the time per stroke's bookkeeping, and the history's bytes.
+void BM_History200Strokes(benchmark::State &state)
+{
+    qsizetype bytes = 0;
+    for (auto _ : state) {
+        ui::PictureSurface canvas({389, 333}, 0, ui::PictureSurface::FillStyle::Solid);
+        editor::CanvasHistory history;
+        paintStrokes(canvas, &history);
+        bytes = history.bytes();
+        benchmark::DoNotOptimize(history.undoCount());
+    }
+    state.counters["history_bytes"] = double(bytes);
+}
+BENCHMARK(BM_History200Strokes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -29,7 +30,7 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
                                | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                                | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs), m_helpDirectory(std::move(helpDirectory)),
-      m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1); }, this),
+      m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1, &m_session); }, this),
       m_form3([this] { return std::make_unique<stereo::Form3>(m_dialogs); }, this),
       m_endApplication([] { QCoreApplication::quit(); })
 {
@@ -166,6 +167,39 @@ void Form2::saveAs()
         m_saveAgainOffered = true;
         updateActions();
     }
+}
+
+QString Form2::restorePrompt()
+{
+    return u"保存されていない奥行きマップの編集が残っています。復元しますか？"_s;
+}
+
+void Form2::offerDraft()
+{
+    std::optional<editor::DraftStore::Orphan> orphan = m_drafts.takeOrphan();
+    if (!orphan)
+        return;
+    const QString title = u"編集の復元"_s;
+    QImage draft;
+    try {
+        draft = editor::DraftStore::read(orphan->path, m_ui.Picture1->surface().size());
+    } catch (const ui::RuntimeError &e) {
+        const QString aside = editor::DraftStore::moveAside(*orphan);
+        m_dialogs.msgBox(u"保存されていない奥行きマップの編集が残っていましたが、復元できません。\n\n%1\n\n"
+                         u"そのファイルは「%2」に移しました。"_s
+                             .arg(e.description(), QDir::toNativeSeparators(aside)),
+                         ui::MsgBox::Exclamation, title);
+        return;
+    }
+    if (m_dialogs.msgBox(restorePrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question, title)
+        != ui::MsgBox::Yes) {
+        editor::DraftStore::discard(*orphan);
+        return;
+    }
+    m_drafts.adopt(*orphan);
+    m_form1->restoreDraft(draft);
+    // The editor opens as "データ編集" opens it, once start-up is over.
+    QTimer::singleShot(0, this, [this] { ui::runHandler(m_dialogs, [this] { MenuMake_Click(0); }); });
 }
 
 void Form2::MenuMake_Click(int Index)

@@ -4,6 +4,8 @@
 
 #include "form2ui.h"
 
+#include "editor/draftstore.h"
+#include "editor/editingsession.h"
 #include "editor/form1.h"
 #include "stereo/form3.h"
 #include "stereo/stereogramgenerator.h"
@@ -50,6 +52,14 @@ public:
 
     QString helpFilePath() const;
 
+    // At start: a draft that an instance which is gone left behind is offered back. Restored, it
+    // goes onto the editor's canvas and the editor opens; declined, it is deleted; damaged, it is
+    // refused with its reason and moved aside.
+    void offerDraft();
+    editor::EditingSession &editingSession() { return m_session; }
+    editor::DraftStore &drafts() { return m_drafts; }
+    static QString restorePrompt();
+
     // The About box's one line.
     static QString aboutText();
     static QString newPrompt();
@@ -72,6 +82,10 @@ private:
     QString m_fileName;
     // "同名保存" is offered from the first successful "名前を付けて保存" until "新規作成".
     bool m_saveAgainOffered = false;
+
+    // Before the editor's slot: the editor works on them until it is destroyed.
+    editor::DraftStore m_drafts;
+    editor::EditingSession m_session{&m_drafts};
 
     stereo::Rnd m_rnd;
     stereo::StereogramGenerator m_generator{m_rnd};

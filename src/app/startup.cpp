@@ -4,6 +4,7 @@
 
 #include "ui/form.h"
 #include "ui/platform.h"
+#include "ui/runtimeerror.h"
 
 #include <QApplication>
 
@@ -26,6 +27,8 @@ Startup::Startup(QApplication &application, const QString &folder)
     m_form2 = std::make_unique<Form2>(m_dialogs, folder);
     ui::centreOnScreen(m_form2.get());
     m_form2->show();
+    // Asked before the main window takes any input.
+    ui::runHandler(m_dialogs, [this] { m_form2->offerDraft(); });
 }
 
 } // namespace app

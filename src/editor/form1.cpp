@@ -2,6 +2,9 @@
 
 #include "form1.h"
 
+#include "depthmapfile.h"
+#include "editingsession.h"
+
 #include "ui/colour.h"
 #include "ui/dialogs.h"
 #include "ui/picturebox.h"
@@ -9,8 +12,10 @@
 #include "ui/runtimeerror.h"
 #include "ui/shape.h"
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -25,11 +30,14 @@ QString bitmapFilter()
 
 static constexpr float PreviewCentre = 26.0f;
 
-Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore)
+Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *session)
     : ui::Form(Form1Ui::caption(), Form1Ui::clientArea()), m_dialogs(dialogs),
-      m_depthStore(depthStore)
+      m_depthStore(depthStore),
+      m_ownSession(session ? nullptr : std::make_unique<EditingSession>()),
+      m_session(session ? *session : *m_ownSession)
 {
     m_ui.setupUi(this);
+    m_session.attach(&m_ui.Picture1->surface());
 
     ui::connectGuarded(m_dialogs, m_ui.HScroll1, &QScrollBar::valueChanged, this,
                        [this] { HScroll1_Change(); });
@@ -39,10 +47,147 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore)
                        [this](int b, int s, float x, float y) { Picture1_MouseDown(b, s, x, y); });
     ui::connectGuarded(m_dialogs, m_ui.Picture1, &ui::PictureBox::MouseMove, this,
                        [this](int b, int s, float x, float y) { Picture1_MouseMove(b, s, x, y); });
+    ui::connectGuarded(m_dialogs, m_ui.Picture1, &ui::PictureBox::MouseUp, this,
+                       [this](int b, int s, float x, float y) { Picture1_MouseUp(b, s, x, y); });
     ui::connectGuarded(m_dialogs, m_ui.Command1, &QPushButton::clicked, this,
                        [this] { Command1_Click(); });
     ui::connectGuarded(m_dialogs, m_ui.Command2, &QPushButton::clicked, this,
                        [this] { Command2_Click(); });
+    setUpCommands();
+}
+
+Form1::~Form1()
+{
+    m_session.detach();
+}
+
+void Form1::setUpCommands()
+{
+    auto command = [this](const QString &name, const QString &text,
+                          const QList<QKeySequence> &keys, void (Form1::*handler)()) {
+        auto *action = new QAction(text, this);
+        action->setObjectName(name);
+        action->setShortcuts(keys);
+        addAction(action);
+        ui::connectGuarded(m_dialogs, action, &QAction::triggered, this,
+                           [this, handler] { (this->*handler)(); });
+        return action;
+    };
+    m_undo = command(u"UndoAction"_s, u"元に戻す"_s, {QKeySequence(u"Ctrl+Z"_s)}, &Form1::undo);
+    m_redo = command(u"RedoAction"_s, u"やり直し"_s,
+                     {QKeySequence(u"Ctrl+Y"_s), QKeySequence(u"Ctrl+Shift+Z"_s)}, &Form1::redo);
+    m_saveMap = command(u"SaveMapAction"_s, u"奥行きマップを保存..."_s,
+                        {QKeySequence(u"Ctrl+S"_s)}, &Form1::saveMapAs);
+    m_openMap = command(u"OpenMapAction"_s, u"ファイル読み込み..."_s,
+                        {QKeySequence(u"Ctrl+O"_s)}, &Form1::Command2_Click);
+
+    m_canvasMenu = new QMenu(this);
+    m_canvasMenu->setObjectName(u"CanvasMenu"_s);
+    m_canvasMenu->addAction(m_undo);
+    m_canvasMenu->addAction(m_redo);
+    m_canvasMenu->addSeparator();
+    m_canvasMenu->addAction(m_saveMap);
+    m_canvasMenu->addAction(m_openMap);
+    m_ui.Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
+    ui::connectGuarded(m_dialogs, m_ui.Picture1, &QWidget::customContextMenuRequested, this,
+                       [this](const QPoint &at) {
+                           endStroke();
+                           m_canvasMenu->popup(m_ui.Picture1->mapToGlobal(at));
+                       });
+    updateActions();
+}
+
+void Form1::updateActions()
+{
+    m_undo->setEnabled(m_session.history().canUndo());
+    m_redo->setEnabled(m_session.history().canRedo());
+}
+
+void Form1::beginStroke()
+{
+    const ui::PictureSurface &canvas = m_ui.Picture1->surface();
+    m_session.history().begin(canvas.persistentImage(), canvas.screenImage());
+}
+
+void Form1::endStroke()
+{
+    CanvasHistory &history = m_session.history();
+    if (!history.inStep())
+        return;
+    const ui::PictureSurface &canvas = m_ui.Picture1->surface();
+    history.commit(canvas.persistentImage(), canvas.screenImage());
+    updateActions();
+}
+
+void Form1::changeCanvas(const std::function<void()> &change)
+{
+    endStroke();
+    beginStroke();
+    try {
+        change();
+    } catch (...) {
+        endStroke();
+        throw;
+    }
+    endStroke();
+    m_session.canvasChanged();
+}
+
+void Form1::canvasMoved()
+{
+    m_session.canvasChanged();
+    updateActions();
+}
+
+void Form1::undo()
+{
+    endStroke();
+    m_ui.Picture1->drawLayers(
+        [this](QImage &persistent, QImage &screen) { return m_session.history().undo(persistent, screen); });
+    canvasMoved();
+}
+
+void Form1::redo()
+{
+    endStroke();
+    m_ui.Picture1->drawLayers(
+        [this](QImage &persistent, QImage &screen) { return m_session.history().redo(persistent, screen); });
+    canvasMoved();
+}
+
+void Form1::restoreDraft(const QImage &draft)
+{
+    changeCanvas([&] { m_ui.Picture1->setPicture(draft); });
+}
+
+QString Form1::saveFailedText(const QString &path, const QString &reason)
+{
+    return u"「%1」に保存できませんでした。\n\n%2"_s.arg(QDir::toNativeSeparators(path), reason);
+}
+
+bool Form1::saveMap(const QString &path)
+{
+    endStroke();
+    const QImage image = m_ui.Picture1->Image();
+    try {
+        saveDepthMap(image, path);
+    } catch (const ui::RuntimeError &e) {
+        m_dialogs.msgBox(saveFailedText(path, e.description()), ui::MsgBox::Exclamation,
+                         u"奥行きマップを保存"_s);
+        return false;
+    }
+    m_session.saved(image);
+    return true;
+}
+
+void Form1::saveMapAs()
+{
+    endStroke();
+    const std::optional<QString> path = m_dialogs.showSave(depthMapFilter(), 0, m_session.mapFileName());
+    if (!path)
+        return;
+    m_session.setMapFileName(*path);
+    saveMap(*path);
 }
 
 void Form1::Form_Load()
@@ -95,15 +240,30 @@ void Form1::DrawPenPreview(int size, int level)
 void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
-    if (Button == 1)
+    if (Button == 1) {
+        beginStroke();
         StampPen(X, Y);
+        m_session.canvasChanged();
+    }
 }
 
 void Form1::Picture1_MouseMove(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
-    if (Button == 1)
+    if (Button == 1) {
+        beginStroke();
         StampPen(X, Y);
+        m_session.canvasChanged();
+    }
+}
+
+void Form1::Picture1_MouseUp(int Button, int Shift, float X, float Y)
+{
+    Q_UNUSED(Shift);
+    Q_UNUSED(X);
+    Q_UNUSED(Y);
+    if (Button == 1)
+        endStroke();
 }
 
 void Form1::StampPen(float x, float y)
@@ -113,6 +273,7 @@ void Form1::StampPen(float x, float y)
 
 void Form1::Command1_Click()
 {
+    endStroke();
     m_depthStore.setPicture(m_ui.Picture1->Image());
     setVisible(false);
 }
@@ -131,16 +292,19 @@ void Form1::loadDepthImage(const QString &path)
 void Form1::blankPicture()
 {
     m_ui.Picture1->setPicture({});
+    m_session.emptied();
+    updateActions();
 }
 
 void Form1::Command2_Click()
 {
+    endStroke();
     const std::optional<QString> path = m_dialogs.showOpen(bitmapFilter(), 0, m_fileName);
     if (!path)
         return;
     m_fileName = *path;
     try {
-        loadDepthImage(*path);
+        changeCanvas([&] { loadDepthImage(*path); });
     } catch (const ui::RuntimeError &e) {
         m_dialogs.msgBox(loadFailedText(*path, e.description()), ui::MsgBox::Exclamation,
                          u"ファイル読み込み"_s);
@@ -151,6 +315,14 @@ void Form1::Form_Unload(int &Cancel)
 {
     Q_UNUSED(Cancel);
     setVisible(false);
+    // The canvas is discarded, and the next window opens blank; the history keeps the discarded
+    // canvas as the step that blanked it, so one undo brings it back.
+    endStroke();
+    beginStroke();
+    const ui::PictureSurface &canvas = m_ui.Picture1->surface();
+    const ui::PictureSurface blank(canvas.size(), canvas.backColor(),
+                                   ui::PictureSurface::FillStyle::Solid);
+    m_session.history().commit(blank.persistentImage(), blank.screenImage());
 }
 
 } // namespace editor

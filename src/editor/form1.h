@@ -6,6 +6,12 @@
 
 #include "ui/form.h"
 
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+
 namespace ui {
 class Dialogs;
 class PictureBox;
@@ -13,13 +19,18 @@ class PictureBox;
 
 namespace editor {
 
+class EditingSession;
+
 // The depth-map editor: paint discs of 16 height levels on the canvas, or load a picture into it,
 // then hand the canvas to the main window's depth store with "編集終了".
 class Form1 : public ui::Form
 {
 public:
-    // `depthStore` is the main window's depth map, which "編集終了" replaces.
-    Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore);
+    // `depthStore` is the main window's depth map, which "編集終了" replaces. `session` keeps the
+    // history, the draft and the depth map's file name beyond this window's life; without one the
+    // window keeps its own.
+    Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *session = nullptr);
+    ~Form1() override;
 
     Form1Ui &controls() { return m_ui; }
 
@@ -30,6 +41,7 @@ public:
     void DrawPenPreview(int size, int level);
     void Picture1_MouseDown(int Button, int Shift, float X, float Y);
     void Picture1_MouseMove(int Button, int Shift, float X, float Y);
+    void Picture1_MouseUp(int Button, int Shift, float X, float Y);
     void StampPen(float x, float y);
     void Command1_Click();
     void Command2_Click();
@@ -38,19 +50,51 @@ public:
     // raises the reader's error and leaves the canvas as it was.
     void loadDepthImage(const QString &path);
 
-    // Empties the canvas, as "新規作成" does.
+    // Empties the canvas, as "新規作成" does, and with it the history and the draft.
     void blankPicture();
+
+    // Undo (Ctrl+Z) and redo (Ctrl+Y, Ctrl+Shift+Z) of the canvas's steps: a stroke from a left
+    // press to its release, a load, a restored draft.
+    void undo();
+    void redo();
+    // "奥行きマップを保存..." (Ctrl+S): asks for a file, then saves the canvas there.
+    void saveMapAs();
+    // The "do" half: writes the canvas to `path`, or shows why it could not. Returns whether the
+    // file was written.
+    bool saveMap(const QString &path);
+    // Puts a draft found at start on the canvas, as one step.
+    void restoreDraft(const QImage &draft);
+
+    // The right-click menu of the canvas.
+    QMenu *canvasMenu() const { return m_canvasMenu; }
 
     // The message shown when a chosen file cannot be read as a picture.
     static QString loadFailedText(const QString &path, const QString &reason);
+    static QString saveFailedText(const QString &path, const QString &reason);
 
 private:
     // The pen's read-outs and preview, from the sliders.
     void showPen();
+    void setUpCommands();
+    // A stroke: begun by the first stamp, ended by the left button's release or by any command.
+    void beginStroke();
+    void endStroke();
+    // Runs a change of the canvas as one step; a change that raises leaves no step behind.
+    void changeCanvas(const std::function<void()> &change);
+    // The canvas moved to another state of its history.
+    void canvasMoved();
+    void updateActions();
 
     ui::Dialogs &m_dialogs;
     ui::PictureBox &m_depthStore;
+    std::unique_ptr<EditingSession> m_ownSession;
+    EditingSession &m_session;
     Form1Ui m_ui;
+    QAction *m_undo = nullptr;
+    QAction *m_redo = nullptr;
+    QAction *m_saveMap = nullptr;
+    QAction *m_openMap = nullptr;
+    QMenu *m_canvasMenu = nullptr;
     // CommonDialog1's FileName: the last file chosen, for as long as the editor stays loaded.
     QString m_fileName;
 };

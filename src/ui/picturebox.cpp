@@ -54,6 +54,11 @@ void PictureBox::drawPersistent(const std::function<QRect(QImage &)> &draw)
     showArea(m_surface.drawPersistent(draw));
 }
 
+void PictureBox::drawLayers(const std::function<QRect(QImage &, QImage &)> &draw)
+{
+    showArea(m_surface.drawLayers(draw));
+}
+
 QRect PictureBox::deviceArea() const
 {
     // A hair of slack, so that a product that should be whole is not pushed to the next pixel.
@@ -114,6 +119,13 @@ void PictureBox::mouseMoveEvent(QMouseEvent *event)
     const QPointF at = event->position() - contentsRect().topLeft();
     emit MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()),
                    float(at.y()));
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF at = event->position() - contentsRect().topLeft();
+    emit MouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), float(at.x()),
+                 float(at.y()));
 }
 
 } // namespace ui

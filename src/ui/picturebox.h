@@ -40,15 +40,20 @@ public:
     // For whole-image writers: `draw` writes into the persistent image and returns the rectangle
     // it changed, which is then shown.
     void drawPersistent(const std::function<QRect(QImage &)> &draw);
+    // For writers of both layers: see PictureSurface::drawLayers.
+    void drawLayers(const std::function<QRect(QImage &persistent, QImage &screen)> &draw);
 
 signals:
     void MouseDown(int Button, int Shift, float X, float Y);
     void MouseMove(int Button, int Shift, float X, float Y);
+    // Button is the button just released.
+    void MouseUp(int Button, int Shift, float X, float Y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void showArea(const QRect &area);

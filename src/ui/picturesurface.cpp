@@ -113,6 +113,11 @@ QRect PictureSurface::drawPersistent(const std::function<QRect(QImage &)> &draw)
     return changed;
 }
 
+QRect PictureSurface::drawLayers(const std::function<QRect(QImage &, QImage &)> &draw)
+{
+    return draw(m_persistent, m_screen).intersected(m_persistent.rect());
+}
+
 void PictureSurface::persistentChanged(const QRect &r)
 {
     const int bytes = r.width() * int(sizeof(QRgb));

@@ -59,6 +59,11 @@ public:
     // changed, which goes onto the screen layer too. Returns that rectangle, clipped.
     QRect drawPersistent(const std::function<QRect(QImage &)> &draw);
 
+    // Writers of both layers at once, such as an undo that puts pixels back exactly as they were:
+    // `draw` writes into the persistent image and the screen layer and returns the rectangle it
+    // changed. Returns that rectangle, clipped.
+    QRect drawLayers(const std::function<QRect(QImage &persistent, QImage &screen)> &draw);
+
 private:
     void rebuildPersistent();
     void persistentChanged(const QRect &rect);

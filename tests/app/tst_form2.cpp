@@ -4,6 +4,7 @@
 #include "support/testimages.h"
 
 #include "app/form2.h"
+#include "editor/draftstore.h"
 
 #include "ui/picturebox.h"
 #include "ui/platform.h"
@@ -71,6 +72,8 @@ private slots:
     void exitEndsTheApplication();
     void helpStartsTheViewerWithTheHelpFile();
     void about();
+    void draftLeftByAnEndedInstance_data();
+    void draftLeftByAnEndedInstance();
 
 private:
     QAction *item(const char *name) const
@@ -90,6 +93,9 @@ private:
 
 void TestForm2::initTestCase()
 {
+    // Drafts go to a folder of this test's own, never into the user's home.
+    static QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     ui::installPlatform(*QCoreApplication::instance());
 }
 
@@ -702,6 +708,77 @@ void TestForm2::about()
     QVERIFY(a.text.contains(u"ZOMIRA -VORNA-"_s));
     QVERIFY(a.text.contains(u"1.02"_s));
     QVERIFY(!a.text.contains(u'\n'));
+}
+
+// Each row: how the draft is damaged (cut short or not), the answer to the question, and whether
+// the draft comes back. Whatever happens, the first stereogram is the one a fresh start makes from
+// the depth map the editor hands back.
+void TestForm2::draftLeftByAnEndedInstance_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("restored") << false << int(ui::MsgBox::Yes) << true;
+    QTest::newRow("declined") << false << int(ui::MsgBox::No) << false;
+    QTest::newRow("damaged") << true << int(ui::MsgBox::Yes) << false;
+}
+
+void TestForm2::draftLeftByAnEndedInstance()
+{
+    QFETCH(bool, damaged);
+    QFETCH(int, answer);
+    QFETCH(bool, restored);
+    const QString folder = m_form2->drafts().folder();
+    QVERIFY(QDir(folder).removeRecursively());
+    QString left;
+    {
+        editor::DraftStore ended(folder);
+        ended.setSource([] { return testimages::shapeMap(); });
+        ended.changed();
+        left = ended.draftPath();
+    }
+    if (damaged)
+        QVERIFY(QFile::resize(left, QFileInfo(left).size() - 5));
+    m_dialogs->msgBoxAnswers.push_back(answer);
+    // Hands the canvas back as soon as the editor is up.
+    QTimer closer;
+    closer.callOnTimeout([this] {
+        if (m_form2->Form1().isLoaded() && m_form2->Form1()->isVisible())
+            m_form2->Form1()->controls().Command1->click();
+    });
+    closer.start(10);
+    m_form2->offerDraft();
+
+    const auto messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].title, u"編集の復元"_s);
+    if (damaged) {
+        QCOMPARE(messages[0].style, ui::MsgBox::Exclamation);
+        QVERIFY2(messages[0].text.contains(u"途中で切れています"_s), qPrintable(messages[0].text));
+        QCOMPARE(QDir(folder).entryList({u"*.damaged"_s}, QDir::Files).size(), 1);
+    } else {
+        QCOMPARE(messages[0].text, Form2::restorePrompt());
+        QCOMPARE(messages[0].style, ui::MsgBox::YesNo | ui::MsgBox::Question);
+    }
+    QVERIFY(!QFileInfo::exists(left));
+    // The depth map stays as at start until "編集終了".
+    QCOMPARE(testimages::countOf(m_form2->controls().Picture1->Image(), QBColor(0)),
+             testimages::area(testimages::CanvasSize));
+    const QImage expected = restored ? testimages::shapeMap() : m_form2->controls().Picture1->Image();
+    if (restored) {
+        QTRY_COMPARE(m_form2->controls().Picture1->Image(), expected);
+        QCOMPARE(m_form2->editingSession().history().undoCount(), 1);
+        QVERIFY(QFileInfo::exists(m_form2->drafts().draftPath()));
+    }
+    QCOMPARE(m_form2->Form1().isLoaded(), restored);
+
+    makeStereogram();
+    ScriptedDialogs dialogs;
+    Form2 fresh(dialogs, m_dir.path());
+    fresh.controls().Picture1->setPicture(expected);
+    QTimer::singleShot(0, [&] { fresh.Form3()->Command1().click(); });
+    fresh.MenuMake_Click(2);
+    QCOMPARE(m_form2->Form3()->Picture1().Image(), fresh.Form3()->Picture1().Image());
 }
 
 QTEST_MAIN(TestForm2)

@@ -4,6 +4,7 @@
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
 
+#include "editor/editingsession.h"
 #include "editor/form1.h"
 
 #include "ui/formslot.h"
@@ -15,7 +16,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QAction>
 #include <QLabel>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -160,6 +164,11 @@ private slots:
     void enterSpaceAndEscape_data();
     void enterSpaceAndEscape();
 
+    void historyFollowsTheSteps_data();
+    void historyFollowsTheSteps();
+    void canvasMenu();
+    void savedMapOpensIdentical();
+
 private:
     void activate();
     void paintSomething();
@@ -168,6 +177,7 @@ private:
     ui::PictureBox *m_store = nullptr;
     QWidget *m_main = nullptr;
     Form1 *m_form = nullptr;
+    std::unique_ptr<editor::EditingSession> m_session;
     QTemporaryDir m_dir;
 };
 
@@ -192,6 +202,7 @@ void TestForm1::init()
 void TestForm1::cleanup()
 {
     delete m_form;
+    m_session.reset();
     delete m_main;
     delete m_dialogs;
 }
@@ -760,6 +771,117 @@ void TestForm1::enterSpaceAndEscape()
     if (asked)
         QCOMPARE(m_dialogs->asked[0].kind, ScriptedDialogs::Asked::Open);
     QCOMPARE(m_form->controls().Picture1->Point(100, 100), QBColor(8));
+}
+
+// `script`: p a stroke (press, moves, release), c a single click, l a load, e "編集終了" and
+// showing again, x a title-bar close and a new window on the same session, then the keys: z
+// Ctrl+Z, y Ctrl+Y, Z Ctrl+Shift+Z. After each letter the canvas is the state the script reached.
+void TestForm1::historyFollowsTheSteps_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::newRow("three strokes, undo twice, redo once") << u"pppzzy"_s;
+    QTest::newRow("a click and a load are steps") << u"clpzzzyZy"_s;
+    QTest::newRow("kept across 編集終了") << u"ppezepzy"_s;
+    QTest::newRow("the discarded canvas comes back, with its history") << u"ppxzzzyyy"_s;
+    QTest::newRow("a stroke after undo drops redo") << u"ppzpyy"_s;
+}
+
+void TestForm1::historyFollowsTheSteps()
+{
+    QFETCH(QString, script);
+    const QString file = m_dir.filePath(u"shape.bmp"_s);
+    QVERIFY(testimages::shapeMap().save(file, "BMP"));
+    delete m_form;
+    m_session = std::make_unique<editor::EditingSession>();
+    editor::EditingSession &session = *m_session;
+    m_form = new Form1(*m_dialogs, *m_store, &session);
+    m_form->load();
+    m_form->show();
+    activate();
+    QList<QImage> states{m_form->controls().Picture1->Image()};
+    qsizetype at = 0;
+    int n = 0;
+    for (QChar c : script) {
+        ui::PictureBox *canvas = m_form->controls().Picture1;
+        const QString keys = u"zyZ"_s;
+        if (keys.contains(c)) {
+            const bool back = c == u'z';
+            QTest::keyClick(m_form, Qt::Key(back ? Qt::Key_Z : c == u'y' ? Qt::Key_Y : Qt::Key_Z),
+                            c == u'Z' ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+            at = std::clamp<qsizetype>(at + (back ? -1 : 1), 0, states.size() - 1);
+        } else {
+            ++n;
+            m_form->controls().HScroll2->setValue(1 + n % 15);
+            if (c == u'p') {
+                QTest::mousePress(canvas, Qt::LeftButton, {}, onCanvas(30 * n, 40));
+                sendMove(canvas, onCanvas(30 * n + 20, 60), Qt::LeftButton);
+                QTest::mouseRelease(canvas, Qt::LeftButton, {}, onCanvas(30 * n + 20, 60));
+            } else if (c == u'c') {
+                QTest::mouseClick(canvas, Qt::LeftButton, {}, onCanvas(30 * n, 200));
+            } else if (c == u'l') {
+                m_dialogs->fileAnswers.push_back(file);
+                m_form->Command2_Click();
+            } else if (c == u'e') {
+                m_form->Command1_Click();
+                m_form->show();
+                activate();
+                continue;
+            } else if (c == u'x') {
+                m_form->close();
+                delete m_form;
+                m_form = new Form1(*m_dialogs, *m_store, &session);
+                m_form->load();
+                m_form->show();
+                activate();
+            }
+            states.resize(++at);
+            states.append(m_form->controls().Picture1->Image());
+        }
+        QVERIFY2(m_form->controls().Picture1->Image() == states[at], qPrintable(u"after '%1'"_s.arg(c)));
+        QTRY_COMPARE(screenOf(m_form->controls().Picture1), states[at]);
+    }
+}
+
+void TestForm1::canvasMenu()
+{
+    QStringList items;
+    for (QAction *a : m_form->canvasMenu()->actions())
+        if (!a->isSeparator())
+            items << a->text() + u' ' + a->shortcut().toString();
+    QCOMPARE(items, (QStringList{u"元に戻す Ctrl+Z"_s, u"やり直し Ctrl+Y"_s,
+                                 u"奥行きマップを保存... Ctrl+S"_s, u"ファイル読み込み... Ctrl+O"_s}));
+    paintSomething();
+    const QImage before = m_form->controls().Picture1->Image();
+    ui::PictureBox *canvas = m_form->controls().Picture1;
+    QTest::mouseClick(canvas, Qt::RightButton, {}, onCanvas(200, 200));
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onCanvas(200, 200),
+                                canvas->mapToGlobal(onCanvas(200, 200)));
+    QCoreApplication::sendEvent(canvas, &menuEvent);
+    QTRY_VERIFY(m_form->canvasMenu()->isVisible());
+    m_form->canvasMenu()->close();
+    QCOMPARE(m_form->controls().Picture1->Image(), before);
+}
+
+// Saved with Ctrl+S, emptied, opened with Ctrl+O: the same canvas, bit for bit. The save dialog
+// offers PNG first and opens with the name chosen last.
+void TestForm1::savedMapOpensIdentical()
+{
+    activate();
+    paintSomething();
+    QTest::mouseClick(m_form->controls().Picture1, Qt::LeftButton, {}, onCanvas(388, 0));
+    const QImage painted = m_form->controls().Picture1->Image();
+    const QString path = m_dir.filePath(u"map.png"_s);
+    m_dialogs->fileAnswers = {path, std::nullopt, path};
+    QTest::keyClick(m_form, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(m_form, Qt::Key_S, Qt::ControlModifier);
+    const auto dialogs = m_dialogs->fileDialogs();
+    QCOMPARE(dialogs.size(), 2);
+    QCOMPARE(dialogs[0].kind, ScriptedDialogs::Asked::Save);
+    QVERIFY(dialogs[0].filter.startsWith(u"PNG"_s));
+    QCOMPARE(dialogs[1].fileName, path);
+    m_form->blankPicture();
+    QTest::keyClick(m_form, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(m_form->controls().Picture1->Image(), painted);
 }
 
 QTEST_MAIN(TestForm1)

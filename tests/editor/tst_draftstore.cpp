@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: MIT
+
+#include "support/testimages.h"
+
+#include "editor/depthmapfile.h"
+#include "editor/draftstore.h"
+
+#include "ui/pictureio.h"
+#include "ui/runtimeerror.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using editor::DraftStore;
+
+namespace {
+
+const QSize Canvas = testimages::CanvasSize;
+
+// The child instance: writes a draft of the shape map, says so, and waits to be killed.
+int childMain(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    DraftStore store(qEnvironmentVariable("ZOMVORN_DRAFT_CHILD"));
+    store.setSource([] { return testimages::shapeMap(); });
+    store.changed();
+    store.flush();
+    fputs("written\n", stdout);
+    fflush(stdout);
+    for (;;)
+        pause();
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDraftStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void damagedDraftIsRefused_data();
+    void damagedDraftIsRefused();
+    void draftOfAKilledInstanceIsFound();
+    void removedDraftIsNotFound();
+    void savedMapLoadsBackIdentical_data();
+    void savedMapLoadsBackIdentical();
+    void failedSaveLeavesTheOldFile_data();
+    void failedSaveLeavesTheOldFile();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Each row damages a good draft: `at` the byte changed (-1: none), `cut` bytes cut off the end.
+void TestDraftStore::damagedDraftIsRefused_data()
+{
+    QTest::addColumn<int>("at");
+    QTest::addColumn<int>("cut");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("magic") << 0 << 0 << u"下書きのファイルではありません"_s;
+    QTest::newRow("width") << 11 << 0 << u"キャンバスと違います"_s;
+    QTest::newRow("cut in the header") << -1 << -30 << u"途中で切れています"_s;
+    QTest::newRow("cut in the picture") << -1 << 10 << u"途中で切れています"_s;
+    QTest::newRow("a picture byte") << 300 << 0 << u"チェックサムが合いません"_s;
+    QTest::newRow("the checksum") << 25 << 0 << u"チェックサムが合いません"_s;
+}
+
+void TestDraftStore::damagedDraftIsRefused()
+{
+    QFETCH(int, at);
+    QFETCH(int, cut);
+    QFETCH(QString, reason);
+    QByteArray bytes = DraftStore::encode(testimages::shapeMap());
+    QCOMPARE(DraftStore::decode(bytes, Canvas), testimages::shapeMap());
+    if (at >= 0)
+        bytes[at] = char(bytes[at] ^ 0x5a);
+    bytes.chop(cut < 0 ? bytes.size() + cut : cut);
+    try {
+        DraftStore::decode(bytes, Canvas);
+        QFAIL("a damaged draft was taken");
+    } catch (const ui::RuntimeError &e) {
+        QVERIFY2(e.description().contains(reason), qPrintable(e.description()));
+    }
+}
+
+// A second instance sees nothing of a running one; once that one is killed, its draft is found
+// whole, and taken by one instance only.
+void TestDraftStore::draftOfAKilledInstanceIsFound()
+{
+    const QString folder = m_dir.filePath(u"killed"_s);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"ZOMVORN_DRAFT_CHILD"_s, folder);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForReadyRead(30000));
+    QCOMPARE(child.readAll(), QByteArray("written\n"));
+
+    DraftStore second(folder);
+    QVERIFY(!second.takeOrphan());
+    ::kill(pid_t(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished(30000));
+    QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+    std::optional<DraftStore::Orphan> orphan = second.takeOrphan();
+    QVERIFY(orphan);
+    QCOMPARE(DraftStore::read(orphan->path, Canvas), testimages::shapeMap());
+    DraftStore third(folder);
+    QVERIFY(!third.takeOrphan());
+    second.adopt(*orphan);
+    QCOMPARE(DraftStore::read(second.draftPath(), Canvas), testimages::shapeMap());
+}
+
+// A draft written and then removed (the map was saved) is gone; after the store ends with a
+// change waiting, the draft is on disk.
+void TestDraftStore::removedDraftIsNotFound()
+{
+    const QString folder = m_dir.filePath(u"removed"_s);
+    QString path;
+    {
+        DraftStore store(folder);
+        path = store.draftPath();
+        store.setSource([] { return testimages::shapeMap(); });
+        store.changed();
+        store.flush();
+        QVERIFY(QFileInfo::exists(path));
+        store.remove();
+        store.waitForIdle();
+        QVERIFY(!QFileInfo::exists(path));
+        store.changed();
+    }
+    QCOMPARE(DraftStore::read(path, Canvas), testimages::shapeMap());
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QFileInfo(path).fileName()});
+}
+
+void TestDraftStore::savedMapLoadsBackIdentical_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("PNG") << u"map.png"_s;
+    QTest::newRow("BMP") << u"map.BMP"_s;
+    QTest::newRow("no extension, PNG") << u"map"_s;
+}
+
+void TestDraftStore::savedMapLoadsBackIdentical()
+{
+    QFETCH(QString, name);
+    QImage map = testimages::shapeMap();
+    map.setPixel(0, 0, qRgb(1, 2, 3)); // a colour of no level comes back too
+    const QString path = m_dir.filePath(name);
+    editor::saveDepthMap(map, path);
+    QCOMPARE(bytesOf(path).startsWith("BM"), name.endsWith(u"BMP"_s));
+    QCOMPARE(ui::LoadPicture(path, Canvas), map);
+}
+
+// `sizeLimit` stops writing part-way, as a full disk does.
+void TestDraftStore::failedSaveLeavesTheOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("sizeLimit");
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("read-only folder") << u"ro/map.png"_s << 0 << true;
+    QTest::newRow("full disk, PNG") << u"full/map.png"_s << 4096 << false;
+    QTest::newRow("full disk, BMP") << u"full/map.bmp"_s << 4096 << false;
+}
+
+// In a child process, which drops to another user where the test runs as root (root writes into
+// any folder) and may lower its file size limit.
+void TestDraftStore::failedSaveLeavesTheOldFile()
+{
+    QFETCH(QString, name);
+    QFETCH(int, sizeLimit);
+    QFETCH(bool, readOnlyFolder);
+    const QString path = m_dir.filePath(name);
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    QImage old(10, 10, QImage::Format_RGB32);
+    old.fill(Qt::green);
+    editor::saveDepthMap(old, path);
+    const QByteArray before = bytesOf(path);
+    QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
+    QFile::setPermissions(QFileInfo(path).path(),
+                          readOnlyFolder ? QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
+                                               | QFile::ExeOther
+                                         : QFile::permissions(QFileInfo(path).path())
+                                               | QFile::WriteOther | QFile::ExeOther);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            _exit(3);
+        if (sizeLimit > 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{rlim_t(sizeLimit), rlim_t(sizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        try {
+            editor::saveDepthMap(testimages::shapeMap(), path);
+            _exit(1);
+        } catch (const ui::RuntimeError &e) {
+            _exit(e.description().isEmpty() ? 2 : 0);
+        }
+    }
+    int status = 0;
+    QCOMPARE(waitpid(pid, &status, 0), pid);
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(bytesOf(path), before);
+}
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsSet("ZOMVORN_DRAFT_CHILD"))
+        return childMain(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestDraftStore test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_draftstore.moc"
