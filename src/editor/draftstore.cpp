@@ -2,6 +2,8 @@
 
 #include "draftstore.h"
 
+#include "picture/pictureio.h"
+
 #include "depthmapfile.h"
 
 #include "ui/runtimeerror.h"
@@ -179,7 +181,12 @@ QImage DraftStore::decode(const QByteArray &bytes, QSize expected)
         != bytes.mid(8 + 12, HashBytes))
         refuse(u"チェックサムが合いません。内容が壊れています。"_s);
     QImage image;
-    if (!image.loadFromData(payload, "png") || image.size() != expected)
+    try {
+        image = picture::decodePicture(payload);
+    } catch (const picture::PictureError &) {
+        refuse(u"画像を読み取れません。"_s);
+    }
+    if (image.size() != expected)
         refuse(u"画像を読み取れません。"_s);
     return image.convertToFormat(QImage::Format_RGB32);
 }
