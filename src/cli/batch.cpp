@@ -267,10 +267,6 @@ private:
     std::deque<QFuture<ReadDepthMap>> m_queue;
 };
 
-// Maps kept from the check for the runs, as long as they are small: level-colour maps pack into
-// a few kilobytes, noisy ones are read again when their turn comes.
-constexpr qint64 KeptMapBytes = 64LL << 20;
-
 } // namespace
 
 int make(const MakeRequest &request, Io &io)
@@ -308,7 +304,9 @@ int make(const MakeRequest &request, Io &io)
                 io.err << u"zomvorn-cli: "_s
                        << Cli::tr("cannot read %1: %2").arg(shownName(files[i]), read.failure)
                        << '\n';
-            } else if (keptBytes + read.map.bytes() <= KeptMapBytes) {
+            } else if (keptBytes + read.map.bytes() <= request.keptMapBytes) {
+                // Level-colour maps pack into a few kilobytes and are kept; noisy ones are read
+                // again when their turn comes, so that memory does not grow with the batch.
                 keptBytes += read.map.bytes();
                 kept[i] = std::move(read.map);
                 isKept[i] = true;

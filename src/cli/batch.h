@@ -22,6 +22,8 @@ struct MakeRequest
     int scale = 1;
     bool guides = false;
     bool progress = false;
+    // How much of the checked maps, packed, is kept for the runs; the rest is read again.
+    qint64 keptMapBytes = 64LL << 20;
 };
 
 // The file run n (from 1) writes: the pattern with {name}, the map's file name without its

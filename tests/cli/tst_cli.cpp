@@ -24,6 +24,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -98,6 +100,10 @@ private slots:
     void unreadableMapsWriteNothing();
     void failedWrites_data();
     void failedWrites();
+    void partialBatchNamesWhatWasWritten();
+    void streamedBatchWritesTheSameFiles();
+    void longBatchInBoundedMemory();
+    void controlCharactersInNamesAreShownEscaped();
     void existingFileIsReplaced();
     void filesSayNinetySixDpiWhateverTheScreen_data();
     void filesSayNinetySixDpiWhateverTheScreen();
@@ -377,18 +383,25 @@ void TestCli::failedWrites_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("sizeLimit");
-    QTest::newRow("into a missing folder") << u"no/such/folder/x.bmp"_s << 0;
-    QTest::newRow("onto a folder") << u"folder.bmp"_s << 0;
-    QTest::newRow("no room left") << u"full.bmp"_s << 300 * 1000;
-    QTest::newRow("a name too long") << QString(300, u'x') + u".bmp"_s << 0;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("into a missing folder") << u"no/such/folder/x.bmp"_s << 0
+                                           << u"path not found"_s;
+    QTest::newRow("onto a folder") << u"folder.bmp"_s << 0 << u"it is a folder"_s;
+    QTest::newRow("onto a named pipe") << u"pipe.bmp"_s << 0
+                                       << u"not a regular file (a named pipe, socket or device)"_s;
+    QTest::newRow("no room left") << u"full.bmp"_s << 300 * 1000
+                                  << u"the disk is full: 0.5 MB are needed"_s;
+    QTest::newRow("a name too long") << QString(300, u'x') + u".bmp"_s << 0 << u"path not found"_s;
 }
 
 void TestCli::failedWrites()
 {
     QFETCH(QString, target);
     QFETCH(int, sizeLimit);
+    QFETCH(QString, reason);
     const QString map = writeMap(u"map.bmp"_s, shapesMap(3, false));
     QVERIFY(m_work.mkdir(u"folder.bmp"_s));
+    QCOMPARE(::mkfifo(QFile::encodeName(path(u"pipe.bmp"_s)).constData(), 0600), 0);
     QFile old(path(u"full.bmp"_s));
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("the old file");
@@ -407,10 +420,123 @@ void TestCli::failedWrites()
     std::signal(SIGXFSZ, oldHandler);
 
     QCOMPARE(broken.status, int(cli::FileFailed));
-    QVERIFY2(broken.err.contains(u"cannot write "_s + QDir::toNativeSeparators(path(target))),
+    QVERIFY2(broken.err.contains(u"cannot write "_s + QDir::toNativeSeparators(path(target))
+                                 + u": "_s + reason + u'\n'),
              qPrintable(broken.err));
-    QVERIFY(broken.err.contains(u"0 of 1 stereograms written"_s));
+    QVERIFY(broken.err.contains(u"0 of 1 stereograms written\n"_s));
+    QVERIFY(broken.err.contains(u"not written: runs 1\n"_s));
     QCOMPARE(fileBytes(path(u"full.bmp"_s)), QByteArray("the old file"));
+}
+
+// A run that cannot write stops the batch; the runs already under way finish. The message names
+// exactly the runs whose files are there and those whose files are not.
+void TestCli::partialBatchNamesWhatWasWritten()
+{
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(6, false));
+    QVERIFY(m_work.mkdir(u"out"_s));
+    QVERIFY(m_work.mkdir(u"out/5.bmp"_s));
+    const QStringList maps(40, map);
+    const CliResult result = runCli(QStringList{u"make"_s, u"-o"_s, path(u"out/{n}.bmp"_s)} + maps);
+    QCOMPARE(result.status, int(cli::FileFailed));
+    QList<int> written;
+    QList<int> missing;
+    for (int run = 1; run <= 40; ++run)
+        (QFileInfo(path(u"out/%1.bmp"_s.arg(run))).isFile() ? written : missing) << run;
+    QCOMPARE(written.mid(0, 4), (QList<int>{1, 2, 3, 4}));
+    QVERIFY(missing.contains(5) && missing.contains(40));
+    QVERIFY2(result.err.contains(u"cannot write %1: it is a folder\n"_s.arg(
+                 QDir::toNativeSeparators(path(u"out/5.bmp"_s)))),
+             qPrintable(result.err));
+    QVERIFY2(result.err.contains(u"%1 of 40 stereograms written (runs %2)\n"_s.arg(written.size())
+                                     .arg(cli::runRanges(written))),
+             qPrintable(result.err));
+    QVERIFY2(result.err.contains(u"not written: runs %1\n"_s.arg(cli::runRanges(missing))),
+             qPrintable(result.err));
+    QCOMPARE(cli::runRanges({1, 2, 3, 5, 7, 8}), u"1-3, 5, 7-8"_s);
+}
+
+// Maps that are not kept after the check are read again for their runs: the files are the same.
+void TestCli::streamedBatchWritesTheSameFiles()
+{
+    QStringList maps;
+    for (int i = 0; i < 5; ++i)
+        maps << writeMap(u"map%1.png"_s.arg(i), shapesMap(20 + i, i % 2 == 1));
+    maps << maps[1] << maps[0];
+    QStringList kept;
+    QStringList streamed;
+    for (int i = 0; i < maps.size(); ++i) {
+        kept << path(u"kept-%1.bmp"_s.arg(i + 1));
+        streamed << path(u"streamed-%1.bmp"_s.arg(i + 1));
+    }
+    QTextStream out(stdout);
+    QString err;
+    QTextStream errStream(&err);
+    cli::Io io{out, errStream, false};
+    cli::MakeRequest request;
+    request.maps = maps;
+    request.outputs = kept;
+    QCOMPARE(cli::make(request, io), int(cli::Done));
+    request.outputs = streamed;
+    request.keptMapBytes = 0;
+    QCOMPARE(cli::make(request, io), int(cli::Done));
+    for (int i = 0; i < maps.size(); ++i)
+        QVERIFY2(fileBytes(kept[i]) == fileBytes(streamed[i]), qPrintable(kept[i]));
+}
+
+// Distinct noisy maps pack no smaller than they are: a batch of them may not hold them all.
+void TestCli::longBatchInBoundedMemory()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("AddressSanitizer keeps freed memory in quarantine");
+#endif
+    constexpr int Maps = 300; // about 155 MB as pictures of 389 x 333
+    QStringList arguments{u"make"_s, u"-q"_s, u"-o"_s, path(u"out-{n}.png"_s)};
+    QRandomGenerator random(7);
+    QImage map(389, 333, QImage::Format_Indexed8);
+    QList<QRgb> table;
+    for (int k = 0; k < 16; ++k)
+        table << levelRgb(k);
+    map.setColorTable(table);
+    for (int i = 0; i < Maps; ++i) {
+        for (int y = 0; y < map.height(); ++y) {
+            uchar *line = map.scanLine(y);
+            for (int x = 0; x < map.width(); ++x)
+                line[x] = uchar(random.bounded(16));
+        }
+        arguments << writeMap(u"noise%1.bmp"_s.arg(i), map);
+    }
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        QList<QByteArray> words{QByteArrayLiteral(ZOMVORN_CLI)};
+        for (const QString &a : arguments)
+            words << QFile::encodeName(a);
+        std::vector<char *> argv;
+        for (QByteArray &w : words)
+            argv.push_back(w.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    QCOMPARE(::wait4(child, &status, 0, &usage), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(QFile::exists(path(u"out-%1.png"_s.arg(Maps))));
+    qInfo("peak memory of make on %d distinct noisy maps: %ld KiB", Maps, usage.ru_maxrss);
+    QVERIFY2(usage.ru_maxrss < 160 * 1024, qPrintable(QString::number(usage.ru_maxrss)));
+}
+
+// A newline in a file name cannot start a message line of its own.
+void TestCli::controlCharactersInNamesAreShownEscaped()
+{
+    const CliResult result = runCli({u"make"_s, path(u"a\nzomvorn-cli: all done\t.bmp"_s)});
+    QCOMPARE(result.status, int(cli::FileFailed));
+    QVERIFY2(result.err.contains(u"a\\nzomvorn-cli: all done\\t.bmp: file not found\n"_s),
+             qPrintable(result.err));
+    QCOMPARE(result.err.count(u'\n'), 2);
+    QCOMPARE(cli::shownName(u"x\x01\ry"_s), u"x\\x01\\ry"_s);
 }
 
 void TestCli::existingFileIsReplaced()
