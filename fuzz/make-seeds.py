@@ -145,6 +145,31 @@ def main():
 
     write('text-no-line-feed.pgm', b'P2\n2 1\n255\n10 25')
     write('raw-cut.ppm', b'P6\n4 4\n255\n' + bytes(20))
+    other_formats(good)
+
+
+def other_formats(nested_png):
+    """Formats the load path refuses unread, whatever plugins are installed: icons and cursors
+    holding a PNG (the text bomb among them), an SVG that draws another file, gzip under a
+    bitmap's name, and the formats Qt reads besides the four walked ones."""
+    bomb = (nested_png[:33] + chunk(b'tEXt', b'Comment\x00hello', 2 ** 31 - 1))[:78]
+    for name, inner, kind in (('icon-png.ico', nested_png, 1), ('icon-bomb.ico', bomb, 1),
+                              ('cursor-png.cur', nested_png, 2)):
+        entry = struct.pack('<BBBBHHII', 16, 16, 0, 0, 1, 32, len(inner), 22)
+        write(name, struct.pack('<HHH', 0, kind, 1) + entry + inner)
+    write('icns-png.icns', b'icns' + struct.pack('>I', 16 + len(nested_png)) + b'ic07'
+          + struct.pack('>I', 8 + len(nested_png)) + nested_png)
+    write('svg-image-fifo.svg', b"<svg xmlns='http://www.w3.org/2000/svg' "
+          b"xmlns:xlink='http://www.w3.org/1999/xlink' width='10' height='10'>"
+          b"<image xlink:href='/tmp/fifo.bmp' width='10' height='10'/></svg>\n")
+    write('svg-entities.svg', b'<?xml version="1.0"?><!DOCTYPE svg [<!ENTITY a "aaaaaaaaaa">'
+          b'<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;"><!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;">]>'
+          b"<svg xmlns='http://www.w3.org/2000/svg'><text>&c;</text></svg>\n")
+    import gzip
+    write('gzip-named.bmp', gzip.compress(b'<svg xmlns="http://www.w3.org/2000/svg"/>' * 1000))
+    write('tga-24.tga', bytes([0, 0, 2]) + bytes(9) + struct.pack('<HHBB', 2, 1, 24, 0) + bytes(6))
+    write('wbmp.wbmp', b'\x00\x00\x08\x01\xff')
+    write('xbm.xbm', b'#define t_width 8\n#define t_height 1\nstatic unsigned char t_bits[] = {0x0f};\n')
 
 
 if __name__ == '__main__':

@@ -6,7 +6,8 @@ set -euo pipefail
 
 build_pkgs="cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev"
 run_pkgs="qt6-qpa-plugins qt6-wayland qt6-translations-l10n fonts-ipafont-gothic"
-test_pkgs=""
+# Every image plugin Debian has: the load path must stay bounded whatever is installed.
+test_pkgs="libqt6svg6 qt6-image-formats-plugins"
 bench_pkgs="libbenchmark-dev"
 # What makes the Debian package (cpack: dpkg-shlibdeps, file) and checks it, its AppStream data
 # and its desktop entry.
