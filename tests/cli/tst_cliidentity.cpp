@@ -9,6 +9,7 @@
 #include "support/scripteddialogs.h"
 
 #include "app/form2.h"
+#include "editor/depthmapfile.h"
 
 #include "ui/platform.h"
 
@@ -97,9 +98,13 @@ QStringList TestCliIdentity::writeMaps(const QList<MapFile> &maps, const QString
 {
     QStringList paths;
     for (int i = 0; i < maps.size(); ++i) {
-        const QString path =
-            m_dir.filePath(u"%1-%2.%3"_s.arg(stem).arg(i).arg(QString::fromLatin1(maps[i].format)));
-        if (!maps[i].picture.save(path, maps[i].format.constData()))
+        // "kept": as the editor's 奥行きマップを保存 writes it.
+        const bool kept = maps[i].format == "kept";
+        const QString path = m_dir.filePath(
+            u"%1-%2.%3"_s.arg(stem).arg(i).arg(kept ? u"png"_s : QString::fromLatin1(maps[i].format)));
+        if (kept)
+            editor::saveDepthMap(maps[i].picture, path);
+        else if (!maps[i].picture.save(path, maps[i].format.constData()))
             return {};
         paths << path;
     }
@@ -153,6 +158,9 @@ void TestCliIdentity::sameFilesAsTheDesktopProgram_data()
     QTest::newRow("one map three times, blue")
         << QList<MapFile>{{shapesMap(7, false)}, {shapesMap(7, false)}, {shapesMap(7, false)}}
         << u"blue"_s << 2;
+    QTest::newRow("maps kept by the editor") << QList<MapFile>{{shapesMap(3, false), "kept"},
+                                                               {levelNoise(9), "kept"}}
+                                             << QString() << 2;
     QTest::newRow("a level of its own in every pixel") << QList<MapFile>{{levelNoise(8)}}
                                                        << u"青"_s << 2;
     QTest::newRow("larger, smaller, indexed, PNG, transparent")
