@@ -2,6 +2,8 @@
 
 #include "form1.h"
 
+#include "draftstore.h"
+
 #include "depthmapfile.h"
 #include "editingsession.h"
 
@@ -117,6 +119,22 @@ void Form1::endStroke()
     const ui::PictureSurface &canvas = m_ui.Picture1->surface();
     history.commit(canvas.persistentImage(), canvas.screenImage());
     updateActions();
+    reportDraftTrouble();
+}
+
+void Form1::reportDraftTrouble()
+{
+    DraftStore *drafts = m_session.drafts();
+    const QString error = drafts ? drafts->lastError() : QString();
+    if (error.isEmpty() || m_draftTroubleShown) {
+        m_draftTroubleShown = !error.isEmpty() && m_draftTroubleShown;
+        return;
+    }
+    m_draftTroubleShown = true;
+    m_dialogs.msgBox(u"編集中の奥行きマップの下書きを書き込めません。このままプログラムが終了すると、"
+                     u"保存していない編集は失われます。「奥行きマップを保存」（Ctrl+S）で保存してください。\n\n"_s
+                         + error,
+                     ui::MsgBox::Exclamation, Form1Ui::caption());
 }
 
 void Form1::changeCanvas(const std::function<void()> &change)

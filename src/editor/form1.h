@@ -84,11 +84,15 @@ private:
     // The canvas moved to another state of its history.
     void canvasMoved();
     void updateActions();
+    // Says once, at the end of a step, that the draft cannot be written.
+    void reportDraftTrouble();
 
     ui::Dialogs &m_dialogs;
     ui::PictureBox &m_depthStore;
     std::unique_ptr<EditingSession> m_ownSession;
     EditingSession &m_session;
+    // The draft trouble was said, and no draft was written since.
+    bool m_draftTroubleShown = false;
     Form1Ui m_ui;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;

@@ -4,6 +4,7 @@
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
 
+#include "editor/draftstore.h"
 #include "editor/editingsession.h"
 #include "editor/form1.h"
 
@@ -166,6 +167,7 @@ private slots:
 
     void historyFollowsTheSteps_data();
     void historyFollowsTheSteps();
+    void draftThatCannotBeWrittenIsSaidOnce();
     void canvasMenu();
     void savedMapOpensIdentical();
 
@@ -882,6 +884,34 @@ void TestForm1::savedMapOpensIdentical()
     m_form->blankPicture();
     QTest::keyClick(m_form, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(m_form->controls().Picture1->Image(), painted);
+}
+
+// A draft folder that cannot be made: the user is told once, after a stroke, and can save.
+void TestForm1::draftThatCannotBeWrittenIsSaidOnce()
+{
+    const QString notAFolder = m_dir.filePath(u"not-a-folder"_s);
+    QFile file(notAFolder);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    editor::DraftStore drafts(notAFolder + u"/drafts"_s);
+    delete m_form;
+    m_session = std::make_unique<editor::EditingSession>(&drafts);
+    m_form = new Form1(*m_dialogs, *m_store, m_session.get());
+    m_form->load();
+    m_form->show();
+    auto stroke = [&](int x) {
+        ui::PictureBox *canvas = m_form->controls().Picture1;
+        QTest::mousePress(canvas, Qt::LeftButton, {}, onCanvas(x, 40));
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, onCanvas(x, 40));
+        drafts.flush();
+    };
+    for (int x : {20, 60, 100})
+        stroke(x);
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QVERIFY(m_dialogs->messages().constFirst().text.contains(u"下書きを書き込めません"_s));
+    delete m_form;
+    m_form = nullptr;
+    m_session.reset();
 }
 
 QTEST_MAIN(TestForm1)
