@@ -58,6 +58,9 @@ void Form2Ui::setupUi(QMainWindow *window)
     // The depth map's store lies below the client area; it is never shown.
     Picture1 = ui::picture(client, u"Picture1"_s, {0, 2160, 5895, 5055}, ui::RGB(0, 0, 0),
                            ui::PictureSurface::FillStyle::Solid);
+    // Names for assistive technology; the captions stay as they are.
+    ProgressBar1->setAccessibleName(u"ランダムドット作成の進み具合"_s);
+    Picture1->setAccessibleName(u"奥行きマップ"_s);
     Picture1->setAutoRedraw(true);
     Picture1->hide();
 

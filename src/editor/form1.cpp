@@ -16,10 +16,16 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -53,6 +59,16 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *s
                        [this](int b, int s, float x, float y) { Picture1_MouseUp(b, s, x, y); });
     ui::connectGuarded(m_dialogs, m_ui.Command1, &QPushButton::clicked, this,
                        [this] { Command1_Click(); });
+    for (int level = 0; level < 16; ++level) {
+        ui::Shape *cell = m_ui.Shape1[std::size_t(level)];
+        cell->setPressable(true);
+        ui::connectGuarded(m_dialogs, cell, &ui::Shape::pressed, this,
+                           [this, level] { m_ui.HScroll2->setValue(level); });
+    }
+    m_keyboardAt = QPoint(m_ui.Picture1->surface().size().width() / 2,
+                          m_ui.Picture1->surface().size().height() / 2);
+    m_ui.Picture1->installEventFilter(this);
+    installEventFilter(this);
     ui::connectGuarded(m_dialogs, m_ui.Command2, &QPushButton::clicked, this,
                        [this] { Command2_Click(); });
     setUpCommands();
@@ -231,6 +247,9 @@ void Form1::showPen()
 {
     const int size = m_ui.HScroll1->value();
     const int level = m_ui.HScroll2->value();
+    if (m_ui.Picture1->markShown())
+        m_ui.Picture1->showMark(m_keyboardAt, size);
+    showLevelMarks();
     DrawPenPreview(size, level);
     m_ui.Label7->setText(QString::number(size));
     m_ui.Label8->setText(QString::number(level));
@@ -258,6 +277,9 @@ void Form1::DrawPenPreview(int size, int level)
 void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
+    const QSize area = m_ui.Picture1->surface().size();
+    m_keyboardAt = QPoint(std::clamp(int(std::floor(X + 0.5f)), 0, area.width() - 1),
+                          std::clamp(int(std::floor(Y + 0.5f)), 0, area.height() - 1));
     if (Button == 1) {
         beginStroke();
         StampPen(X, Y);
@@ -282,6 +304,139 @@ void Form1::Picture1_MouseUp(int Button, int Shift, float X, float Y)
     Q_UNUSED(Y);
     if (Button == 1)
         endStroke();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == this && event->type() == QEvent::Show)
+        m_shownFocus = true;
+    if (watched == m_ui.Picture1) {
+        if (event->type() == QEvent::FocusIn) {
+            // The focus the window gives as it opens shows no mark; a Tab from another control
+            // does, as does any key of the canvas.
+            const auto reason = static_cast<QFocusEvent *>(event)->reason();
+            if (!std::exchange(m_shownFocus, false)
+                && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
+                m_ui.Picture1->showMark(m_keyboardAt, m_ui.HScroll1->value());
+        } else if (event->type() == QEvent::FocusOut) {
+            // A stroke by keyboard ends where the keyboard leaves the canvas.
+            if (m_spaceDown) {
+                m_spaceDown = false;
+                ui::runHandler(m_dialogs, [this] { endStroke(); });
+            }
+            m_ui.Picture1->hideMark();
+        } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool press = event->type() == QEvent::KeyPress;
+            bool taken = false;
+            ui::runHandler(m_dialogs, [&] {
+                const int shift = ui::shiftCode(key->modifiers());
+                taken = press ? Picture1_KeyDown(key->key(), shift, key->isAutoRepeat())
+                              : Picture1_KeyUp(key->key(), shift, key->isAutoRepeat());
+            });
+            if (taken)
+                return true;
+        }
+    }
+    return ui::Form::eventFilter(watched, event);
+}
+
+void Form1::moveKeyboardPosition(QPoint to)
+{
+    const QSize area = m_ui.Picture1->surface().size();
+    m_keyboardAt = QPoint(std::clamp(to.x(), 0, area.width() - 1),
+                          std::clamp(to.y(), 0, area.height() - 1));
+    m_ui.Picture1->showMark(m_keyboardAt, m_ui.HScroll1->value());
+}
+
+bool Form1::Picture1_KeyDown(int KeyCode, int Shift, bool repeated)
+{
+    // Ctrl and Alt belong to the window's commands.
+    if ((Shift & ~1) != 0)
+        return false;
+    const int step = (Shift & 1) ? 10 : 1;
+    // The first key shows where the keyboard is before it moves anything.
+    QPoint to = m_keyboardAt;
+    const bool hidden = !m_ui.Picture1->markShown();
+    switch (KeyCode) {
+    case Qt::Key_Left:
+        to.rx() -= step;
+        break;
+    case Qt::Key_Right:
+        to.rx() += step;
+        break;
+    case Qt::Key_Up:
+        to.ry() -= step;
+        break;
+    case Qt::Key_Down:
+        to.ry() += step;
+        break;
+    case Qt::Key_Space:
+        if (!repeated && !m_spaceDown) {
+            m_spaceDown = true;
+            moveKeyboardPosition(m_keyboardAt);
+            Picture1_MouseDown(1, 0, float(m_keyboardAt.x()), float(m_keyboardAt.y()));
+        }
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        m_ui.HScroll1->setValue(m_ui.HScroll1->value() + 1);
+        return true;
+    case Qt::Key_Minus:
+        m_ui.HScroll1->setValue(m_ui.HScroll1->value() - 1);
+        return true;
+    case Qt::Key_BracketRight:
+        m_ui.HScroll2->setValue(m_ui.HScroll2->value() + 1);
+        return true;
+    case Qt::Key_BracketLeft:
+        m_ui.HScroll2->setValue(m_ui.HScroll2->value() - 1);
+        return true;
+    default:
+        return false;
+    }
+    moveKeyboardPosition(hidden ? m_keyboardAt : to);
+    if (m_spaceDown)
+        Picture1_MouseMove(1, 0, float(m_keyboardAt.x()), float(m_keyboardAt.y()));
+    return true;
+}
+
+bool Form1::Picture1_KeyUp(int KeyCode, int Shift, bool repeated)
+{
+    Q_UNUSED(Shift);
+    if (KeyCode != Qt::Key_Space)
+        return false;
+    if (!repeated && m_spaceDown) {
+        m_spaceDown = false;
+        Picture1_MouseUp(1, 0, float(m_keyboardAt.x()), float(m_keyboardAt.y()));
+    }
+    return true;
+}
+
+void Form1::showLevelMarks()
+{
+    const int level = m_ui.HScroll2->value();
+    for (int n = 0; n < 16; ++n) {
+        ui::Shape *cell = m_ui.Shape1[std::size_t(n)];
+        cell->setMarked(n == level);
+        cell->setText(m_levelNumbers ? QString::number(n) : QString());
+    }
+}
+
+void Form1::setLevelNumbersShown(bool shown)
+{
+    m_levelNumbers = shown;
+    showLevelMarks();
+    if (!shown) {
+        m_ui.Picture1->setShownColours({});
+        return;
+    }
+    m_ui.Picture1->setShownColours([](QRgb rgb) {
+        for (int n = 0; n < 16; ++n)
+            if ((rgb & 0xffffffu) == (ui::toQRgb(ui::QBColor(n)) & 0xffffffu))
+                return qRgb(n * 17, n * 17, n * 17);
+        const int grey = qGray(rgb);
+        return qRgb(grey, grey, grey);
+    });
 }
 
 void Form1::StampPen(float x, float y)

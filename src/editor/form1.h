@@ -68,6 +68,22 @@ public:
     // The right-click menu of the canvas.
     QMenu *canvasMenu() const { return m_canvasMenu; }
 
+    // Painting from the keyboard, on the canvas: the arrow keys move the keyboard position by a
+    // pixel (with Shift by ten), Space stamps there as a left click does and, held while moving,
+    // stamps along the way as a drag does, in one step; + and - change the pen's size, [ and ]
+    // its level. Returns whether the key was the canvas's.
+    bool Picture1_KeyDown(int KeyCode, int Shift, bool repeated);
+    bool Picture1_KeyUp(int KeyCode, int Shift, bool repeated);
+    QPoint keyboardPosition() const { return m_keyboardAt; }
+
+    // The levels as numbers on the palette, and the canvas shown as a grey ramp (dark far, light
+    // near) instead of the level colours; a view only.
+    void setLevelNumbersShown(bool shown);
+    bool levelNumbersShown() const { return m_levelNumbers; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     // The message shown when a chosen file cannot be read as a picture.
     static QString loadFailedText(const QString &path, const QString &reason);
     static QString saveFailedText(const QString &path, const QString &reason);
@@ -84,6 +100,8 @@ private:
     // The canvas moved to another state of its history.
     void canvasMoved();
     void updateActions();
+    void moveKeyboardPosition(QPoint to);
+    void showLevelMarks();
     // Says once, at the end of a step, that the draft cannot be written.
     void reportDraftTrouble();
 
@@ -93,6 +111,11 @@ private:
     EditingSession &m_session;
     // The draft trouble was said, and no draft was written since.
     bool m_draftTroubleShown = false;
+    // Where the keyboard stamps, in canvas pixels; and whether Space is held down there.
+    QPoint m_keyboardAt;
+    bool m_spaceDown = false;
+    bool m_shownFocus = false;
+    bool m_levelNumbers = false;
     Form1Ui m_ui;
     QAction *m_undo = nullptr;
     QAction *m_redo = nullptr;

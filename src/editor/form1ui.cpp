@@ -60,6 +60,21 @@ void Form1Ui::setupUi(QDialog *window)
     Command2 = ui::button(window, u"Command2"_s, {6120, 4200, 1935, 375}, u"ファイル読み込み"_s);
     Command1 = ui::button(window, u"Command1"_s, {6120, 4800, 1935, 375}, u"編集終了"_s);
 
+    // Names for assistive technology; the captions stay as they are.
+    Picture1->setAccessibleName(u"奥行きマップ"_s);
+    Picture1->setAccessibleDescription(
+        u"矢印キーで位置を動かし、スペースキーで描きます。＋と－でペンの太さ、［と］で高さを変えます。"_s);
+    Picture2->setAccessibleName(u"ペンの見本"_s);
+    Picture2->setAccessibleDescription(u"ペンの太さと高さの色"_s);
+    HScroll1->setAccessibleName(u"ペンの太さ"_s);
+    HScroll2->setAccessibleName(u"高さ"_s);
+    HScroll2->setAccessibleDescription(u"0（低い）から 15（高い）まで"_s);
+    for (int i = 0; i < 16; ++i) {
+        ui::Shape *cell = Shape1[std::size_t(i)];
+        cell->setAccessibleName(u"高さ %1"_s.arg(i));
+        cell->setToolTip(u"高さ %1"_s.arg(i));
+    }
+
     QWidget::setTabOrder(Picture1, Picture2);
     QWidget::setTabOrder(Picture2, HScroll1);
     QWidget::setTabOrder(HScroll1, HScroll2);

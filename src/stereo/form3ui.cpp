@@ -21,6 +21,7 @@ void Form3Ui::setupUi(QDialog *window)
     window->setObjectName(u"Form3"_s);
     Picture1 = ui::picture(window, u"Picture1"_s, {0, 0, 6855, 5055}, ui::RGB(255, 255, 255),
                            ui::PictureSurface::FillStyle::Transparent);
+    Picture1->setAccessibleName(u"ランダムドット・ステレオグラム"_s);
     Picture1->setAutoRedraw(true);
     Command1 = ui::button(window, u"Command1"_s, {5400, 5100, 1335, 375}, u"OK"_s);
     QWidget::setTabOrder(Picture1, Command1);

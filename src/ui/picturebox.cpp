@@ -4,6 +4,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 
 #include <cmath>
 
@@ -72,17 +73,84 @@ QRect PictureBox::deviceArea() const
     return QRect(topLeft, end - QPoint(1, 1));
 }
 
+void PictureBox::showMark(QPoint at, int radius)
+{
+    m_markShown = true;
+    m_mark = at;
+    m_markRadius = radius;
+    update();
+}
+
+void PictureBox::hideMark()
+{
+    if (!m_markShown)
+        return;
+    m_markShown = false;
+    update();
+}
+
+void PictureBox::setShownColours(std::function<QRgb(QRgb)> shown)
+{
+    m_shownColours = std::move(shown);
+    update();
+}
+
+void PictureBox::focusInEvent(QFocusEvent *event)
+{
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void PictureBox::focusOutEvent(QFocusEvent *event)
+{
+    QFrame::focusOutEvent(event);
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     QPainter p(this);
     const QRect inner = contentsRect();
-    const QImage &screen = m_surface.screenImage();
+    const QImage *screenLayer = &m_surface.screenImage();
+    QImage mapped;
+    if (m_shownColours) {
+        mapped = screenLayer->copy();
+        for (int y = 0; y < mapped.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(mapped.scanLine(y));
+            for (int x = 0; x < mapped.width(); ++x)
+                line[x] = m_shownColours(line[x]);
+        }
+        screenLayer = &mapped;
+    }
+    const QImage &screen = *screenLayer;
     const qreal ratio = devicePixelRatioF();
+    // The focus shows on the frame, drawn before the picture so that it hides none of it.
+    if (hasFocus()) {
+        p.setPen(palette().color(QPalette::Highlight));
+        p.setBrush(Qt::NoBrush);
+        for (int i = 0; i < FrameWidth; ++i)
+            p.drawRect(rect().adjusted(i, i, -1 - i, -1 - i));
+    }
+    auto decorate = [&] {
+        if (m_markShown) {
+            const QPointF c = QPointF(inner.topLeft()) + QPointF(m_mark) + QPointF(0.5, 0.5);
+            const qreal r = m_markRadius + 0.5;
+            p.setClipRect(inner);
+            p.setBrush(Qt::NoBrush);
+            for (const auto &[colour, width] : {std::pair{Qt::black, 3.0}, std::pair{Qt::white, 1.0}}) {
+                p.setPen(QPen(QColor(colour), width));
+                p.drawEllipse(c, r, r);
+                p.drawLine(c - QPointF(r + 4, 0), c + QPointF(r + 4, 0));
+                p.drawLine(c - QPointF(0, r + 4), c + QPointF(0, r + 4));
+            }
+        }
+    };
     if (ratio == 1.0) {
         const QRect area = event->rect().intersected(inner);
         if (!area.isEmpty())
             p.drawImage(area.topLeft(), screen, area.translated(-inner.topLeft()));
+        decorate();
         return;
     }
     // At other screen scales the frame's edges fall between device pixels. The picture goes onto
@@ -93,6 +161,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
     QImage shown = screen.scaled(device.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     shown.setDevicePixelRatio(ratio);
     p.drawImage(QPointF(device.topLeft()) / ratio, shown);
+    decorate();
 }
 
 int buttonCode(Qt::MouseButtons buttons)
@@ -116,6 +185,7 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)
 {
+    hideMark();
     const QPointF at = event->position() - contentsRect().topLeft();
     emit MouseMove(buttonCode(event->buttons()), shiftCode(event->modifiers()), float(at.x()),
                    float(at.y()));

@@ -43,6 +43,17 @@ public:
     // For writers of both layers: see PictureSurface::drawLayers.
     void drawLayers(const std::function<QRect(QImage &persistent, QImage &screen)> &draw);
 
+    // A mark over the picture, on screen only: a crosshair and a circle of `radius` at `at` (in
+    // pixels of the drawing area), where the keyboard would draw. Hidden again by hideMark() and
+    // by the mouse moving over the box.
+    void showMark(QPoint at, int radius);
+    void hideMark();
+    bool markShown() const { return m_markShown; }
+
+    // How the picture's colours are shown; the pixels themselves stay as they are. Empty: as
+    // they are.
+    void setShownColours(std::function<QRgb(QRgb)> shown);
+
 signals:
     void MouseDown(int Button, int Shift, float X, float Y);
     void MouseMove(int Button, int Shift, float X, float Y);
@@ -54,6 +65,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void showArea(const QRect &area);
@@ -61,6 +74,10 @@ private:
     QRect deviceArea() const;
 
     PictureSurface m_surface;
+    bool m_markShown = false;
+    QPoint m_mark;
+    int m_markRadius = 0;
+    std::function<QRgb(QRgb)> m_shownColours;
 };
 
 // The runtime's codes for Qt's mouse buttons and keyboard modifiers.

@@ -2,6 +2,7 @@
 
 #include "platform.h"
 
+
 #include "controls.h"
 
 #include <QCoreApplication>

@@ -2,6 +2,8 @@
 
 #include "progressbar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QPaintEvent>
 #include <qdrawutil.h>
@@ -13,11 +15,20 @@ namespace ui {
 
 static constexpr int Border = 1;
 
+namespace {
+QAccessibleInterface *progressBarAccessible(const QString &className, QObject *object);
+}
+
 ProgressBar::ProgressBar(QWidget *parent, const QRect &geometry, int minimum, int maximum)
     : QWidget(parent), m_min(minimum), m_max(maximum), m_value(float(minimum))
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    static const bool accessible = [] {
+        QAccessible::installFactory(progressBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessible);
 }
 
 QRect ProgressBar::groove() const
@@ -37,6 +48,10 @@ void ProgressBar::setValue(float value)
 {
     const int before = filledWidthFor(m_value);
     m_value = value;
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent change(this, double(value));
+        QAccessible::updateAccessibility(&change);
+    }
     const int after = filledWidthFor(m_value);
     if (before == after)
         return;
@@ -56,5 +71,40 @@ void ProgressBar::paintEvent(QPaintEvent *event)
                palette().color(QPalette::Base));
     qDrawShadePanel(&p, rect(), palette(), true, Border);
 }
+
+namespace {
+
+// A progress bar with its value, for assistive technology.
+class ProgressBarAccessible final : public QAccessibleWidget, public QAccessibleValueInterface
+{
+public:
+    explicit ProgressBarAccessible(ProgressBar *bar)
+        : QAccessibleWidget(bar, QAccessible::ProgressBar)
+    {
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface *>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override { return double(bar()->value()); }
+    void setCurrentValue(const QVariant &) override {}
+    QVariant maximumValue() const override { return bar()->maximum(); }
+    QVariant minimumValue() const override { return bar()->minimum(); }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    ProgressBar *bar() const { return static_cast<ProgressBar *>(widget()); }
+};
+
+QAccessibleInterface *progressBarAccessible(const QString &, QObject *object)
+{
+    if (auto *bar = dynamic_cast<ProgressBar *>(object))
+        return new ProgressBarAccessible(bar);
+    return nullptr;
+}
+
+} // namespace
 
 } // namespace ui

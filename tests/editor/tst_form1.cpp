@@ -13,11 +13,12 @@
 #include "ui/platform.h"
 #include "ui/shape.h"
 
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QAction>
 #include <QLabel>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -168,6 +169,12 @@ private slots:
     void historyFollowsTheSteps_data();
     void historyFollowsTheSteps();
     void draftThatCannotBeWrittenIsSaidOnce();
+    void keyboardStampsAsAClickDoes_data();
+    void keyboardStampsAsAClickDoes();
+    void keyboardDragIsOneStep();
+    void paletteCellsPickTheLevel();
+    void levelNumbersAreAViewOnly();
+    void everyControlHasAName();
     void canvasMenu();
     void savedMapOpensIdentical();
 
@@ -912,6 +919,159 @@ void TestForm1::draftThatCannotBeWrittenIsSaidOnce()
     delete m_form;
     m_form = nullptr;
     m_session.reset();
+}
+
+// Each row: where the keyboard goes from the centre (in steps of ten and of one), the pen.
+void TestForm1::keyboardStampsAsAClickDoes_data()
+{
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("level");
+    QTest::newRow("the centre, as it starts") << QPoint(194, 166) << 14 << 8;
+    QTest::newRow("the top-left pixel") << QPoint(0, 0) << 25 << 15;
+    QTest::newRow("the bottom-right pixel") << QPoint(388, 332) << 1 << 3;
+    QTest::newRow("past the edge, held at it") << QPoint(500, -40) << 0 << 12;
+}
+
+// Space stamps exactly the disc a left click at the keyboard position stamps, both layers.
+void TestForm1::keyboardStampsAsAClickDoes()
+{
+    QFETCH(QPoint, to);
+    QFETCH(int, size);
+    QFETCH(int, level);
+    m_form->show();
+    activate();
+    auto &c = m_form->controls();
+    c.HScroll1->setValue(size);
+    c.HScroll2->setValue(level);
+    const QPoint held(std::clamp(to.x(), 0, 388), std::clamp(to.y(), 0, 332));
+    QTest::mouseClick(c.Picture1, Qt::LeftButton, {}, onCanvas(held.x(), held.y()));
+    const QImage kept = c.Picture1->surface().persistentImage();
+    const QImage screen = c.Picture1->surface().screenImage();
+    m_form->blankPicture();
+
+    // A click moved the keyboard there; the keys go back to the centre and out again.
+    c.Picture1->setFocus();
+    QTest::keyClick(c.Picture1, Qt::Key_Up); // shows the position, moves nothing
+    QPoint at = m_form->keyboardPosition();
+    QCOMPARE(at, held);
+    auto walk = [&](QPoint target) {
+        while (at != target) {
+            const QPoint d = target - at;
+            const bool far = (d.x() != 0 ? std::abs(d.x()) : std::abs(d.y())) >= 10;
+            const Qt::Key key = d.x() < 0 ? Qt::Key_Left : d.x() > 0 ? Qt::Key_Right
+                                : d.y() < 0 ? Qt::Key_Up : Qt::Key_Down;
+            const QPoint before = at;
+            QTest::keyClick(c.Picture1, key, far ? Qt::ShiftModifier : Qt::NoModifier);
+            at = m_form->keyboardPosition();
+            if (at == before)
+                return; // held at the edge
+        }
+    };
+    walk(QPoint(194, 166));
+    walk(held);
+    // Beyond the edge the position stays at it.
+    if (to != held) {
+        QTest::keyClick(c.Picture1, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(c.Picture1, Qt::Key_Up, Qt::ShiftModifier);
+        at = m_form->keyboardPosition();
+    }
+    QCOMPARE(at, held);
+    QTest::keyClick(c.Picture1, Qt::Key_Space);
+    QCOMPARE(c.Picture1->surface().persistentImage(), kept);
+    QCOMPARE(c.Picture1->surface().screenImage(), screen);
+}
+
+// Space held while moving stamps along the way, as a drag does, and is undone as one step.
+void TestForm1::keyboardDragIsOneStep()
+{
+    m_form->show();
+    activate();
+    auto &c = m_form->controls();
+    c.HScroll1->setValue(3);
+    c.Picture1->setFocus();
+    QTest::keyClick(c.Picture1, Qt::Key_Left);
+    QTest::keyPress(c.Picture1, Qt::Key_Space);
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(c.Picture1, Qt::Key_Right);
+    QTest::keyRelease(c.Picture1, Qt::Key_Space);
+    const QImage painted = c.Picture1->Image();
+    QCOMPARE(c.Picture1->Point(194 + 30, 166), QBColor(8));
+
+    QImage dragged(painted.size(), QImage::Format_RGB32);
+    dragged.fill(qRgb(0, 0, 0));
+    m_form->blankPicture();
+    QTest::mousePress(c.Picture1, Qt::LeftButton, {}, onCanvas(194, 166));
+    for (int i = 1; i <= 30; ++i)
+        sendMove(c.Picture1, onCanvas(194 + i, 166), Qt::LeftButton);
+    QTest::mouseRelease(c.Picture1, Qt::LeftButton, {}, onCanvas(224, 166));
+    QCOMPARE(c.Picture1->Image(), painted);
+
+    m_form->blankPicture();
+    c.Picture1->setFocus();
+    QTest::keyPress(c.Picture1, Qt::Key_Space);
+    for (int i = 0; i < 30; ++i)
+        QTest::keyClick(c.Picture1, Qt::Key_Left);
+    QTest::keyRelease(c.Picture1, Qt::Key_Space);
+    QTest::keyClick(m_form, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)), 389 * 333);
+}
+
+// A click on a palette cell, or Enter on it, picks that level; [ and ] on the canvas step it,
+// and + and - the pen's size. The current level's cell is marked without colour.
+void TestForm1::paletteCellsPickTheLevel()
+{
+    m_form->show();
+    activate();
+    auto &c = m_form->controls();
+    QTest::mouseClick(c.Shape1[5], Qt::LeftButton);
+    QCOMPARE(c.HScroll2->value(), 5);
+    QVERIFY(c.Shape1[5]->isMarked() && !c.Shape1[8]->isMarked());
+    QTest::mouseClick(c.Shape1[12], Qt::LeftButton);
+    QTest::keyClick(c.Shape1[12], Qt::Key_Return);
+    QCOMPARE(c.HScroll2->value(), 12);
+    c.Picture1->setFocus();
+    for (Qt::Key key : {Qt::Key_BracketRight, Qt::Key_BracketRight, Qt::Key_BracketRight,
+                        Qt::Key_BracketRight, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Minus})
+        QTest::keyClick(c.Picture1, key);
+    QCOMPARE(c.HScroll2->value(), 15);
+    QCOMPARE(c.HScroll1->value(), 13);
+    QCOMPARE(c.Label8->text(), u"15"_s);
+    QVERIFY(c.Shape1[15]->isMarked());
+}
+
+// Numbers over the palette and a grey canvas are a view: the canvas keeps its level colours.
+void TestForm1::levelNumbersAreAViewOnly()
+{
+    m_form->show();
+    activate();
+    auto &c = m_form->controls();
+    QTest::mouseClick(c.Picture1, Qt::LeftButton, {}, onCanvas(100, 100));
+    const QImage before = c.Picture1->Image();
+    m_form->setLevelNumbersShown(true);
+    QCOMPARE(c.Picture1->Image(), before);
+    const QImage shown = c.Picture1->grab().toImage();
+    const QPoint inside = c.Picture1->contentsRect().topLeft() + QPoint(100, 100);
+    QCOMPARE(shown.pixel(inside) & 0xffffffu, qRgb(136, 136, 136) & 0xffffffu); // level 8
+    m_form->Command1_Click();
+    QCOMPARE(m_store->Point(100, 100), QBColor(8));
+}
+
+// Every control a screen reader meets has a name.
+void TestForm1::everyControlHasAName()
+{
+    const auto &c = m_form->controls();
+    QList<QWidget *> controls{c.Picture1, c.Picture2, c.HScroll1, c.HScroll2, c.Command1,
+                              c.Command2};
+    for (ui::Shape *cell : c.Shape1)
+        controls << cell;
+    for (QWidget *w : controls) {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+    }
+    QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(c.Shape1[3]);
+    QCOMPARE(cell->role(), QAccessible::Button);
+    QCOMPARE(cell->text(QAccessible::Name), u"高さ 3"_s);
 }
 
 QTEST_MAIN(TestForm1)
