@@ -4,6 +4,9 @@
 // menu command up to the display window), and stamping one pen disc while dragging.
 
 #include "app/form2.h"
+#include "app/toolwindows.h"
+#include "picture/reveal.h"
+#include "picture/viewingaids.h"
 #include "editor/canvashistory.h"
 #include "editor/draftstore.h"
 #include "editor/depthmapfile.h"
@@ -25,7 +28,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -162,6 +167,59 @@ void BM_PenStamp(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PenStamp)->Unit(benchmark::kMicrosecond);
+
+// From a pen stamp's mouse event to the preview window repainted with the canvas's new
+// stereogram, with the editor and "プレビュー" open: the median and the worst of 1,000 stamps.
+void BM_StampToPreview(benchmark::State &state)
+{
+    SilentDialogs dialogs;
+    QTemporaryDir dir;
+    app::Form2 form2(dialogs, dir.path());
+    form2.show();
+    form2.tools().showPreview();
+    editor::Form1 &form1 = form2.Form1().get();
+    form1.show();
+    QCoreApplication::processEvents();
+    ui::PictureBox *canvas = form1.controls().Picture1;
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(30, 160), canvas->mapToGlobal(QPointF(30, 160)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &press);
+    std::vector<double> times;
+    int x = 30;
+    for (auto _ : state) {
+        x = x >= 360 ? 30 : x + 7;
+        const QPointF at(x, 60 + (x * 7) % 200);
+        const auto start = std::chrono::steady_clock::now();
+        QMouseEvent move(QEvent::MouseMove, at, canvas->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(canvas, &move);
+        QCoreApplication::processEvents();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        times.push_back(took.count());
+        state.SetIterationTime(took.count());
+    }
+    std::sort(times.begin(), times.end());
+    state.counters["median_ms"] = times[times.size() / 2] * 1e3;
+    state.counters["worst_ms"] = times.back() * 1e3;
+}
+BENCHMARK(BM_StampToPreview)->Iterations(1000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The check view's picture of one stereogram: reveal and the level colours.
+void BM_CheckViewReveal(benchmark::State &state)
+{
+    const QImage stereogram = stereo::standaloneStereogram(benchmarkDepthMap(), 2);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(picture::reveal(stereogram).ambiguous);
+}
+BENCHMARK(BM_CheckViewReveal)->Unit(benchmark::kMillisecond);
+
+void BM_Anaglyph(benchmark::State &state)
+{
+    const QImage stereogram = stereo::standaloneStereogram(benchmarkDepthMap(), 2);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(picture::anaglyph(stereogram).constBits());
+}
+BENCHMARK(BM_Anaglyph)->Unit(benchmark::kMicrosecond);
 
 // A canvas with 200 strokes of eight discs each, as a user paints it.
 void paintStrokes(ui::PictureSurface &canvas, editor::CanvasHistory *history)

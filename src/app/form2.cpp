@@ -3,6 +3,8 @@
 #include "form2.h"
 
 #include "randomdots.h"
+#include "picture/stereopictures.h"
+#include "toolwindows.h"
 
 #include "stereo/stereogramgenerator.h"
 
@@ -50,6 +52,7 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     connectArray(m_ui.MenuMake, &Form2::MenuMake_Click);
     connectArray(m_ui.MenuIro, &Form2::MenuIro_Click);
     connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
+    setUpTools();
 
     // The menu bar from the keyboard: F10 opens the first menu, and the arrow keys go on from
     // there. The captions carry no access keys.
@@ -64,7 +67,32 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     updateActions();
 }
 
-Form2::~Form2() = default;
+Form2::~Form2()
+{
+    m_session.setChangeListener({});
+}
+
+void Form2::setUpTools()
+{
+    m_tools = std::make_unique<Tools>(
+        m_dialogs, *this,
+        // An editor not loaded opens with a blank canvas.
+        [this] {
+            return m_form1.isLoaded() ? m_form1->controls().Picture1->surface().persistentImage()
+                                      : picture::depthMapOf({});
+        },
+        [this] { return m_iroIndex; });
+    const std::pair<QAction *, void (Tools::*)()> commands[] = {
+        {m_ui.MenuToolsCheck, &Tools::showCheckView},
+        {m_ui.MenuToolsView, &Tools::showViewingAids},
+        {m_ui.MenuToolsExport, &Tools::exportStereogram},
+        {m_ui.MenuToolsPreview, &Tools::showPreview},
+    };
+    for (const auto &[action, command] : commands)
+        ui::connectGuarded(m_dialogs, action, &QAction::triggered, this,
+                           [this, command] { (m_tools.get()->*command)(); });
+    m_session.setChangeListener([this] { m_tools->canvasChanged(); });
+}
 
 void Form2::Form_Load()
 {
@@ -136,6 +164,7 @@ void Form2::newData()
     m_ui.Label4->setText(QString());
     m_ui.ProgressBar1->setValue(0);
     m_saveAgainOffered = false;
+    m_tools->cleared();
     updateActions();
 }
 
@@ -143,6 +172,8 @@ void Form2::updateActions()
 {
     m_ui.MenuFile[1]->setEnabled(m_saveAgainOffered);
     m_ui.MenuIro[std::size_t(m_iroIndex)]->setChecked(true);
+    for (QAction *a : {m_ui.MenuToolsCheck, m_ui.MenuToolsView, m_ui.MenuToolsExport})
+        a->setEnabled(m_tools->hasStereogram());
 }
 
 bool Form2::saveStereogram(const QString &path, const QString &caption)
@@ -211,7 +242,12 @@ void Form2::MenuMake_Click(int Index)
     case 2:
         makeRandomDots(m_generator, *m_ui.Picture1, m_form3, m_iroIndex,
                        {*this, *m_ui.Label4,
-                        [this](int y) { m_ui.ProgressBar1->setValue(float(y)); }});
+                        [this](int y) { m_ui.ProgressBar1->setValue(float(y)); },
+                        [this] {
+                            m_tools->stereogramMade(m_form3->Picture1().Image(),
+                                                    m_ui.Picture1->Image(), m_iroIndex);
+                            updateActions();
+                        }});
         break;
     default:
         break;
@@ -222,6 +258,7 @@ void Form2::MenuIro_Click(int Index)
 {
     m_iroIndex = qint16(Index);
     updateActions();
+    m_tools->tintChanged();
 }
 
 void Form2::MenuHelp_Click(int Index)

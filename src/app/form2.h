@@ -15,12 +15,15 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 namespace ui {
 class Dialogs;
 }
 
 namespace app {
+
+class Tools;
 
 // The main window, and with it the application: its menus lead to every command, it holds the
 // depth map and the application-wide state, and closing it ends the application.
@@ -42,6 +45,7 @@ public:
     void MenuMake_Click(int Index);
     void MenuIro_Click(int Index);
     void MenuHelp_Click(int Index);
+    Tools &tools() { return *m_tools; }
 
     // What ends the application; quitting the event loop unless a test says otherwise.
     void setEndApplication(std::function<void()> end) { m_endApplication = std::move(end); }
@@ -73,6 +77,7 @@ private:
     void saveAs();
     // The menus' check marks and enabled states, from the state they show.
     void updateActions();
+    void setUpTools();
 
     ui::Dialogs &m_dialogs;
     QString m_helpDirectory;
@@ -93,6 +98,7 @@ private:
     ui::FormSlot<stereo::Form3> m_form3;
 
     std::function<void()> m_endApplication;
+    std::unique_ptr<Tools> m_tools;
 };
 
 } // namespace app

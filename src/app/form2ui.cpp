@@ -99,6 +99,23 @@ void Form2Ui::setupUi(QMainWindow *window)
                                QKeySequence(u"Ctrl+H"_s));
     MenuHelp[1] = ui::separator(mn4, u"MenuHelp1"_s);
     MenuHelp[2] = ui::menuItem(mn4, u"MenuHelp2"_s, u"ABOUT"_s);
+
+    setupToolsMenu(window);
+}
+
+void Form2Ui::setupToolsMenu(QMainWindow *window)
+{
+    mnTools = new QMenu(u"ツール"_s, window);
+    mnTools->setObjectName(u"mnTools"_s);
+    window->menuBar()->insertMenu(mn4->menuAction(), mnTools);
+    MenuToolsCheck =
+        ui::menuItem(mnTools, u"MenuToolsCheck"_s, u"立体の確認"_s, QKeySequence(u"Ctrl+K"_s));
+    MenuToolsView =
+        ui::menuItem(mnTools, u"MenuToolsView"_s, u"見やすく表示"_s, QKeySequence(u"Ctrl+L"_s));
+    MenuToolsExport = ui::menuItem(mnTools, u"MenuToolsExport"_s, u"拡大して保存..."_s,
+                                   QKeySequence(u"Ctrl+Shift+S"_s));
+    MenuToolsPreview =
+        ui::menuItem(mnTools, u"MenuToolsPreview"_s, u"プレビュー"_s, QKeySequence(u"Ctrl+P"_s));
 }
 
 } // namespace app

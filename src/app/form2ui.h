@@ -39,6 +39,12 @@ struct Form2Ui
     QMenu *mn2 = nullptr;
     QMenu *mn3 = nullptr;
     QMenu *mn4 = nullptr;
+    // "ツール", between "色の設定" and "ヘルプ".
+    QMenu *mnTools = nullptr;
+    QAction *MenuToolsCheck = nullptr;
+    QAction *MenuToolsView = nullptr;
+    QAction *MenuToolsExport = nullptr;
+    QAction *MenuToolsPreview = nullptr;
     std::array<QAction *, 5> MenuFile{};
     std::array<QAction *, 3> MenuMake{};
     std::array<QAction *, 3> MenuIro{};
@@ -47,6 +53,8 @@ struct Form2Ui
     QActionGroup *MenuIroGroup = nullptr;
 
     void setupUi(QMainWindow *window);
+    // The ツール menu: every command added to the program goes here.
+    void setupToolsMenu(QMainWindow *window);
 };
 
 } // namespace app

@@ -34,6 +34,8 @@ void makeRandomDots(stereo::StereogramGenerator &generator, const ui::PictureBox
 
     setStatus(feedback.Label4, doneText());
     feedback.window.unsetCursor();
+    if (feedback.made)
+        feedback.made();
 
     form3.showModal();
 

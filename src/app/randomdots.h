@@ -25,6 +25,8 @@ struct RunFeedback
     QWidget &window;
     QLabel &Label4;
     std::function<void(int y)> showProgress;
+    // Runs once the stereogram is drawn, before the display window shows it.
+    std::function<void()> made = {};
 };
 
 // "ランダムドット作成": the stereogram of the depth map held by `depthStore`, drawn into

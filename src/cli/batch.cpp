@@ -8,6 +8,7 @@
 
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
+#include "picture/viewingaids.h"
 #include "stereo/stereogramgenerator.h"
 
 #include <QDir>
@@ -215,10 +216,7 @@ ReadDepthMap readDepthMap(const QString &path)
 QString writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path)
 {
     try {
-        const QImage image = picture::printable(stereogram, scale, guides);
-        if (image.isNull())
-            return Cli::tr("out of memory");
-        picture::writeFile(picture::encodePicture(image, *picture::formatOfName(path)), path);
+        picture::writeStereogram(stereogram, scale, guides, path, *picture::formatOfName(path));
         return {};
     } catch (const picture::PictureError &e) {
         return reason(e);
@@ -379,7 +377,8 @@ int make(const MakeRequest &request, Io &io)
         stereogram.fill(Qt::white);
         stereogram.setDotsPerMeterX(picture::SavedDotsPerMeter);
         stereogram.setDotsPerMeterY(picture::SavedDotsPerMeter);
-        generator.make(depthMap, stereogram, request.iroIndex);
+        generator.make(request.cross ? picture::crossEyedDepthMap(depthMap) : depthMap,
+                       stereogram, request.iroIndex);
         if (runs == 1) {
             writing << QtFuture::makeReadyFuture(
                 writeStereogram(stereogram, request.scale, request.guides, outputs[run]));

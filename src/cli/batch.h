@@ -21,6 +21,7 @@ struct MakeRequest
     qint16 iroIndex = 2;
     int scale = 1;
     bool guides = false;
+    bool cross = false; // for cross-eyed viewing: levels 15 - L
     bool progress = false;
     // How much of the checked maps, packed, is kept for the runs; the rest is read again.
     qint64 keptMapBytes = 64LL << 20;

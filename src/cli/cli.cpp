@@ -9,6 +9,7 @@
 #include "picture/pictureio.h"
 #include "picture/reveal.h"
 #include "picture/stereopictures.h"
+#include "picture/viewingaids.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -29,6 +30,14 @@ namespace {
 
 const QString Program = u"zomvorn-cli"_s;
 
+// The viewing aids' commands, kept apart from the lines above so that each can grow alone.
+QString viewingSynopsis()
+{
+    return Cli::tr("       %1 make --cross ...            (for cross-eyed viewing)\n"
+                   "       %1 anaglyph [-o OUT] STEREOGRAM")
+        .arg(Program);
+}
+
 QString synopsis()
 {
     return Cli::tr("Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]\n"
@@ -36,7 +45,8 @@ QString synopsis()
                    "       %1 reveal [-o OUT] STEREOGRAM\n"
                    "       %1 levels [--invert] [-o OUT] PICTURE\n"
                    "       %1 --help | --version")
-        .arg(Program);
+               .arg(Program)
+           + u"\n"_s + viewingSynopsis();
 }
 
 QString generalHelp()
@@ -48,7 +58,8 @@ QString generalHelp()
                      "  make    a stereogram from each depth map, the maps being consecutive\n"
                      "          runs of one session\n"
                      "  reveal  the depth map a stereogram of this program hides\n"
-                     "  levels  a grey depth map (white near) made into a map of level colours\n\n"
+                     "  levels  a grey depth map (white near) made into a map of level colours\n"
+                     "  anaglyph  the red/cyan picture of a stereogram, for anaglyph glasses\n\n"
                      "'%1 COMMAND --help' describes a command's options.\n"
                      "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.")
                  .arg(Program);
@@ -137,7 +148,10 @@ int runMake(const QStringList &commandLine, Io &io)
                                     Cli::tr("PATTERN"), u"{name}-stereo.bmp"_s);
     const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s},
                                    Cli::tr("No progress line."));
-    command.parser.addOptions({colour, scale, guides, output, quiet});
+    const QCommandLineOption cross(QStringList{u"cross"_s},
+                                   Cli::tr("For cross-eyed viewing: every level L is made "
+                                           "15 - L, so the shape is not seen inside out."));
+    command.parser.addOptions({colour, scale, guides, output, quiet, cross});
     command.parser.addPositionalArgument(u"DEPTH"_s,
                                          Cli::tr("Depth maps, made into stereograms in this "
                                                  "order; a map given n times makes n runs."),
@@ -163,6 +177,7 @@ int runMake(const QStringList &commandLine, Io &io)
         return usageError(io, Cli::tr("--scale takes a whole number from 1 to 16, not '%1'")
                                   .arg(p.value(scale)));
     request.guides = p.isSet(guides);
+    request.cross = p.isSet(cross);
     request.progress = io.errIsTerminal && !p.isSet(quiet);
     for (int i = 0; i < request.maps.size(); ++i)
         request.outputs << outputName(p.value(output), request.maps[i], i + 1);
@@ -229,8 +244,8 @@ int runReveal(const QStringList &commandLine, Io &io)
 {
     Command command(u"reveal"_s, u"STEREOGRAM"_s,
                     Cli::tr("Writes the depth map a stereogram of this program hides (any tint, "
-                            "unscaled, without guides), each pixel in the colour of its level, "
-                            "and says how many pixels were ambiguous."));
+                            "as made or as make --scale K --guides writes it), each pixel in the "
+                            "colour of its level, and says how many pixels were ambiguous."));
     const QCommandLineOption output(QStringList{u"o"_s, u"output"_s},
                                     Cli::tr("The depth map's file, .bmp or .png (default: "
                                             "NAME-depth.bmp)."),
@@ -251,7 +266,8 @@ int runReveal(const QStringList &commandLine, Io &io)
         break;
     case picture::Revealed::Fault::Size:
         return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
-                                     "pixels, not %4 x %5 (unscaled, without guides)")
+                                     "pixels, neither %4 x %5 nor a whole enlargement of that "
+                                     "(with or without guides)")
                                  .arg(name)
                                  .arg(picture.width())
                                  .arg(picture.height())
@@ -265,8 +281,7 @@ int runReveal(const QStringList &commandLine, Io &io)
                                  .arg(revealed.where.y()));
     case picture::Revealed::Fault::BrokenLink:
         return fileError(io, Cli::tr("%1 does not follow the linking rule at pixel %2, %3: "
-                                     "it is damaged, scaled or not a stereogram of this "
-                                     "program")
+                                     "it is damaged or not a stereogram of this program")
                                  .arg(name)
                                  .arg(revealed.where.x())
                                  .arg(revealed.where.y()));
@@ -280,6 +295,49 @@ int runReveal(const QStringList &commandLine, Io &io)
            << '\n';
     io.out.flush();
     return Done;
+}
+
+int runAnaglyph(const QStringList &commandLine, Io &io)
+{
+    Command command(u"anaglyph"_s, u"STEREOGRAM"_s,
+                    Cli::tr("Writes the red/cyan picture of a stereogram for anaglyph glasses, "
+                            "the same pixels as the desktop program's アナグリフ view: red from "
+                            "each dot, green and blue from the dot 60 to its right. A picture "
+                            "that make --scale K --guides wrote is read at its own scale."));
+    const QCommandLineOption output(QStringList{u"o"_s, u"output"_s},
+                                    Cli::tr("The picture's file, .bmp or .png (default: "
+                                            "NAME-anaglyph.png)."),
+                                    Cli::tr("OUT"));
+    command.parser.addOption(output);
+    command.parser.addPositionalArgument(u"STEREOGRAM"_s, Cli::tr("The stereogram to read."));
+    if (const auto over = command.parse(commandLine, io))
+        return *over;
+    const auto files = oneFile(command, output, u"-anaglyph.png"_s, io);
+    if (const int *status = std::get_if<int>(&files))
+        return *status;
+    const auto &[in, out, picture] = std::get<OneFile>(files);
+    QImage stereogram = picture;
+    if (stereogram.size() != picture::StereogramSize) {
+        const std::optional<picture::Unprinted> printed = picture::unprinted(picture);
+        if (!printed)
+            return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
+                                         "pixels, neither %4 x %5 nor a whole enlargement of "
+                                         "that (with or without guides)")
+                                     .arg(shownName(in))
+                                     .arg(picture.width())
+                                     .arg(picture.height())
+                                     .arg(picture::StereogramSize.width())
+                                     .arg(picture::StereogramSize.height()));
+        stereogram = printed->stereogram;
+    }
+    QImage red;
+    try {
+        red = picture::anaglyph(stereogram);
+    } catch (const std::bad_alloc &) {
+        return fileError(io, Cli::tr("cannot read %1: %2")
+                                 .arg(shownName(in), Cli::tr("out of memory")));
+    }
+    return writeOne(red, out, io);
 }
 
 int runLevels(const QStringList &commandLine, Io &io)
@@ -325,6 +383,8 @@ int run(const QStringList &arguments, Io &io)
         return runReveal(arguments, io);
     if (first == u"levels"_s)
         return runLevels(arguments, io);
+    if (first == u"anaglyph"_s)
+        return runAnaglyph(arguments, io);
     if (arguments.size() == 2 && (first == u"--help"_s || first == u"-h"_s)) {
         io.out << generalHelp() << '\n';
         io.out.flush();
@@ -336,8 +396,8 @@ int run(const QStringList &arguments, Io &io)
         return Done;
     }
     if (first.isEmpty())
-        return usageError(io, Cli::tr("no command given: make, reveal or levels"));
-    return usageError(io, Cli::tr("unknown command '%1': make, reveal or levels").arg(first));
+        return usageError(io, Cli::tr("no command given: make, reveal, levels or anaglyph"));
+    return usageError(io, Cli::tr("unknown command '%1': make, reveal, levels or anaglyph").arg(first));
 }
 
 void installTranslations(const QLocale &locale)

@@ -53,6 +53,8 @@ void EditingSession::canvasChanged()
 {
     if (m_drafts)
         m_drafts->changed();
+    if (m_listener)
+        m_listener();
 }
 
 void EditingSession::saved(const QImage &content)
@@ -69,6 +71,8 @@ void EditingSession::emptied()
     m_safe = QImage();
     if (m_drafts)
         m_drafts->remove();
+    if (m_listener)
+        m_listener();
 }
 
 } // namespace editor

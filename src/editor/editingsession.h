@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
 namespace ui {
 class PictureSurface;
 }
@@ -40,8 +42,10 @@ public:
     void attach(const ui::PictureSurface *canvas);
     void detach();
 
-    // The canvas changed: the draft follows it.
+    // The canvas changed: the draft follows it, and the listener hears of it.
     void canvasChanged();
+    // Who hears of every change of the canvas (a stroke's stamp, a load, an undo, emptying).
+    void setChangeListener(std::function<void()> listener) { m_listener = std::move(listener); }
     // The canvas was saved as a depth map: it is safe, and the draft goes.
     void saved(const QImage &content);
     // The canvas was emptied: the history and the draft go.
@@ -59,6 +63,7 @@ private:
     QImage m_blank;
     QImage m_safe;
     QString m_mapFileName;
+    std::function<void()> m_listener;
 };
 
 } // namespace editor

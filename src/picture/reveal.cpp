@@ -175,11 +175,17 @@ void followNeighbours(std::vector<quint8> &levels, const std::vector<quint16> &f
 Revealed reveal(const QImage &stereogram)
 {
     Revealed result;
-    if (stereogram.size() != StereogramSize) {
+    QImage image;
+    if (stereogram.size() == StereogramSize) {
+        image = stereogram.convertToFormat(QImage::Format_RGB32);
+    } else if (std::optional<Unprinted> printed = unprinted(stereogram)) {
+        image = printed->stereogram;
+        result.scale = printed->scale;
+        result.guides = printed->guides;
+    } else {
         result.fault = Revealed::Fault::Size;
         return result;
     }
-    const QImage image = stereogram.convertToFormat(QImage::Format_RGB32);
     const Greys greys = greysOf(image);
     if (greys.iroIndex < 0) {
         result.fault = Revealed::Fault::NotADotColour;
@@ -195,6 +201,7 @@ Revealed reveal(const QImage &stereogram)
     // For each map pixel: which levels fit its dot, and the level read for it.
     std::vector<quint16> fits(size_t(mapWidth) * size_t(mapHeight));
     std::vector<quint8> levels(fits.size());
+    result.ambiguousAt.assign(fits.size(), false);
 
     // Row by row, left to right: the level carried from the left where it fits, else the level
     // that goes on fitting furthest to the right.
@@ -246,8 +253,10 @@ Revealed reveal(const QImage &stereogram)
                 const size_t i = size_t(y) * size_t(mapWidth) + size_t(column);
                 fits[i] = mask;
                 levels[i] = quint8(carried);
-                if (std::popcount(mask) > 1)
+                if (std::popcount(mask) > 1) {
                     ++result.ambiguous;
+                    result.ambiguousAt[i] = true;
+                }
             }
         }
     }

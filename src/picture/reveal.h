@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPoint>
 
+#include <vector>
+
 namespace picture {
 
 // The depth map a stereogram of this program hides, read back through the linking rule: each
@@ -13,7 +15,7 @@ struct Revealed
 {
     enum class Fault {
         None,
-        Size,          // not 453 x 333 pixels
+        Size,          // not 453 x 333 pixels, nor printable's output of such a picture
         NotADotColour, // `where`: a colour no tint gives
         BrokenLink,    // `where`: a dot that repeats none of the dots it could
     };
@@ -23,6 +25,9 @@ struct Revealed
     QImage depthMap; // 389 x 333, each pixel the level colour of its dot
     int iroIndex = -1; // the tint: 0 red, 1 green, 2 blue
     qint64 ambiguous = 0; // map pixels where more than one level fits
+    std::vector<bool> ambiguousAt; // those pixels, row by row
+    int scale = 1;       // the stereogram's scale, when printable enlarged it
+    bool guides = false; // and whether the aid was above it
 };
 
 // Reads the levels row by row, left to right. Where more than one level fits a dot, the level
@@ -31,6 +36,7 @@ struct Revealed
 // Where both levels of a boundary fit the dots at it, two maps give the very same stereogram;
 // those dots go to the side that lines the boundary up with the rows above and below, and then
 // to the level most of their neighbours have.
+// A picture that printable made is read back to its stereogram first.
 Revealed reveal(const QImage &stereogram);
 
 } // namespace picture

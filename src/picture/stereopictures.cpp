@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +76,52 @@ QImage printable(const QImage &stereogram, int scale, bool guides)
             std::memcpy(out.scanLine(y * scale + k), first, rowBytes);
     }
     return out;
+}
+
+std::optional<Unprinted> unprinted(const QImage &picture)
+{
+    const int width = StereogramSize.width();
+    if (picture.width() % width != 0)
+        return std::nullopt;
+    const int scale = picture.width() / width;
+    if (scale < 1 || scale > MaxPrintScale)
+        return std::nullopt;
+    const int plainHeight = StereogramSize.height();
+    const int guidedHeight = plainHeight + GuideBandHeight;
+    bool guides = false;
+    if (picture.height() == guidedHeight * scale)
+        guides = true;
+    else if (picture.height() != plainHeight * scale)
+        return std::nullopt;
+
+    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+    QImage small(width, source.height() / scale, QImage::Format_RGB32);
+    for (int y = 0; y < small.height(); ++y) {
+        auto *out = reinterpret_cast<QRgb *>(small.scanLine(y));
+        const auto *first = reinterpret_cast<const QRgb *>(source.constScanLine(y * scale));
+        for (int x = 0; x < width; ++x)
+            out[x] = first[x * scale];
+        for (int k = 0; k < scale; ++k) {
+            const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y * scale + k));
+            for (int x = 0; x < width * scale; ++x)
+                if ((line[x] & 0xffffffu) != (out[x / scale] & 0xffffffu))
+                    return std::nullopt;
+        }
+    }
+    Unprinted result{guides ? small.copy(0, GuideBandHeight, width, plainHeight) : small, scale,
+                     guides};
+    if (guides && withGuides(result.stereogram) != small)
+        return std::nullopt;
+    return result;
+}
+
+void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+                     FileFormat format)
+{
+    const QImage image = printable(stereogram, scale, guides);
+    if (image.isNull())
+        throw std::bad_alloc();
+    writeFile(encodePicture(image, format), path);
 }
 
 PackedPicture::PackedPicture(const QImage &image)

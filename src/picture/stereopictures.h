@@ -4,9 +4,12 @@
 
 #include "stereogramformat.h"
 
+#include "pictureio.h"
+
 #include <QImage>
 #include <QSize>
 
+#include <optional>
 #include <vector>
 
 namespace picture {
@@ -25,6 +28,28 @@ QImage depthMapOf(const QImage &picture);
 // The stereogram for print: each dot a scale x scale block, with the converging aid above it if
 // asked for.
 QImage printable(const QImage &stereogram, int scale, bool guides);
+
+// The largest scale printable is asked for.
+inline constexpr int MaxPrintScale = 16;
+
+// What printable made, read back: the stereogram, its scale and whether the aid is above it.
+struct Unprinted
+{
+    QImage stereogram;
+    int scale = 1;
+    bool guides = false;
+};
+
+// The 453 x 333 stereogram inside a picture that printable made of one, at scale 1 to
+// MaxPrintScale with or without the aid: the scale from the width, the aid from the height, and
+// only when every block is one colour and the aid's band is exactly the one printable draws.
+std::optional<Unprinted> unprinted(const QImage &picture);
+
+// printable, then encodePicture and writeFile: the file "make --scale K [--guides]" writes, and
+// the desktop program's enlarged export. Throws PictureError, or std::bad_alloc when the
+// enlarged picture does not fit in memory.
+void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+                     FileFormat format);
 
 // The converging aid: a white band this high above the picture, with two black dots one
 // background separation apart, centred.

@@ -202,4 +202,17 @@ void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex
     }
 }
 
+QImage standaloneStereogram(const QImage &depth, qint16 iroIndex)
+{
+    QImage out(picture::StereogramSize, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    Rnd rnd;
+    StereogramGenerator generator(rnd);
+    generator.make(depth.isNull() || depth.depth() == 32
+                       ? depth
+                       : depth.convertToFormat(QImage::Format_RGB32),
+                   out, iroIndex);
+    return out;
+}
+
 } // namespace stereo

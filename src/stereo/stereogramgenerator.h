@@ -52,4 +52,9 @@ private:
     qint16 DepthLevel = 0;
 };
 
+// A stereogram of its own: made with a fresh generator and a fresh random sequence, from the
+// sequence's start, never the application's. The same map gives the same picture every time, and
+// between two maps only the dots that their differences move are different. 453 x 333.
+QImage standaloneStereogram(const QImage &depth, qint16 iroIndex);
+
 } // namespace stereo

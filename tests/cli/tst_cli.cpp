@@ -9,6 +9,7 @@
 #include "picture/levels.h"
 #include "picture/stereopictures.h"
 #include "picture/reveal.h"
+#include "picture/viewingaids.h"
 
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
@@ -118,6 +119,12 @@ private slots:
     void revealRoundTrip();
     void revealRefuses_data();
     void revealRefuses();
+
+    void revealReadsPrintedPictures_data();
+    void revealReadsPrintedPictures();
+    void anaglyphOfASavedStereogram_data();
+    void anaglyphOfASavedStereogram();
+    void crossEyedMakeAndReveal();
 
     void levelsOfAGreyRamp_data();
     void levelsOfAGreyRamp();
@@ -799,13 +806,99 @@ void TestCli::revealRoundTrip()
     }
 }
 
+void TestCli::revealReadsPrintedPictures_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<bool>("guides");
+    for (const int k : {1, 3, 16})
+        for (const bool guides : {false, true})
+            QTest::addRow("x%d%s", k, guides ? ", guides" : "") << k << guides;
+}
+
+// A printed stereogram reveals the very map its plain picture does.
+void TestCli::revealReadsPrintedPictures()
+{
+    QFETCH(int, scale);
+    QFETCH(bool, guides);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(21, false));
+    QStringList make{u"make"_s, u"-o"_s, path(u"big.png"_s), u"--scale"_s, QString::number(scale)};
+    if (guides)
+        make << u"--guides"_s;
+    QCOMPARE(runCli(make << map).status, int(cli::Done));
+    QCOMPARE(runCli({u"make"_s, u"-o"_s, path(u"plain.bmp"_s), map}).status, int(cli::Done));
+    const CliResult big = runCli({u"reveal"_s, u"-o"_s, path(u"big-map.bmp"_s), path(u"big.png"_s)});
+    QVERIFY2(big.status == cli::Done, qPrintable(big.err));
+    QCOMPARE(runCli({u"reveal"_s, u"-o"_s, path(u"plain-map.bmp"_s), path(u"plain.bmp"_s)}).status,
+             int(cli::Done));
+    QCOMPARE(fileBytes(path(u"big-map.bmp"_s)), fileBytes(path(u"plain-map.bmp"_s)));
+}
+
+void TestCli::anaglyphOfASavedStereogram_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("as made") << QStringList{};
+    QTest::newRow("x3 with guides") << QStringList{u"--scale=3"_s, u"--guides"_s};
+}
+
+// Red from each dot's grey, green and blue from the dot 60 to its right: 393 x 333.
+void TestCli::anaglyphOfASavedStereogram()
+{
+    QFETCH(QStringList, options);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(22, false));
+    QCOMPARE(runCli(QStringList{u"make"_s, u"-c"_s, u"red"_s, u"-o"_s, path(u"s.png"_s)} + options
+                    + QStringList{map})
+                 .status,
+             int(cli::Done));
+    QCOMPARE(runCli({u"make"_s, u"-c"_s, u"red"_s, u"-o"_s, path(u"plain.bmp"_s), map}).status,
+             int(cli::Done));
+    const CliResult result =
+        runCli({u"anaglyph"_s, u"-o"_s, path(u"s-anaglyph.png"_s), path(u"s.png"_s)});
+    QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+    const QImage red = QImage(path(u"s-anaglyph.png"_s)).convertToFormat(QImage::Format_RGB32);
+    const QImage plain(path(u"plain.bmp"_s));
+    QCOMPARE(red.size(), QSize(393, 333));
+    for (const QPoint at : {QPoint(0, 0), QPoint(100, 50), QPoint(392, 332)}) {
+        const QRgb p = red.pixel(at);
+        QCOMPARE(qRed(p), qGray(plain.pixel(at)));
+        QCOMPARE(qGreen(p), qGray(plain.pixel(at + QPoint(60, 0))));
+        QCOMPARE(qBlue(p), qGreen(p));
+    }
+    QCOMPARE(red, picture::anaglyph(plain).convertToFormat(QImage::Format_RGB32));
+}
+
+// make --cross is make of the map with every level L made 15 - L, and reveals as that map.
+void TestCli::crossEyedMakeAndReveal()
+{
+    const QImage levels = shapesMap(23, false);
+    QImage inverted = levels;
+    for (int y = 0; y < 333; ++y)
+        for (int x = 0; x < 389; ++x)
+            for (int k = 0; k < 16; ++k)
+                if ((levels.pixel(x, y) & 0xffffffu) == (levelRgb(k) & 0xffffffu))
+                    inverted.setPixel(x, y, levelRgb(15 - k));
+    const QString map = writeMap(u"map.bmp"_s, levels);
+    QCOMPARE(runCli({u"make"_s, u"--cross"_s, u"-o"_s, path(u"cross.bmp"_s), map}).status,
+             int(cli::Done));
+    QCOMPARE(runCli({u"make"_s, u"-o"_s, path(u"inverted.bmp"_s),
+                     writeMap(u"inverted-map.bmp"_s, inverted)})
+                 .status,
+             int(cli::Done));
+    QCOMPARE(fileBytes(path(u"cross.bmp"_s)), fileBytes(path(u"inverted.bmp"_s)));
+    QCOMPARE(runCli({u"reveal"_s, u"-o"_s, path(u"r.png"_s), path(u"cross.bmp"_s)}).status,
+             int(cli::Done));
+    int carried = 0;
+    QVERIFY(agreement(QImage(path(u"r.png"_s)), takenLevels(inverted, carried)) >= 0.999);
+}
+
 void TestCli::revealRefuses_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
     QTest::newRow("a photo of the right size") << u"photo"_s << u"not all of one tint"_s;
-    QTest::newRow("scaled") << u"scaled"_s << u"906 x 666 pixels, not 453 x 333"_s;
-    QTest::newRow("with guides") << u"guides"_s << u"453 x 353 pixels"_s;
+    QTest::newRow("scaled, one block not whole") << u"scaled"_s
+                                                 << u"906 x 666 pixels, neither 453 x 333"_s;
+    QTest::newRow("guide band drawn over") << u"guides"_s << u"453 x 353 pixels"_s;
+    QTest::newRow("a column short") << u"short"_s << u"452 x 333 pixels"_s;
     QTest::newRow("one dot changed") << u"damaged"_s
                                      << u"does not follow the linking rule at pixel 300, 200"_s;
     QTest::newRow("half of it recoloured") << u"tints"_s << u"not all of one tint"_s;
@@ -829,7 +922,11 @@ void TestCli::revealRefuses()
         QStringList arguments{u"make"_s, u"-o"_s, file, map};
         arguments << (kind == u"scaled"_s ? u"--scale=2"_s : u"--guides"_s);
         QCOMPARE(runCli(arguments).status, int(cli::Done));
-        picture = {};
+        // One pixel off: a block of two colours, or a band that is not the aid's.
+        picture = QImage(file).convertToFormat(QImage::Format_RGB32);
+        picture.setPixel(kind == u"scaled"_s ? QPoint(301, 201) : QPoint(5, 5), qRgb(0, 0, 0));
+    } else if (kind == u"short"_s) {
+        picture = picture.copy(0, 0, 452, 333);
     } else if (kind == u"damaged"_s) {
         const QRgb p = picture.pixel(300, 200);
         picture.setPixel(300, 200, qRgb(qRed(p) ^ 0x55, qGreen(p) ^ 0x55, 250));

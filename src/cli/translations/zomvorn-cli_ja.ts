@@ -198,6 +198,7 @@ Commands:
           runs of one session
   reveal  the depth map a stereogram of this program hides
   levels  a grey depth map (white near) made into a map of level colours
+  anaglyph  the red/cyan picture of a stereogram, for anaglyph glasses
 
 &apos;%1 COMMAND --help&apos; describes a command&apos;s options.
 Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</source>
@@ -209,6 +210,7 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
           連続した作成として扱われます）
   reveal  このプログラムのステレオグラムに隠れた奥行きマップを取り出す
   levels  グレーの奥行きマップ（白が手前）を高さの色のマップに変換
+  anaglyph  ステレオグラムを赤青メガネ用の赤・シアンの絵にする
 
 コマンドのオプションは &apos;%1 コマンド --help&apos; で表示されます。
 終了ステータス: 0 完了、1 ファイルの読み込みまたは書き込みに失敗、2 使い方の誤り。</translation>
@@ -305,8 +307,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <location filename="../cli.cpp" line="231"/>
-        <source>Writes the depth map a stereogram of this program hides (any tint, unscaled, without guides), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
-        <translation>このプログラムのステレオグラム（色は問わず、拡大なし、ガイドなし）に隠れた奥行きマップを、各ピクセルをその高さの色で書き出し、あいまいだったピクセルの数を表示します。</translation>
+        <source>Writes the depth map a stereogram of this program hides (any tint, as made or as make --scale K --guides writes it), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
+        <translation>このプログラムのステレオグラム（色は問わず、そのままでも make --scale K --guides の出力でも可）に隠れた奥行きマップを、各ピクセルをその高さの色で書き出し、あいまいだったピクセルの数を表示します。</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="235"/>
@@ -326,8 +328,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <location filename="../cli.cpp" line="253"/>
-        <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, not %4 x %5 (unscaled, without guides)</source>
-        <translation>%1 はこのプログラムのステレオグラムではありません: 大きさが %2 × %3 ピクセルで、%4 × %5（拡大なし、ガイドなし）ではありません</translation>
+        <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, neither %4 x %5 nor a whole enlargement of that (with or without guides)</source>
+        <translation>%1 はこのプログラムのステレオグラムではありません: 大きさが %2 × %3 ピクセルで、%4 × %5 でもその整数倍の拡大（ガイドの有無を問わず）でもありません</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="261"/>
@@ -336,8 +338,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <location filename="../cli.cpp" line="267"/>
-        <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged, scaled or not a stereogram of this program</source>
-        <translation>%1 はピクセル %2, %3 でドットのつながりの規則に合いません: 壊れているか、拡大されているか、このプログラムのステレオグラムではありません</translation>
+        <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged or not a stereogram of this program</source>
+        <translation>%1 はピクセル %2, %3 でドットのつながりの規則に合いません: 壊れているか、このプログラムのステレオグラムではありません</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="276"/>
@@ -366,13 +368,31 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <location filename="../cli.cpp" line="339"/>
-        <source>no command given: make, reveal or levels</source>
-        <translation>コマンドが指定されていません: make、reveal、levels のいずれか</translation>
+        <source>no command given: make, reveal, levels or anaglyph</source>
+        <translation>コマンドが指定されていません: make、reveal、levels、anaglyph のいずれか</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="340"/>
-        <source>unknown command &apos;%1&apos;: make, reveal or levels</source>
-        <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels のいずれか</translation>
+        <source>unknown command &apos;%1&apos;: make, reveal, levels or anaglyph</source>
+        <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels、anaglyph のいずれか</translation>
+    </message>
+    <message>
+        <source>       %1 make --cross ...            (for cross-eyed viewing)
+       %1 anaglyph [-o OUT] STEREOGRAM</source>
+        <translation>       %1 make --cross ...            （交差法用）
+       %1 anaglyph [-o OUT] STEREOGRAM</translation>
+    </message>
+    <message>
+        <source>For cross-eyed viewing: every level L is made 15 - L, so the shape is not seen inside out.</source>
+        <translation>交差法用: 各高さ L を 15 - L にして、形が裏返しに見えないようにします。</translation>
+    </message>
+    <message>
+        <source>Writes the red/cyan picture of a stereogram for anaglyph glasses, the same pixels as the desktop program&apos;s アナグリフ view: red from each dot, green and blue from the dot 60 to its right. A picture that make --scale K --guides wrote is read at its own scale.</source>
+        <translation>ステレオグラムを赤青メガネ用の赤・シアンの絵にして書き出します。デスクトップ版の「アナグリフ」表示と同じピクセルです: 赤は各ドットから、緑と青は 60 右のドットから取ります。make --scale K --guides の出力はその倍率で読みます。</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s file, .bmp or .png (default: NAME-anaglyph.png).</source>
+        <translation>書き出すファイル、.bmp か .png（既定: NAME-anaglyph.png）。</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QImage>
+
+#include <vector>
+
+namespace picture {
+
+// The red/cyan picture of a stereogram, for anaglyph glasses: pixel (x, y), for x from 0 to
+// width - 61, has red qGray(S(x, y)) and green and blue qGray(S(x + 60, y)). The background
+// lies on the screen and level L stands L pixels in front of it. A picture no wider than the
+// separation gives the null image.
+QImage anaglyph(const QImage &stereogram);
+
+// A depth map for viewers who cross their eyes: each level L becomes 15 - L, so that the shape
+// is not seen inside out. A pixel of no level colour stays as it is; it takes the level before it.
+QImage crossEyedDepthMap(const QImage &depthMap);
+
+// The colour the check view marks ambiguous points with: no level has it.
+inline constexpr QRgb AmbiguousMark = 0xffff8800u;
+
+// The depth map with the points `ambiguous` names (row by row, one flag per pixel) in
+// AmbiguousMark.
+QImage markAmbiguous(const QImage &depthMap, const std::vector<bool> &ambiguous);
+
+} // namespace picture
