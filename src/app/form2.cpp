@@ -2,6 +2,7 @@
 
 #include "form2.h"
 
+#include "animationdialog.h"
 #include "randomdots.h"
 
 #include "stereo/stereogramgenerator.h"
@@ -50,6 +51,8 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     connectArray(m_ui.MenuMake, &Form2::MenuMake_Click);
     connectArray(m_ui.MenuIro, &Form2::MenuIro_Click);
     connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
+    ui::connectGuarded(m_dialogs, m_ui.MenuToolAnimate, &QAction::triggered, this,
+                       [this] { makeAnimation(); });
 
     // The menu bar from the keyboard: F10 opens the first menu, and the arrow keys go on from
     // there. The captions carry no access keys.
@@ -237,6 +240,12 @@ void Form2::MenuHelp_Click(int Index)
     default:
         break;
     }
+}
+
+void Form2::makeAnimation()
+{
+    AnimationDialog dialog(m_dialogs, m_iroIndex, this);
+    dialog.exec();
 }
 
 } // namespace app

@@ -96,6 +96,16 @@ void Form2Ui::setupUi(QMainWindow *window)
                                QKeySequence(u"Ctrl+H"_s));
     MenuHelp[1] = ui::separator(mn4, u"MenuHelp1"_s);
     MenuHelp[2] = ui::menuItem(mn4, u"MenuHelp2"_s, u"ABOUT"_s);
+
+    setupToolsMenu(window);
+}
+
+void Form2Ui::setupToolsMenu(QMainWindow *window)
+{
+    mn5 = new QMenu(u"ツール"_s, window);
+    mn5->setObjectName(u"mn5"_s);
+    window->menuBar()->insertMenu(mn4->menuAction(), mn5);
+    MenuToolAnimate = ui::menuItem(mn5, u"MenuToolAnimate"_s, u"アニメーションを作成..."_s);
 }
 
 } // namespace app
