@@ -2,6 +2,7 @@
 
 #include "form2.h"
 
+#include "animationdialog.h"
 #include "randomdots.h"
 #include "picture/stereopictures.h"
 #include "toolwindows.h"
@@ -53,6 +54,8 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     connectArray(m_ui.MenuIro, &Form2::MenuIro_Click);
     connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
     setUpTools();
+    ui::connectGuarded(m_dialogs, m_ui.MenuToolAnimate, &QAction::triggered, this,
+                       [this] { makeAnimation(); });
 
     // The menu bar from the keyboard: F10 opens the first menu, and the arrow keys go on from
     // there. The captions carry no access keys.
@@ -274,6 +277,12 @@ void Form2::MenuHelp_Click(int Index)
     default:
         break;
     }
+}
+
+void Form2::makeAnimation()
+{
+    AnimationDialog dialog(m_dialogs, m_iroIndex, this);
+    dialog.exec();
 }
 
 } // namespace app

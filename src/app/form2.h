@@ -46,6 +46,8 @@ public:
     void MenuIro_Click(int Index);
     void MenuHelp_Click(int Index);
     Tools &tools() { return *m_tools; }
+    // ツール → アニメーションを作成...: its own generator, never the application's sequence.
+    void makeAnimation();
 
     // What ends the application; quitting the event loop unless a test says otherwise.
     void setEndApplication(std::function<void()> end) { m_endApplication = std::move(end); }

@@ -116,6 +116,9 @@ void Form2Ui::setupToolsMenu(QMainWindow *window)
                                    QKeySequence(u"Ctrl+Shift+S"_s));
     MenuToolsPreview =
         ui::menuItem(mnTools, u"MenuToolsPreview"_s, u"プレビュー"_s, QKeySequence(u"Ctrl+P"_s));
+    mnTools->addSeparator();
+    MenuToolAnimate =
+        ui::menuItem(mnTools, u"MenuToolAnimate"_s, u"アニメーションを作成..."_s);
 }
 
 } // namespace app

@@ -45,6 +45,7 @@ struct Form2Ui
     QAction *MenuToolsView = nullptr;
     QAction *MenuToolsExport = nullptr;
     QAction *MenuToolsPreview = nullptr;
+    QAction *MenuToolAnimate = nullptr;
     std::array<QAction *, 5> MenuFile{};
     std::array<QAction *, 3> MenuMake{};
     std::array<QAction *, 3> MenuIro{};

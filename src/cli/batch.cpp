@@ -9,6 +9,7 @@
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
 #include "picture/viewingaids.h"
+#include "stereo/animationjob.h"
 #include "stereo/stereogramgenerator.h"
 
 #include <QDir>
@@ -186,6 +187,13 @@ QString reason(const picture::PictureError &error)
                                      .arg(megabytes(error.bytes));
     case Kind::WriteFailed:
         return error.detail;
+    case Kind::TooManyColours:
+        return Cli::tr("a frame has %1 colours; a GIF frame holds at most %2 (WebP holds any)")
+            .arg(error.count)
+            .arg(error.limit);
+    case Kind::OutputTooLarge:
+        return Cli::tr("the file would be larger than its format allows (%1 MB)")
+            .arg(megabytes(error.limit));
     }
     return {};
 }
@@ -416,6 +424,53 @@ int make(const MakeRequest &request, Io &io)
         io.err << u" ("_s << Cli::tr("runs %1").arg(runRanges(written)) << u')';
     io.err << '\n';
     io.err << u"zomvorn-cli: "_s << Cli::tr("not written: runs %1").arg(runRanges(notWritten))
+           << '\n';
+    io.err.flush();
+    return FileFailed;
+}
+
+int animate(const stereo::AnimationRequest &request, bool progress, Io &io)
+{
+    QElapsedTimer clock;
+    clock.start();
+    ProgressLine line(io.err, progress);
+    stereo::AnimationJob job(request);
+    const QList<stereo::BadMap> bad = job.check();
+    if (!bad.isEmpty()) {
+        for (const stereo::BadMap &map : bad)
+            io.err << u"zomvorn-cli: "_s
+                   << Cli::tr("cannot read %1: %2").arg(shownName(map.path), reason(map.error))
+                   << '\n';
+        io.err << u"zomvorn-cli: "_s
+               << Cli::tr("nothing written: %1 of %2 depth maps could not be read")
+                      .arg(bad.size())
+                      .arg(QSet<QString>(request.maps.cbegin(), request.maps.cend()).size())
+               << '\n';
+        io.err.flush();
+        return FileFailed;
+    }
+    const int total = job.frameCount();
+    auto rate = [&] {
+        const double seconds = std::max<qint64>(clock.elapsed(), 1) / 1000.0;
+        return Cli::tr("%1/%2 frames, %3 per second")
+            .arg(job.framesDone())
+            .arg(total)
+            .arg(QString::number(job.framesDone() / seconds, 'f', 0));
+    };
+    QString failure;
+    try {
+        while (!job.step())
+            line.update(rate());
+        line.finish(rate());
+        return Done;
+    } catch (const stereo::BadMap &map) {
+        failure = Cli::tr("cannot read %1: %2").arg(shownName(map.path), reason(map.error));
+    } catch (const picture::PictureError &e) {
+        failure = Cli::tr("cannot write %1: %2").arg(shownName(request.output), reason(e));
+    }
+    line.end();
+    io.err << u"zomvorn-cli: "_s << failure << '\n'
+           << u"zomvorn-cli: "_s << Cli::tr("nothing written: %1").arg(shownName(request.output))
            << '\n';
     io.err.flush();
     return FileFailed;

@@ -8,6 +8,9 @@
 namespace picture {
 class PictureError;
 }
+namespace stereo {
+struct AnimationRequest;
+}
 
 namespace cli {
 
@@ -43,6 +46,11 @@ QString fileKey(const QString &path);
 // the stereograms in order as consecutive runs of one session and writes them, holding only a few
 // maps at a time. Returns the exit status.
 int make(const MakeRequest &request, Io &io);
+
+// "make --animate": checks every depth map first, then makes the consecutive stereograms as the
+// frames of one animated file, written as they come and named only once complete. Returns the exit
+// status.
+int animate(const stereo::AnimationRequest &request, bool progress, Io &io);
 
 // Why a picture could not be read or written, in the user's language.
 QString reason(const picture::PictureError &error);

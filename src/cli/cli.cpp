@@ -5,11 +5,13 @@
 #include "batch.h"
 #include "messages.h"
 
+#include "picture/animation.h"
 #include "picture/levels.h"
 #include "picture/pictureio.h"
 #include "picture/reveal.h"
 #include "picture/stereopictures.h"
 #include "picture/viewingaids.h"
+#include "stereo/animationjob.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -20,6 +22,7 @@
 #include <QTranslator>
 
 #include <memory>
+#include <cstdlib>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -42,6 +45,8 @@ QString synopsis()
 {
     return Cli::tr("Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]\n"
                    "                        [-o PATTERN] [--quiet] DEPTH...\n"
+                   "       %1 make   --animate OUT [--delay MS] [--loop N]\n"
+                   "                        [--frames N [--move DX,DY]] [options] DEPTH...\n"
                    "       %1 reveal [-o OUT] STEREOGRAM\n"
                    "       %1 levels [--invert] [-o OUT] PICTURE\n"
                    "       %1 --help | --version")
@@ -125,6 +130,8 @@ std::optional<qint16> colourIndex(const QString &name)
     return std::nullopt;
 }
 
+int runBatch(MakeRequest &request, const QString &pattern, Io &io);
+
 int runMake(const QStringList &commandLine, Io &io)
 {
     Command command(u"make"_s, u"DEPTH..."_s,
@@ -151,7 +158,32 @@ int runMake(const QStringList &commandLine, Io &io)
     const QCommandLineOption cross(QStringList{u"cross"_s},
                                    Cli::tr("For cross-eyed viewing: every level L is made "
                                            "15 - L, so the shape is not seen inside out."));
-    command.parser.addOptions({colour, scale, guides, output, quiet, cross});
+    const QCommandLineOption animate(QStringList{u"a"_s, u"animate"_s},
+                                     Cli::tr("Writes the stereograms as the frames of one "
+                                             "animated file instead, in order: .gif or .webp "
+                                             "(lossless)."),
+                                     Cli::tr("OUT"));
+    const QCommandLineOption delay(QStringList{u"delay"_s},
+                                   Cli::tr("Each frame's time in milliseconds, %1 to %2 (GIF "
+                                           "keeps hundredths of a second).")
+                                       .arg(picture::MinFrameDelay)
+                                       .arg(picture::MaxFrameDelay),
+                                   u"MS"_s, QString::number(picture::DefaultFrameDelay));
+    const QCommandLineOption loop(QStringList{u"loop"_s},
+                                  Cli::tr("How many times the animation plays: 0 for ever, or "
+                                          "up to %1.")
+                                      .arg(picture::MaxLoopCount),
+                                  u"N"_s, u"0"_s);
+    const QCommandLineOption frames(QStringList{u"frames"_s},
+                                    Cli::tr("N frames from the one depth map given (1 to %1).")
+                                        .arg(stereo::MaxMovedFrames),
+                                    u"N"_s);
+    const QCommandLineOption move(QStringList{u"move"_s},
+                                  Cli::tr("With --frames: frame k is made from the map moved "
+                                          "by k x (DX, DY) pixels, wrapping around."),
+                                  u"DX,DY"_s);
+    command.parser.addOptions({colour, scale, guides, output, quiet, cross, animate, delay, loop,
+                               frames, move});
     command.parser.addPositionalArgument(u"DEPTH"_s,
                                          Cli::tr("Depth maps, made into stereograms in this "
                                                  "order; a map given n times makes n runs."),
@@ -179,8 +211,73 @@ int runMake(const QStringList &commandLine, Io &io)
     request.guides = p.isSet(guides);
     request.cross = p.isSet(cross);
     request.progress = io.errIsTerminal && !p.isSet(quiet);
+    if (!p.isSet(animate)) {
+        for (const QCommandLineOption *needs : {&delay, &loop, &frames, &move})
+            if (p.isSet(*needs))
+                return usageError(io, Cli::tr("--%1 needs --animate").arg(needs->names().last()));
+        return runBatch(request, p.value(output), io);
+    }
+    if (p.isSet(output))
+        return usageError(io, Cli::tr("--animate writes one file: give no --output"));
+
+    stereo::AnimationRequest job;
+    job.maps = request.maps;
+    job.settings = {request.iroIndex, request.scale, request.guides, request.cross};
+    job.output = p.value(animate);
+    if (!picture::animationFormatOfName(job.output))
+        return usageError(io, Cli::tr("%1: an animation's name must end in .gif or .webp")
+                                  .arg(shownName(job.output)));
+    for (const QString &map : job.maps)
+        if (fileKey(map) == fileKey(job.output))
+            return usageError(io, Cli::tr("%1 would be written over the depth map it reads")
+                                      .arg(shownName(job.output)));
+    auto number = [&](const QCommandLineOption &option, int low, int high, int &to) {
+        bool ok = false;
+        to = p.value(option).toInt(&ok);
+        return ok && to >= low && to <= high;
+    };
+    if (!number(delay, picture::MinFrameDelay, picture::MaxFrameDelay, job.delayMs))
+        return usageError(io, Cli::tr("--delay takes a whole number of milliseconds from %1 to "
+                                      "%2, not '%3'")
+                                  .arg(picture::MinFrameDelay)
+                                  .arg(picture::MaxFrameDelay)
+                                  .arg(p.value(delay)));
+    if (!number(loop, 0, picture::MaxLoopCount, job.loopCount))
+        return usageError(io, Cli::tr("--loop takes a whole number from 0 to %1, not '%2'")
+                                  .arg(picture::MaxLoopCount)
+                                  .arg(p.value(loop)));
+    if (p.isSet(frames)) {
+        if (job.maps.size() != 1)
+            return usageError(io, Cli::tr("--frames makes frames from one depth map, not %1")
+                                      .arg(job.maps.size()));
+        if (!number(frames, 1, stereo::MaxMovedFrames, job.frames))
+            return usageError(io, Cli::tr("--frames takes a whole number from 1 to %1, not '%2'")
+                                      .arg(stereo::MaxMovedFrames)
+                                      .arg(p.value(frames)));
+    }
+    if (p.isSet(move)) {
+        if (!p.isSet(frames))
+            return usageError(io, Cli::tr("--move needs --frames"));
+        const QStringList parts = p.value(move).split(u',');
+        bool okX = false;
+        bool okY = false;
+        const int dx = parts.value(0).trimmed().toInt(&okX);
+        const int dy = parts.value(1).trimmed().toInt(&okY);
+        constexpr int MaxMove = 10'000;
+        if (parts.size() != 2 || !okX || !okY || std::abs(dx) > MaxMove || std::abs(dy) > MaxMove)
+            return usageError(io, Cli::tr("--move takes two whole numbers DX,DY from -%1 to %1, "
+                                          "not '%2'")
+                                      .arg(MaxMove)
+                                      .arg(p.value(move)));
+        job.move = {dx, dy};
+    }
+    return cli::animate(job, request.progress, io);
+}
+
+int runBatch(MakeRequest &request, const QString &pattern, Io &io)
+{
     for (int i = 0; i < request.maps.size(); ++i)
-        request.outputs << outputName(p.value(output), request.maps[i], i + 1);
+        request.outputs << outputName(pattern, request.maps[i], i + 1);
     if (const QString problem = outputProblem(request.maps, request.outputs); !problem.isEmpty())
         return usageError(io, problem);
     return make(request, io);

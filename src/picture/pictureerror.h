@@ -37,6 +37,8 @@ public:
         SystemError,       // another error of the system, number `code`
         DiskFull,          // `bytes` needed to write it
         WriteFailed,       // `detail`: the writer's own words
+        TooManyColours,    // a GIF frame of `count` colours, more than `limit`
+        OutputTooLarge,    // the file would be more than `limit` bytes, which its format holds
     };
 
     explicit PictureError(Kind kind) : m_kind(kind) {}
@@ -48,6 +50,7 @@ public:
     qint64 bytes = -1;
     qint64 limit = -1;
     int code = 0;
+    qint64 count = -1;
     QString detail;
 
     const char *what() const noexcept override { return "picture error"; }

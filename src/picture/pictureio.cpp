@@ -476,35 +476,37 @@ void checkWriteTarget(const QString &path)
         refuse(Kind::NotRegularFile);
 }
 
+void refuseWrite(QSaveFile &file, const QString &path, qint64 bytes)
+{
+    // What the system said last, where it names the cause.
+    const int lastError = errno;
+    const bool full = file.error() == QFileDevice::ResourceError || lastError == ENOSPC
+                      || lastError == EDQUOT || lastError == EFBIG;
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    PictureError error(Kind::DiskFull);
+    error.bytes = bytes;
+    if (full)
+        throw error;
+    refuseFolderOf(path);
+    if (noRoomFor(path, bytes))
+        throw error;
+    PictureError other(Kind::WriteFailed);
+    other.detail = reason;
+    throw other;
+}
+
 void writeFile(const QByteArray &bytes, const QString &path)
 {
     checkWriteTarget(path);
     QSaveFile file(path);
-    auto fail = [&] {
-        // What the system said last, where it names the cause.
-        const int lastError = errno;
-        const bool full = file.error() == QFileDevice::ResourceError || lastError == ENOSPC
-                          || lastError == EDQUOT || lastError == EFBIG;
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        PictureError error(Kind::DiskFull);
-        error.bytes = bytes.size();
-        if (full)
-            throw error;
-        refuseFolderOf(path);
-        if (noRoomFor(path, bytes.size()))
-            throw error;
-        PictureError other(Kind::WriteFailed);
-        other.detail = reason;
-        throw other;
-    };
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        fail();
+        refuseWrite(file, path, bytes.size());
     if (file.write(bytes) != bytes.size())
-        fail();
+        refuseWrite(file, path, bytes.size());
     if (!file.commit())
-        fail();
+        refuseWrite(file, path, bytes.size());
 }
 
 void savePicture(const QImage &image, const QString &path, FileFormat format)

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class QSaveFile;
+
 namespace picture {
 
 // The largest file loadPicture reads. The whole file is read into memory before it is decoded.
@@ -57,6 +59,10 @@ void checkWriteTarget(const QString &path);
 // any, is replaced only once the new one is completely written; on any failure it stays as it was
 // and no other file is left behind. Throws PictureError with the true reason.
 void writeFile(const QByteArray &bytes, const QString &path);
+
+// Throws the true reason why writing `file`, which was to hold `bytes` bytes under `path`, failed
+// just now, after cancelling it: no file is left behind and the old one stays.
+[[noreturn]] void refuseWrite(QSaveFile &file, const QString &path, qint64 bytes);
 
 // encodePicture, then writeFile.
 void savePicture(const QImage &image, const QString &path, FileFormat format);

@@ -86,6 +86,14 @@ RuntimeError runtimeErrorOf(const picture::PictureError &error)
                                       u"保存には %1 MB の空きが必要です。"_s.arg(megabytes(error.bytes)));
     case Kind::WriteFailed:
         return with(RuntimeError::PathFileAccessError, error.detail);
+    case Kind::TooManyColours:
+        return with(RuntimeError::InvalidPicture,
+                    u"コマの色が %1 色あります。GIF のコマは %2 色までです（WebP なら何色でも保存できます）。"_s
+                        .arg(error.count)
+                        .arg(error.limit));
+    case Kind::OutputTooLarge:
+        return with(RuntimeError::PathFileAccessError,
+                    u"ファイルがこの形式で保存できる大きさ（%1 MB）を超えます。"_s.arg(megabytes(error.limit)));
     }
     return with(RuntimeError::InternalError);
 }

@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: MIT
+
+#include "animationdialog.h"
+
+#include "picture/animation.h"
+#include "stereo/animationjob.h"
+
+#include "ui/dialogs.h"
+#include "ui/pictureio.h"
+#include "ui/runtimeerror.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace app {
+
+namespace {
+
+QString shownName(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString reasonOf(const picture::PictureError &error)
+{
+    return ui::runtimeErrorOf(error).description();
+}
+
+template<typename T>
+T *named(T *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+} // namespace
+
+AnimationDialog::AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget *parent)
+    : QDialog(parent), m_dialogs(dialogs)
+{
+    setObjectName(u"AnimationDialog"_s);
+    setWindowTitle(caption());
+
+    Files = named(new QListWidget(this), u"Files"_s);
+    AddFiles = named(new QPushButton(u"追加..."_s, this), u"AddFiles"_s);
+    RemoveFile = named(new QPushButton(u"削除"_s, this), u"RemoveFile"_s);
+    Frames = named(new QSpinBox(this), u"Frames"_s);
+    Frames->setRange(0, stereo::MaxMovedFrames);
+    Frames->setSpecialValueText(u"ファイルごとに 1 コマ"_s);
+    MoveX = named(new QSpinBox(this), u"MoveX"_s);
+    MoveY = named(new QSpinBox(this), u"MoveY"_s);
+    for (QSpinBox *box : {MoveX, MoveY}) {
+        box->setRange(-10'000, 10'000);
+        box->setSuffix(u" ピクセル"_s);
+    }
+    Colour = named(new QComboBox(this), u"Colour"_s);
+    Colour->addItems({u"赤"_s, u"緑"_s, u"青"_s});
+    Colour->setCurrentIndex(iroIndex);
+    Delay = named(new QSpinBox(this), u"Delay"_s);
+    Delay->setRange(picture::MinFrameDelay, picture::MaxFrameDelay);
+    Delay->setValue(picture::DefaultFrameDelay);
+    Delay->setSuffix(u" ミリ秒"_s);
+    Output = named(new QLineEdit(this), u"Output"_s);
+    ChooseOutput = named(new QPushButton(u"参照..."_s, this), u"ChooseOutput"_s);
+    Progress = named(new QProgressBar(this), u"Progress"_s);
+    Progress->setValue(0);
+    Status = named(new QLabel(this), u"Status"_s);
+    Make = named(new QPushButton(u"作成"_s, this), u"Make"_s);
+    Cancel = named(new QPushButton(u"キャンセル"_s, this), u"Cancel"_s);
+
+    auto *fileButtons = new QVBoxLayout;
+    fileButtons->addWidget(AddFiles);
+    fileButtons->addWidget(RemoveFile);
+    fileButtons->addStretch();
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(Files);
+    fileRow->addLayout(fileButtons);
+    auto *moveRow = new QHBoxLayout;
+    moveRow->addWidget(new QLabel(u"横"_s, this));
+    moveRow->addWidget(MoveX);
+    moveRow->addWidget(new QLabel(u"縦"_s, this));
+    moveRow->addWidget(MoveY);
+    auto *outputRow = new QHBoxLayout;
+    outputRow->addWidget(Output);
+    outputRow->addWidget(ChooseOutput);
+    auto *form = new QFormLayout;
+    form->addRow(u"奥行きマップ（コマの順）"_s, fileRow);
+    form->addRow(u"1 枚のマップから作るコマ数"_s, Frames);
+    form->addRow(u"1 コマごとの移動"_s, moveRow);
+    form->addRow(u"色"_s, Colour);
+    form->addRow(u"1 コマの時間"_s, Delay);
+    form->addRow(u"保存先（.gif / .webp）"_s, outputRow);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Make);
+    buttons->addWidget(Cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(Progress);
+    layout->addWidget(Status);
+    layout->addLayout(buttons);
+
+    connect(AddFiles, &QPushButton::clicked, this, [this] { addFiles(); });
+    connect(RemoveFile, &QPushButton::clicked, this, [this] { delete Files->currentItem(); });
+    connect(ChooseOutput, &QPushButton::clicked, this, [this] { chooseOutput(); });
+    connect(Make, &QPushButton::clicked, this, [this] { start(); });
+    connect(Cancel, &QPushButton::clicked, this, [this] { reject(); });
+    connect(&m_stepper, &QTimer::timeout, this, [this] { step(); });
+    m_stepper.setInterval(0);
+}
+
+AnimationDialog::~AnimationDialog() = default;
+
+QString AnimationDialog::caption()
+{
+    return u"アニメーションを作成"_s;
+}
+
+void AnimationDialog::addFiles()
+{
+    const auto chosen = m_dialogs.showOpen(
+        u"奥行きマップ (*.bmp;*.png;*.gif;*.jpg)|*.bmp;*.png;*.gif;*.jpg;*.jpeg|すべてのファイル (*.*)|*.*"_s,
+        1, Files->count() > 0 ? Files->item(Files->count() - 1)->text() : QString());
+    if (chosen)
+        Files->addItem(*chosen);
+}
+
+void AnimationDialog::chooseOutput()
+{
+    const auto chosen = m_dialogs.showSave(
+        u"GIF アニメーション (*.gif)|*.gif|WebP アニメーション (*.webp)|*.webp"_s, 1,
+        Output->text());
+    if (chosen)
+        Output->setText(*chosen);
+}
+
+void AnimationDialog::refuse(const QString &text)
+{
+    m_dialogs.msgBox(text, ui::MsgBox::OKOnly | ui::MsgBox::Critical, caption());
+}
+
+void AnimationDialog::start()
+{
+    if (running())
+        return;
+    stereo::AnimationRequest request;
+    for (int i = 0; i < Files->count(); ++i)
+        request.maps << Files->item(i)->text();
+    request.frames = Frames->value();
+    request.move = {MoveX->value(), MoveY->value()};
+    request.settings.iroIndex = qint16(Colour->currentIndex());
+    request.delayMs = Delay->value();
+    request.output = Output->text();
+    if (request.maps.isEmpty())
+        return refuse(u"奥行きマップのファイルを追加してください。"_s);
+    if (request.frames > 0 && request.maps.size() != 1)
+        return refuse(u"コマ数を指定するときは、奥行きマップを 1 つだけにしてください。"_s);
+    if (!picture::animationFormatOfName(request.output))
+        return refuse(u"保存先のファイル名は .gif か .webp で終わる名前にしてください。"_s);
+    const QString target = QFileInfo(request.output).absoluteFilePath();
+    for (const QString &map : request.maps)
+        if (QFileInfo(map).absoluteFilePath() == target)
+            return refuse(u"保存先が奥行きマップと同じファイルです。"_s);
+
+    auto job = std::make_unique<stereo::AnimationJob>(request);
+    Status->setText(u"奥行きマップを確認しています..."_s);
+    const QList<stereo::BadMap> bad = job->check();
+    if (!bad.isEmpty()) {
+        QStringList lines;
+        for (const stereo::BadMap &map : bad)
+            lines << u"%1: %2"_s.arg(shownName(map.path), reasonOf(map.error));
+        Status->clear();
+        return refuse(u"読み込めない奥行きマップがあります。何も保存していません。\n\n"_s
+                      + lines.join(u'\n'));
+    }
+    m_job = std::move(job);
+    Progress->setRange(0, m_job->frameCount());
+    Progress->setValue(0);
+    Status->setText(u"作成しています..."_s);
+    Make->setEnabled(false);
+    m_stepper.start();
+}
+
+void AnimationDialog::step()
+{
+    if (!m_job)
+        return;
+    QString failure;
+    try {
+        if (m_job->step()) {
+            const int frames = m_job->frameCount();
+            finish(u"%1 コマのアニメーションを保存しました。"_s.arg(frames));
+            Progress->setValue(frames);
+            return;
+        }
+        Progress->setValue(m_job->framesDone());
+        return;
+    } catch (const stereo::BadMap &map) {
+        failure = u"%1 を読み込めません: %2"_s.arg(shownName(map.path), reasonOf(map.error));
+    } catch (const picture::PictureError &e) {
+        failure = u"%1 に保存できません: %2"_s.arg(shownName(Output->text()), reasonOf(e));
+    }
+    finish(u"保存していません。"_s);
+    refuse(failure + u"\n何も保存していません。"_s);
+}
+
+void AnimationDialog::finish(const QString &status)
+{
+    m_stepper.stop();
+    m_job.reset();
+    Make->setEnabled(true);
+    Status->setText(status);
+}
+
+void AnimationDialog::cancel()
+{
+    if (!m_job)
+        return;
+    m_job->cancel();
+    finish(u"キャンセルしました。何も保存していません。"_s);
+    Progress->setValue(0);
+}
+
+void AnimationDialog::reject()
+{
+    // キャンセル stops a job that runs; with none running it closes the window.
+    if (running())
+        cancel();
+    else
+        QDialog::reject();
+}
+
+} // namespace app

@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+
+namespace stereo {
+class AnimationJob;
+}
+namespace ui {
+class Dialogs;
+}
+
+namespace app {
+
+// "アニメーションを作成...": the consecutive stereograms of several depth maps, or of one map
+// moved from frame to frame, as one animated GIF or WebP file, the very file that
+// `zomvorn-cli make --animate` writes for the same maps and settings. The job has its own random
+// sequence; it runs in steps on this thread, a frame at a time, and can be cancelled between
+// them.
+class AnimationDialog : public QDialog
+{
+public:
+    AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget *parent = nullptr);
+    ~AnimationDialog() override;
+
+    static QString caption();
+
+    // The "do" half of 作成: checks the fields and every map, then starts the job. A refusal is
+    // told in a message box and nothing is written.
+    void start();
+    // Stops the job: no file is left behind, an existing one stays as it was.
+    void cancel();
+    bool running() const { return m_job != nullptr; }
+
+    void reject() override;
+
+    QListWidget *Files = nullptr;
+    QPushButton *AddFiles = nullptr;
+    QPushButton *RemoveFile = nullptr;
+    QSpinBox *Frames = nullptr;
+    QSpinBox *MoveX = nullptr;
+    QSpinBox *MoveY = nullptr;
+    QComboBox *Colour = nullptr;
+    QSpinBox *Delay = nullptr;
+    QLineEdit *Output = nullptr;
+    QPushButton *ChooseOutput = nullptr;
+    QProgressBar *Progress = nullptr;
+    QLabel *Status = nullptr;
+    QPushButton *Make = nullptr;
+    QPushButton *Cancel = nullptr;
+
+private:
+    void step();
+    void finish(const QString &status);
+    void refuse(const QString &text);
+    void addFiles();
+    void chooseOutput();
+
+    ui::Dialogs &m_dialogs;
+    std::unique_ptr<stereo::AnimationJob> m_job;
+    QTimer m_stepper;
+};
+
+} // namespace app

@@ -1,0 +1,428 @@
+// SPDX-License-Identifier: MIT
+
+#include "animation.h"
+
+#include "pictureerror.h"
+#include "pictureio.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+#include <QScopeGuard>
+
+#include <gif_lib.h>
+#include <webp/encode.h>
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace picture {
+
+using Kind = PictureError::Kind;
+
+std::optional<AnimationFormat> animationFormatOfName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(u"gif"_s, Qt::CaseInsensitive) == 0)
+        return AnimationFormat::Gif;
+    if (suffix.compare(u"webp"_s, Qt::CaseInsensitive) == 0)
+        return AnimationFormat::WebP;
+    return std::nullopt;
+}
+
+QImage shiftedWrapped(const QImage &image, int dx, int dy)
+{
+    const QImage source = image.convertToFormat(QImage::Format_RGB32);
+    const int w = source.width();
+    const int h = source.height();
+    if (w == 0 || h == 0)
+        return source;
+    QImage out(source.size(), QImage::Format_RGB32);
+    if (out.isNull())
+        throw std::bad_alloc();
+    out.setDotsPerMeterX(source.dotsPerMeterX());
+    out.setDotsPerMeterY(source.dotsPerMeterY());
+    // Source column x lands in column (x + dx) mod w: two copies per row, either side of the seam.
+    const int sx = int(((qint64(dx) % w) + w) % w);
+    const int sy = int(((qint64(dy) % h) + h) % h);
+    for (int y = 0; y < h; ++y) {
+        const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+        auto *to = reinterpret_cast<QRgb *>(out.scanLine((y + sy) % h));
+        std::memcpy(to + sx, from, size_t(w - sx) * sizeof(QRgb));
+        std::memcpy(to, from + (w - sx), size_t(sx) * sizeof(QRgb));
+    }
+    return out;
+}
+
+// One format's encoding over the temporary file.
+class AnimationWriter::Encoder
+{
+public:
+    Encoder(const QString &path, int delayMs, int loopCount)
+        : m_path(path), m_delay(delayMs), m_loops(loopCount), m_file(path)
+    {
+        checkWriteTarget(path);
+        errno = 0;
+        if (!m_file.open(QIODevice::WriteOnly))
+            refuseWrite(m_file, m_path, -1);
+    }
+    virtual ~Encoder() = default;
+
+    void add(const QImage &frame)
+    {
+        const QImage bits = frame.convertToFormat(QImage::Format_RGB32);
+        if (bits.isNull() && !frame.isNull())
+            throw PictureError(Kind::OutOfMemory);
+        if (m_frames == 0)
+            m_size = bits.size();
+        Q_ASSERT(bits.size() == m_size);
+        encode(bits);
+        ++m_frames;
+    }
+
+    void commit()
+    {
+        finish();
+        errno = 0;
+        if (!m_file.commit())
+            refuseWrite(m_file, m_path, m_written);
+    }
+
+    void cancel() { m_file.cancelWriting(); }
+
+    int frames() const { return m_frames; }
+
+protected:
+    virtual void encode(const QImage &frame) = 0;
+    virtual void finish() = 0;
+
+    void write(const void *data, qint64 bytes)
+    {
+        errno = 0;
+        if (m_file.write(static_cast<const char *>(data), bytes) != bytes)
+            refuseWrite(m_file, m_path, -1);
+        m_written += bytes;
+    }
+
+    QString m_path;
+    int m_delay;
+    int m_loops;
+    QSaveFile m_file;
+    QSize m_size;
+    int m_frames = 0;
+    qint64 m_written = 0;
+};
+
+namespace {
+
+constexpr int MaxGifColours = 256;
+
+class GifEncoder final : public AnimationWriter::Encoder
+{
+public:
+    GifEncoder(const QString &path, int delayMs, int loopCount)
+        : Encoder(path, delayMs, loopCount)
+    {
+        int error = 0;
+        m_gif = EGifOpen(this, &GifEncoder::output, &error);
+        if (!m_gif)
+            throw std::bad_alloc();
+    }
+
+    ~GifEncoder() override
+    {
+        if (m_gif) {
+            int error = 0;
+            EGifCloseFile(m_gif, &error);
+        }
+    }
+
+private:
+    static int output(GifFileType *gif, const GifByteType *data, int length)
+    {
+        auto *self = static_cast<GifEncoder *>(gif->UserData);
+        errno = 0;
+        if (self->m_file.write(reinterpret_cast<const char *>(data), length) != length)
+            return 0;
+        self->m_written += length;
+        return length;
+    }
+
+    void check(int result)
+    {
+        if (result == GIF_ERROR)
+            refuseWrite(m_file, m_path, -1);
+    }
+
+    void close()
+    {
+        if (m_gif) {
+            int error = 0;
+            const int result = EGifCloseFile(m_gif, &error);
+            m_gif = nullptr;
+            check(result);
+        }
+    }
+
+    void encode(const QImage &frame) override
+    {
+        if (m_frames == 0) {
+            EGifSetGifVersion(m_gif, true);
+            check(EGifPutScreenDesc(m_gif, frame.width(), frame.height(), 8, 0, nullptr));
+            // The application extension browsers read the loop count from; 0 loops for ever.
+            const GifByteType loop[3] = {1, GifByteType(m_loops & 0xff),
+                                         GifByteType(m_loops >> 8)};
+            check(EGifPutExtensionLeader(m_gif, APPLICATION_EXT_FUNC_CODE));
+            check(EGifPutExtensionBlock(m_gif, 11, "NETSCAPE2.0"));
+            check(EGifPutExtensionBlock(m_gif, 3, loop));
+            check(EGifPutExtensionTrailer(m_gif));
+        }
+
+        // The frame's own colour table: the colours it uses, in the order they first appear.
+        const int w = frame.width();
+        const int h = frame.height();
+        m_indices.resize(size_t(w) * size_t(h));
+        QHash<QRgb, GifPixelType> indexOf;
+        std::vector<GifColorType> table;
+        QRgb last = 0;
+        GifPixelType lastIndex = 0;
+        qint64 colours = 0;
+        for (int y = 0; y < h; ++y) {
+            const auto *from = reinterpret_cast<const QRgb *>(frame.constScanLine(y));
+            GifPixelType *to = m_indices.data() + size_t(y) * size_t(w);
+            for (int x = 0; x < w; ++x) {
+                const QRgb c = from[x] | 0xff000000u;
+                if ((x == 0 && y == 0) || c != last) {
+                    auto found = indexOf.constFind(c);
+                    if (found == indexOf.cend()) {
+                        ++colours;
+                        if (table.size() == MaxGifColours) {
+                            indexOf.insert(c, 0);
+                            continue;
+                        }
+                        found = indexOf.insert(c, GifPixelType(table.size()));
+                        table.push_back({GifByteType(qRed(c)), GifByteType(qGreen(c)),
+                                         GifByteType(qBlue(c))});
+                    }
+                    last = c;
+                    lastIndex = *found;
+                }
+                to[x] = lastIndex;
+            }
+        }
+        if (colours > MaxGifColours) {
+            PictureError error(Kind::TooManyColours);
+            error.count = colours;
+            error.limit = MaxGifColours;
+            throw error;
+        }
+        // GIF tables have a power of two entries, at least two.
+        int entries = 2;
+        while (entries < int(table.size()))
+            entries *= 2;
+        table.resize(size_t(entries), GifColorType{0, 0, 0});
+        ColorMapObject *map = GifMakeMapObject(entries, table.data());
+        if (!map)
+            throw std::bad_alloc();
+
+        GraphicsControlBlock control{};
+        control.DisposalMode = DISPOSE_DO_NOT;
+        control.UserInputFlag = false;
+        control.DelayTime = (m_delay + 5) / 10;
+        control.TransparentColor = NO_TRANSPARENT_COLOR;
+        GifByteType extension[4];
+        EGifGCBToExtension(&control, extension);
+        int result = EGifPutExtension(m_gif, GRAPHICS_EXT_FUNC_CODE, 4, extension);
+        if (result != GIF_ERROR)
+            result = EGifPutImageDesc(m_gif, 0, 0, w, h, false, map);
+        GifFreeMapObject(map);
+        check(result);
+        for (int y = 0; y < h; ++y)
+            check(EGifPutLine(m_gif, m_indices.data() + size_t(y) * size_t(w), w));
+    }
+
+    void finish() override { close(); }
+
+    GifFileType *m_gif = nullptr;
+    std::vector<GifPixelType> m_indices;
+};
+
+void putLe(QByteArray &out, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out += char((value >> (8 * i)) & 0xff);
+}
+
+// RIFF sizes are 32 bits and count all but the first 8 bytes.
+constexpr qint64 MaxWebPBytes = 0xffff'fffeLL;
+
+// An animated WebP container written chunk by chunk: the header with the canvas and loop count,
+// then one ANMF chunk per frame around libwebp's lossless bitstream; the RIFF size is filled in
+// at the end. libwebp's own animation encoder would hold every frame until the end.
+class WebPEncoder final : public AnimationWriter::Encoder
+{
+public:
+    using Encoder::Encoder;
+
+private:
+    void encode(const QImage &frame) override
+    {
+        if (m_frames == 0) {
+            QByteArray head;
+            head += "RIFF";
+            putLe(head, 0, 4); // filled in by finish()
+            head += "WEBP";
+            head += "VP8X";
+            putLe(head, 10, 4);
+            putLe(head, 0x02, 4); // animation; no alpha, the frames are opaque
+            putLe(head, quint32(frame.width() - 1), 3);
+            putLe(head, quint32(frame.height() - 1), 3);
+            head += "ANIM";
+            putLe(head, 6, 4);
+            putLe(head, 0xffffffffu, 4); // background white, as a hint only
+            putLe(head, quint32(m_loops), 2);
+            write(head.constData(), head.size());
+        }
+
+        const QByteArray bitstream = losslessChunk(frame);
+        QByteArray head;
+        head += "ANMF";
+        putLe(head, quint32(16 + bitstream.size()), 4);
+        putLe(head, 0, 3); // x / 2
+        putLe(head, 0, 3); // y / 2
+        putLe(head, quint32(frame.width() - 1), 3);
+        putLe(head, quint32(frame.height() - 1), 3);
+        putLe(head, quint32(m_delay), 3);
+        head += char(0x02); // no blending: the frame replaces the canvas; no disposal
+        if (m_written + head.size() + bitstream.size() > MaxWebPBytes) {
+            PictureError error(Kind::OutputTooLarge);
+            error.limit = MaxWebPBytes;
+            throw error;
+        }
+        write(head.constData(), head.size());
+        write(bitstream.constData(), bitstream.size());
+    }
+
+    void finish() override
+    {
+        QByteArray size;
+        putLe(size, quint32(m_written - 8), 4);
+        if (!m_file.seek(4))
+            refuseWrite(m_file, m_path, -1);
+        write(size.constData(), size.size());
+    }
+
+    // The frame as a lossless WebP, of which the VP8L chunk (with its padding) is kept.
+    static QByteArray losslessChunk(const QImage &frame)
+    {
+        WebPConfig config;
+        WebPPicture picture;
+        if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, 1)
+            || !WebPPictureInit(&picture))
+            throw std::bad_alloc();
+        config.exact = 1;
+        picture.use_argb = 1;
+        picture.width = frame.width();
+        picture.height = frame.height();
+        WebPMemoryWriter memory;
+        WebPMemoryWriterInit(&memory);
+        picture.writer = WebPMemoryWrite;
+        picture.custom_ptr = &memory;
+        auto release = qScopeGuard([&] {
+            WebPPictureFree(&picture);
+            WebPMemoryWriterClear(&memory);
+        });
+        if (!WebPPictureAlloc(&picture))
+            throw std::bad_alloc();
+        // QRgb and libwebp's ARGB words are both 0xAARRGGBB.
+        for (int y = 0; y < frame.height(); ++y)
+            std::memcpy(picture.argb + size_t(y) * size_t(picture.argb_stride),
+                        frame.constScanLine(y), size_t(frame.width()) * sizeof(quint32));
+        if (!WebPEncode(&config, &picture)) {
+            if (picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY)
+                throw std::bad_alloc();
+            PictureError error(Kind::WriteFailed);
+            error.detail = u"WebP encoder error %1"_s.arg(int(picture.error_code));
+            throw error;
+        }
+        // A simple file: RIFF header, then the VP8L chunk.
+        const QByteArray file(reinterpret_cast<const char *>(memory.mem), qsizetype(memory.size));
+        if (file.size() < 20 || file.sliced(12, 4) != "VP8L") {
+            PictureError error(Kind::WriteFailed);
+            error.detail = u"unexpected WebP encoder output"_s;
+            throw error;
+        }
+        return file.sliced(12);
+    }
+};
+
+} // namespace
+
+AnimationWriter::AnimationWriter(const QString &path, AnimationFormat format, int delayMs,
+                                 int loopCount)
+{
+    Q_ASSERT(delayMs >= MinFrameDelay && delayMs <= MaxFrameDelay);
+    Q_ASSERT(loopCount >= 0 && loopCount <= MaxLoopCount);
+    try {
+        if (format == AnimationFormat::Gif)
+            m_encoder = std::make_unique<GifEncoder>(path, delayMs, loopCount);
+        else
+            m_encoder = std::make_unique<WebPEncoder>(path, delayMs, loopCount);
+    } catch (const std::bad_alloc &) {
+        throw PictureError(Kind::OutOfMemory);
+    }
+}
+
+AnimationWriter::~AnimationWriter()
+{
+    cancel();
+}
+
+// Runs one step of the encoder; on any failure the file is given up and the reason thrown.
+template<typename Step>
+void AnimationWriter::guarded(Step step)
+{
+    Q_ASSERT(m_encoder);
+    try {
+        step();
+    } catch (const std::bad_alloc &) {
+        cancel();
+        throw PictureError(Kind::OutOfMemory);
+    } catch (...) {
+        cancel();
+        throw;
+    }
+}
+
+void AnimationWriter::add(const QImage &frame)
+{
+    guarded([&] { m_encoder->add(frame); });
+}
+
+int AnimationWriter::frames() const
+{
+    return m_encoder ? m_encoder->frames() : 0;
+}
+
+void AnimationWriter::commit()
+{
+    Q_ASSERT(m_encoder && m_encoder->frames() > 0);
+    guarded([&] {
+        m_encoder->commit();
+        m_encoder.reset();
+    });
+}
+
+void AnimationWriter::cancel()
+{
+    if (m_encoder) {
+        m_encoder->cancel();
+        m_encoder.reset();
+    }
+}
+
+} // namespace picture

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace picture {
+
+enum class AnimationFormat { Gif, WebP };
+
+// The animation format a file name asks for by its extension (.gif or .webp, in any case), if any.
+std::optional<AnimationFormat> animationFormatOfName(const QString &path);
+
+// The picture moved by (dx, dy) pixels, what leaves one edge coming back in at the opposite one.
+QImage shiftedWrapped(const QImage &image, int dx, int dy);
+
+// The frame delays the writer accepts, in milliseconds, and the default.
+inline constexpr int MinFrameDelay = 20;
+inline constexpr int MaxFrameDelay = 60'000;
+inline constexpr int DefaultFrameDelay = 100;
+// The largest loop count the files hold; 0 loops for ever.
+inline constexpr int MaxLoopCount = 65'535;
+
+// Writes an animated GIF or lossless WebP frame by frame, keeping none of the frames: each is
+// encoded and written as it comes, into a temporary file beside the target. commit() gives the
+// file its name; cancel(), a failure or destruction without commit() leaves no file behind and
+// an existing file at the path as it was. Every frame must have the first frame's size; decoded,
+// each frame has exactly the frame's pixels. Throws PictureError with the true reason.
+//   GIF: each frame with its own colour table of the colours it uses, which must be at most 256
+//   (Kind::TooManyColours otherwise); delays are kept in hundredths of a second, as GIF keeps
+//   them. WebP: each frame losslessly encoded; the file is at most 4 GB.
+class AnimationWriter
+{
+public:
+    // Checks the path (checkWriteTarget) and opens the temporary file.
+    AnimationWriter(const QString &path, AnimationFormat format, int delayMs = DefaultFrameDelay,
+                    int loopCount = 0);
+    ~AnimationWriter();
+    AnimationWriter(const AnimationWriter &) = delete;
+    AnimationWriter &operator=(const AnimationWriter &) = delete;
+
+    void add(const QImage &frame);
+    int frames() const;
+    void commit();
+    void cancel();
+
+    class Encoder;
+
+private:
+    template<typename Step>
+    void guarded(Step step);
+
+    std::unique_ptr<Encoder> m_encoder;
+};
+
+} // namespace picture

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: MIT
+
+#include "animationjob.h"
+
+#include "picture/pictureio.h"
+#include "picture/viewingaids.h"
+
+#include <QHash>
+
+#include <new>
+
+namespace stereo {
+
+QImage StereogramRuns::next(const QImage &depthMap)
+{
+    QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
+    if (stereogram.isNull())
+        throw std::bad_alloc();
+    stereogram.fill(Qt::white);
+    m_generator.make(m_settings.cross ? picture::crossEyedDepthMap(depthMap) : depthMap, stereogram,
+                     m_settings.iroIndex);
+    QImage out = picture::printable(stereogram, m_settings.scale, m_settings.guides);
+    if (out.isNull())
+        throw std::bad_alloc();
+    return out;
+}
+
+namespace {
+
+// Maps kept from the check for the frames, as long as they are small: level-colour maps pack
+// into a few kilobytes, noisy ones are read again when their turn comes.
+constexpr qint64 KeptMapBytes = 64LL << 20;
+
+// Exactly what the editor does with a file it loads.
+QImage readDepthMap(const QString &path)
+{
+    try {
+        return picture::depthMapOf(picture::loadPicture(path, picture::DepthMapSize));
+    } catch (const std::bad_alloc &) {
+        throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
+    }
+}
+
+} // namespace
+
+AnimationJob::AnimationJob(AnimationRequest request)
+    : m_request(std::move(request)), m_runs(m_request.settings)
+{
+    QHash<QString, int> fileOf;
+    for (const QString &map : m_request.maps) {
+        auto found = fileOf.constFind(map);
+        if (found == fileOf.cend()) {
+            found = fileOf.insert(map, int(m_files.size()));
+            m_files << map;
+        }
+        m_fileOfMap << *found;
+    }
+    m_kept.resize(m_files.size());
+    m_isKept.resize(m_files.size(), false);
+}
+
+AnimationJob::~AnimationJob() = default;
+
+int AnimationJob::frameCount() const
+{
+    return m_request.frames > 0 ? m_request.frames : int(m_request.maps.size());
+}
+
+QList<BadMap> AnimationJob::check()
+{
+    QList<BadMap> bad;
+    qint64 keptBytes = 0;
+    for (int i = 0; i < m_files.size(); ++i) {
+        try {
+            picture::PackedPicture packed(readDepthMap(m_files[i]));
+            if (keptBytes + packed.bytes() <= KeptMapBytes) {
+                keptBytes += packed.bytes();
+                m_kept[i] = std::move(packed);
+                m_isKept[i] = true;
+            }
+        } catch (const picture::PictureError &e) {
+            bad.append({m_files[i], e});
+        } catch (const std::bad_alloc &) {
+            bad.append({m_files[i], picture::PictureError(picture::PictureError::Kind::OutOfMemory)});
+        }
+    }
+    return bad;
+}
+
+QImage AnimationJob::depthMap(int frame)
+{
+    const int file = m_request.frames > 0 ? 0 : m_fileOfMap[frame];
+    QImage map;
+    if (m_isKept[file]) {
+        map = m_kept[file].unpack();
+    } else {
+        try {
+            map = readDepthMap(m_files[file]);
+        } catch (const picture::PictureError &e) {
+            cancel();
+            throw BadMap{m_files[file], e};
+        }
+    }
+    if (m_request.frames > 0)
+        map = picture::shiftedWrapped(map, m_request.move.x() * frame, m_request.move.y() * frame);
+    return map;
+}
+
+bool AnimationJob::step()
+{
+    try {
+        if (m_done == 0 && !m_writer) {
+            const auto format = picture::animationFormatOfName(m_request.output);
+            Q_ASSERT(format);
+            m_writer = std::make_unique<picture::AnimationWriter>(
+                m_request.output, *format, m_request.delayMs, m_request.loopCount);
+        }
+        Q_ASSERT(m_writer && m_done < frameCount());
+        m_writer->add(m_runs.next(depthMap(m_done)));
+        ++m_done;
+        if (m_done < frameCount())
+            return false;
+        m_writer->commit();
+        m_writer.reset();
+        return true;
+    } catch (const std::bad_alloc &) {
+        cancel();
+        throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
+    } catch (...) {
+        cancel();
+        throw;
+    }
+}
+
+void AnimationJob::cancel()
+{
+    if (m_writer) {
+        m_writer->cancel();
+        m_writer.reset();
+    }
+}
+
+} // namespace stereo

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include "rnd.h"
+#include "stereogramgenerator.h"
+
+#include "picture/animation.h"
+#include "picture/pictureerror.h"
+#include "picture/stereopictures.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace stereo {
+
+// How each stereogram of a job is made and printed, the same for separate files and animations.
+struct StereogramSettings
+{
+    qint16 iroIndex = DefaultIroIndex;
+    int scale = 1;
+    bool guides = false;
+    bool cross = false; // for cross-eyed viewing: levels 15 - L
+};
+
+// Consecutive runs of one session of their own: a fresh random sequence and generator, so that
+// nothing else's sequence moves. Run n is the stereogram make writes as its n-th file.
+class StereogramRuns
+{
+public:
+    explicit StereogramRuns(const StereogramSettings &settings) : m_settings(settings) {}
+
+    // The next run's stereogram of `depthMap`, scaled and with guides as the settings ask.
+    QImage next(const QImage &depthMap);
+
+private:
+    StereogramSettings m_settings;
+    Rnd m_rnd;
+    StereogramGenerator m_generator{m_rnd};
+};
+
+// The largest number of frames made from one map.
+inline constexpr int MaxMovedFrames = 10'000;
+
+struct AnimationRequest
+{
+    // The depth maps in frame order; or one map, with `frames` > 0.
+    QStringList maps;
+    // Frames made from the one map, frame k from the map shifted by k x move, wrapping around.
+    int frames = 0;
+    QPoint move;
+    StereogramSettings settings;
+    QString output;
+    int delayMs = picture::DefaultFrameDelay;
+    int loopCount = 0;
+};
+
+// A depth map that could not be read, and why.
+struct BadMap
+{
+    QString path;
+    picture::PictureError error;
+};
+
+// One animation, made step by step so that a window can show progress and cancel: check() reads
+// every map first; then each step() makes and writes one frame, and the last one gives the file
+// its name. Holds a few maps at a time, packed, and no frame. Destroyed or cancelled before the
+// end, it leaves no file behind and an existing file as it was.
+class AnimationJob
+{
+public:
+    explicit AnimationJob(AnimationRequest request);
+    ~AnimationJob();
+
+    int frameCount() const;
+    int framesDone() const { return m_done; }
+
+    // Reads every map, each distinct file once; the ones that could not be read. Writes nothing.
+    QList<BadMap> check();
+
+    // Makes and writes the next frame; true when the file is complete and has its name. Throws
+    // BadMap when a map can no longer be read, PictureError when the file cannot be written; the
+    // job is over then, with no file left behind.
+    bool step();
+
+    void cancel();
+
+private:
+    QImage depthMap(int frame);
+
+    AnimationRequest m_request;
+    QStringList m_files;
+    QList<int> m_fileOfMap;
+    QList<picture::PackedPicture> m_kept;
+    QList<bool> m_isKept;
+    StereogramRuns m_runs;
+    std::unique_ptr<picture::AnimationWriter> m_writer;
+    int m_done = 0;
+};
+
+} // namespace stereo
