@@ -6,11 +6,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -116,8 +118,18 @@ public:
         const QModelIndex source = mapToSource(index);
         switch (index.column()) {
         case SizeColumn:
+            // "KB" and "MB", as Japanese desktops write them, rather than "KiB".
             if (!files->isDir(source))
-                return QLocale().formattedDataSize(files->size(source));
+                return QLocale().formattedDataSize(files->size(source), 1,
+                                                   QLocale::DataSizeTraditionalFormat);
+            break;
+        case TypeColumn:
+            if (!files->isDir(source)) {
+                const QString suffix = files->fileInfo(source).suffix().toLower();
+                for (const auto &[ext, text] : PictureTypes)
+                    if (suffix == ext)
+                        return text.toString();
+            }
             break;
         case DateColumn:
             return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
@@ -130,7 +142,18 @@ public:
 private:
     // QFileSystemModel's columns: name, size, type, date modified.
     static constexpr int SizeColumn = 1;
+    static constexpr int TypeColumn = 2;
     static constexpr int DateColumn = 3;
+    // The picture files the program reads and writes, named in Japanese, where the system's
+    // file types would say "Windows BMP 画像" and the like.
+    static constexpr std::pair<QLatin1StringView, QStringView> PictureTypes[] = {
+        {QLatin1StringView("bmp"), u"ビットマップ画像"},
+        {QLatin1StringView("png"), u"PNG 画像"},
+        {QLatin1StringView("gif"), u"GIF 画像"},
+        {QLatin1StringView("jpg"), u"JPEG 画像"},
+        {QLatin1StringView("jpeg"), u"JPEG 画像"},
+        {QLatin1StringView("webp"), u"WebP 画像"},
+    };
 };
 
 } // namespace
@@ -141,6 +164,13 @@ void setUpFileDialog(QFileDialog &dialog, bool save, const QString &filter, int 
     // Qt's own dialog on every desktop, so that its texts, dates and behaviour are the same.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setProxyModel(new LocaleFileColumns(&dialog));
+    // Columns as wide as their texts, the name taking what is left.
+    if (auto *list = dialog.findChild<QTreeView *>(u"treeView"_s)) {
+        QHeaderView *header = list->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);

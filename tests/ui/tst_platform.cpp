@@ -319,7 +319,10 @@ void TestPlatform::fileDialogColumnsInJapanese_data()
     QTest::addColumn<QString>("expected");
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     QTest::newRow("a folder's type") << u"sub"_s << 2 << u"フォルダ"_s;
-    QTest::newRow("a file's size") << u"a.bmp"_s << 1 << japanese.formattedDataSize(20);
+    QTest::newRow("a file's size") << u"a.bmp"_s << 1 << u"20 バイト"_s;
+    QTest::newRow("a larger file's size, in KB") << u"b.png"_s << 1 << u"2.0 KB"_s;
+    QTest::newRow("a bitmap's type") << u"a.bmp"_s << 2 << u"ビットマップ画像"_s;
+    QTest::newRow("a PNG's type") << u"b.png"_s << 2 << u"PNG 画像"_s;
     // Whatever the system's locale, dates are written the Japanese way.
     QTest::newRow("a file's date") << u"a.bmp"_s << 3
                                    << japanese.toString(QDateTime(QDate(2001, 2, 3), QTime(4, 5)),
@@ -339,6 +342,10 @@ void TestPlatform::fileDialogColumnsInJapanese()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(20, 'x'));
     QVERIFY(file.flush());
+    QFile png(dir.filePath(u"b.png"_s));
+    QVERIFY(png.open(QIODevice::WriteOnly));
+    png.write(QByteArray(2048, 'x'));
+    png.close();
     QVERIFY(file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5)),
                              QFileDevice::FileModificationTime));
     file.close();
