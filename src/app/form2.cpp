@@ -50,6 +50,8 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     connectArray(m_ui.MenuMake, &Form2::MenuMake_Click);
     connectArray(m_ui.MenuIro, &Form2::MenuIro_Click);
     connectArray(m_ui.MenuHelp, &Form2::MenuHelp_Click);
+    ui::connectGuarded(m_dialogs, m_ui.MenuToolImport, &QAction::triggered, this,
+                       [this] { MenuToolImport_Click(); });
 
     // The menu bar from the keyboard: F10 opens the first menu, and the arrow keys go on from
     // there. The captions carry no access keys.
@@ -237,6 +239,12 @@ void Form2::MenuHelp_Click(int Index)
     default:
         break;
     }
+}
+
+void Form2::MenuToolImport_Click()
+{
+    if (m_form1->importPictureAs())
+        m_form1.showModal();
 }
 
 } // namespace app

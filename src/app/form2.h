@@ -42,6 +42,8 @@ public:
     void MenuMake_Click(int Index);
     void MenuIro_Click(int Index);
     void MenuHelp_Click(int Index);
+    // "画像から奥行きマップ...": the editor's import, then the editor with the map.
+    void MenuToolImport_Click();
 
     // What ends the application; quitting the event loop unless a test says otherwise.
     void setEndApplication(std::function<void()> end) { m_endApplication = std::move(end); }

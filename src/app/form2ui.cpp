@@ -90,12 +90,22 @@ void Form2Ui::setupUi(QMainWindow *window)
         MenuIroGroup->addAction(a);
     }
 
+    setupToolsMenu(window);
+
     mn4 = bar->addMenu(u"ヘルプ"_s);
     mn4->setObjectName(u"mn4"_s);
     MenuHelp[0] = ui::menuItem(mn4, u"MenuHelp0"_s, u"ヘルプファイルを開く"_s,
                                QKeySequence(u"Ctrl+H"_s));
     MenuHelp[1] = ui::separator(mn4, u"MenuHelp1"_s);
     MenuHelp[2] = ui::menuItem(mn4, u"MenuHelp2"_s, u"ABOUT"_s);
+}
+
+void Form2Ui::setupToolsMenu(QMainWindow *window)
+{
+    mn5 = window->menuBar()->addMenu(u"ツール"_s);
+    mn5->setObjectName(u"mn5"_s);
+    MenuToolImport = ui::menuItem(mn5, u"MenuToolImport"_s, u"画像から奥行きマップ..."_s,
+                                  QKeySequence(u"Ctrl+I"_s));
 }
 
 } // namespace app

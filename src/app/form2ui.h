@@ -39,6 +39,8 @@ struct Form2Ui
     QMenu *mn2 = nullptr;
     QMenu *mn3 = nullptr;
     QMenu *mn4 = nullptr;
+    QMenu *mn5 = nullptr;
+    QAction *MenuToolImport = nullptr;
     std::array<QAction *, 5> MenuFile{};
     std::array<QAction *, 3> MenuMake{};
     std::array<QAction *, 3> MenuIro{};
@@ -47,6 +49,8 @@ struct Form2Ui
     QActionGroup *MenuIroGroup = nullptr;
 
     void setupUi(QMainWindow *window);
+    // "ツール", between "色の設定" and "ヘルプ": the commands added to the program.
+    void setupToolsMenu(QMainWindow *window);
 };
 
 } // namespace app

@@ -4,6 +4,10 @@
 
 #include "depthmapfile.h"
 #include "editingsession.h"
+#include "importdialog.h"
+
+#include "picture/colour.h"
+#include "picture/levels.h"
 
 #include "ui/colour.h"
 #include "ui/dialogs.h"
@@ -17,6 +21,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRubberBand>
 #include <QScrollBar>
 
 using namespace Qt::StringLiterals;
@@ -34,7 +39,8 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *s
     : ui::Form(Form1Ui::caption(), Form1Ui::clientArea()), m_dialogs(dialogs),
       m_depthStore(depthStore),
       m_ownSession(session ? nullptr : std::make_unique<EditingSession>()),
-      m_session(session ? *session : *m_ownSession)
+      m_session(session ? *session : *m_ownSession),
+      m_runDialog([](QDialog &dialog) { return dialog.exec(); })
 {
     m_ui.setupUi(this);
     m_session.attach(&m_ui.Picture1->surface());
@@ -64,7 +70,7 @@ Form1::~Form1()
 void Form1::setUpCommands()
 {
     auto command = [this](const QString &name, const QString &text,
-                          const QList<QKeySequence> &keys, void (Form1::*handler)()) {
+                          const QList<QKeySequence> &keys, auto handler) {
         auto *action = new QAction(text, this);
         action->setObjectName(name);
         action->setShortcuts(keys);
@@ -81,6 +87,15 @@ void Form1::setUpCommands()
     m_openMap = command(u"OpenMapAction"_s, u"ファイル読み込み..."_s,
                         {QKeySequence(u"Ctrl+O"_s)}, &Form1::Command2_Click);
 
+    m_importMap = command(u"ImportMapAction"_s, u"画像から奥行きマップ..."_s,
+                          {QKeySequence(u"Ctrl+I"_s)}, &Form1::importPictureAs);
+    m_insertText = command(u"InsertTextAction"_s, u"文字を入れる..."_s,
+                           {QKeySequence(u"Ctrl+T"_s)}, &Form1::insertText);
+    // Escape ends the placing of a text, and only then: otherwise it stays the window's own.
+    m_cancelText = command(u"CancelTextAction"_s, u"文字を入れるのをやめる"_s,
+                           {QKeySequence(Qt::Key_Escape)}, &Form1::cancelText);
+    m_cancelText->setEnabled(false);
+
     m_canvasMenu = new QMenu(this);
     m_canvasMenu->setObjectName(u"CanvasMenu"_s);
     m_canvasMenu->addAction(m_undo);
@@ -88,6 +103,9 @@ void Form1::setUpCommands()
     m_canvasMenu->addSeparator();
     m_canvasMenu->addAction(m_saveMap);
     m_canvasMenu->addAction(m_openMap);
+    m_canvasMenu->addSeparator();
+    m_canvasMenu->addAction(m_importMap);
+    m_canvasMenu->addAction(m_insertText);
     m_ui.Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
     ui::connectGuarded(m_dialogs, m_ui.Picture1, &QWidget::customContextMenuRequested, this,
                        [this](const QPoint &at) {
@@ -240,6 +258,10 @@ void Form1::DrawPenPreview(int size, int level)
 void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
+    if (Button == 1 && placingText()) {
+        placeText(qRound(X), qRound(Y));
+        return;
+    }
     if (Button == 1) {
         beginStroke();
         StampPen(X, Y);
@@ -250,6 +272,11 @@ void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
 void Form1::Picture1_MouseMove(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
+    if (placingText()) {
+        m_textOutline->move(m_ui.Picture1->contentsRect().topLeft() + QPoint(qRound(X), qRound(Y)));
+        m_textOutline->show();
+        return;
+    }
     if (Button == 1) {
         beginStroke();
         StampPen(X, Y);
@@ -308,7 +335,113 @@ void Form1::Command2_Click()
     } catch (const ui::RuntimeError &e) {
         m_dialogs.msgBox(loadFailedText(*path, e.description()), ui::MsgBox::Exclamation,
                          u"ファイル読み込み"_s);
+        return;
     }
+    // A grey depth map loads as one flat level: say so, and offer the conversion.
+    const QImage loaded = ui::LoadPicture(*path, m_ui.Picture1->surface().size());
+    if (picture::levelColourShare(loaded) < picture::LevelColourMinimum
+        && m_dialogs.msgBox(notLevelColoursPrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question,
+                            u"ファイル読み込み"_s)
+               == ui::MsgBox::Yes)
+        importPicture(*path);
+}
+
+QString Form1::notLevelColoursPrompt()
+{
+    return u"この画像は高さの色で描かれていません。画像から奥行きマップに変換しますか？"_s;
+}
+
+bool Form1::importPictureAs()
+{
+    endStroke();
+    const std::optional<QString> path = m_dialogs.showOpen(bitmapFilter(), 0, m_fileName);
+    if (!path)
+        return false;
+    m_fileName = *path;
+    return importPicture(*path);
+}
+
+bool Form1::importPicture(const QString &path)
+{
+    endStroke();
+    QImage source;
+    try {
+        source = ui::LoadPicture(path);
+    } catch (const ui::RuntimeError &e) {
+        m_dialogs.msgBox(loadFailedText(path, e.description()), ui::MsgBox::Exclamation,
+                         u"画像から奥行きマップ"_s);
+        return false;
+    }
+    ImportDialog dialog(std::move(source), this);
+    if (m_runDialog(dialog) != QDialog::Accepted)
+        return false;
+    putMap(dialog.levels().map);
+    return true;
+}
+
+void Form1::putMap(const QImage &map)
+{
+    changeCanvas([&] { m_ui.Picture1->setPicture(map); });
+}
+
+void Form1::insertText()
+{
+    endStroke();
+    cancelText();
+    TextDialog dialog(this);
+    if (m_runDialog(dialog) != QDialog::Accepted)
+        return;
+    const CanvasText text = dialog.canvasText();
+    if (!text.text.trimmed().isEmpty())
+        beginPlacingText(text);
+}
+
+void Form1::beginPlacingText(const CanvasText &text)
+{
+    const QImage mask = textMask(text);
+    if (mask.isNull())
+        return;
+    m_textMask = mask;
+    m_textLevel = text.level;
+    if (!m_textOutline)
+        m_textOutline = new QRubberBand(QRubberBand::Rectangle, m_ui.Picture1);
+    m_textOutline->resize(mask.size());
+    m_textOutline->hide();
+    m_ui.Picture1->setMouseTracking(true);
+    m_cancelText->setEnabled(true);
+}
+
+void Form1::cancelText()
+{
+    m_textMask.reset();
+    if (m_textOutline)
+        m_textOutline->hide();
+    m_ui.Picture1->setMouseTracking(false);
+    m_cancelText->setEnabled(false);
+}
+
+void Form1::placeText(int x, int y)
+{
+    if (!m_textMask)
+        return;
+    const QImage mask = *m_textMask;
+    const QRgb colour = picture::toQRgb(picture::QBColor(m_textLevel));
+    cancelText();
+    changeCanvas([&] {
+        m_ui.Picture1->drawLayers([&](QImage &persistent, QImage &screen) {
+            const QRect area = QRect(QPoint(x, y), mask.size()).intersected(persistent.rect());
+            for (int j = area.top(); j <= area.bottom(); ++j) {
+                const uchar *in = mask.constScanLine(j - y);
+                for (int i = area.left(); i <= area.right(); ++i) {
+                    if (in[i - x] == 0)
+                        continue;
+                    persistent.setPixel(i, j, colour);
+                    screen.setPixel(i, j, colour);
+                }
+            }
+            return area;
+        });
+    });
 }
 
 void Form1::Form_Unload(int &Cancel)
