@@ -4,174 +4,179 @@
 <context>
     <name>Cli</name>
     <message>
-        <location filename="../batch.cpp" line="74"/>
+        <location filename="../batch.cpp" line="75"/>
         <source>%1: the file name must end in .bmp or .png</source>
         <translation>%1: ファイル名は .bmp か .png で終わる必要があります</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="77"/>
+        <location filename="../batch.cpp" line="78"/>
         <source>run %1 would write over the depth map %2</source>
         <translation>%1 回目の作成が奥行きマップ %2 を上書きしてしまいます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="81"/>
+        <location filename="../batch.cpp" line="82"/>
         <source>runs %1 and %2 would both write %3</source>
         <translation>%1 回目と %2 回目の作成が同じファイル %3 に書き込んでしまいます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="136"/>
+        <location filename="../batch.cpp" line="137"/>
         <source>no file name</source>
         <translation>ファイル名がありません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="142"/>
+        <location filename="../batch.cpp" line="143"/>
         <source>no permission to read it</source>
         <translation>読み取る許可がありません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="144"/>
+        <location filename="../batch.cpp" line="145"/>
         <source>no permission to write there</source>
         <translation>そこに書き込む許可がありません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="146"/>
+        <location filename="../batch.cpp" line="147"/>
         <source>the disk is read-only</source>
         <translation>読み取り専用のディスクです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="148"/>
+        <location filename="../batch.cpp" line="149"/>
         <source>it is a folder</source>
         <translation>フォルダーです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="150"/>
+        <location filename="../batch.cpp" line="151"/>
         <source>not a regular file (a named pipe, socket or device)</source>
         <translation>通常のファイルではありません（名前付きパイプ、ソケット、デバイスなど）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="152"/>
+        <location filename="../batch.cpp" line="153"/>
         <source>a symbolic link that belongs to another user; not followed</source>
         <translation>ほかのユーザーのシンボリックリンクです。リンク先には書き込みません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="154"/>
+        <location filename="../batch.cpp" line="155"/>
         <source>the file is empty (0 bytes)</source>
         <translation>ファイルが空です（0 バイト）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="156"/>
+        <location filename="../batch.cpp" line="157"/>
         <source>too large: the file is %1 MB; files up to %2 MB are read</source>
         <translation>画像が大きすぎます（ファイルの大きさ %1 MB）。読み込めるのは %2 MB までのファイルです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="159"/>
+        <location filename="../batch.cpp" line="160"/>
         <source>too large: %1 x %2 pixels; pictures up to %3 x %3 pixels are read</source>
         <translation>画像が大きすぎます（%1 × %2 ピクセル）。読み込めるのは %3 × %3 ピクセルまでです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="164"/>
+        <location filename="../batch.cpp" line="165"/>
         <source>too large: %1 x %2 pixels take %3 MB decoded; up to %4 MB are read</source>
         <translation>画像が大きすぎます（%1 × %2 ピクセル、展開すると %3 MB）。読み込めるのは %4 MB までです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="169"/>
+        <location filename="../batch.cpp" line="170"/>
         <source>the file is cut short</source>
         <translation>ファイルが途中で切れています</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="171"/>
+        <location filename="../batch.cpp" line="172"/>
         <source>the picture is damaged</source>
         <translation>画像ファイルが壊れています</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="173"/>
+        <location filename="../batch.cpp" line="174"/>
         <source>a kind of picture that is not supported</source>
         <translation>対応していない形式の画像です</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="175"/>
+        <location filename="../batch.cpp" line="176"/>
         <source>not a picture, or a format that is not read (BMP, PNG, GIF and JPEG are)</source>
         <translation>画像ファイルではないか、対応していない形式です（読み込めるのは BMP、PNG、GIF、JPEG）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="177"/>
-        <location filename="../batch.cpp" line="211"/>
-        <location filename="../batch.cpp" line="220"/>
-        <location filename="../batch.cpp" line="226"/>
-        <location filename="../cli.cpp" line="182"/>
-        <location filename="../cli.cpp" line="223"/>
-        <location filename="../cli.cpp" line="312"/>
+        <location filename="../batch.cpp" line="178"/>
+        <location filename="../batch.cpp" line="214"/>
+        <location filename="../batch.cpp" line="223"/>
+        <location filename="../batch.cpp" line="229"/>
+        <location filename="../cli.cpp" line="184"/>
+        <location filename="../cli.cpp" line="225"/>
+        <location filename="../cli.cpp" line="422"/>
         <source>out of memory</source>
         <translation>メモリが不足しています。</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="179"/>
+        <location filename="../batch.cpp" line="180"/>
         <source>device I/O error</source>
         <translation>デバイス I/O エラーです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="183"/>
+        <location filename="../batch.cpp" line="184"/>
         <source>the disk is full</source>
         <translation>ディスクの空き容量が不足しています</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="184"/>
+        <location filename="../batch.cpp" line="185"/>
         <source>the disk is full: %1 MB are needed</source>
         <translation>ディスクの空き容量が不足しています（%1 MB 必要です）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="419"/>
+        <location filename="../batch.cpp" line="319"/>
+        <source>%1 is not drawn in the level colours (fewer than 1 % of its pixels are), so its stereogram hides nothing; a grey depth map is converted with &apos;zomvorn-cli levels&apos;</source>
+        <translation>%1 は高さの色で描かれていません（高さの色のピクセルが 1 % 未満です）。このステレオグラムには何も隠れません。グレーの奥行きマップは「zomvorn-cli levels」で変換できます</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="433"/>
         <source>runs %1</source>
         <translation>%1 回目</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="421"/>
+        <location filename="../batch.cpp" line="435"/>
         <source>not written: runs %1</source>
         <translation>書き込まれなかったもの: %1 回目</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="138"/>
+        <location filename="../batch.cpp" line="139"/>
         <source>file not found</source>
         <translation>ファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="140"/>
+        <location filename="../batch.cpp" line="141"/>
         <source>path not found</source>
         <translation>パスが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="233"/>
+        <location filename="../batch.cpp" line="236"/>
         <source>%1/%2 stereograms, %3 per second</source>
         <translation>%1/%2 枚作成、毎秒 %3 枚</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="304"/>
+        <location filename="../batch.cpp" line="307"/>
         <source>reading %1/%2</source>
         <translation>読み込み中 %1/%2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="309"/>
-        <location filename="../batch.cpp" line="374"/>
-        <location filename="../cli.cpp" line="179"/>
+        <location filename="../batch.cpp" line="312"/>
+        <location filename="../batch.cpp" line="388"/>
         <location filename="../cli.cpp" line="181"/>
-        <location filename="../cli.cpp" line="311"/>
+        <location filename="../cli.cpp" line="183"/>
+        <location filename="../cli.cpp" line="421"/>
         <source>cannot read %1: %2</source>
         <translation>%1 を読み込めません: %2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="320"/>
+        <location filename="../batch.cpp" line="334"/>
         <source>nothing written: %1 of %2 depth maps could not be read</source>
         <translation>何も書き込んでいません: 奥行きマップ %2 個のうち %1 個を読み込めませんでした</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="414"/>
-        <location filename="../cli.cpp" line="220"/>
+        <location filename="../batch.cpp" line="428"/>
         <location filename="../cli.cpp" line="222"/>
+        <location filename="../cli.cpp" line="224"/>
         <source>cannot write %1: %2</source>
         <translation>%1 に書き込めません: %2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="417"/>
+        <location filename="../batch.cpp" line="431"/>
         <source>%1 of %2 stereograms written</source>
         <translation>ステレオグラム %2 枚のうち %1 枚を書き込みました</translation>
     </message>
@@ -180,16 +185,20 @@
         <source>Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
                         [-o PATTERN] [--quiet] DEPTH...
        %1 reveal [-o OUT] STEREOGRAM
-       %1 levels [--invert] [-o OUT] PICTURE
+       %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
+                        [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
+                        [-o OUT] PICTURE
        %1 --help | --version</source>
         <translation>使い方: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
                          [-o PATTERN] [--quiet] DEPTH...
         %1 reveal [-o OUT] STEREOGRAM
-        %1 levels [--invert] [-o OUT] PICTURE
+        %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
+                         [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
+                         [-o OUT] PICTURE
         %1 --help | --version</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="45"/>
+        <location filename="../cli.cpp" line="47"/>
         <source>Makes the random-dot stereograms of ZOMIRA -VORNA- from the command line,
 bit for bit as the desktop program makes and saves them.
 
@@ -214,163 +223,223 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
 終了ステータス: 0 完了、1 ファイルの読み込みまたは書き込みに失敗、2 使い方の誤り。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="60"/>
+        <location filename="../cli.cpp" line="62"/>
         <source>Try &apos;%1 --help&apos; for more information.</source>
         <translation>詳しくは &apos;%1 --help&apos; を実行してください。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="79"/>
+        <location filename="../cli.cpp" line="81"/>
         <source>Shows this help.</source>
         <translation>このヘルプを表示します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="97"/>
+        <location filename="../cli.cpp" line="99"/>
         <source>Usage: %1 %2 [options] %3</source>
         <translation>使い方: %1 %2 [オプション] %3</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="120"/>
+        <location filename="../cli.cpp" line="122"/>
         <source>Makes a stereogram from each depth map, exactly as the desktop program does after loading the maps one after another in its editor (&quot;編集終了&quot;, then &quot;ランダムドット作成&quot; each time): the random sequence and the carried depth level go on from map to map.</source>
         <translation>デスクトップ版でマップを順にエディタに読み込み、そのたびに「編集終了」と「ランダムドット作成」を行ったのとまったく同じように、奥行きマップごとにステレオグラムを作成します。乱数の並びと引き継がれる高さはマップからマップへと続きます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="125"/>
+        <location filename="../cli.cpp" line="127"/>
         <source>The dots&apos; tint: red, green or blue (赤, 緑, 青).</source>
         <translation>ドットの色: red、green、blue（赤、緑、青）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="126"/>
+        <location filename="../cli.cpp" line="128"/>
         <source>COLOUR</source>
         <translation>色</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="128"/>
+        <location filename="../cli.cpp" line="130"/>
         <source>Each dot a K x K block, for print (1 to 16).</source>
         <translation>印刷用に各ドットを K × K の大きさにします（1 から 16）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="131"/>
+        <location filename="../cli.cpp" line="133"/>
         <source>A white band above the picture with two black dots to converge on.</source>
         <translation>絵の上に、目の焦点を合わせるための黒い点を二つ置いた白い帯を付けます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="134"/>
+        <location filename="../cli.cpp" line="136"/>
         <source>Where each stereogram goes: {name} is the depth map&apos;s file name without extension, {n} the run number from 1; .bmp or .png.</source>
         <translation>各ステレオグラムの保存先: {name} は奥行きマップの拡張子を除いたファイル名、{n} は 1 から数えた作成の番号。.bmp または .png。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="137"/>
+        <location filename="../cli.cpp" line="139"/>
         <source>PATTERN</source>
         <translation>パターン</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="139"/>
+        <location filename="../cli.cpp" line="141"/>
         <source>No progress line.</source>
         <translation>進行状況を表示しません。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="142"/>
+        <location filename="../cli.cpp" line="144"/>
         <source>Depth maps, made into stereograms in this order; a map given n times makes n runs.</source>
         <translation>奥行きマップ。この順に作成します。n 回指定したマップは n 回作成します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="152"/>
+        <location filename="../cli.cpp" line="154"/>
         <source>no depth map given</source>
         <translation>奥行きマップが指定されていません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="154"/>
+        <location filename="../cli.cpp" line="156"/>
         <source>an empty file name was given</source>
         <translation>空のファイル名が指定されました</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="157"/>
+        <location filename="../cli.cpp" line="159"/>
         <source>unknown colour &apos;%1&apos;: red, green, blue, 赤, 緑 or 青</source>
         <translation>不明な色 &apos;%1&apos;: red、green、blue、赤、緑、青 のいずれかを指定してください</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="163"/>
+        <location filename="../cli.cpp" line="165"/>
         <source>--scale takes a whole number from 1 to 16, not &apos;%1&apos;</source>
         <translation>--scale には 1 から 16 の整数を指定してください（&apos;%1&apos; は不可）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="199"/>
+        <location filename="../cli.cpp" line="201"/>
         <source>give exactly one %1</source>
         <translation>%1 を一つだけ指定してください</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="204"/>
+        <location filename="../cli.cpp" line="206"/>
         <source>%1 would be written over the %2 it reads</source>
         <translation>%1 は読み込む %2 そのものです。上書きしません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="231"/>
+        <location filename="../cli.cpp" line="233"/>
         <source>Writes the depth map a stereogram of this program hides (any tint, unscaled, without guides), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
         <translation>このプログラムのステレオグラム（色は問わず、拡大なし、ガイドなし）に隠れた奥行きマップを、各ピクセルをその高さの色で書き出し、あいまいだったピクセルの数を表示します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="235"/>
+        <location filename="../cli.cpp" line="237"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-depth.bmp).</source>
         <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-depth.bmp）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="237"/>
-        <location filename="../cli.cpp" line="297"/>
+        <location filename="../cli.cpp" line="239"/>
+        <location filename="../cli.cpp" line="354"/>
         <source>OUT</source>
         <translation>出力</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="239"/>
+        <location filename="../cli.cpp" line="241"/>
         <source>The stereogram to read.</source>
         <translation>読み込むステレオグラム。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="253"/>
+        <location filename="../cli.cpp" line="255"/>
         <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, not %4 x %5 (unscaled, without guides)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: 大きさが %2 × %3 ピクセルで、%4 × %5（拡大なし、ガイドなし）ではありません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="261"/>
+        <location filename="../cli.cpp" line="263"/>
         <source>%1 is not a stereogram of this program: its dots are not all of one tint (pixel %2, %3)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: ドットの色が一つにそろっていません（ピクセル %2, %3）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="267"/>
+        <location filename="../cli.cpp" line="269"/>
         <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged, scaled or not a stereogram of this program</source>
         <translation>%1 はピクセル %2, %3 でドットのつながりの規則に合いません: 壊れているか、拡大されているか、このプログラムのステレオグラムではありません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="276"/>
+        <location filename="../cli.cpp" line="278"/>
         <source>%1: %2 of %3 pixels ambiguous (more than one level fits)</source>
         <translation>%1: %3 ピクセルのうち %2 ピクセルがあいまい（複数の高さが当てはまる）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="288"/>
-        <source>Makes a grey depth map (white near, black far) into a depth map of the 16 level colours that the editor loads exactly: scaled to fit 389 x 333 keeping its aspect ratio, centred on black, each pixel&apos;s luminance L made level round(L x 15 / 255).</source>
-        <translation>グレーの奥行きマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さの奥行きマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。</translation>
+        <location filename="../cli.cpp" line="314"/>
+        <source>Makes a grey depth map (white near, black far) into a depth map of the 16 level colours that the editor loads exactly: scaled to fit 389 x 333 keeping its aspect ratio, centred on black, each pixel&apos;s luminance L made level round(L x 15 / 255). The options are those of the desktop program&apos;s &quot;画像から奥行きマップ&quot; and give the same pixels. Grey values V are on the picture&apos;s own scale: 0 to 255, or 0 to 65535 for a 16-bit picture.</source>
+        <translation>グレーの奥行きマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さの奥行きマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。オプションはデスクトッププログラムの「画像から奥行きマップ」の設定と同じで、同じピクセルになります。灰色の値 V は画像自身の段階で、0〜255、16 ビットの画像では 0〜65535 です。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="293"/>
+        <location filename="../cli.cpp" line="322"/>
         <source>Black near, white far.</source>
         <translation>黒を手前、白を奥とします。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="295"/>
+        <location filename="../cli.cpp" line="324"/>
+        <source>The grey that becomes level 15 (nearest); greys beyond it clip. &apos;auto&apos;: the picture&apos;s 99th percentile (1st when inverted). Default: white (black when inverted).</source>
+        <translation>高さ 15（いちばん手前）になる灰色の値。その先の値は 15 になります。「auto」: 画像の 99 パーセンタイル（反転時は 1 パーセンタイル）。既定: 白（反転時は黒）。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="330"/>
+        <source>The grey that becomes level 0 (farthest); &apos;auto&apos;: the picture&apos;s 1st percentile (99th when inverted). Default: black (white when inverted).</source>
+        <translation>高さ 0（いちばん奥）になる灰色の値。「auto」: 画像の 1 パーセンタイル（反転時は 99 パーセンタイル）。既定: 黒（反転時は白）。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="335"/>
+        <source>The grey that means no measurement (depth cameras write 0): such pixels become level 0, inverted or not, and stay out of their neighbours.</source>
+        <translation>「データなし」を表す灰色の値（深度カメラは 0 を書きます）。そのピクセルは反転にかかわらず高さ 0 になり、周りの値に混ざりません。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="340"/>
+        <source>Levels spaced by this power, 0.1 to 10 (default 1).</source>
+        <translation>高さの間隔をこのべき乗で変えます。0.1〜10（既定 1）。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="343"/>
+        <source>fit: inside the canvas (default); fill: covering it, cropped; stretch: to its size; none: 1:1 at the top left.</source>
+        <translation>fit: キャンバスに収める（既定）、fill: キャンバスを埋めてはみ出しを切り取る、stretch: キャンバスの大きさに引き伸ばす、none: 等倍で左上に置く。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="348"/>
+        <source>A median filter of radius R (0 to 3) before quantising, against speckle.</source>
+        <translation>量子化の前に半径 R（0〜3）のメディアンフィルタをかけ、ノイズを抑えます。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="352"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-levels.bmp).</source>
         <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-levels.bmp）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="300"/>
+        <location filename="../cli.cpp" line="357"/>
         <source>Any picture the desktop program reads.</source>
         <translation>デスクトップ版が読み込める任意の画像。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="339"/>
+        <location filename="../cli.cpp" line="370"/>
+        <source>--%1 takes a grey value from 0 to 65535 or &apos;auto&apos;, not &apos;%2&apos;</source>
+        <translation>--%1 には 0〜65535 の灰色の値か「auto」を指定してください（「%2」は使えません）</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="378"/>
+        <source>--no-data takes a grey value from 0 to 65535, not &apos;%1&apos;</source>
+        <translation>--no-data には 0〜65535 の灰色の値を指定してください（「%1」は使えません）</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="386"/>
+        <source>--gamma takes a number from 0.1 to 10, not &apos;%1&apos;</source>
+        <translation>--gamma には 0.1〜10 の数を指定してください（「%1」は使えません）</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="390"/>
+        <source>--fit takes fit, fill, stretch or none, not &apos;%1&apos;</source>
+        <translation>--fit には fit、fill、stretch、none のどれかを指定してください（「%1」は使えません）</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="395"/>
+        <source>--smooth takes a whole number from 0 to 3, not &apos;%1&apos;</source>
+        <translation>--smooth には 0〜3 の整数を指定してください（「%1」は使えません）</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="410"/>
+        <source>--%1 %2 is beyond the greys of %3, which go from 0 to %4</source>
+        <translation>--%1 %2 は %3 の灰色の範囲（0〜%4）を超えています</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="449"/>
         <source>no command given: make, reveal or levels</source>
         <translation>コマンドが指定されていません: make、reveal、levels のいずれか</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="340"/>
+        <location filename="../cli.cpp" line="450"/>
         <source>unknown command &apos;%1&apos;: make, reveal or levels</source>
         <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels のいずれか</translation>
     </message>
