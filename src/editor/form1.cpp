@@ -311,9 +311,11 @@ QString Form1::loadFailedText(const QString &path, const QString &reason)
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-void Form1::loadDepthImage(const QString &path)
+QImage Form1::loadDepthImage(const QString &path)
 {
-    m_ui.Picture1->setPicture(ui::LoadPicture(path, m_ui.Picture1->surface().size()));
+    QImage loaded = ui::LoadPicture(path, m_ui.Picture1->surface().size());
+    m_ui.Picture1->setPicture(loaded);
+    return loaded;
 }
 
 void Form1::blankPicture()
@@ -330,15 +332,15 @@ void Form1::Command2_Click()
     if (!path)
         return;
     m_fileName = *path;
+    QImage loaded;
     try {
-        changeCanvas([&] { loadDepthImage(*path); });
+        changeCanvas([&] { loaded = loadDepthImage(*path); });
     } catch (const ui::RuntimeError &e) {
         m_dialogs.msgBox(loadFailedText(*path, e.description()), ui::MsgBox::Exclamation,
                          u"ファイル読み込み"_s);
         return;
     }
     // A grey depth map loads as one flat level: say so, and offer the conversion.
-    const QImage loaded = ui::LoadPicture(*path, m_ui.Picture1->surface().size());
     if (picture::levelColourShare(loaded) < picture::LevelColourMinimum
         && m_dialogs.msgBox(notLevelColoursPrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question,
                             u"ファイル読み込み"_s)

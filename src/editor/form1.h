@@ -51,8 +51,8 @@ public:
     void Command2_Click();
 
     // The "do" half of "ファイル読み込み": puts the picture of that file into the canvas, or
-    // raises the reader's error and leaves the canvas as it was.
-    void loadDepthImage(const QString &path);
+    // raises the reader's error and leaves the canvas as it was. Returns the picture put there.
+    QImage loadDepthImage(const QString &path);
 
     // Empties the canvas, as "新規作成" does, and with it the history and the draft.
     void blankPicture();
