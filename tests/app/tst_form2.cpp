@@ -235,7 +235,7 @@ void TestForm2::windowAndDrawingAreaSizes()
     QCOMPARE(m_form2->controls().ProgressBar1->geometry(), QRect(0, 96, 293, 17));
     QCOMPARE(m_form2->controls().Picture1->surface().size(), testimages::CanvasSize);
     QCOMPARE(m_form2->controls().Picture1->geometry(), QRect(0, 144, 393, 337));
-    const QStringList menus{u"ファイル"_s, u"作成"_s, u"色の設定"_s, u"ヘルプ"_s};
+    const QStringList menus{u"ファイル"_s, u"作成"_s, u"色の設定"_s, u"ツール"_s, u"ヘルプ"_s};
     QStringList bar;
     for (QAction *a : m_form2->menuBar()->actions())
         bar.append(a->text());
