@@ -353,10 +353,17 @@ QString Form1::notLevelColoursPrompt()
     return u"この画像は高さの色で描かれていません。画像から奥行きマップに変換しますか？"_s;
 }
 
+// Grey depth maps come as PNG more often than as bitmaps: the import shows every format it reads.
+static QString pictureFilter()
+{
+    return u"画像ファイル(*.png;*.bmp;*.jpg;*.jpeg;*.gif)|*.png;*.bmp;*.jpg;*.jpeg;*.gif|"
+           u"すべてのファイル (*.*)|*.*"_s;
+}
+
 bool Form1::importPictureAs()
 {
     endStroke();
-    const std::optional<QString> path = m_dialogs.showOpen(bitmapFilter(), 0, m_fileName);
+    const std::optional<QString> path = m_dialogs.showOpen(pictureFilter(), 0, m_fileName);
     if (!path)
         return false;
     m_fileName = *path;

@@ -85,7 +85,6 @@ TextDialog::TextDialog(QWidget *parent) : QDialog(parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *all = new QVBoxLayout(this);
     all->addLayout(form);
-    all->addWidget(new QWidget(this));
     all->addWidget(buttons);
 }
 
