@@ -11,6 +11,7 @@
 #include "editor/draftstore.h"
 #include "editor/depthmapfile.h"
 #include "editor/form1.h"
+#include "editor/importdialog.h"
 #include "stereo/stereogramgenerator.h"
 
 #include "ui/dialogs.h"
@@ -21,6 +22,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSpinBox>
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
@@ -31,6 +37,7 @@
 #include <algorithm>
 #include <chrono>
 #include <vector>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -267,6 +274,73 @@ void BM_History200Strokes(benchmark::State &state)
     state.counters["history_bytes"] = double(bytes);
 }
 BENCHMARK(BM_History200Strokes)->Unit(benchmark::kMillisecond);
+
+// An 8000 x 8000 grey depth map, 8- or 16-bit: a dome over a slope, with holes of no data (0).
+QImage largeGreyPicture(bool sixteen)
+{
+    QImage picture(8000, 8000, sixteen ? QImage::Format_Grayscale16 : QImage::Format_Grayscale8);
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar *line = picture.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x) {
+            const double d = std::hypot(x - 4000.0, y - 4000.0) / 3000;
+            double v = 0.2 + 0.1 * x / 8000 + (d < 1 ? 0.6 * std::sqrt(1 - d * d) : 0);
+            if ((x / 97 + y / 89) % 23 == 0)
+                v = 0;
+            if (sixteen)
+                reinterpret_cast<quint16 *>(line)[x] = quint16(v * 65535);
+            else
+                line[x] = uchar(v * 255);
+        }
+    }
+    return picture;
+}
+
+// The import dialog's preview after a control change, on an 8000 x 8000 picture: the handler's
+// quantising, the preview and histogram, and the label's repaint. The picture is placed once as
+// the dialog opens (not measured here). Arguments: 16-bit, median radius, no-data on.
+void BM_ImportPreview(benchmark::State &state)
+{
+    editor::ImportDialog dialog(largeGreyPicture(state.range(0) != 0));
+    dialog.smooth->setValue(int(state.range(1)));
+    dialog.noDataOn->setChecked(state.range(2) != 0);
+    dialog.show();
+    QCoreApplication::processEvents();
+    double worst = 0;
+    int turn = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        // Alternately the gamma and inversion, the cheap and the plane-changing control.
+        if (++turn % 2)
+            dialog.gamma->setValue(turn % 4 == 1 ? 1.3 : 1.0);
+        else
+            dialog.invert->setChecked(!dialog.invert->isChecked());
+        dialog.preview->repaint();
+        dialog.histogram->repaint();
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        worst = std::max(worst, seconds);
+        state.SetIterationTime(seconds);
+    }
+    state.counters["worst_ms"] = worst * 1000;
+}
+BENCHMARK(BM_ImportPreview)
+    ->Args({0, 0, 0})
+    ->Args({0, 3, 0})
+    ->Args({1, 0, 1})
+    ->Args({1, 3, 1})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Placing an 8000 x 8000 picture on the canvas: what opening the dialog, or a new placement or
+// no-data value, costs. Arguments: 16-bit, no-data on.
+void BM_ImportPlace(benchmark::State &state)
+{
+    const QImage picture = largeGreyPicture(state.range(0) != 0);
+    const std::optional<int> noData = state.range(1) ? std::optional<int>(0) : std::nullopt;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(picture::placePicture(picture, picture::Fit::Fit, noData));
+}
+BENCHMARK(BM_ImportPlace)->Args({0, 0})->Args({0, 1})->Args({1, 0})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

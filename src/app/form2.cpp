@@ -56,6 +56,8 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     setUpTools();
     ui::connectGuarded(m_dialogs, m_ui.MenuToolAnimate, &QAction::triggered, this,
                        [this] { makeAnimation(); });
+    ui::connectGuarded(m_dialogs, m_ui.MenuToolImport, &QAction::triggered, this,
+                       [this] { MenuToolImport_Click(); });
 
     // The menu bar from the keyboard: F10 opens the first menu, and the arrow keys go on from
     // there. The captions carry no access keys.
@@ -283,6 +285,12 @@ void Form2::makeAnimation()
 {
     AnimationDialog dialog(m_dialogs, m_iroIndex, this);
     dialog.exec();
+}
+
+void Form2::MenuToolImport_Click()
+{
+    if (m_form1->importPictureAs())
+        m_form1.showModal();
 }
 
 } // namespace app

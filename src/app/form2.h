@@ -48,6 +48,8 @@ public:
     Tools &tools() { return *m_tools; }
     // ツール → アニメーションを作成...: its own generator, never the application's sequence.
     void makeAnimation();
+    // "画像から奥行きマップ...": the editor's import, then the editor with the map.
+    void MenuToolImport_Click();
 
     // What ends the application; quitting the event loop unless a test says otherwise.
     void setEndApplication(std::function<void()> end) { m_endApplication = std::move(end); }

@@ -117,6 +117,8 @@ void Form2Ui::setupToolsMenu(QMainWindow *window)
     MenuToolsPreview =
         ui::menuItem(mnTools, u"MenuToolsPreview"_s, u"プレビュー"_s, QKeySequence(u"Ctrl+P"_s));
     mnTools->addSeparator();
+    MenuToolImport = ui::menuItem(mnTools, u"MenuToolImport"_s, u"画像から奥行きマップ..."_s,
+                                  QKeySequence(u"Ctrl+I"_s));
     MenuToolAnimate =
         ui::menuItem(mnTools, u"MenuToolAnimate"_s, u"アニメーションを作成..."_s);
 }

@@ -46,6 +46,7 @@ struct Form2Ui
     QAction *MenuToolsExport = nullptr;
     QAction *MenuToolsPreview = nullptr;
     QAction *MenuToolAnimate = nullptr;
+    QAction *MenuToolImport = nullptr;
     std::array<QAction *, 5> MenuFile{};
     std::array<QAction *, 3> MenuMake{};
     std::array<QAction *, 3> MenuIro{};

@@ -6,6 +6,7 @@
 #include "messages.h"
 #include "progressline.h"
 
+#include "picture/levels.h"
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
 #include "picture/viewingaids.h"
@@ -205,15 +206,17 @@ struct ReadDepthMap
 {
     picture::PackedPicture map;
     QString failure;
+    // Fewer than 1 % of its pixels are level colours: a grey depth map, most likely.
+    bool notLevelColours = false;
 };
 
 // Exactly what the editor does with a file it loads, kept small until its turn comes.
 ReadDepthMap readDepthMap(const QString &path)
 {
     try {
-        return {picture::PackedPicture(picture::depthMapOf(
-                    picture::loadPicture(path, picture::DepthMapSize))),
-                {}};
+        const QImage loaded = picture::loadPicture(path, picture::DepthMapSize);
+        return {picture::PackedPicture(picture::depthMapOf(loaded)), {},
+                picture::levelColourShare(loaded) < picture::LevelColourMinimum};
     } catch (const picture::PictureError &e) {
         return {{}, reason(e)};
     } catch (const std::bad_alloc &) {
@@ -310,7 +313,18 @@ int make(const MakeRequest &request, Io &io)
                 io.err << u"zomvorn-cli: "_s
                        << Cli::tr("cannot read %1: %2").arg(shownName(files[i]), read.failure)
                        << '\n';
-            } else if (keptBytes + read.map.bytes() <= request.keptMapBytes) {
+                continue;
+            }
+            if (read.notLevelColours) {
+                progress.end();
+                io.err << u"zomvorn-cli: "_s
+                       << Cli::tr("%1 is not drawn in the level colours (fewer than 1 % of its "
+                                  "pixels are), so its stereogram hides nothing; a grey depth "
+                                  "map is converted with 'zomvorn-cli levels'")
+                              .arg(shownName(files[i]))
+                       << '\n';
+            }
+            if (keptBytes + read.map.bytes() <= request.keptMapBytes) {
                 // Level-colour maps pack into a few kilobytes and are kept; noisy ones are read
                 // again when their turn comes, so that memory does not grow with the batch.
                 keptBytes += read.map.bytes();

@@ -48,7 +48,9 @@ QString synopsis()
                    "       %1 make   --animate OUT [--delay MS] [--loop N]\n"
                    "                        [--frames N [--move DX,DY]] [options] DEPTH...\n"
                    "       %1 reveal [-o OUT] STEREOGRAM\n"
-                   "       %1 levels [--invert] [-o OUT] PICTURE\n"
+                   "       %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]\n"
+                   "                        [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]\n"
+                   "                        [-o OUT] PICTURE\n"
                    "       %1 --help | --version")
                .arg(Program)
            + u"\n"_s + viewingSynopsis();
@@ -437,31 +439,139 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
     return writeOne(red, out, io);
 }
 
+// A grey value of the picture's scale, or "auto" where that is allowed.
+std::optional<picture::Bound> boundOf(const QString &word)
+{
+    if (word.compare(u"auto"_s, Qt::CaseInsensitive) == 0)
+        return picture::Bound{picture::Bound::Kind::Auto, 0};
+    bool isNumber = false;
+    const int value = word.toInt(&isNumber);
+    if (!isNumber || value < 0 || value > 65535)
+        return std::nullopt;
+    return picture::Bound{picture::Bound::Kind::Value, value};
+}
+
+std::optional<picture::Fit> fitOf(const QString &word)
+{
+    const std::pair<QString, picture::Fit> fits[] = {{u"fit"_s, picture::Fit::Fit},
+                                                     {u"fill"_s, picture::Fit::Fill},
+                                                     {u"stretch"_s, picture::Fit::Stretch},
+                                                     {u"none"_s, picture::Fit::None}};
+    for (const auto &[name, fit] : fits)
+        if (word.compare(name, Qt::CaseInsensitive) == 0)
+            return fit;
+    return std::nullopt;
+}
+
 int runLevels(const QStringList &commandLine, Io &io)
 {
     Command command(u"levels"_s, u"PICTURE"_s,
                     Cli::tr("Makes a grey depth map (white near, black far) into a depth map of "
                             "the 16 level colours that the editor loads exactly: scaled to fit "
                             "389 x 333 keeping its aspect ratio, centred on black, each pixel's "
-                            "luminance L made level round(L x 15 / 255)."));
+                            "luminance L made level round(L x 15 / 255). The options are those "
+                            "of the desktop program's \"画像から奥行きマップ\" and give the same "
+                            "pixels. Grey values V are on the picture's own scale: 0 to 255, or "
+                            "0 to 65535 for a 16-bit picture."));
     const QCommandLineOption invert(QStringList{u"i"_s, u"invert"_s},
                                     Cli::tr("Black near, white far."));
+    const QCommandLineOption nearGrey(u"near"_s,
+                                      Cli::tr("The grey that becomes level 15 (nearest); greys "
+                                              "beyond it clip. 'auto': the picture's 99th "
+                                              "percentile (1st when inverted). Default: white "
+                                              "(black when inverted)."),
+                                      u"V"_s);
+    const QCommandLineOption farGrey(u"far"_s,
+                                     Cli::tr("The grey that becomes level 0 (farthest); 'auto': "
+                                             "the picture's 1st percentile (99th when "
+                                             "inverted). Default: black (white when inverted)."),
+                                     u"V"_s);
+    const QCommandLineOption noData(u"no-data"_s,
+                                    Cli::tr("The grey that means no measurement (depth cameras "
+                                            "write 0): such pixels become level 0, inverted or "
+                                            "not, and stay out of their neighbours."),
+                                    u"V"_s);
+    const QCommandLineOption gamma(u"gamma"_s,
+                                   Cli::tr("Levels spaced by this power, 0.1 to 10 (default 1)."),
+                                   u"G"_s, u"1"_s);
+    const QCommandLineOption fit(u"fit"_s,
+                                 Cli::tr("fit: inside the canvas (default); fill: covering it, "
+                                         "cropped; stretch: to its size; none: 1:1 at the top "
+                                         "left."),
+                                 u"HOW"_s, u"fit"_s);
+    const QCommandLineOption smooth(u"smooth"_s,
+                                    Cli::tr("A median filter of radius R (0 to 3) before "
+                                            "quantising, against speckle."),
+                                    u"R"_s, u"0"_s);
     const QCommandLineOption output(QStringList{u"o"_s, u"output"_s},
                                     Cli::tr("The depth map's file, .bmp or .png (default: "
                                             "NAME-levels.bmp)."),
                                     Cli::tr("OUT"));
-    command.parser.addOptions({invert, output});
+    command.parser.addOptions({invert, nearGrey, farGrey, noData, gamma, fit, smooth, output});
     command.parser.addPositionalArgument(u"PICTURE"_s,
                                          Cli::tr("Any picture the desktop program reads."));
     if (const auto over = command.parse(commandLine, io))
         return *over;
+    const QCommandLineParser &p = command.parser;
+
+    picture::LevelsSettings settings;
+    settings.invert = p.isSet(invert);
+    for (const auto &[option, bound] : {std::pair{&nearGrey, &settings.nearGrey},
+                                        std::pair{&farGrey, &settings.farGrey}}) {
+        if (!p.isSet(*option))
+            continue;
+        const auto value = boundOf(p.value(*option));
+        if (!value)
+            return usageError(io, Cli::tr("--%1 takes a grey value from 0 to 65535 or 'auto', "
+                                          "not '%2'")
+                                      .arg(option->names().constFirst(), p.value(*option)));
+        *bound = *value;
+    }
+    if (p.isSet(noData)) {
+        const auto value = boundOf(p.value(noData));
+        if (!value || value->kind != picture::Bound::Kind::Value)
+            return usageError(io, Cli::tr("--no-data takes a grey value from 0 to 65535, not "
+                                          "'%1'")
+                                      .arg(p.value(noData)));
+        settings.noData = value->value;
+    }
+    bool isNumber = false;
+    settings.gamma = p.value(gamma).toDouble(&isNumber);
+    if (!isNumber || !(settings.gamma >= picture::MinGamma && settings.gamma <= picture::MaxGamma))
+        return usageError(io, Cli::tr("--gamma takes a number from 0.1 to 10, not '%1'")
+                                  .arg(p.value(gamma)));
+    const auto placement = fitOf(p.value(fit));
+    if (!placement)
+        return usageError(io, Cli::tr("--fit takes fit, fill, stretch or none, not '%1'")
+                                  .arg(p.value(fit)));
+    settings.fit = *placement;
+    settings.smooth = p.value(smooth).toInt(&isNumber);
+    if (!isNumber || settings.smooth < 0 || settings.smooth > picture::MaxSmooth)
+        return usageError(io, Cli::tr("--smooth takes a whole number from 0 to 3, not '%1'")
+                                  .arg(p.value(smooth)));
+
     const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
     const auto &[in, out, picture] = std::get<OneFile>(files);
+    const int greyMax = picture::greyMaxOf(picture);
+    for (const auto &[name, value] :
+         {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value
+                                   ? settings.nearGrey.value : 0},
+          std::pair{u"far"_s, settings.farGrey.kind == picture::Bound::Kind::Value
+                                  ? settings.farGrey.value : 0},
+          std::pair{u"no-data"_s, settings.noData.value_or(0)}}) {
+        if (value > greyMax)
+            return usageError(io, Cli::tr("--%1 %2 is beyond the greys of %3, which go from 0 "
+                                          "to %4")
+                                      .arg(name)
+                                      .arg(value)
+                                      .arg(shownName(in))
+                                      .arg(greyMax));
+    }
     QImage map;
     try {
-        map = picture::levelsOf(picture, command.parser.isSet(invert));
+        map = picture::levelsOf(picture, settings);
     } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(shownName(in), Cli::tr("out of memory")));

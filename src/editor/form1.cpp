@@ -6,6 +6,10 @@
 
 #include "depthmapfile.h"
 #include "editingsession.h"
+#include "importdialog.h"
+
+#include "picture/colour.h"
+#include "picture/levels.h"
 
 #include "ui/colour.h"
 #include "ui/dialogs.h"
@@ -21,6 +25,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRubberBand>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -42,7 +47,8 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *s
     : ui::Form(Form1Ui::caption(), Form1Ui::clientArea()), m_dialogs(dialogs),
       m_depthStore(depthStore),
       m_ownSession(session ? nullptr : std::make_unique<EditingSession>()),
-      m_session(session ? *session : *m_ownSession)
+      m_session(session ? *session : *m_ownSession),
+      m_runDialog([](QDialog &dialog) { return dialog.exec(); })
 {
     m_ui.setupUi(this);
     m_session.attach(&m_ui.Picture1->surface());
@@ -82,7 +88,7 @@ Form1::~Form1()
 void Form1::setUpCommands()
 {
     auto command = [this](const QString &name, const QString &text,
-                          const QList<QKeySequence> &keys, void (Form1::*handler)()) {
+                          const QList<QKeySequence> &keys, auto handler) {
         auto *action = new QAction(text, this);
         action->setObjectName(name);
         action->setShortcuts(keys);
@@ -99,6 +105,15 @@ void Form1::setUpCommands()
     m_openMap = command(u"OpenMapAction"_s, u"ファイル読み込み..."_s,
                         {QKeySequence(u"Ctrl+O"_s)}, &Form1::Command2_Click);
 
+    m_importMap = command(u"ImportMapAction"_s, u"画像から奥行きマップ..."_s,
+                          {QKeySequence(u"Ctrl+I"_s)}, &Form1::importPictureAs);
+    m_insertText = command(u"InsertTextAction"_s, u"文字を入れる..."_s,
+                           {QKeySequence(u"Ctrl+T"_s)}, &Form1::insertText);
+    // Escape ends the placing of a text, and only then: otherwise it stays the window's own.
+    m_cancelText = command(u"CancelTextAction"_s, u"文字を入れるのをやめる"_s,
+                           {QKeySequence(Qt::Key_Escape)}, &Form1::cancelText);
+    m_cancelText->setEnabled(false);
+
     m_canvasMenu = new QMenu(this);
     m_canvasMenu->setObjectName(u"CanvasMenu"_s);
     m_canvasMenu->addAction(m_undo);
@@ -106,6 +121,9 @@ void Form1::setUpCommands()
     m_canvasMenu->addSeparator();
     m_canvasMenu->addAction(m_saveMap);
     m_canvasMenu->addAction(m_openMap);
+    m_canvasMenu->addSeparator();
+    m_canvasMenu->addAction(m_importMap);
+    m_canvasMenu->addAction(m_insertText);
     m_ui.Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
     ui::connectGuarded(m_dialogs, m_ui.Picture1, &QWidget::customContextMenuRequested, this,
                        [this](const QPoint &at) {
@@ -280,6 +298,10 @@ void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
     const QSize area = m_ui.Picture1->surface().size();
     m_keyboardAt = QPoint(std::clamp(int(std::floor(X + 0.5f)), 0, area.width() - 1),
                           std::clamp(int(std::floor(Y + 0.5f)), 0, area.height() - 1));
+    if (Button == 1 && placingText()) {
+        placeText(qRound(X), qRound(Y));
+        return;
+    }
     if (Button == 1) {
         beginStroke();
         StampPen(X, Y);
@@ -290,6 +312,11 @@ void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
 void Form1::Picture1_MouseMove(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
+    if (placingText()) {
+        m_textOutline->move(m_ui.Picture1->contentsRect().topLeft() + QPoint(qRound(X), qRound(Y)));
+        m_textOutline->show();
+        return;
+    }
     if (Button == 1) {
         beginStroke();
         StampPen(X, Y);
@@ -457,9 +484,11 @@ QString Form1::loadFailedText(const QString &path, const QString &reason)
         .arg(QDir::toNativeSeparators(path), reason);
 }
 
-void Form1::loadDepthImage(const QString &path)
+QImage Form1::loadDepthImage(const QString &path)
 {
-    m_ui.Picture1->setPicture(ui::LoadPicture(path, m_ui.Picture1->surface().size()));
+    QImage loaded = ui::LoadPicture(path, m_ui.Picture1->surface().size());
+    m_ui.Picture1->setPicture(loaded);
+    return loaded;
 }
 
 void Form1::blankPicture()
@@ -476,12 +505,125 @@ void Form1::Command2_Click()
     if (!path)
         return;
     m_fileName = *path;
+    QImage loaded;
     try {
-        changeCanvas([&] { loadDepthImage(*path); });
+        changeCanvas([&] { loaded = loadDepthImage(*path); });
     } catch (const ui::RuntimeError &e) {
         m_dialogs.msgBox(loadFailedText(*path, e.description()), ui::MsgBox::Exclamation,
                          u"ファイル読み込み"_s);
+        return;
     }
+    // A grey depth map loads as one flat level: say so, and offer the conversion.
+    if (picture::levelColourShare(loaded) < picture::LevelColourMinimum
+        && m_dialogs.msgBox(notLevelColoursPrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question,
+                            u"ファイル読み込み"_s)
+               == ui::MsgBox::Yes)
+        importPicture(*path);
+}
+
+QString Form1::notLevelColoursPrompt()
+{
+    return u"この画像は高さの色で描かれていません。画像から奥行きマップに変換しますか？"_s;
+}
+
+// Grey depth maps come as PNG more often than as bitmaps: the import shows every format it reads.
+static QString pictureFilter()
+{
+    return u"画像ファイル(*.png;*.bmp;*.jpg;*.jpeg;*.gif)|*.png;*.bmp;*.jpg;*.jpeg;*.gif|"
+           u"すべてのファイル (*.*)|*.*"_s;
+}
+
+bool Form1::importPictureAs()
+{
+    endStroke();
+    const std::optional<QString> path = m_dialogs.showOpen(pictureFilter(), 0, m_fileName);
+    if (!path)
+        return false;
+    m_fileName = *path;
+    return importPicture(*path);
+}
+
+bool Form1::importPicture(const QString &path)
+{
+    endStroke();
+    QImage source;
+    try {
+        source = ui::LoadPicture(path);
+    } catch (const ui::RuntimeError &e) {
+        m_dialogs.msgBox(loadFailedText(path, e.description()), ui::MsgBox::Exclamation,
+                         u"画像から奥行きマップ"_s);
+        return false;
+    }
+    ImportDialog dialog(std::move(source), this);
+    if (m_runDialog(dialog) != QDialog::Accepted)
+        return false;
+    putMap(dialog.levels().map);
+    return true;
+}
+
+void Form1::putMap(const QImage &map)
+{
+    changeCanvas([&] { m_ui.Picture1->setPicture(map); });
+}
+
+void Form1::insertText()
+{
+    endStroke();
+    cancelText();
+    TextDialog dialog(this);
+    if (m_runDialog(dialog) != QDialog::Accepted)
+        return;
+    const CanvasText text = dialog.canvasText();
+    if (!text.text.trimmed().isEmpty())
+        beginPlacingText(text);
+}
+
+void Form1::beginPlacingText(const CanvasText &text)
+{
+    const QImage mask = textMask(text);
+    if (mask.isNull())
+        return;
+    m_textMask = mask;
+    m_textLevel = text.level;
+    if (!m_textOutline)
+        m_textOutline = new QRubberBand(QRubberBand::Rectangle, m_ui.Picture1);
+    m_textOutline->resize(mask.size());
+    m_textOutline->hide();
+    m_ui.Picture1->setMouseTracking(true);
+    m_cancelText->setEnabled(true);
+}
+
+void Form1::cancelText()
+{
+    m_textMask.reset();
+    if (m_textOutline)
+        m_textOutline->hide();
+    m_ui.Picture1->setMouseTracking(false);
+    m_cancelText->setEnabled(false);
+}
+
+void Form1::placeText(int x, int y)
+{
+    if (!m_textMask)
+        return;
+    const QImage mask = *m_textMask;
+    const QRgb colour = picture::toQRgb(picture::QBColor(m_textLevel));
+    cancelText();
+    changeCanvas([&] {
+        m_ui.Picture1->drawLayers([&](QImage &persistent, QImage &screen) {
+            const QRect area = QRect(QPoint(x, y), mask.size()).intersected(persistent.rect());
+            for (int j = area.top(); j <= area.bottom(); ++j) {
+                const uchar *in = mask.constScanLine(j - y);
+                for (int i = area.left(); i <= area.right(); ++i) {
+                    if (in[i - x] == 0)
+                        continue;
+                    persistent.setPixel(i, j, colour);
+                    screen.setPixel(i, j, colour);
+                }
+            }
+            return area;
+        });
+    });
 }
 
 void Form1::Form_Unload(int &Cancel)

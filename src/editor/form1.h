@@ -6,11 +6,15 @@
 
 #include "ui/form.h"
 
+#include "textdialog.h"
+
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QMenu;
+class QRubberBand;
 
 namespace ui {
 class Dialogs;
@@ -47,8 +51,8 @@ public:
     void Command2_Click();
 
     // The "do" half of "ファイル読み込み": puts the picture of that file into the canvas, or
-    // raises the reader's error and leaves the canvas as it was.
-    void loadDepthImage(const QString &path);
+    // raises the reader's error and leaves the canvas as it was. Returns the picture put there.
+    QImage loadDepthImage(const QString &path);
 
     // Empties the canvas, as "新規作成" does, and with it the history and the draft.
     void blankPicture();
@@ -64,6 +68,29 @@ public:
     bool saveMap(const QString &path);
     // Puts a draft found at start on the canvas, as one step.
     void restoreDraft(const QImage &draft);
+
+    // "画像から奥行きマップ..." (Ctrl+I): asks for a picture, then converts it. Returns whether
+    // the canvas took a map.
+    bool importPictureAs();
+    // Reads the whole picture (with the load path's bounds and refusals), asks for the settings in
+    // the import dialog, and puts the map into the canvas as one step. Shows why a file cannot be
+    // read. Returns whether the canvas took a map.
+    bool importPicture(const QString &path);
+    // Puts a depth map into the canvas as one step.
+    void putMap(const QImage &map);
+    static QString notLevelColoursPrompt();
+
+    // "文字を入れる..." (Ctrl+T): asks for the text, then the next left click places it.
+    void insertText();
+    // The text that the next left click places, with an outline following the mouse.
+    void beginPlacingText(const CanvasText &text);
+    bool placingText() const { return m_textMask.has_value(); }
+    // Puts the text with its top left at (x, y) as one step, in exactly the level's colour.
+    void placeText(int x, int y);
+    void cancelText();
+
+    // How the import and text dialogs are run: exec() unless a test says otherwise.
+    void setDialogRunner(std::function<int(QDialog &)> run) { m_runDialog = std::move(run); }
 
     // The right-click menu of the canvas.
     QMenu *canvasMenu() const { return m_canvasMenu; }
@@ -121,7 +148,14 @@ private:
     QAction *m_redo = nullptr;
     QAction *m_saveMap = nullptr;
     QAction *m_openMap = nullptr;
+    QAction *m_importMap = nullptr;
+    QAction *m_insertText = nullptr;
+    QAction *m_cancelText = nullptr;
     QMenu *m_canvasMenu = nullptr;
+    std::function<int(QDialog &)> m_runDialog;
+    std::optional<QImage> m_textMask;
+    int m_textLevel = 0;
+    QRubberBand *m_textOutline = nullptr;
     // CommonDialog1's FileName: the last file chosen, for as long as the editor stays loaded.
     QString m_fileName;
 };

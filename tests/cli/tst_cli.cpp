@@ -6,6 +6,7 @@
 #include "support/testimages.h"
 
 #include "cli/batch.h"
+#include "picture/colour.h"
 #include "picture/levels.h"
 #include "picture/stereopictures.h"
 #include "picture/reveal.h"
@@ -128,6 +129,10 @@ private slots:
 
     void levelsOfAGreyRamp_data();
     void levelsOfAGreyRamp();
+    void levelsOptions_data();
+    void levelsOptions();
+    void makeWarnsAboutGreyMaps_data();
+    void makeWarnsAboutGreyMaps();
 
     void helpAndVersion();
     void messagesInTheUsersLanguage_data();
@@ -261,6 +266,14 @@ void TestCli::wrongUsage_data()
     row("empty file name", {u"make"_s, u""_s}, u"empty file name"_s);
     row("unknown colour", {u"make"_s, u"--colour"_s, u"pink"_s, u"MAP"_s},
         u"unknown colour 'pink'"_s);
+    row("levels: gamma 0", {u"levels"_s, u"--gamma"_s, u"0"_s, u"MAP"_s}, u"--gamma"_s);
+    row("levels: unknown fit", {u"levels"_s, u"--fit"_s, u"wide"_s, u"MAP"_s}, u"--fit"_s);
+    row("levels: smooth 4", {u"levels"_s, u"--smooth"_s, u"4"_s, u"MAP"_s}, u"--smooth"_s);
+    row("levels: near not a grey", {u"levels"_s, u"--near"_s, u"x"_s, u"MAP"_s}, u"--near"_s);
+    row("levels: no-data auto", {u"levels"_s, u"--no-data"_s, u"auto"_s, u"MAP"_s},
+        u"--no-data"_s);
+    row("levels: far beyond an 8-bit map", {u"levels"_s, u"--far"_s, u"256"_s, u"MAP"_s},
+        u"beyond the greys"_s);
     row("scale 0", {u"make"_s, u"--scale"_s, u"0"_s, u"MAP"_s}, u"--scale"_s);
     row("scale 17", {u"make"_s, u"--scale"_s, u"17"_s, u"MAP"_s}, u"--scale"_s);
     row("scale not a number", {u"make"_s, u"-s"_s, u"2x"_s, u"MAP"_s}, u"'2x'"_s);
@@ -1106,5 +1119,136 @@ void TestCli::messagesInTheUsersLanguage()
     }
 }
 
+namespace {
+
+// A canvas-sized picture whose columns hold the given greys, one after another, repeated.
+QImage columnsOf(const QList<int> &greys, QImage::Format format)
+{
+    QImage picture(picture::DepthMapSize, format);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const int g = greys[x % greys.size()];
+            if (format == QImage::Format_Grayscale16)
+                reinterpret_cast<quint16 *>(picture.scanLine(y))[x] = quint16(g);
+            else
+                picture.setPixel(x, y, qRgb(g, g, g));
+        }
+    return picture;
+}
+
+int levelAt(const QImage &map, QPoint at)
+{
+    const auto c = picture::fromQRgb(map.pixel(at));
+    return int(std::find(picture::QBColorTable.begin(), picture::QBColorTable.end(), c)
+               - picture::QBColorTable.begin());
+}
+
+} // namespace
+
+// Each row: a picture, the options, and the levels expected at some of the map's pixels.
+void TestCli::levelsOptions_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QList<QPoint>>("points");
+    QTest::addColumn<QList<int>>("levels");
+    const QImage band = columnsOf({50, 100, 150, 200, 250}, QImage::Format_RGB32);
+    const QList<QPoint> five{{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}};
+    QTest::newRow("near and far clip") << band << QStringList{u"--near"_s, u"200"_s, u"--far"_s, u"100"_s}
+                                       << five << QList<int>{0, 0, 8, 15, 15};
+    QTest::newRow("inverted near and far")
+        << band << QStringList{u"--invert"_s, u"--near"_s, u"100"_s, u"--far"_s, u"200"_s} << five
+        << QList<int>{15, 15, 8, 0, 0};
+    QTest::newRow("gamma 2") << band << QStringList{u"--gamma"_s, u"2"_s} << five
+                             << QList<int>{1, 2, 5, 9, 14};
+    QTest::newRow("no data stays far, inverted too")
+        << columnsOf({0, 255, 128}, QImage::Format_RGB32)
+        << QStringList{u"--invert"_s, u"--no-data"_s, u"0"_s} << QList<QPoint>{{0, 9}, {1, 9}, {2, 9}}
+        << QList<int>{0, 0, 7};
+    // Eleven greys within one step of 8 bits: only 16 bits tell them apart.
+    QTest::newRow("16-bit near and far")
+        << columnsOf({1000, 1005, 1010}, QImage::Format_Grayscale16)
+        << QStringList{u"--near"_s, u"1010"_s, u"--far"_s, u"1000"_s}
+        << QList<QPoint>{{0, 0}, {1, 0}, {2, 0}} << QList<int>{0, 8, 15};
+    QList<int> narrow;
+    for (int g = 30000; g < 30389; ++g)
+        narrow << g;
+    QTest::newRow("16-bit auto spreads a narrow band")
+        << columnsOf(narrow, QImage::Format_Grayscale16)
+        << QStringList{u"--near"_s, u"auto"_s, u"--far"_s, u"auto"_s}
+        << QList<QPoint>{{0, 0}, {194, 0}, {388, 0}} << QList<int>{0, 8, 15};
+    QImage speckled = columnsOf({0}, QImage::Format_RGB32);
+    speckled.setPixel(100, 100, qRgb(255, 255, 255));
+    QTest::newRow("a speckle without smoothing") << speckled << QStringList{}
+                                                 << QList<QPoint>{{100, 100}} << QList<int>{15};
+    QTest::newRow("a speckle smoothed away") << speckled << QStringList{u"--smooth"_s, u"1"_s}
+                                             << QList<QPoint>{{100, 100}} << QList<int>{0};
+    QImage wide(200, 50, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    QTest::newRow("fit leaves bands") << wide << QStringList{} << QList<QPoint>{{5, 5}, {194, 166}}
+                                      << QList<int>{0, 15};
+    QTest::newRow("fill covers") << wide << QStringList{u"--fit"_s, u"fill"_s}
+                                 << QList<QPoint>{{5, 5}, {388, 332}} << QList<int>{15, 15};
+    QTest::newRow("stretch covers") << wide << QStringList{u"--fit"_s, u"stretch"_s}
+                                    << QList<QPoint>{{0, 0}, {388, 332}} << QList<int>{15, 15};
+    QImage large(500, 400, QImage::Format_RGB32);
+    large.fill(Qt::black);
+    large.setPixel(388, 332, qRgb(255, 255, 255));
+    large.setPixel(389, 332, qRgb(255, 255, 255));
+    QTest::newRow("none: 1:1 at the top left")
+        << large << QStringList{u"--fit"_s, u"none"_s} << QList<QPoint>{{388, 332}, {387, 332}}
+        << QList<int>{15, 0};
+}
+
+void TestCli::levelsOptions()
+{
+    QFETCH(QImage, picture);
+    QFETCH(QStringList, options);
+    QFETCH(QList<QPoint>, points);
+    QFETCH(QList<int>, levels);
+    const QString in = path(u"grey.png"_s);
+    QVERIFY(picture.save(in));
+    QCOMPARE(QImage(in).format(), picture.format() == QImage::Format_Grayscale16
+                                      ? QImage::Format_Grayscale16
+                                      : QImage(in).format());
+    const QString out = path(u"levels.png"_s);
+    const CliResult result = runCli(QStringList{u"levels"_s} + options + QStringList{in, u"-o"_s, out});
+    QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+    const QImage map = QImage(out).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(map.size(), picture::DepthMapSize);
+    for (int i = 0; i < points.size(); ++i)
+        QVERIFY2(levelAt(map, points[i]) == levels[i],
+                 qPrintable(u"(%1, %2): level %3"_s.arg(points[i].x()).arg(points[i].y())
+                                .arg(levelAt(map, points[i]))));
+}
+
+// Each row: a depth map, and whether make must warn that it has no level colours. Either way the
+// stereogram is written and make succeeds.
+void TestCli::makeWarnsAboutGreyMaps_data()
+{
+    QTest::addColumn<QImage>("map");
+    QTest::addColumn<bool>("warned");
+    QImage grey(picture::DepthMapSize, QImage::Format_RGB32);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            grey.setPixel(x, y, qRgb(x * 250 / 389 + 3, x * 250 / 389 + 3, x * 250 / 389 + 3));
+    QTest::newRow("a grey ramp") << grey << true;
+    QTest::newRow("a map of level colours") << shapesMap(7, false) << false;
+    QTest::newRow("level colours with a few strays") << shapesMap(7, true) << false;
+}
+
+void TestCli::makeWarnsAboutGreyMaps()
+{
+    QFETCH(QImage, map);
+    QFETCH(bool, warned);
+    const QString in = writeMap(u"map.bmp"_s, map);
+    const CliResult result = runCli({u"make"_s, u"-q"_s, u"-o"_s, path(u"out.bmp"_s), in});
+    QCOMPARE(result.status, cli::Done);
+    QVERIFY(QFile::exists(path(u"out.bmp"_s)));
+    QCOMPARE(result.err.contains(u"zomvorn-cli levels"_s), warned);
+    QCOMPARE(result.err.contains(u"map.bmp"_s), warned);
+}
+
 QTEST_GUILESS_MAIN(TestCli)
 #include "tst_cli.moc"
+

@@ -10,10 +10,16 @@
 
 #include "app/form2.h"
 #include "editor/depthmapfile.h"
+#include "editor/importdialog.h"
 
+#include "ui/picturebox.h"
 #include "ui/platform.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSpinBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -78,6 +84,8 @@ private slots:
     void sameFilesAsTheDesktopProgram();
     void pngHoldsTheSamePixels();
     void oneThreadOrMany();
+    void importEqualsLevels_data();
+    void importEqualsLevels();
 
 private:
     // Writes the maps into the folder; returns their paths.
@@ -186,7 +194,9 @@ void TestCliIdentity::sameFilesAsTheDesktopProgram()
         arguments << u"--colour"_s << colour;
     const CliResult result = runCli(arguments + paths);
     QVERIFY2(result.status == cli::Done, qPrintable(result.err));
-    QCOMPARE(result.err, QString());
+    // Nothing but the warning about maps without level colours.
+    for (const QString &line : result.err.split(u'\n', Qt::SkipEmptyParts))
+        QVERIFY2(line.contains(u"zomvorn-cli levels"_s), qPrintable(line));
 
     const QList<QByteArray> desktop = desktopSession(paths, iroIndex);
     for (int k = 0; k < paths.size(); ++k) {
@@ -227,6 +237,94 @@ void TestCliIdentity::oneThreadOrMany()
     }
     QThreadPool::globalInstance()->setMaxThreadCount(threads);
     QCOMPARE(outputs[0], outputs[1]);
+}
+
+// The import dialog's controls as a row sets them.
+struct ImportControls
+{
+    bool invert = false;
+    bool automatic = true;
+    int nearGrey = 0;
+    int farGrey = 0;
+    int noData = -1;
+    double gamma = 1.0;
+    int fit = 0;
+    int smooth = 0;
+};
+
+// Each row: a picture, the dialog's settings, and the levels options that say the same. ツール >
+// 画像から奥行きマップ..., OK, 編集終了: the main window's depth map has the CLI file's pixels.
+void TestCliIdentity::importEqualsLevels_data()
+{
+    QTest::addColumn<MapFile>("file");
+    QTest::addColumn<ImportControls>("controls");
+    QTest::addColumn<QStringList>("options");
+    QImage grey16(700, 300, QImage::Format_Grayscale16);
+    for (int y = 0; y < grey16.height(); ++y)
+        for (int x = 0; x < grey16.width(); ++x)
+            reinterpret_cast<quint16 *>(grey16.scanLine(y))[x] =
+                quint16((x / 50 + y / 30) % 3 == 0 ? 0 : 12000 + x * 7 + y * 3);
+    const MapFile ramp{greyRamp({450, 300}), "png"};
+    const MapFile deep{grey16, "png"};
+    const MapFile photo{greyRamp({300, 420}), "jpg"};
+    QTest::newRow("8-bit, automatic") << ramp << ImportControls{}
+                                      << QStringList{u"--near"_s, u"auto"_s, u"--far"_s, u"auto"_s};
+    QTest::newRow("8-bit, set, inverted, gamma, fill")
+        << ramp << ImportControls{true, false, 40, 200, -1, 1.7, 1, 0}
+        << QStringList{u"--invert"_s, u"--near"_s, u"40"_s, u"--far"_s, u"200"_s, u"--gamma"_s,
+                       u"1.7"_s, u"--fit"_s, u"fill"_s};
+    QTest::newRow("16-bit, no data, smoothed, automatic")
+        << deep << ImportControls{false, true, 0, 0, 0, 1.0, 0, 2}
+        << QStringList{u"--near"_s, u"auto"_s, u"--far"_s, u"auto"_s, u"--no-data"_s, u"0"_s,
+                       u"--smooth"_s, u"2"_s};
+    QTest::newRow("16-bit, set, stretch, inverted")
+        << deep << ImportControls{true, false, 13000, 16000, -1, 0.5, 2, 1}
+        << QStringList{u"--invert"_s, u"--near"_s, u"13000"_s, u"--far"_s, u"16000"_s,
+                       u"--gamma"_s, u"0.5"_s, u"--fit"_s, u"stretch"_s, u"--smooth"_s, u"1"_s};
+    QTest::newRow("JPEG, 1:1, no data 0") << photo << ImportControls{false, true, 0, 0, 0, 1.0, 3, 3}
+                                          << QStringList{u"--near"_s, u"auto"_s, u"--far"_s,
+                                                         u"auto"_s, u"--no-data"_s, u"0"_s,
+                                                         u"--fit"_s, u"none"_s, u"--smooth"_s,
+                                                         u"3"_s};
+}
+
+void TestCliIdentity::importEqualsLevels()
+{
+    QFETCH(MapFile, file);
+    QFETCH(ImportControls, controls);
+    QFETCH(QStringList, options);
+    const QStringList paths = writeMaps({file}, u"import"_s);
+    QCOMPARE(paths.size(), 1);
+    const QString out = m_dir.filePath(u"import-levels.png"_s);
+    const CliResult result = runCli(QStringList{u"levels"_s} + options
+                                    + QStringList{paths[0], u"-o"_s, out});
+    QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+
+    ScriptedDialogs dialogs;
+    app::Form2 form2(dialogs, m_dir.path());
+    form2.setEndApplication([] {});
+    form2.show();
+    form2.Form1()->setDialogRunner([&](QDialog &dialog) {
+        auto &d = static_cast<editor::ImportDialog &>(dialog);
+        d.invert->setChecked(controls.invert);
+        d.automatic->setChecked(controls.automatic);
+        if (!controls.automatic) {
+            d.nearGrey->setValue(controls.nearGrey);
+            d.farGrey->setValue(controls.farGrey);
+        }
+        d.noDataOn->setChecked(controls.noData >= 0);
+        d.noData->setValue(std::max(0, controls.noData));
+        d.gamma->setValue(controls.gamma);
+        d.fit->setCurrentIndex(controls.fit);
+        d.smooth->setValue(controls.smooth);
+        return int(QDialog::Accepted);
+    });
+    dialogs.fileAnswers.push_back(paths[0]);
+    QTimer::singleShot(0, [&] { form2.Form1()->controls().Command1->click(); }); // "編集終了"
+    form2.findChild<QAction *>(u"MenuToolImport"_s)->trigger();
+    QVERIFY(dialogs.messages().isEmpty());
+    QCOMPARE(form2.controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
+             QImage(out).convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestCliIdentity)

@@ -7,6 +7,11 @@
 #include "editor/draftstore.h"
 #include "editor/editingsession.h"
 #include "editor/form1.h"
+#include "editor/importdialog.h"
+#include "editor/textdialog.h"
+
+#include "picture/colour.h"
+#include "picture/levels.h"
 
 #include "ui/formslot.h"
 #include "ui/picturebox.h"
@@ -19,6 +24,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QAction>
+#include <QCheckBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QContextMenuEvent>
 #include <QMenu>
@@ -177,6 +185,15 @@ private slots:
     void everyControlHasAName();
     void canvasMenu();
     void savedMapOpensIdentical();
+
+    void textIsOnlyTheLevelColourAndOneStep_data();
+    void textIsOnlyTheLevelColourAndOneStep();
+    void escapeCancelsTheText();
+    void importIsOneStep();
+    void unreadableFileThroughTheImport_data();
+    void unreadableFileThroughTheImport();
+    void greyPictureOffersTheImport_data();
+    void greyPictureOffersTheImport();
 
 private:
     void activate();
@@ -655,7 +672,9 @@ void TestForm1::corpus()
     m_dialogs->fileAnswers.push_back(path);
     m_form->Command2_Click();
     const QImage after = m_form->controls().Picture1->Image();
-    const bool refused = !m_dialogs->messages().isEmpty();
+    bool refused = false;
+    for (const auto &m : m_dialogs->messages())
+        refused = refused || m.text != Form1::notLevelColoursPrompt();
     if (refused) {
         QVERIFY2(group != u"g"_s, "a good file was refused");
         QCOMPARE(after, before);
@@ -858,7 +877,8 @@ void TestForm1::canvasMenu()
         if (!a->isSeparator())
             items << a->text() + u' ' + a->shortcut().toString();
     QCOMPARE(items, (QStringList{u"元に戻す Ctrl+Z"_s, u"やり直し Ctrl+Y"_s,
-                                 u"奥行きマップを保存... Ctrl+S"_s, u"ファイル読み込み... Ctrl+O"_s}));
+                                 u"奥行きマップを保存... Ctrl+S"_s, u"ファイル読み込み... Ctrl+O"_s,
+                                 u"画像から奥行きマップ... Ctrl+I"_s, u"文字を入れる... Ctrl+T"_s}));
     paintSomething();
     const QImage before = m_form->controls().Picture1->Image();
     ui::PictureBox *canvas = m_form->controls().Picture1;
@@ -1072,6 +1092,163 @@ void TestForm1::everyControlHasAName()
     QAccessibleInterface *cell = QAccessible::queryAccessibleInterface(c.Shape1[3]);
     QCOMPARE(cell->role(), QAccessible::Button);
     QCOMPARE(cell->text(QAccessible::Name), u"高さ 3"_s);
+}
+
+// Each row: the text, its size and level. Placed on a painted canvas, it changes pixels only into
+// exactly the level's colour, and one undo brings the canvas back.
+void TestForm1::textIsOnlyTheLevelColourAndOneStep_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("level");
+    QTest::newRow("立体 at 12") << u"立体"_s << 48 << 12;
+    QTest::newRow("two lines at 3") << u"AB\n奥行き"_s << 30 << 3;
+    QTest::newRow("small at 15") << u"g,y"_s << 9 << 15;
+}
+
+void TestForm1::textIsOnlyTheLevelColourAndOneStep()
+{
+    QFETCH(QString, text);
+    QFETCH(int, size);
+    QFETCH(int, level);
+    paintSomething();
+    const QImage before = m_form->controls().Picture1->Image();
+    m_form->beginPlacingText({text, editor::defaultTextFont(), size, level});
+    QVERIFY(m_form->placingText());
+    ui::PictureBox *canvas = m_form->controls().Picture1;
+    sendMove(canvas, onCanvas(150, 150), Qt::NoButton);
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, onCanvas(40, 60));
+    QVERIFY(!m_form->placingText());
+    const QImage after = canvas->Image().convertToFormat(QImage::Format_RGB32);
+    const QImage old = before.convertToFormat(QImage::Format_RGB32);
+    const QRgb colour = picture::toQRgb(picture::QBColor(level));
+    int changed = 0;
+    for (int y = 0; y < after.height(); ++y)
+        for (int x = 0; x < after.width(); ++x)
+            if (after.pixel(x, y) != old.pixel(x, y)) {
+                ++changed;
+                QCOMPARE(after.pixel(x, y), colour);
+                QVERIFY(x >= 40 && y >= 60);
+            }
+    QVERIFY(changed > 10);
+    QCOMPARE(screenOf(canvas), after);
+    m_form->undo();
+    QCOMPARE(canvas->Image(), before);
+}
+
+void TestForm1::escapeCancelsTheText()
+{
+    activate();
+    const QImage before = m_form->controls().Picture1->Image();
+    m_form->beginPlacingText({u"立体"_s, editor::defaultTextFont(), 40, 12});
+    QTest::keyClick(m_form, Qt::Key_Escape);
+    QVERIFY(!m_form->placingText());
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(m_form->controls().Picture1->Image(), before);
+}
+
+// OK in the import dialog puts its map into the canvas as one step.
+void TestForm1::importIsOneStep()
+{
+    paintSomething();
+    const QImage before = m_form->controls().Picture1->Image();
+    QImage grey(640, 480, QImage::Format_Grayscale16);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            reinterpret_cast<quint16 *>(grey.scanLine(y))[x] = quint16(20000 + x * 3 + y);
+    const QString path = m_dir.filePath(u"grey16.png"_s);
+    QVERIFY(grey.save(path));
+    picture::LevelsSettings used;
+    m_form->setDialogRunner([&](QDialog &dialog) {
+        auto &import = static_cast<editor::ImportDialog &>(dialog);
+        import.smooth->setValue(2);
+        import.invert->setChecked(true);
+        used = import.settings();
+        return int(QDialog::Accepted);
+    });
+    QVERIFY(m_form->importPicture(path));
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
+             picture::levelsOf(grey, used));
+    QVERIFY(m_dialogs->messages().isEmpty());
+    m_form->undo();
+    QCOMPARE(m_form->controls().Picture1->Image(), before);
+}
+
+void TestForm1::unreadableFileThroughTheImport_data()
+{
+    unreadableFileIsReportedAndChangesNothing_data();
+}
+
+// The import reads through the same load path: the same refusals, with the same reasons.
+void TestForm1::unreadableFileThroughTheImport()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, reason);
+    paintSomething();
+    const QImage before = m_form->controls().Picture1->Image();
+    bool dialogShown = false;
+    m_form->setDialogRunner([&](QDialog &) {
+        dialogShown = true;
+        return int(QDialog::Accepted);
+    });
+    m_dialogs->fileAnswers.push_back(path);
+    QVERIFY(!m_form->importPictureAs());
+    QVERIFY(!dialogShown);
+    QCOMPARE(m_form->controls().Picture1->Image(), before);
+    const auto messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].title, u"画像から奥行きマップ"_s);
+    QVERIFY2(messages[0].text.contains(reason), qPrintable(messages[0].text));
+}
+
+// Each row: a picture loaded with "ファイル読み込み", whether it is offered for conversion, and the
+// answer. いいえ keeps the picture as loaded; はい converts the same file.
+void TestForm1::greyPictureOffersTheImport_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("answer");
+    QImage grey(300, 200, QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y)
+        for (int x = 0; x < grey.width(); ++x)
+            grey.scanLine(y)[x] = uchar(1 + x * 250 / 300);
+    QImage levels(389, 333, QImage::Format_RGB32);
+    levels.fill(picture::toQRgb(picture::QBColor(9)));
+    QTest::newRow("grey, いいえ") << grey << true << int(ui::MsgBox::No);
+    QTest::newRow("grey, はい") << grey << true << int(ui::MsgBox::Yes);
+    QTest::newRow("level colours") << levels << false << int(ui::MsgBox::Yes);
+}
+
+void TestForm1::greyPictureOffersTheImport()
+{
+    QFETCH(QImage, picture);
+    QFETCH(bool, asked);
+    QFETCH(int, answer);
+    const QString path = m_dir.filePath(u"offered.png"_s);
+    QVERIFY(picture.save(path));
+    m_dialogs->fileAnswers.push_back(path);
+    m_dialogs->msgBoxAnswers.push_back(answer);
+    int dialogs = 0;
+    QImage converted;
+    m_form->setDialogRunner([&](QDialog &dialog) {
+        ++dialogs;
+        converted = static_cast<editor::ImportDialog &>(dialog).levels().map;
+        return int(QDialog::Accepted);
+    });
+    m_form->Command2_Click();
+    const auto messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), asked ? 1 : 0);
+    if (asked) {
+        QCOMPARE(messages[0].text, Form1::notLevelColoursPrompt());
+        QCOMPARE(messages[0].style, ui::MsgBox::YesNo | ui::MsgBox::Question);
+    }
+    const bool converts = asked && answer == ui::MsgBox::Yes;
+    QCOMPARE(dialogs, converts ? 1 : 0);
+    const QImage canvas = m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32);
+    if (converts)
+        QCOMPARE(canvas, converted);
+    else
+        QCOMPARE(canvas.copy(picture.rect()), picture.convertToFormat(QImage::Format_RGB32));
 }
 
 QTEST_MAIN(TestForm1)

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+
+#include "importdialog.h"
+
+#include "picture/colour.h"
+#include "picture/stereopictures.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace editor {
+
+ImportDialog::ImportDialog(QImage picture, QWidget *parent)
+    : QDialog(parent), m_picture(std::move(picture))
+{
+    setObjectName(u"ImportDialog"_s);
+    setWindowTitle(u"画像から奥行きマップ"_s);
+    const int greyMax = picture::greyMaxOf(m_picture);
+
+    auto named = [](auto *widget, const QString &name) {
+        widget->setObjectName(name);
+        return widget;
+    };
+    preview = named(new QLabel(this), u"preview"_s);
+    preview->setFixedSize(picture::DepthMapSize);
+    histogram = named(new QLabel(this), u"histogram"_s);
+    histogram->setFixedSize(16 * 12, 64);
+
+    invert = named(new QCheckBox(u"反転（黒が手前）"_s, this), u"invert"_s);
+    automatic = named(new QCheckBox(u"自動"_s, this), u"automatic"_s);
+    automatic->setChecked(true);
+    nearGrey = named(new QSpinBox(this), u"nearGrey"_s);
+    farGrey = named(new QSpinBox(this), u"farGrey"_s);
+    noDataOn = named(new QCheckBox(u"データなし"_s, this), u"noDataOn"_s);
+    noData = named(new QSpinBox(this), u"noData"_s);
+    for (QSpinBox *box : {nearGrey, farGrey, noData})
+        box->setRange(0, greyMax);
+    nearGrey->setValue(greyMax);
+    noData->setEnabled(false);
+    gamma = named(new QDoubleSpinBox(this), u"gamma"_s);
+    gamma->setRange(picture::MinGamma, picture::MaxGamma);
+    gamma->setSingleStep(0.1);
+    gamma->setValue(1.0);
+    fit = named(new QComboBox(this), u"fit"_s);
+    fit->addItem(u"枠に収める"_s, int(picture::Fit::Fit));
+    fit->addItem(u"枠を埋める（切り取り）"_s, int(picture::Fit::Fill));
+    fit->addItem(u"引き伸ばす"_s, int(picture::Fit::Stretch));
+    fit->addItem(u"等倍（左上）"_s, int(picture::Fit::None));
+    smooth = named(new QSpinBox(this), u"smooth"_s);
+    smooth->setRange(0, picture::MaxSmooth);
+    greyPreview = named(new QCheckBox(u"灰色で表示"_s, this), u"greyPreview"_s);
+
+    auto *noDataRow = new QHBoxLayout;
+    noDataRow->addWidget(noDataOn);
+    noDataRow->addWidget(noData);
+    auto *form = new QFormLayout;
+    form->addRow(invert);
+    form->addRow(automatic);
+    form->addRow(u"手前"_s, nearGrey);
+    form->addRow(u"奥"_s, farGrey);
+    form->addRow(noDataRow);
+    form->addRow(u"ガンマ"_s, gamma);
+    form->addRow(u"配置"_s, fit);
+    form->addRow(u"滑らかに"_s, smooth);
+    form->addRow(greyPreview);
+    form->addRow(u"高さの分布"_s, histogram);
+    form->addRow(new QLabel(u"(0〜%1)"_s.arg(greyMax), this));
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *columns = new QHBoxLayout;
+    columns->addWidget(preview, 0, Qt::AlignTop);
+    columns->addLayout(form);
+    auto *all = new QVBoxLayout(this);
+    all->addLayout(columns);
+    all->addWidget(buttons);
+
+    auto changed = [this] { refresh(); };
+    for (QCheckBox *box : {invert, automatic, noDataOn, greyPreview})
+        connect(box, &QCheckBox::toggled, this, changed);
+    for (QSpinBox *box : {nearGrey, farGrey, noData, smooth})
+        connect(box, &QSpinBox::valueChanged, this, changed);
+    connect(gamma, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(fit, &QComboBox::currentIndexChanged, this, changed);
+    refresh();
+}
+
+ImportDialog::~ImportDialog() = default;
+
+picture::LevelsSettings ImportDialog::settings() const
+{
+    picture::LevelsSettings s;
+    s.invert = invert->isChecked();
+    if (automatic->isChecked()) {
+        s.nearGrey = {picture::Bound::Kind::Auto, 0};
+        s.farGrey = {picture::Bound::Kind::Auto, 0};
+    } else {
+        s.nearGrey = {picture::Bound::Kind::Value, nearGrey->value()};
+        s.farGrey = {picture::Bound::Kind::Value, farGrey->value()};
+    }
+    if (noDataOn->isChecked())
+        s.noData = noData->value();
+    s.gamma = gamma->value();
+    s.fit = picture::Fit(fit->currentData().toInt());
+    s.smooth = smooth->value();
+    return s;
+}
+
+void ImportDialog::setGreyPreview(bool grey)
+{
+    greyPreview->setChecked(grey);
+}
+
+const picture::PlacedPicture &ImportDialog::placed(picture::Fit how, std::optional<int> value)
+{
+    const std::pair key{int(how), value.value_or(-1)};
+    auto found = m_placed.find(key);
+    if (found == m_placed.end())
+        found = m_placed.emplace(key, picture::placePicture(m_picture, how, value)).first;
+    return found->second;
+}
+
+void ImportDialog::refresh()
+{
+    const picture::LevelsSettings s = settings();
+    noData->setEnabled(noDataOn->isChecked());
+    nearGrey->setEnabled(!automatic->isChecked());
+    farGrey->setEnabled(!automatic->isChecked());
+    m_levels = picture::quantise(placed(s.fit, s.noData), s);
+    if (automatic->isChecked()) {
+        // The values Auto found, shown where the user would set them.
+        const QSignalBlocker nearBlocked(nearGrey);
+        const QSignalBlocker farBlocked(farGrey);
+        nearGrey->setValue(m_levels.nearGrey);
+        farGrey->setValue(m_levels.farGrey);
+    }
+
+    QImage shown = m_levels.map;
+    if (greyPreview->isChecked()) {
+        std::array<QRgb, 16> greyOf{};
+        for (int n = 0; n < 16; ++n)
+            greyOf[std::size_t(n)] = qRgb(n * 17, n * 17, n * 17);
+        for (int y = 0; y < shown.height(); ++y) {
+            auto *line = reinterpret_cast<QRgb *>(shown.scanLine(y));
+            for (int x = 0; x < shown.width(); ++x) {
+                const auto at = std::find(picture::QBColorTable.begin(), picture::QBColorTable.end(),
+                                          picture::fromQRgb(line[x]));
+                line[x] = greyOf[std::size_t(at - picture::QBColorTable.begin())];
+            }
+        }
+    }
+    preview->setPixmap(QPixmap::fromImage(shown));
+
+    QPixmap bars(histogram->size());
+    bars.fill(Qt::white);
+    {
+        QPainter painter(&bars);
+        const int most = std::max(1, *std::max_element(m_levels.histogram.begin(),
+                                                       m_levels.histogram.end()));
+        const int barWidth = bars.width() / 16;
+        for (int n = 0; n < 16; ++n) {
+            const int count = m_levels.histogram[std::size_t(n)];
+            // A used level shows at least one pixel high.
+            const int h = count == 0 ? 0 : std::max(1, count * (bars.height() - 2) / most);
+            const QRect bar(n * barWidth, bars.height() - h, barWidth - 1, h);
+            painter.fillRect(bar, QColor(picture::toQRgb(picture::QBColor(n))));
+            painter.setPen(Qt::darkGray);
+            if (h > 0)
+                painter.drawRect(bar.adjusted(0, 0, -1, -1));
+        }
+    }
+    histogram->setPixmap(bars);
+}
+
+} // namespace editor
