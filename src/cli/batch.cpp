@@ -92,6 +92,8 @@ QString outputProblem(const QStringList &maps, const QStringList &outputs)
 
 QString shownName(const QString &path)
 {
+    if (path == StandardStream)
+        return Cli::tr("standard input or output (-)");
     const QString native = QDir::toNativeSeparators(path);
     QString shown;
     shown.reserve(native.size());
@@ -211,10 +213,13 @@ struct ReadDepthMap
 };
 
 // Exactly what the editor does with a file it loads, kept small until its turn comes.
-ReadDepthMap readDepthMap(const QString &path)
+// Standard input ("-") comes as the bytes read from it.
+ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput)
 {
     try {
-        const QImage loaded = picture::loadPicture(path, picture::DepthMapSize);
+        const QImage loaded = path == StandardStream
+                                  ? picture::decodePicture(standardInput, picture::DepthMapSize)
+                                  : picture::loadPicture(path, picture::DepthMapSize);
         return {picture::PackedPicture(picture::depthMapOf(loaded)), {},
                 picture::levelColourShare(loaded) < picture::LevelColourMinimum};
     } catch (const picture::PictureError &e) {
@@ -228,6 +233,22 @@ QString writeStereogram(const QImage &stereogram, int scale, bool guides, const 
 {
     try {
         picture::writeStereogram(stereogram, scale, guides, path, *picture::formatOfName(path));
+        return {};
+    } catch (const picture::PictureError &e) {
+        return reason(e);
+    } catch (const std::bad_alloc &) {
+        return Cli::tr("out of memory");
+    }
+}
+
+QString writeToStandardOutput(const QImage &stereogram, const MakeRequest &request, Io &io)
+{
+    try {
+        const QByteArray bytes = picture::encodePicture(
+            picture::printable(stereogram, request.scale, request.guides),
+            request.png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
+        if (io.standardOutput->write(bytes) != bytes.size())
+            return io.standardOutput->errorString();
         return {};
     } catch (const picture::PictureError &e) {
         return reason(e);
@@ -250,7 +271,8 @@ QString rateText(int done, int total, const QElapsedTimer &clock)
 class Reader
 {
 public:
-    Reader(const QStringList &files, int ahead) : m_files(files), m_ahead(ahead)
+    Reader(const QStringList &files, int ahead, QByteArray standardInput = {})
+        : m_files(files), m_ahead(ahead), m_standardInput(std::move(standardInput))
     {
         m_pool.setMaxThreadCount(std::max(1, std::min<int>(ahead, int(files.size()))));
     }
@@ -259,10 +281,10 @@ public:
     ReadDepthMap next()
     {
         if (m_ahead <= 1)
-            return readDepthMap(m_files[m_submitted++]);
+            return readDepthMap(m_files[m_submitted++], m_standardInput);
         while (m_queue.size() < size_t(m_ahead) && m_submitted < m_files.size())
             m_queue.push_back(
-                QtConcurrent::run(&m_pool, readDepthMap, m_files[m_submitted++]));
+                QtConcurrent::run(&m_pool, readDepthMap, m_files[m_submitted++], m_standardInput));
         ReadDepthMap read = m_queue.front().result();
         m_queue.pop_front();
         return read;
@@ -271,6 +293,7 @@ public:
 private:
     QStringList m_files;
     int m_ahead;
+    QByteArray m_standardInput;
     qsizetype m_submitted = 0;
     QThreadPool m_pool;
     std::deque<QFuture<ReadDepthMap>> m_queue;
@@ -302,7 +325,7 @@ int make(const MakeRequest &request, Io &io)
     qint64 keptBytes = 0;
     int unreadable = 0;
     {
-        Reader reader(files, readAhead);
+        Reader reader(files, readAhead, request.standardInput);
         for (int i = 0; i < files.size(); ++i) {
             ReadDepthMap read = reader.next();
             if (files.size() > 1)
@@ -401,7 +424,10 @@ int make(const MakeRequest &request, Io &io)
         stereogram.setDotsPerMeterY(picture::SavedDotsPerMeter);
         generator.make(request.cross ? picture::crossEyedDepthMap(depthMap) : depthMap,
                        stereogram, request.iroIndex);
-        if (runs == 1) {
+        if (outputs[run] == StandardStream) {
+            writing << QtFuture::makeReadyFuture(
+                writeToStandardOutput(stereogram, request, io));
+        } else if (runs == 1) {
             writing << QtFuture::makeReadyFuture(
                 writeStereogram(stereogram, request.scale, request.guides, outputs[run]));
         } else {

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -28,6 +29,10 @@ struct MakeRequest
     bool progress = false;
     // How much of the checked maps, packed, is kept for the runs; the rest is read again.
     qint64 keptMapBytes = 64LL << 20;
+    // The bytes of the map "-", read from standard input; and whether the picture written to
+    // standard output ("-o -") is a PNG rather than a BMP.
+    QByteArray standardInput;
+    bool png = false;
 };
 
 // The file run n (from 1) writes: the pattern with {name}, the map's file name without its

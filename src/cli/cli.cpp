@@ -80,11 +80,55 @@ int usageError(Io &io, const QString &message)
     return WrongUsage;
 }
 
+// Standard input's bytes, no more than a picture file may hold (and one more, so that a longer
+// one is refused as too large).
+QByteArray readStandardInput(Io &io)
+{
+    if (!io.standardInput)
+        return {};
+    return io.standardInput->read(picture::MaxPictureFileBytes + 1);
+}
+
 int fileError(Io &io, const QString &message)
 {
     io.err << Program << u": "_s << message << '\n';
     io.err.flush();
     return FileFailed;
+}
+
+// Text folded into lines of at most `width` columns, a wide (Japanese) character taking two: at
+// spaces, or between two wide characters.
+QString wrapped(const QString &text, int width = 79)
+{
+    auto columns = [](QChar c) { return c.unicode() >= 0x1100 ? 2 : 1; };
+    QString out;
+    for (const QString &paragraph : text.split(u'\n')) {
+        QString line;
+        int used = 0;
+        qsizetype lastBreak = -1; // in `line`: a space, or the place between two wide characters
+        for (const QChar c : paragraph) {
+            if (c == u' ' && used == 0)
+                continue;
+            const int w = columns(c);
+            if (c == u' ')
+                lastBreak = line.size();
+            else if (w == 2 && !line.isEmpty() && columns(line.back()) == 2)
+                lastBreak = line.size();
+            line += c;
+            used += w;
+            if (used > width && lastBreak > 0) {
+                out += line.left(lastBreak).trimmed() + u'\n';
+                line = line.mid(lastBreak).trimmed();
+                used = 0;
+                for (const QChar k : line)
+                    used += columns(k);
+                lastBreak = -1;
+            }
+        }
+        out += line + u'\n';
+    }
+    out.chop(1);
+    return out;
 }
 
 // A command's parser: its help option, and its help text headed by the command's own usage.
@@ -96,12 +140,30 @@ struct Command
     QCommandLineOption help = QCommandLineOption(QStringList{u"h"_s, u"help"_s},
                                                  Cli::tr("Shows this help."));
 
+    QCommandLineOption png = QCommandLineOption(
+        u"png"_s, Cli::tr("With -o -: the picture on standard output is a PNG, not a BMP."));
+
     Command(QString commandName, QString commandArguments, const QString &description)
         : name(std::move(commandName)), arguments(std::move(commandArguments))
     {
-        parser.setApplicationDescription(description);
+        parser.setApplicationDescription(wrapped(description));
         parser.addOption(help);
+        parser.addOption(png);
     }
+
+    // Adds options; where one has a default value that its text does not give, the text says it.
+    void addOptions(QList<QCommandLineOption> options)
+    {
+        for (QCommandLineOption &o : options) {
+            const QString text = o.description();
+            if (!o.defaultValues().isEmpty() && !text.contains(u"default"_s, Qt::CaseInsensitive)
+                && !text.contains(u"省略時"_s))
+                o.setDescription(text + u' '
+                                 + Cli::tr("Default: %1.").arg(o.defaultValues().join(u' ')));
+        }
+        parser.addOptions(options);
+    }
+    void addOption(const QCommandLineOption &option) { addOptions({option}); }
 
     // Parses; returns an exit status when the command is over already (help, or wrong usage).
     std::optional<int> parse(const QStringList &commandLine, Io &io)
@@ -140,7 +202,13 @@ int runMake(const QStringList &commandLine, Io &io)
                     Cli::tr("Makes a stereogram from each depth map, exactly as the desktop "
                             "program does after loading the maps one after another in its editor "
                             "(\"編集終了\", then \"ランダムドット作成\" each time): the random "
-                            "sequence and the carried depth level go on from map to map."));
+                            "sequence and the carried depth level go on from map to map.")
+                        + u' '
+                        + Cli::tr("Each stereogram is 453 x 333 pixels; --scale K makes it K "
+                                  "times that each way, and --guides adds a band 20 x K pixels "
+                                  "high above it. The maps are depth maps in the 16 level "
+                                  "colours; a grey picture is converted first with '%1 levels'.")
+                              .arg(Program));
     const QCommandLineOption colour(QStringList{u"c"_s, u"colour"_s},
                                     Cli::tr("The dots' tint: red, green or blue (赤, 緑, 青)."),
                                     Cli::tr("COLOUR"), u"blue"_s);
@@ -184,7 +252,7 @@ int runMake(const QStringList &commandLine, Io &io)
                                   Cli::tr("With --frames: frame k is made from the map moved "
                                           "by k x (DX, DY) pixels, wrapping around."),
                                   u"DX,DY"_s);
-    command.parser.addOptions({colour, scale, guides, output, quiet, cross, animate, delay, loop,
+    command.addOptions({colour, scale, guides, output, quiet, cross, animate, delay, loop,
                                frames, move});
     command.parser.addPositionalArgument(u"DEPTH"_s,
                                          Cli::tr("Depth maps, made into stereograms in this "
@@ -194,12 +262,8 @@ int runMake(const QStringList &commandLine, Io &io)
         return *over;
     const QCommandLineParser &p = command.parser;
 
+    // The options' values first: "--scale MAP" is a wrong scale, not a missing map.
     MakeRequest request;
-    request.maps = p.positionalArguments();
-    if (request.maps.isEmpty())
-        return usageError(io, Cli::tr("no depth map given"));
-    if (request.maps.contains(QString()))
-        return usageError(io, Cli::tr("an empty file name was given"));
     const auto iro = colourIndex(p.value(colour));
     if (!iro)
         return usageError(io, Cli::tr("unknown colour '%1': red, green, blue, 赤, 緑 or 青")
@@ -210,6 +274,17 @@ int runMake(const QStringList &commandLine, Io &io)
     if (!isNumber || request.scale < 1 || request.scale > 16)
         return usageError(io, Cli::tr("--scale takes a whole number from 1 to 16, not '%1'")
                                   .arg(p.value(scale)));
+    request.maps = p.positionalArguments();
+    if (request.maps.isEmpty())
+        return usageError(io, Cli::tr("no depth map given"));
+    if (request.maps.contains(QString()))
+        return usageError(io, Cli::tr("an empty file name was given"));
+    if (request.maps.contains(StandardStream)) {
+        if (request.maps.size() != 1 || !io.standardInput)
+            return usageError(io, Cli::tr("standard input (-) can be the only depth map"));
+        request.standardInput = readStandardInput(io);
+    }
+    request.png = p.isSet(command.png);
     request.guides = p.isSet(guides);
     request.cross = p.isSet(cross);
     request.progress = io.errIsTerminal && !p.isSet(quiet);
@@ -278,6 +353,15 @@ int runMake(const QStringList &commandLine, Io &io)
 
 int runBatch(MakeRequest &request, const QString &pattern, Io &io)
 {
+    if (pattern == StandardStream) {
+        if (request.maps.size() != 1)
+            return usageError(io, Cli::tr("-o - writes one picture: give one depth map"));
+        if (!io.standardOutput || io.outIsTerminal)
+            return usageError(io, Cli::tr("no picture is written to a terminal: "
+                                          "redirect standard output"));
+        request.outputs = {pattern};
+        return make(request, io);
+    }
     for (int i = 0; i < request.maps.size(); ++i)
         request.outputs << outputName(pattern, request.maps[i], i + 1);
     if (const QString problem = outputProblem(request.maps, request.outputs); !problem.isEmpty())
@@ -288,6 +372,8 @@ int runBatch(MakeRequest &request, const QString &pattern, Io &io)
 std::variant<QImage, int> loadOne(const QString &path, Io &io)
 {
     try {
+        if (path == StandardStream)
+            return picture::decodePicture(readStandardInput(io));
         return picture::loadPicture(path);
     } catch (const picture::PictureError &e) {
         return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reason(e)));
@@ -303,6 +389,7 @@ struct OneFile
     QString in;
     QString out;
     QImage picture;
+    bool png = false; // standard output as PNG
 };
 
 std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &output,
@@ -312,13 +399,24 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
     if (words.size() != 1 || words[0].isEmpty())
         return usageError(io, Cli::tr("give exactly one %1").arg(command.arguments));
     OneFile files{words[0], command.parser.value(output), {}};
+    // From standard input, to standard output unless told otherwise.
     if (files.out.isEmpty())
-        files.out = QFileInfo(files.in).completeBaseName() + defaultSuffix;
-    if (fileKey(files.in) == fileKey(files.out))
+        files.out = files.in == StandardStream
+                        ? StandardStream
+                        : QFileInfo(files.in).completeBaseName() + defaultSuffix;
+    files.png = command.parser.isSet(command.png);
+    if (files.in == StandardStream && !io.standardInput)
+        return usageError(io, Cli::tr("there is no standard input here"));
+    if (files.out == StandardStream && (!io.standardOutput || io.outIsTerminal))
+        return usageError(io, Cli::tr("no picture is written to a terminal: "
+                                      "redirect standard output"));
+    if (files.in != StandardStream && fileKey(files.in) == fileKey(files.out))
         return usageError(io, Cli::tr("%1 would be written over the %2 it reads")
                                   .arg(shownName(files.out), command.arguments));
-    if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
-        return usageError(io, problem);
+    if (files.out != StandardStream) {
+        if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
+            return usageError(io, problem);
+    }
     auto picture = loadOne(files.in, io);
     if (const int *status = std::get_if<int>(&picture))
         return *status;
@@ -326,9 +424,17 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
     return files;
 }
 
-int writeOne(const QImage &image, const QString &path, Io &io)
+int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
 {
     try {
+        if (path == StandardStream) {
+            const QByteArray bytes = picture::encodePicture(
+                image, png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
+            if (io.standardOutput->write(bytes) != bytes.size())
+                return fileError(io, Cli::tr("cannot write %1: %2")
+                                         .arg(shownName(path), io.standardOutput->errorString()));
+            return Done;
+        }
         picture::savePicture(image, path, *picture::formatOfName(path));
     } catch (const picture::PictureError &e) {
         return fileError(io, Cli::tr("cannot write %1: %2").arg(shownName(path), reason(e)));
@@ -349,14 +455,14 @@ int runReveal(const QStringList &commandLine, Io &io)
                                     Cli::tr("The depth map's file, .bmp or .png (default: "
                                             "NAME-depth.bmp)."),
                                     Cli::tr("OUT"));
-    command.parser.addOption(output);
+    command.addOption(output);
     command.parser.addPositionalArgument(u"STEREOGRAM"_s, Cli::tr("The stereogram to read."));
     if (const auto over = command.parse(commandLine, io))
         return *over;
     const auto files = oneFile(command, output, u"-depth.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out, picture] = std::get<OneFile>(files);
+    const auto &[in, out, picture, png] = std::get<OneFile>(files);
 
     const picture::Revealed revealed = picture::reveal(picture);
     const QString name = shownName(in);
@@ -385,9 +491,11 @@ int runReveal(const QStringList &commandLine, Io &io)
                                  .arg(revealed.where.x())
                                  .arg(revealed.where.y()));
     }
-    if (const int status = writeOne(revealed.depthMap, out, io); status != Done)
+    if (const int status = writeOne(revealed.depthMap, out, io, png); status != Done)
         return status;
-    io.out << Cli::tr("%1: %2 of %3 pixels ambiguous (more than one level fits)")
+    // The picture may be on standard output: the count then goes with the messages.
+    QTextStream &said = out == StandardStream ? io.err : io.out;
+    said << Cli::tr("%1: %2 of %3 pixels ambiguous (more than one level fits)")
                   .arg(shownName(out))
                   .arg(revealed.ambiguous)
                   .arg(picture::DepthMapSize.width() * picture::DepthMapSize.height())
@@ -407,14 +515,14 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
                                     Cli::tr("The picture's file, .bmp or .png (default: "
                                             "NAME-anaglyph.png)."),
                                     Cli::tr("OUT"));
-    command.parser.addOption(output);
+    command.addOption(output);
     command.parser.addPositionalArgument(u"STEREOGRAM"_s, Cli::tr("The stereogram to read."));
     if (const auto over = command.parse(commandLine, io))
         return *over;
     const auto files = oneFile(command, output, u"-anaglyph.png"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out, picture] = std::get<OneFile>(files);
+    const auto &[in, out, picture, png] = std::get<OneFile>(files);
     QImage stereogram = picture;
     if (stereogram.size() != picture::StereogramSize) {
         const std::optional<picture::Unprinted> printed = picture::unprinted(picture);
@@ -436,7 +544,7 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(shownName(in), Cli::tr("out of memory")));
     }
-    return writeOne(red, out, io);
+    return writeOne(red, out, io, png);
 }
 
 // A grey value of the picture's scale, or "auto" where that is allowed.
@@ -507,7 +615,7 @@ int runLevels(const QStringList &commandLine, Io &io)
                                     Cli::tr("The depth map's file, .bmp or .png (default: "
                                             "NAME-levels.bmp)."),
                                     Cli::tr("OUT"));
-    command.parser.addOptions({invert, nearGrey, farGrey, noData, gamma, fit, smooth, output});
+    command.addOptions({invert, nearGrey, farGrey, noData, gamma, fit, smooth, output});
     command.parser.addPositionalArgument(u"PICTURE"_s,
                                          Cli::tr("Any picture the desktop program reads."));
     if (const auto over = command.parse(commandLine, io))
@@ -553,7 +661,7 @@ int runLevels(const QStringList &commandLine, Io &io)
     const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out, picture] = std::get<OneFile>(files);
+    const auto &[in, out, picture, png] = std::get<OneFile>(files);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
          {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value
@@ -576,7 +684,7 @@ int runLevels(const QStringList &commandLine, Io &io)
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(shownName(in), Cli::tr("out of memory")));
     }
-    return writeOne(map, out, io);
+    return writeOne(map, out, io, png);
 }
 
 } // namespace

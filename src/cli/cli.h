@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+class QIODevice;
 class QLocale;
 class QTextStream;
 
@@ -16,7 +17,15 @@ struct Io
     QTextStream &err;
     // stderr is a terminal, so a progress line may be drawn on it.
     bool errIsTerminal = false;
+    // Standard input and output as bytes, for the file name "-"; none where there are none.
+    QIODevice *standardInput = nullptr;
+    QIODevice *standardOutput = nullptr;
+    // stdout is a terminal: no picture is written to it.
+    bool outIsTerminal = false;
 };
+
+// The file name that stands for standard input or output.
+inline const QString StandardStream = QStringLiteral("-");
 
 enum ExitStatus {
     Done = 0,

@@ -3,6 +3,7 @@
 #include "cli.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QTextStream>
@@ -31,6 +32,11 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::System);
     err.setEncoding(QStringConverter::System);
-    cli::Io io{out, err, isatty(STDERR_FILENO) == 1};
+    QFile standardInput;
+    QFile standardOutput;
+    standardInput.open(stdin, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
+    standardOutput.open(stdout, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    cli::Io io{out, err, isatty(STDERR_FILENO) == 1, &standardInput, &standardOutput,
+               isatty(STDOUT_FILENO) == 1};
     return cli::run(QCoreApplication::arguments(), io);
 }

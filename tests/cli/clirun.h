@@ -4,6 +4,7 @@
 
 #include "cli/cli.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
@@ -27,6 +28,26 @@ inline CliResult runCli(QStringList arguments, bool terminal = false)
     QTextStream out(&result.out);
     QTextStream err(&result.err);
     cli::Io io{out, err, terminal};
+    arguments.prepend(QStringLiteral("zomvorn-cli"));
+    result.status = cli::run(arguments, io);
+    out.flush();
+    err.flush();
+    return result;
+}
+
+// The same, with standard input holding `input` and standard output's bytes kept in `output`.
+inline CliResult runCliWithStreams(QStringList arguments, const QByteArray &input,
+                                   QByteArray *output, bool outputIsTerminal = false)
+{
+    CliResult result;
+    QTextStream out(&result.out);
+    QTextStream err(&result.err);
+    QBuffer in;
+    in.setData(input);
+    in.open(QIODevice::ReadOnly);
+    QBuffer bytes(output);
+    bytes.open(QIODevice::WriteOnly);
+    cli::Io io{out, err, false, &in, &bytes, outputIsTerminal};
     arguments.prepend(QStringLiteral("zomvorn-cli"));
     result.status = cli::run(arguments, io);
     out.flush();

@@ -106,6 +106,9 @@ private slots:
     void streamedBatchWritesTheSameFiles();
     void longBatchInBoundedMemory();
     void controlCharactersInNamesAreShownEscaped();
+    void standardInputAndOutput_data();
+    void standardInputAndOutput();
+    void helpIsWrappedWithDefaults();
     void existingFileIsReplaced();
     void filesSayNinetySixDpiWhateverTheScreen_data();
     void filesSayNinetySixDpiWhateverTheScreen();
@@ -557,6 +560,91 @@ void TestCli::controlCharactersInNamesAreShownEscaped()
              qPrintable(result.err));
     QCOMPARE(result.err.count(u'\n'), 2);
     QCOMPARE(cli::shownName(u"x\x01\ry"_s), u"x\\x01\\ry"_s);
+}
+
+// "-" is standard input for the one picture read, and standard output for the one written: the
+// bytes a file of that name would get, BMP or with --png a PNG of the same pixels.
+void TestCli::standardInputAndOutput_data()
+{
+    QTest::addColumn<QStringList>("piped");   // reads MAP from standard input or writes to it
+    QTest::addColumn<QStringList>("named");   // the same command with files; empty: refused
+    QTest::addColumn<QString>("refusal");
+    const QString none;
+    QTest::newRow("make to standard output")
+        << QStringList{u"make"_s, u"-o"_s, u"-"_s, u"MAP"_s}
+        << QStringList{u"make"_s, u"-o"_s, u"OUT.bmp"_s, u"MAP"_s} << none;
+    QTest::newRow("make from standard input, as PNG")
+        << QStringList{u"make"_s, u"--png"_s, u"-o"_s, u"-"_s, u"-"_s}
+        << QStringList{u"make"_s, u"-o"_s, u"OUT.png"_s, u"MAP"_s} << none;
+    QTest::newRow("levels from standard input to standard output")
+        << QStringList{u"levels"_s, u"-"_s}
+        << QStringList{u"levels"_s, u"-o"_s, u"OUT.bmp"_s, u"MAP"_s} << none;
+    QTest::newRow("reveal to standard output")
+        << QStringList{u"reveal"_s, u"-o"_s, u"-"_s, u"STEREO"_s}
+        << QStringList{u"reveal"_s, u"-o"_s, u"OUT.bmp"_s, u"STEREO"_s} << none;
+    QTest::newRow("two maps to one output") << QStringList{u"make"_s, u"-o"_s, u"-"_s, u"MAP"_s,
+                                                           u"MAP"_s}
+                                            << QStringList() << u"writes one picture"_s;
+    QTest::newRow("standard input twice") << QStringList{u"make"_s, u"-"_s, u"-"_s}
+                                          << QStringList() << u"the only depth map"_s;
+    QTest::newRow("a picture to a terminal") << QStringList{u"levels"_s, u"-"_s} << QStringList()
+                                             << u"terminal"_s;
+}
+
+void TestCli::standardInputAndOutput()
+{
+    QFETCH(QStringList, piped);
+    QFETCH(QStringList, named);
+    QFETCH(QString, refusal);
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(31, false));
+    QVERIFY(runCli({u"make"_s, u"-o"_s, path(u"stereo.bmp"_s), map}).status == cli::Done);
+    const QByteArray input = fileBytes(map);
+    auto fill = [&](QStringList words) {
+        words.replaceInStrings(u"MAP"_s, map);
+        words.replaceInStrings(u"STEREO"_s, path(u"stereo.bmp"_s));
+        words.replaceInStrings(u"OUT"_s, path(u"named"_s));
+        return words;
+    };
+    QByteArray output;
+    const bool terminal = qstrcmp(QTest::currentDataTag(), "a picture to a terminal") == 0;
+    const CliResult result = runCliWithStreams(fill(piped), input, &output, terminal);
+    if (!refusal.isEmpty()) {
+        QCOMPARE(result.status, int(cli::WrongUsage));
+        QVERIFY2(result.err.contains(refusal), qPrintable(result.err));
+        QVERIFY(output.isEmpty());
+        return;
+    }
+    QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+    QVERIFY2(runCli(fill(named)).status == cli::Done, "the named command failed");
+    const QString file = path(named.contains(u"OUT.png"_s) ? u"named.png"_s : u"named.bmp"_s);
+    if (file.endsWith(u".png"_s)) {
+        QVERIFY(output.startsWith("\x89PNG"));
+        QCOMPARE(QImage::fromData(output).convertToFormat(QImage::Format_RGB32),
+                 QImage(file).convertToFormat(QImage::Format_RGB32));
+    } else {
+        QCOMPARE(output, fileBytes(file));
+    }
+    QVERIFY(!result.out.contains(u"ambiguous"_s)); // said on stderr, off the picture's bytes
+}
+
+// Each command's help fits 79 columns, gives its options' defaults, and make's the picture's size.
+void TestCli::helpIsWrappedWithDefaults()
+{
+    for (const QString &command : {u"make"_s, u"reveal"_s, u"levels"_s, u"anaglyph"_s}) {
+        const CliResult help = runCli({command, u"--help"_s});
+        QCOMPARE(help.status, int(cli::Done));
+        for (const QString &line : help.out.split(u'\n'))
+            QVERIFY2(line.size() <= 79, qPrintable(command + u": "_s + line));
+    }
+    const QString make = runCli({u"make"_s, u"--help"_s}).out;
+    QVERIFY2(make.contains(u"Default: blue."_s), qPrintable(make));
+    QVERIFY(make.contains(u"Default: {name}-stereo.bmp."_s));
+    QVERIFY(make.contains(u"453 x 333 pixels"_s));
+    // An option's value is checked before the maps are looked for.
+    const CliResult scale = runCli({u"make"_s, u"--scale"_s, u"map.bmp"_s});
+    QCOMPARE(scale.status, int(cli::WrongUsage));
+    QVERIFY2(scale.err.contains(u"--scale takes a whole number from 1 to 16, not 'map.bmp'"_s),
+             qPrintable(scale.err));
 }
 
 void TestCli::existingFileIsReplaced()

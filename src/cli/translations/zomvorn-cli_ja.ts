@@ -19,207 +19,198 @@
         <translation>%1 回目と %2 回目の作成が同じファイル %3 に書き込んでしまいます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="139"/>
+        <location filename="../batch.cpp" line="96"/>
+        <source>standard input or output (-)</source>
+        <translation>標準入力または標準出力（-）</translation>
+    </message>
+    <message>
+        <location filename="../batch.cpp" line="141"/>
         <source>no file name</source>
         <translation>ファイル名がありません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="145"/>
+        <location filename="../batch.cpp" line="147"/>
         <source>no permission to read it</source>
         <translation>読み取る許可がありません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="147"/>
+        <location filename="../batch.cpp" line="149"/>
         <source>no permission to write there</source>
         <translation>そこに書き込む許可がありません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="149"/>
+        <location filename="../batch.cpp" line="151"/>
         <source>the disk is read-only</source>
         <translation>読み取り専用のディスクです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="151"/>
+        <location filename="../batch.cpp" line="153"/>
         <source>it is a folder</source>
         <translation>フォルダーです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="153"/>
+        <location filename="../batch.cpp" line="155"/>
         <source>not a regular file (a named pipe, socket or device)</source>
         <translation>通常のファイルではありません（名前付きパイプ、ソケット、デバイスなど）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="155"/>
+        <location filename="../batch.cpp" line="157"/>
         <source>a symbolic link that belongs to another user; not followed</source>
         <translation>ほかのユーザーのシンボリックリンクです。リンク先には書き込みません</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="157"/>
+        <location filename="../batch.cpp" line="159"/>
         <source>the file is empty (0 bytes)</source>
         <translation>ファイルが空です（0 バイト）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="159"/>
+        <location filename="../batch.cpp" line="161"/>
         <source>too large: the file is %1 MB; files up to %2 MB are read</source>
         <translation>画像が大きすぎます（ファイルの大きさ %1 MB）。読み込めるのは %2 MB までのファイルです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="162"/>
+        <location filename="../batch.cpp" line="164"/>
         <source>too large: %1 x %2 pixels; pictures up to %3 x %3 pixels are read</source>
         <translation>画像が大きすぎます（%1 × %2 ピクセル）。読み込めるのは %3 × %3 ピクセルまでです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="167"/>
+        <location filename="../batch.cpp" line="169"/>
         <source>too large: %1 x %2 pixels take %3 MB decoded; up to %4 MB are read</source>
         <translation>画像が大きすぎます（%1 × %2 ピクセル、展開すると %3 MB）。読み込めるのは %4 MB までです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="172"/>
+        <location filename="../batch.cpp" line="174"/>
         <source>the file is cut short</source>
         <translation>ファイルが途中で切れています</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="174"/>
+        <location filename="../batch.cpp" line="176"/>
         <source>the picture is damaged</source>
         <translation>画像ファイルが壊れています</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="176"/>
+        <location filename="../batch.cpp" line="178"/>
         <source>a kind of picture that is not supported</source>
         <translation>対応していない形式の画像です</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="178"/>
+        <location filename="../batch.cpp" line="180"/>
         <source>not a picture, or a format that is not read (BMP, PNG, GIF and JPEG are)</source>
         <translation>画像ファイルではないか、対応していない形式です（読み込めるのは BMP、PNG、GIF、JPEG）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="180"/>
-        <location filename="../batch.cpp" line="223"/>
-        <location filename="../batch.cpp" line="235"/>
-        <location filename="../cli.cpp" line="296"/>
-        <location filename="../cli.cpp" line="337"/>
-        <location filename="../cli.cpp" line="437"/>
-        <location filename="../cli.cpp" line="575"/>
+        <location filename="../batch.cpp" line="182"/>
+        <location filename="../batch.cpp" line="228"/>
+        <location filename="../batch.cpp" line="240"/>
+        <location filename="../batch.cpp" line="256"/>
+        <location filename="../cli.cpp" line="382"/>
+        <location filename="../cli.cpp" line="443"/>
+        <location filename="../cli.cpp" line="545"/>
+        <location filename="../cli.cpp" line="685"/>
         <source>out of memory</source>
         <translation>メモリが不足しています。</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="182"/>
+        <location filename="../batch.cpp" line="184"/>
         <source>device I/O error</source>
         <translation>デバイス I/O エラーです</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="186"/>
+        <location filename="../batch.cpp" line="188"/>
         <source>the disk is full</source>
         <translation>ディスクの空き容量が不足しています</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="187"/>
+        <location filename="../batch.cpp" line="189"/>
         <source>the disk is full: %1 MB are needed</source>
         <translation>ディスクの空き容量が不足しています（%1 MB 必要です）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="192"/>
+        <location filename="../batch.cpp" line="194"/>
         <source>a frame has %1 colours; a GIF frame holds at most %2 (WebP holds any)</source>
         <translation>コマの色が %1 色あります。GIF のコマは %2 色までです（WebP なら何色でも保存できます）</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="196"/>
+        <location filename="../batch.cpp" line="198"/>
         <source>the file would be larger than its format allows (%1 MB)</source>
         <translation>この形式で保存できる大きさ（%1 MB）を超えます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="321"/>
+        <location filename="../batch.cpp" line="344"/>
         <source>%1 is not drawn in the level colours (fewer than 1 % of its pixels are), so its stereogram hides nothing; a grey depth map is converted with &apos;zomvorn-cli levels&apos;</source>
         <translation>%1 は高さの色で描かれていません（高さの色のピクセルが 1 % 未満です）。このステレオグラムには何も隠れません。グレーの奥行きマップは「zomvorn-cli levels」で変換できます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="438"/>
+        <location filename="../batch.cpp" line="464"/>
         <source>runs %1</source>
         <translation>%1 回目</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="440"/>
+        <location filename="../batch.cpp" line="466"/>
         <source>not written: runs %1</source>
         <translation>書き込まれなかったもの: %1 回目</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="469"/>
+        <location filename="../batch.cpp" line="495"/>
         <source>%1/%2 frames, %3 per second</source>
         <translation>%1/%2 コマ、毎秒 %3 コマ</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="487"/>
+        <location filename="../batch.cpp" line="513"/>
         <source>nothing written: %1</source>
         <translation>何も書き込んでいません: %1</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="141"/>
+        <location filename="../batch.cpp" line="143"/>
         <source>file not found</source>
         <translation>ファイルが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="143"/>
+        <location filename="../batch.cpp" line="145"/>
         <source>path not found</source>
         <translation>パスが見つかりません。</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="242"/>
+        <location filename="../batch.cpp" line="263"/>
         <source>%1/%2 stereograms, %3 per second</source>
         <translation>%1/%2 枚作成、毎秒 %3 枚</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="309"/>
+        <location filename="../batch.cpp" line="332"/>
         <source>reading %1/%2</source>
         <translation>読み込み中 %1/%2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="314"/>
-        <location filename="../batch.cpp" line="392"/>
-        <location filename="../batch.cpp" line="456"/>
-        <location filename="../batch.cpp" line="481"/>
-        <location filename="../cli.cpp" line="293"/>
-        <location filename="../cli.cpp" line="295"/>
-        <location filename="../cli.cpp" line="436"/>
-        <location filename="../cli.cpp" line="574"/>
+        <location filename="../batch.cpp" line="337"/>
+        <location filename="../batch.cpp" line="415"/>
+        <location filename="../batch.cpp" line="482"/>
+        <location filename="../batch.cpp" line="507"/>
+        <location filename="../cli.cpp" line="379"/>
+        <location filename="../cli.cpp" line="381"/>
+        <location filename="../cli.cpp" line="544"/>
+        <location filename="../cli.cpp" line="684"/>
         <source>cannot read %1: %2</source>
         <translation>%1 を読み込めません: %2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="338"/>
-        <location filename="../batch.cpp" line="459"/>
+        <location filename="../batch.cpp" line="361"/>
+        <location filename="../batch.cpp" line="485"/>
         <source>nothing written: %1 of %2 depth maps could not be read</source>
         <translation>何も書き込んでいません: 奥行きマップ %2 個のうち %1 個を読み込めませんでした</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="433"/>
-        <location filename="../batch.cpp" line="483"/>
-        <location filename="../cli.cpp" line="334"/>
-        <location filename="../cli.cpp" line="336"/>
+        <location filename="../batch.cpp" line="459"/>
+        <location filename="../batch.cpp" line="509"/>
+        <location filename="../cli.cpp" line="434"/>
+        <location filename="../cli.cpp" line="440"/>
+        <location filename="../cli.cpp" line="442"/>
         <source>cannot write %1: %2</source>
         <translation>%1 に書き込めません: %2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="436"/>
+        <location filename="../batch.cpp" line="462"/>
         <source>%1 of %2 stereograms written</source>
         <translation>ステレオグラム %2 枚のうち %1 枚を書き込みました</translation>
-    </message>
-    <message>
-        <source>Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
-                        [-o PATTERN] [--quiet] DEPTH...
-       %1 reveal [-o OUT] STEREOGRAM
-       %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
-                        [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
-                        [-o OUT] PICTURE
-       %1 --help | --version</source>
-        <translation type="vanished">使い方: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
-                         [-o PATTERN] [--quiet] DEPTH...
-        %1 reveal [-o OUT] STEREOGRAM
-        %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
-                         [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
-                         [-o OUT] PICTURE
-        %1 --help | --version</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="62"/>
@@ -254,293 +245,297 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>詳しくは &apos;%1 --help&apos; を実行してください。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="97"/>
+        <location filename="../cli.cpp" line="141"/>
         <source>Shows this help.</source>
         <translation>このヘルプを表示します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="115"/>
+        <location filename="../cli.cpp" line="144"/>
+        <source>With -o -: the picture on standard output is a PNG, not a BMP.</source>
+        <translation>-o - と共に: 標準出力に書く画像を BMP ではなく PNG にします。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="162"/>
+        <source>Default: %1.</source>
+        <translation>省略時: %1。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="177"/>
         <source>Usage: %1 %2 [options] %3</source>
         <translation>使い方: %1 %2 [オプション] %3</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="140"/>
+        <location filename="../cli.cpp" line="202"/>
         <source>Makes a stereogram from each depth map, exactly as the desktop program does after loading the maps one after another in its editor (&quot;編集終了&quot;, then &quot;ランダムドット作成&quot; each time): the random sequence and the carried depth level go on from map to map.</source>
         <translation>デスクトップ版でマップを順にエディタに読み込み、そのたびに「編集終了」と「ランダムドット作成」を行ったのとまったく同じように、奥行きマップごとにステレオグラムを作成します。乱数の並びと引き継がれる高さはマップからマップへと続きます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="145"/>
+        <location filename="../cli.cpp" line="207"/>
+        <source>Each stereogram is 453 x 333 pixels; --scale K makes it K times that each way, and --guides adds a band 20 x K pixels high above it. The maps are depth maps in the 16 level colours; a grey picture is converted first with &apos;%1 levels&apos;.</source>
+        <translation>ステレオグラムは 453 × 333 ピクセルです。--scale K で縦横 K 倍になり、--guides で上に高さ 20 × K ピクセルの帯が付きます。マップは 16 の高さの色で描いた奥行きマップです。グレーの画像は先に「%1 levels」で変換します。</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="213"/>
         <source>The dots&apos; tint: red, green or blue (赤, 緑, 青).</source>
         <translation>ドットの色: red、green、blue（赤、緑、青）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="146"/>
+        <location filename="../cli.cpp" line="214"/>
         <source>COLOUR</source>
         <translation>色</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="148"/>
+        <location filename="../cli.cpp" line="216"/>
         <source>Each dot a K x K block, for print (1 to 16).</source>
         <translation>印刷用に各ドットを K × K の大きさにします（1 から 16）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="151"/>
+        <location filename="../cli.cpp" line="219"/>
         <source>A white band above the picture with two black dots to converge on.</source>
         <translation>絵の上に、目の焦点を合わせるための黒い点を二つ置いた白い帯を付けます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="154"/>
+        <location filename="../cli.cpp" line="222"/>
         <source>Where each stereogram goes: {name} is the depth map&apos;s file name without extension, {n} the run number from 1; .bmp or .png.</source>
         <translation>各ステレオグラムの保存先: {name} は奥行きマップの拡張子を除いたファイル名、{n} は 1 から数えた作成の番号。.bmp または .png。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="157"/>
+        <location filename="../cli.cpp" line="225"/>
         <source>PATTERN</source>
         <translation>パターン</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="159"/>
+        <location filename="../cli.cpp" line="227"/>
         <source>No progress line.</source>
         <translation>進行状況を表示しません。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="164"/>
+        <location filename="../cli.cpp" line="232"/>
         <source>Writes the stereograms as the frames of one animated file instead, in order: .gif or .webp (lossless).</source>
         <translation>ステレオグラムを順に 1 つのアニメーションファイルのコマとして書き込みます: .gif または .webp（可逆圧縮）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="169"/>
+        <location filename="../cli.cpp" line="237"/>
         <source>Each frame&apos;s time in milliseconds, %1 to %2 (GIF keeps hundredths of a second).</source>
         <translation>1 コマの時間（ミリ秒、%1 から %2）。GIF では 100 分の 1 秒単位になります。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="175"/>
+        <location filename="../cli.cpp" line="243"/>
         <source>How many times the animation plays: 0 for ever, or up to %1.</source>
         <translation>アニメーションの繰り返し回数: 0 で無限、最大 %1。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="180"/>
+        <location filename="../cli.cpp" line="248"/>
         <source>N frames from the one depth map given (1 to %1).</source>
         <translation>指定した 1 つの奥行きマップから N コマを作ります（1 から %1）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="184"/>
+        <location filename="../cli.cpp" line="252"/>
         <source>With --frames: frame k is made from the map moved by k x (DX, DY) pixels, wrapping around.</source>
         <translation>--frames と共に: コマ k は、マップを k x (DX, DY) ピクセル動かして（端は反対側に回り込みます）作ります。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="190"/>
+        <location filename="../cli.cpp" line="258"/>
         <source>Depth maps, made into stereograms in this order; a map given n times makes n runs.</source>
         <translation>奥行きマップ。この順に作成します。n 回指定したマップは n 回作成します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="200"/>
+        <location filename="../cli.cpp" line="279"/>
         <source>no depth map given</source>
         <translation>奥行きマップが指定されていません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="202"/>
+        <location filename="../cli.cpp" line="281"/>
         <source>an empty file name was given</source>
         <translation>空のファイル名が指定されました</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="205"/>
+        <location filename="../cli.cpp" line="269"/>
         <source>unknown colour &apos;%1&apos;: red, green, blue, 赤, 緑 or 青</source>
         <translation>不明な色 &apos;%1&apos;: red、green、blue、赤、緑、青 のいずれかを指定してください</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="211"/>
+        <location filename="../cli.cpp" line="275"/>
         <source>--scale takes a whole number from 1 to 16, not &apos;%1&apos;</source>
         <translation>--scale には 1 から 16 の整数を指定してください（&apos;%1&apos; は不可）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="219"/>
+        <location filename="../cli.cpp" line="284"/>
+        <source>standard input (-) can be the only depth map</source>
+        <translation>標準入力（-）は、ただ一つの奥行きマップとしてだけ使えます</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="294"/>
         <source>--%1 needs --animate</source>
         <translation>--%1 には --animate が必要です</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="223"/>
+        <location filename="../cli.cpp" line="298"/>
         <source>--animate writes one file: give no --output</source>
         <translation>--animate は 1 つのファイルを書き込みます: --output は指定しないでください</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="230"/>
+        <location filename="../cli.cpp" line="305"/>
         <source>%1: an animation&apos;s name must end in .gif or .webp</source>
         <translation>%1: アニメーションのファイル名は .gif か .webp で終わる必要があります</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="234"/>
+        <location filename="../cli.cpp" line="309"/>
         <source>%1 would be written over the depth map it reads</source>
         <translation>%1 は読み込む奥行きマップに上書きすることになります</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="242"/>
+        <location filename="../cli.cpp" line="317"/>
         <source>--delay takes a whole number of milliseconds from %1 to %2, not &apos;%3&apos;</source>
         <translation>--delay には %1 から %2 までの整数（ミリ秒）を指定してください（&apos;%3&apos; ではなく）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="248"/>
+        <location filename="../cli.cpp" line="323"/>
         <source>--loop takes a whole number from 0 to %1, not &apos;%2&apos;</source>
         <translation>--loop には 0 から %1 までの整数を指定してください（&apos;%2&apos; ではなく）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="253"/>
+        <location filename="../cli.cpp" line="328"/>
         <source>--frames makes frames from one depth map, not %1</source>
         <translation>--frames は 1 つの奥行きマップからコマを作ります（%1 個ではなく）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="256"/>
+        <location filename="../cli.cpp" line="331"/>
         <source>--frames takes a whole number from 1 to %1, not &apos;%2&apos;</source>
         <translation>--frames には 1 から %1 までの整数を指定してください（&apos;%2&apos; ではなく）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="262"/>
+        <location filename="../cli.cpp" line="337"/>
         <source>--move needs --frames</source>
         <translation>--move には --frames が必要です</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="270"/>
+        <location filename="../cli.cpp" line="345"/>
         <source>--move takes two whole numbers DX,DY from -%1 to %1, not &apos;%2&apos;</source>
         <translation>--move には -%1 から %1 までの 2 つの整数 DX,DY を指定してください（&apos;%2&apos; ではなく）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="313"/>
+        <location filename="../cli.cpp" line="358"/>
+        <source>-o - writes one picture: give one depth map</source>
+        <translation>-o - に書けるのは 1 枚の画像です: 奥行きマップを一つだけ指定してください</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="360"/>
+        <location filename="../cli.cpp" line="411"/>
+        <source>no picture is written to a terminal: redirect standard output</source>
+        <translation>端末には画像を書き込みません: 標準出力をファイルかパイプに向けてください</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="400"/>
         <source>give exactly one %1</source>
         <translation>%1 を一つだけ指定してください</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="318"/>
+        <location filename="../cli.cpp" line="409"/>
+        <source>there is no standard input here</source>
+        <translation>ここには標準入力がありません</translation>
+    </message>
+    <message>
+        <location filename="../cli.cpp" line="414"/>
         <source>%1 would be written over the %2 it reads</source>
         <translation>%1 は読み込む %2 そのものです。上書きしません</translation>
     </message>
     <message>
-        <source>Writes the depth map a stereogram of this program hides (any tint, unscaled, without guides), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
-        <translation type="vanished">このプログラムのステレオグラム（色は問わず、拡大なし、ガイドなし）に隠れた奥行きマップを、各ピクセルをその高さの色で書き出し、あいまいだったピクセルの数を表示します。</translation>
-    </message>
-    <message>
-        <location filename="../cli.cpp" line="349"/>
+        <location filename="../cli.cpp" line="455"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-depth.bmp).</source>
         <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-depth.bmp）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="167"/>
-        <location filename="../cli.cpp" line="351"/>
-        <location filename="../cli.cpp" line="409"/>
-        <location filename="../cli.cpp" line="507"/>
+        <location filename="../cli.cpp" line="235"/>
+        <location filename="../cli.cpp" line="457"/>
+        <location filename="../cli.cpp" line="517"/>
+        <location filename="../cli.cpp" line="617"/>
         <source>OUT</source>
         <translation>出力</translation>
     </message>
     <message>
-        <source>Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
-                        [-o PATTERN] [--quiet] DEPTH...
-       %1 make   --animate OUT [--delay MS] [--loop N]
-                        [--frames N [--move DX,DY]] [options] DEPTH...
-       %1 reveal [-o OUT] STEREOGRAM
-       %1 levels [--invert] [-o OUT] PICTURE
-       %1 --help | --version</source>
-        <translation type="vanished">使い方: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
-                         [-o PATTERN] [--quiet] DEPTH...
-        %1 make   --animate OUT [--delay MS] [--loop N]
-                         [--frames N [--move DX,DY]] [options] DEPTH...
-        %1 reveal [-o OUT] STEREOGRAM
-        %1 levels [--invert] [-o OUT] PICTURE
-        %1 --help | --version</translation>
-    </message>
-    <message>
-        <location filename="../cli.cpp" line="345"/>
+        <location filename="../cli.cpp" line="451"/>
         <source>Writes the depth map a stereogram of this program hides (any tint, as made or as make --scale K --guides writes it), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
         <translation>このプログラムのステレオグラム（どの色でも、作成したままでも make --scale K --guides の出力でもかまいません）に隠れた奥行きマップを、各ピクセルをその高さの色にして書き込み、あいまいなピクセルの数を表示します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="353"/>
-        <location filename="../cli.cpp" line="411"/>
+        <location filename="../cli.cpp" line="459"/>
+        <location filename="../cli.cpp" line="519"/>
         <source>The stereogram to read.</source>
         <translation>読み込むステレオグラム。</translation>
     </message>
     <message>
-        <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, not %4 x %5 (unscaled, without guides)</source>
-        <translation type="vanished">%1 はこのプログラムのステレオグラムではありません: 大きさが %2 × %3 ピクセルで、%4 × %5（拡大なし、ガイドなし）ではありません</translation>
-    </message>
-    <message>
-        <location filename="../cli.cpp" line="376"/>
+        <location filename="../cli.cpp" line="482"/>
         <source>%1 is not a stereogram of this program: its dots are not all of one tint (pixel %2, %3)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: ドットの色が一つにそろっていません（ピクセル %2, %3）</translation>
     </message>
     <message>
-        <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged, scaled or not a stereogram of this program</source>
-        <translation type="vanished">%1 はピクセル %2, %3 でドットのつながりの規則に合いません: 壊れているか、拡大されているか、このプログラムのステレオグラムではありません</translation>
-    </message>
-    <message>
-        <location filename="../cli.cpp" line="390"/>
+        <location filename="../cli.cpp" line="498"/>
         <source>%1: %2 of %3 pixels ambiguous (more than one level fits)</source>
         <translation>%1: %3 ピクセルのうち %2 ピクセルがあいまい（複数の高さが当てはまる）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="407"/>
+        <location filename="../cli.cpp" line="515"/>
         <source>The picture&apos;s file, .bmp or .png (default: NAME-anaglyph.png).</source>
         <translation>画像のファイル。.bmp または .png（省略時: 名前-anaglyph.png）。</translation>
     </message>
     <message>
-        <source>Makes a grey depth map (white near, black far) into a depth map of the 16 level colours that the editor loads exactly: scaled to fit 389 x 333 keeping its aspect ratio, centred on black, each pixel&apos;s luminance L made level round(L x 15 / 255).</source>
-        <translation type="vanished">グレーの奥行きマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さの奥行きマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。</translation>
-    </message>
-    <message>
-        <location filename="../cli.cpp" line="467"/>
+        <location filename="../cli.cpp" line="577"/>
         <source>Makes a grey depth map (white near, black far) into a depth map of the 16 level colours that the editor loads exactly: scaled to fit 389 x 333 keeping its aspect ratio, centred on black, each pixel&apos;s luminance L made level round(L x 15 / 255). The options are those of the desktop program&apos;s &quot;画像から奥行きマップ&quot; and give the same pixels. Grey values V are on the picture&apos;s own scale: 0 to 255, or 0 to 65535 for a 16-bit picture.</source>
         <translation>グレーの奥行きマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さの奥行きマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。オプションはデスクトッププログラムの「画像から奥行きマップ」の設定と同じで、同じピクセルになります。灰色の値 V は画像自身の段階で、0〜255、16 ビットの画像では 0〜65535 です。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="475"/>
+        <location filename="../cli.cpp" line="585"/>
         <source>Black near, white far.</source>
         <translation>黒を手前、白を奥とします。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="477"/>
+        <location filename="../cli.cpp" line="587"/>
         <source>The grey that becomes level 15 (nearest); greys beyond it clip. &apos;auto&apos;: the picture&apos;s 99th percentile (1st when inverted). Default: white (black when inverted).</source>
         <translation>高さ 15（いちばん手前）になる灰色の値。その先の値は 15 になります。「auto」: 画像の 99 パーセンタイル（反転時は 1 パーセンタイル）。既定: 白（反転時は黒）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="483"/>
+        <location filename="../cli.cpp" line="593"/>
         <source>The grey that becomes level 0 (farthest); &apos;auto&apos;: the picture&apos;s 1st percentile (99th when inverted). Default: black (white when inverted).</source>
         <translation>高さ 0（いちばん奥）になる灰色の値。「auto」: 画像の 1 パーセンタイル（反転時は 99 パーセンタイル）。既定: 黒（反転時は白）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="488"/>
+        <location filename="../cli.cpp" line="598"/>
         <source>The grey that means no measurement (depth cameras write 0): such pixels become level 0, inverted or not, and stay out of their neighbours.</source>
         <translation>「データなし」を表す灰色の値（深度カメラは 0 を書きます）。そのピクセルは反転にかかわらず高さ 0 になり、周りの値に混ざりません。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="493"/>
+        <location filename="../cli.cpp" line="603"/>
         <source>Levels spaced by this power, 0.1 to 10 (default 1).</source>
         <translation>高さの間隔をこのべき乗で変えます。0.1〜10（既定 1）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="496"/>
+        <location filename="../cli.cpp" line="606"/>
         <source>fit: inside the canvas (default); fill: covering it, cropped; stretch: to its size; none: 1:1 at the top left.</source>
         <translation>fit: キャンバスに収める（既定）、fill: キャンバスを埋めてはみ出しを切り取る、stretch: キャンバスの大きさに引き伸ばす、none: 等倍で左上に置く。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="501"/>
+        <location filename="../cli.cpp" line="611"/>
         <source>A median filter of radius R (0 to 3) before quantising, against speckle.</source>
         <translation>量子化の前に半径 R（0〜3）のメディアンフィルタをかけ、ノイズを抑えます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="505"/>
+        <location filename="../cli.cpp" line="615"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-levels.bmp).</source>
         <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-levels.bmp）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="510"/>
+        <location filename="../cli.cpp" line="620"/>
         <source>Any picture the desktop program reads.</source>
         <translation>デスクトップ版が読み込める任意の画像。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="604"/>
+        <location filename="../cli.cpp" line="714"/>
         <source>no command given: make, reveal, levels or anaglyph</source>
         <translation>コマンドが指定されていません: make、reveal、levels、anaglyph のいずれか</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="605"/>
+        <location filename="../cli.cpp" line="715"/>
         <source>unknown command &apos;%1&apos;: make, reveal, levels or anaglyph</source>
         <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels、anaglyph のいずれか</translation>
     </message>
@@ -562,66 +557,66 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
                         [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
                         [-o OUT] PICTURE
        %1 --help | --version</source>
-        <translation type="unfinished"></translation>
+        <translation>使い方: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
+                          [-o PATTERN] [--quiet] DEPTH...
+        %1 make   --animate OUT [--delay MS] [--loop N]
+                          [--frames N [--move DX,DY]] [options] DEPTH...
+        %1 reveal [-o OUT] STEREOGRAM
+        %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
+                          [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
+                          [-o OUT] PICTURE
+        %1 --help | --version</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="161"/>
+        <location filename="../cli.cpp" line="229"/>
         <source>For cross-eyed viewing: every level L is made 15 - L, so the shape is not seen inside out.</source>
         <translation>交差法用: 各高さ L を 15 - L にして、形が裏返しに見えないようにします。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="367"/>
-        <location filename="../cli.cpp" line="422"/>
+        <location filename="../cli.cpp" line="473"/>
+        <location filename="../cli.cpp" line="530"/>
         <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, neither %4 x %5 nor a whole enlargement of that (with or without guides)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: %2 × %3 ピクセルで、%4 × %5 でもその整数倍の拡大（目印の有無を問わず）でもありません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="382"/>
+        <location filename="../cli.cpp" line="488"/>
         <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged or not a stereogram of this program</source>
         <translation>%1 はピクセル %2, %3 で繰り返しの規則に合いません: 壊れているか、このプログラムのステレオグラムではありません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="402"/>
+        <location filename="../cli.cpp" line="510"/>
         <source>Writes the red/cyan picture of a stereogram for anaglyph glasses, the same pixels as the desktop program&apos;s アナグリフ view: red from each dot, green and blue from the dot 60 to its right. A picture that make --scale K --guides wrote is read at its own scale.</source>
-        <translation type="unfinished"></translation>
+        <translation>ステレオグラムの赤青メガネ用（アナグリフ）の画像を書き込みます。デスクトップ版の「アナグリフ」の表示と同じピクセルで、赤は各点から、緑と青はその 60 右の点から取ります。make --scale K --guides が書いた画像は、その倍率のまま読みます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="523"/>
+        <location filename="../cli.cpp" line="633"/>
         <source>--%1 takes a grey value from 0 to 65535 or &apos;auto&apos;, not &apos;%2&apos;</source>
         <translation>--%1 には 0〜65535 の灰色の値か「auto」を指定してください（「%2」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="531"/>
+        <location filename="../cli.cpp" line="641"/>
         <source>--no-data takes a grey value from 0 to 65535, not &apos;%1&apos;</source>
         <translation>--no-data には 0〜65535 の灰色の値を指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="539"/>
+        <location filename="../cli.cpp" line="649"/>
         <source>--gamma takes a number from 0.1 to 10, not &apos;%1&apos;</source>
         <translation>--gamma には 0.1〜10 の数を指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="543"/>
+        <location filename="../cli.cpp" line="653"/>
         <source>--fit takes fit, fill, stretch or none, not &apos;%1&apos;</source>
         <translation>--fit には fit、fill、stretch、none のどれかを指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="548"/>
+        <location filename="../cli.cpp" line="658"/>
         <source>--smooth takes a whole number from 0 to 3, not &apos;%1&apos;</source>
         <translation>--smooth には 0〜3 の整数を指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="563"/>
+        <location filename="../cli.cpp" line="673"/>
         <source>--%1 %2 is beyond the greys of %3, which go from 0 to %4</source>
         <translation>--%1 %2 は %3 の灰色の範囲（0〜%4）を超えています</translation>
-    </message>
-    <message>
-        <source>no command given: make, reveal or levels</source>
-        <translation type="vanished">コマンドが指定されていません: make、reveal、levels のいずれか</translation>
-    </message>
-    <message>
-        <source>unknown command &apos;%1&apos;: make, reveal or levels</source>
-        <translation type="vanished">不明なコマンド &apos;%1&apos;: make、reveal、levels のいずれか</translation>
     </message>
 </context>
 </TS>
