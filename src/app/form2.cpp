@@ -33,7 +33,13 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
                                | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                                | Qt::WindowCloseButtonHint),
       m_dialogs(dialogs), m_helpDirectory(std::move(helpDirectory)),
-      m_form1([this] { return std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1, &m_session); }, this),
+      m_form1(
+          [this] {
+              auto editor = std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1, &m_session);
+              editor->setLevelNumbersShown(m_ui.MenuToolsLevelNumbers->isChecked());
+              return editor;
+          },
+          this),
       m_form3([this] { return std::make_unique<stereo::Form3>(m_dialogs); }, this),
       m_endApplication([] { QCoreApplication::quit(); })
 {
@@ -56,6 +62,11 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     setUpTools();
     ui::connectGuarded(m_dialogs, m_ui.MenuToolAnimate, &QAction::triggered, this,
                        [this] { makeAnimation(); });
+    ui::connectGuarded(m_dialogs, m_ui.MenuToolsLevelNumbers, &QAction::toggled, this,
+                       [this](bool on) {
+                           if (m_form1.isLoaded())
+                               m_form1->setLevelNumbersShown(on);
+                       });
     ui::connectGuarded(m_dialogs, m_ui.MenuToolImport, &QAction::triggered, this,
                        [this] { MenuToolImport_Click(); });
 

@@ -47,6 +47,8 @@ struct Form2Ui
     QAction *MenuToolsPreview = nullptr;
     QAction *MenuToolAnimate = nullptr;
     QAction *MenuToolImport = nullptr;
+    // A view switch: level numbers on the editor's palette, its canvas as a grey ramp.
+    QAction *MenuToolsLevelNumbers = nullptr;
     std::array<QAction *, 5> MenuFile{};
     std::array<QAction *, 3> MenuMake{};
     std::array<QAction *, 3> MenuIro{};

@@ -48,6 +48,7 @@ private slots:
     void init();
     void cleanup();
 
+    void levelNumbersSwitchReachesTheEditor();
     void toolsMenu_data();
     void toolsMenu();
     void secondImageIsTheSameWithTheNewCommands();
@@ -146,6 +147,24 @@ void TestTools::toolsMenu_data()
     QTest::newRow("export") << u"MenuToolsExport"_s << u"拡大して保存..."_s << u"Ctrl+Shift+S"_s
                             << true;
     QTest::newRow("preview") << u"MenuToolsPreview"_s << u"プレビュー"_s << u"Ctrl+P"_s << false;
+    QTest::newRow("import") << u"MenuToolImport"_s << u"画像から奥行きマップ..."_s << u"Ctrl+I"_s
+                            << false;
+    QTest::newRow("animation") << u"MenuToolAnimate"_s << u"アニメーションを作成..."_s << QString()
+                               << false;
+    QTest::newRow("level numbers") << u"MenuToolsLevelNumbers"_s << u"高さを数字で表示"_s
+                                   << QString() << false;
+}
+
+// The level-number view follows the switch in the editor that is open and in one loaded later,
+// and leaves the depth map as it is.
+void TestTools::levelNumbersSwitchReachesTheEditor()
+{
+    QAction *numbers = item(u"MenuToolsLevelNumbers"_s);
+    QVERIFY(!m_form2->Form1().isLoaded());
+    numbers->setChecked(true);
+    QVERIFY(m_form2->Form1()->levelNumbersShown()); // loaded now, with the switch on
+    numbers->setChecked(false);
+    QVERIFY(!m_form2->Form1()->levelNumbersShown());
 }
 
 // Enabled only while there is a stereogram: none before the first, none after "新規作成".
