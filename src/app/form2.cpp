@@ -37,6 +37,7 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
           [this] {
               auto editor = std::make_unique<editor::Form1>(m_dialogs, *m_ui.Picture1, &m_session);
               editor->setLevelNumbersShown(m_ui.MenuToolsLevelNumbers->isChecked());
+              m_tools->followEditor(*editor);
               return editor;
           },
           this),

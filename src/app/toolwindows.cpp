@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -363,6 +364,56 @@ void Tools::showPreview()
     if (!m_preview)
         m_preview = new Preview(m_canvas, m_iroIndex, &m_owner);
     bringUp(m_preview);
+}
+
+namespace {
+
+// Moves a window to another owner where it stands, as shown or hidden as it was.
+void moveToOwner(QWidget *window, QWidget *owner)
+{
+    const QRect at = window->geometry();
+    const bool shown = window->isVisible();
+    window->setParent(owner, window->windowFlags());
+    window->setGeometry(at);
+    if (shown)
+        window->show();
+}
+
+class EditorWatch final : public QObject
+{
+public:
+    EditorWatch(QWidget &editor, QWidget &owner, Preview *const &preview)
+        : m_editor(editor), m_owner(owner), m_preview(preview)
+    {
+        editor.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &m_editor && m_preview) {
+            // Back to the main window before the editor goes: closed from its title bar, it
+            // is destroyed with its child windows.
+            if (event->type() == QEvent::Show && m_preview->isVisible())
+                moveToOwner(m_preview, &m_editor);
+            else if ((event->type() == QEvent::Hide || event->type() == QEvent::Close)
+                     && m_preview->parentWidget() == &m_editor)
+                moveToOwner(m_preview, &m_owner);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget &m_editor;
+    QWidget &m_owner;
+    Preview *const &m_preview;
+};
+
+} // namespace
+
+void Tools::followEditor(QWidget &editor)
+{
+    m_editorWatch = std::make_unique<EditorWatch>(editor, m_owner, m_preview);
 }
 
 QString Tools::exportFilter()

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -155,6 +156,10 @@ public:
     void exportStereogram();
     void showPreview();
 
+    // The editor runs modally and blocks every other window of the program: while it is shown,
+    // the preview becomes a window of the editor's, so that its switch can still be used.
+    void followEditor(QWidget &editor);
+
     // The "do" half of export: writes the enlarged stereogram to `path` (PNG unless the name
     // ends in .bmp), or says why not.
     bool writeExport(const QString &path, const ExportDialog::Settings &settings);
@@ -179,6 +184,7 @@ private:
     CheckView *m_check = nullptr;
     ViewingAids *m_aids = nullptr;
     Preview *m_preview = nullptr;
+    std::unique_ptr<QObject> m_editorWatch;
 };
 
 // The message of a picture that could not be written.

@@ -49,6 +49,7 @@ private slots:
     void cleanup();
 
     void levelNumbersSwitchReachesTheEditor();
+    void previewStaysUsableWhileTheEditorIsOpen();
     void toolsMenu_data();
     void toolsMenu();
     void secondImageIsTheSameWithTheNewCommands();
@@ -134,6 +135,35 @@ QImage TestTools::session(int runs, const std::function<void(Form2 &)> &between)
             between(form2);
     }
     return form2.Form3()->Picture1().Image();
+}
+
+// The modal editor blocks the main window's other windows; the preview goes along with the editor
+// while it is open, and comes back to the main window however the editor goes, closed from its
+// title bar included.
+void TestTools::previewStaysUsableWhileTheEditorIsOpen()
+{
+    m_form2->tools().showPreview();
+    app::Preview *preview = m_form2->tools().preview();
+    QVERIFY(preview->isVisible());
+    for (bool titleBar : {false, true}) {
+        QWidget *heldBy = nullptr;
+        bool shownThen = false;
+        QTimer::singleShot(0, [&] {
+            auto &editor = m_form2->Form1().get();
+            heldBy = preview->parentWidget();
+            shownThen = preview->isVisible();
+            if (titleBar)
+                editor.close();
+            else
+                editor.controls().Command1->click();
+        });
+        item(u"MenuMake0"_s)->trigger();
+        QVERIFY(heldBy != m_form2);
+        QVERIFY(shownThen);
+        QCOMPARE(preview->parentWidget(), m_form2);
+        QVERIFY(preview->isVisible());
+        QCOMPARE(m_form2->tools().preview(), preview);
+    }
 }
 
 void TestTools::toolsMenu_data()
