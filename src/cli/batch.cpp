@@ -385,8 +385,7 @@ int make(const MakeRequest &request, Io &io)
         * request.scale * qint64(sizeof(QRgb));
     const int inFlight = int(std::clamp<qint64>((256LL << 20) / pictureBytes, 1,
                                                 2 * writers.maxThreadCount()));
-    stereo::Rnd rnd;
-    stereo::StereogramGenerator generator(rnd);
+    stereo::StereogramRuns runsOfMake({request.iroIndex, request.scale, request.guides, request.cross});
     QList<QFuture<QString>> writing;
     QStringList failures(runs);
     QString readFailure;
@@ -418,12 +417,14 @@ int make(const MakeRequest &request, Io &io)
             }
             depthMap = read.map.unpack();
         }
-        QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
-        stereogram.fill(Qt::white);
-        stereogram.setDotsPerMeterX(picture::SavedDotsPerMeter);
-        stereogram.setDotsPerMeterY(picture::SavedDotsPerMeter);
-        generator.make(request.cross ? picture::crossEyedDepthMap(depthMap) : depthMap,
-                       stereogram, request.iroIndex);
+        QImage stereogram;
+        try {
+            stereogram = runsOfMake.made(depthMap);
+        } catch (const std::bad_alloc &) {
+            readFailure = Cli::tr("out of memory");
+            failed = true;
+            break;
+        }
         if (outputs[run] == StandardStream) {
             writing << QtFuture::makeReadyFuture(
                 writeToStandardOutput(stereogram, request, io));

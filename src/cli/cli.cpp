@@ -445,6 +445,19 @@ int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
     return Done;
 }
 
+// A picture of neither the stereogram's size nor one that make --scale K --guides writes.
+int notOfThisSize(Io &io, const QString &name, const QImage &picture)
+{
+    return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 pixels, "
+                                 "neither %4 x %5 nor a whole enlargement of that (with or "
+                                 "without guides)")
+                             .arg(name)
+                             .arg(picture.width())
+                             .arg(picture.height())
+                             .arg(picture::StereogramSize.width())
+                             .arg(picture::StereogramSize.height()));
+}
+
 int runReveal(const QStringList &commandLine, Io &io)
 {
     Command command(u"reveal"_s, u"STEREOGRAM"_s,
@@ -470,14 +483,7 @@ int runReveal(const QStringList &commandLine, Io &io)
     case picture::Revealed::Fault::None:
         break;
     case picture::Revealed::Fault::Size:
-        return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
-                                     "pixels, neither %4 x %5 nor a whole enlargement of that "
-                                     "(with or without guides)")
-                                 .arg(name)
-                                 .arg(picture.width())
-                                 .arg(picture.height())
-                                 .arg(picture::StereogramSize.width())
-                                 .arg(picture::StereogramSize.height()));
+        return notOfThisSize(io, name, picture);
     case picture::Revealed::Fault::NotADotColour:
         return fileError(io, Cli::tr("%1 is not a stereogram of this program: its dots are "
                                      "not all of one tint (pixel %2, %3)")
@@ -527,14 +533,7 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
     if (stereogram.size() != picture::StereogramSize) {
         const std::optional<picture::Unprinted> printed = picture::unprinted(picture);
         if (!printed)
-            return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 "
-                                         "pixels, neither %4 x %5 nor a whole enlargement of "
-                                         "that (with or without guides)")
-                                     .arg(shownName(in))
-                                     .arg(picture.width())
-                                     .arg(picture.height())
-                                     .arg(picture::StereogramSize.width())
-                                     .arg(picture::StereogramSize.height()));
+            return notOfThisSize(io, shownName(in), picture);
         stereogram = printed->stereogram;
     }
     QImage red;

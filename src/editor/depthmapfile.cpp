@@ -3,7 +3,6 @@
 #include "depthmapfile.h"
 
 #include "ui/pictureio.h"
-#include "ui/runtimeerror.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,29 +15,18 @@ QString depthMapFilter()
 
 QByteArray encodePng(const QImage &image)
 {
-    try {
-        return picture::encodePicture(image, picture::FileFormat::Png);
-    } catch (const picture::PictureError &e) {
-        throw ui::runtimeErrorOf(e);
-    }
+    return ui::withRuntimeErrors(
+        [&] { return picture::encodePicture(image, picture::FileFormat::Png); });
 }
 
 void writeFileAtomically(const QByteArray &bytes, const QString &path)
 {
-    try {
-        picture::writeFile(bytes, path);
-    } catch (const picture::PictureError &e) {
-        throw ui::runtimeErrorOf(e);
-    }
+    ui::withRuntimeErrors([&] { picture::writeFile(bytes, path); });
 }
 
 void saveDepthMap(const QImage &image, const QString &path)
 {
-    if (path.endsWith(u".bmp"_s, Qt::CaseInsensitive)) {
-        ui::SavePicture(image, path);
-        return;
-    }
-    writeFileAtomically(encodePng(image), path);
+    ui::savePictureAs(image, path);
 }
 
 } // namespace editor

@@ -3,27 +3,12 @@
 #include "animationjob.h"
 
 #include "picture/pictureio.h"
-#include "picture/viewingaids.h"
 
 #include <QHash>
 
 #include <new>
 
 namespace stereo {
-
-QImage StereogramRuns::next(const QImage &depthMap)
-{
-    QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
-    if (stereogram.isNull())
-        throw std::bad_alloc();
-    stereogram.fill(Qt::white);
-    m_generator.make(m_settings.cross ? picture::crossEyedDepthMap(depthMap) : depthMap, stereogram,
-                     m_settings.iroIndex);
-    QImage out = picture::printable(stereogram, m_settings.scale, m_settings.guides);
-    if (out.isNull())
-        throw std::bad_alloc();
-    return out;
-}
 
 namespace {
 

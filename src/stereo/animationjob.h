@@ -18,31 +18,6 @@
 
 namespace stereo {
 
-// How each stereogram of a job is made and printed, the same for separate files and animations.
-struct StereogramSettings
-{
-    qint16 iroIndex = DefaultIroIndex;
-    int scale = 1;
-    bool guides = false;
-    bool cross = false; // for cross-eyed viewing: levels 15 - L
-};
-
-// Consecutive runs of one session of their own: a fresh random sequence and generator, so that
-// nothing else's sequence moves. Run n is the stereogram make writes as its n-th file.
-class StereogramRuns
-{
-public:
-    explicit StereogramRuns(const StereogramSettings &settings) : m_settings(settings) {}
-
-    // The next run's stereogram of `depthMap`, scaled and with guides as the settings ask.
-    QImage next(const QImage &depthMap);
-
-private:
-    StereogramSettings m_settings;
-    Rnd m_rnd;
-    StereogramGenerator m_generator{m_rnd};
-};
-
 // The largest number of frames made from one map.
 inline constexpr int MaxMovedFrames = 10'000;
 

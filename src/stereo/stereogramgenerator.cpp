@@ -2,8 +2,12 @@
 
 #include "stereogramgenerator.h"
 
+#include "picture/stereopictures.h"
+#include "picture/viewingaids.h"
+
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <tuple>
 
 namespace stereo {
@@ -202,17 +206,31 @@ void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex
     }
 }
 
+QImage StereogramRuns::made(const QImage &depthMap)
+{
+    QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
+    if (stereogram.isNull())
+        throw std::bad_alloc();
+    stereogram.fill(Qt::white);
+    const QImage depth = depthMap.isNull() || depthMap.depth() == 32
+                             ? depthMap
+                             : depthMap.convertToFormat(QImage::Format_RGB32);
+    m_generator.make(m_settings.cross ? picture::crossEyedDepthMap(depth) : depth, stereogram,
+                     m_settings.iroIndex);
+    return stereogram;
+}
+
+QImage StereogramRuns::next(const QImage &depthMap)
+{
+    QImage out = picture::printable(made(depthMap), m_settings.scale, m_settings.guides);
+    if (out.isNull())
+        throw std::bad_alloc();
+    return out;
+}
+
 QImage standaloneStereogram(const QImage &depth, qint16 iroIndex)
 {
-    QImage out(picture::StereogramSize, QImage::Format_RGB32);
-    out.fill(Qt::white);
-    Rnd rnd;
-    StereogramGenerator generator(rnd);
-    generator.make(depth.isNull() || depth.depth() == 32
-                       ? depth
-                       : depth.convertToFormat(QImage::Format_RGB32),
-                   out, iroIndex);
-    return out;
+    return StereogramRuns({iroIndex}).made(depth);
 }
 
 } // namespace stereo

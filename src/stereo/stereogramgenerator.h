@@ -52,6 +52,33 @@ private:
     qint16 DepthLevel = 0;
 };
 
+// How each stereogram of a job is made and printed, the same for separate files and animations.
+struct StereogramSettings
+{
+    qint16 iroIndex = DefaultIroIndex;
+    int scale = 1;
+    bool guides = false;
+    bool cross = false; // for cross-eyed viewing: levels 15 - L
+};
+
+// Consecutive runs of one session of their own: a fresh random sequence and generator, so that
+// nothing else's sequence moves. Run n is the stereogram make writes as its n-th file.
+class StereogramRuns
+{
+public:
+    explicit StereogramRuns(const StereogramSettings &settings) : m_settings(settings) {}
+
+    // The next run's stereogram of `depthMap` as the display window shows it, 453 x 333.
+    QImage made(const QImage &depthMap);
+    // The same, scaled and with guides as the settings ask.
+    QImage next(const QImage &depthMap);
+
+private:
+    StereogramSettings m_settings;
+    Rnd m_rnd;
+    StereogramGenerator m_generator{m_rnd};
+};
+
 // A stereogram of its own: made with a fresh generator and a fresh random sequence, from the
 // sequence's start, never the application's. The same map gives the same picture every time, and
 // between two maps only the dots that their differences move are different. 453 x 333.

@@ -107,23 +107,23 @@ void PictureBox::focusOutEvent(QFocusEvent *event)
     update();
 }
 
+QImage PictureBox::shownPart(const QRect &part) const
+{
+    // Only the part repainted is mapped: a stroke repaints a few pixels at a time.
+    QImage shown = m_surface.screenImage().copy(part);
+    for (int y = 0; y < shown.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(shown.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            line[x] = m_shownColours(line[x]);
+    }
+    return shown;
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     QPainter p(this);
     const QRect inner = contentsRect();
-    const QImage *screenLayer = &m_surface.screenImage();
-    QImage mapped;
-    if (m_shownColours) {
-        mapped = screenLayer->copy();
-        for (int y = 0; y < mapped.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(mapped.scanLine(y));
-            for (int x = 0; x < mapped.width(); ++x)
-                line[x] = m_shownColours(line[x]);
-        }
-        screenLayer = &mapped;
-    }
-    const QImage &screen = *screenLayer;
     const qreal ratio = devicePixelRatioF();
     // The focus shows on the frame, drawn before the picture so that it hides none of it.
     if (hasFocus()) {
@@ -148,8 +148,11 @@ void PictureBox::paintEvent(QPaintEvent *event)
     };
     if (ratio == 1.0) {
         const QRect area = event->rect().intersected(inner);
-        if (!area.isEmpty())
-            p.drawImage(area.topLeft(), screen, area.translated(-inner.topLeft()));
+        const QRect part = area.translated(-inner.topLeft());
+        if (!area.isEmpty() && m_shownColours)
+            p.drawImage(area.topLeft(), shownPart(part));
+        else if (!area.isEmpty())
+            p.drawImage(area.topLeft(), m_surface.screenImage(), part);
         decorate();
         return;
     }
@@ -158,7 +161,9 @@ void PictureBox::paintEvent(QPaintEvent *event)
     // covered, and it is enlarged by repeating pixels, never smoothed.
     p.fillRect(inner, QColor::fromRgb(toQRgb(m_surface.backColor())));
     const QRect device = deviceArea();
-    QImage shown = screen.scaled(device.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage &screen = m_surface.screenImage();
+    QImage shown = (m_shownColours ? shownPart(screen.rect()) : screen)
+                       .scaled(device.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     shown.setDevicePixelRatio(ratio);
     p.drawImage(QPointF(device.topLeft()) / ratio, shown);
     decorate();

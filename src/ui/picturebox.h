@@ -70,6 +70,8 @@ protected:
 
 private:
     void showArea(const QRect &area);
+    // That part of the screen layer in the shown colours.
+    QImage shownPart(const QRect &part) const;
     // Where the drawing area is shown, in device pixels: the whole pixels inside the frame.
     QRect deviceArea() const;
 

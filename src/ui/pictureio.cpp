@@ -100,39 +100,25 @@ RuntimeError runtimeErrorOf(const picture::PictureError &error)
 
 QImage LoadPicture(const QString &path, QSize part)
 {
-    try {
-        return picture::loadPicture(path, part);
-    } catch (const picture::PictureError &e) {
-        throw runtimeErrorOf(e);
-    }
+    return withRuntimeErrors([&] { return picture::loadPicture(path, part); });
 }
 
 QImage decodePicture(const QByteArray &bytes, QSize part)
 {
-    try {
-        return picture::decodePicture(bytes, part);
-    } catch (const picture::PictureError &e) {
-        throw runtimeErrorOf(e);
-    }
+    return withRuntimeErrors([&] { return picture::decodePicture(bytes, part); });
 }
 
 void SavePicture(const QImage &image, const QString &path)
 {
-    try {
-        picture::savePicture(image, path, picture::FileFormat::Bmp);
-    } catch (const picture::PictureError &e) {
-        throw runtimeErrorOf(e);
-    }
+    withRuntimeErrors([&] { picture::savePicture(image, path, picture::FileFormat::Bmp); });
 }
 
 void savePictureAs(const QImage &image, const QString &path)
 {
-    try {
+    withRuntimeErrors([&] {
         picture::savePicture(image, path,
                              picture::formatOfName(path).value_or(picture::FileFormat::Png));
-    } catch (const picture::PictureError &e) {
-        throw runtimeErrorOf(e);
-    }
+    });
 }
 
 } // namespace ui

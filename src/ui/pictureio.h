@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "runtimeerror.h"
+
 #include "picture/pictureio.h"
 
 #include <QByteArray>
@@ -10,8 +12,6 @@
 #include <QString>
 
 namespace ui {
-
-class RuntimeError;
 
 using picture::MaxPictureBytes;
 using picture::MaxPictureFileBytes;
@@ -38,5 +38,16 @@ void savePictureAs(const QImage &image, const QString &path);
 
 // The run-time error of a picture library failure: number, and description with its detail.
 RuntimeError runtimeErrorOf(const picture::PictureError &error);
+
+// Runs a picture library call, raising its failure as the run-time error.
+template<typename Call>
+auto withRuntimeErrors(Call &&call) -> decltype(call())
+{
+    try {
+        return call();
+    } catch (const picture::PictureError &e) {
+        throw runtimeErrorOf(e);
+    }
+}
 
 } // namespace ui

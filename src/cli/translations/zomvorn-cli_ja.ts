@@ -103,10 +103,11 @@
         <location filename="../batch.cpp" line="228"/>
         <location filename="../batch.cpp" line="240"/>
         <location filename="../batch.cpp" line="256"/>
+        <location filename="../batch.cpp" line="424"/>
         <location filename="../cli.cpp" line="382"/>
         <location filename="../cli.cpp" line="443"/>
-        <location filename="../cli.cpp" line="545"/>
-        <location filename="../cli.cpp" line="685"/>
+        <location filename="../cli.cpp" line="544"/>
+        <location filename="../cli.cpp" line="684"/>
         <source>out of memory</source>
         <translation>メモリが不足しています。</translation>
     </message>
@@ -141,22 +142,22 @@
         <translation>%1 は高さの色で描かれていません（高さの色のピクセルが 1 % 未満です）。このステレオグラムには何も隠れません。グレーの奥行きマップは「zomvorn-cli levels」で変換できます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="464"/>
+        <location filename="../batch.cpp" line="465"/>
         <source>runs %1</source>
         <translation>%1 回目</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="466"/>
+        <location filename="../batch.cpp" line="467"/>
         <source>not written: runs %1</source>
         <translation>書き込まれなかったもの: %1 回目</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="495"/>
+        <location filename="../batch.cpp" line="496"/>
         <source>%1/%2 frames, %3 per second</source>
         <translation>%1/%2 コマ、毎秒 %3 コマ</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="513"/>
+        <location filename="../batch.cpp" line="514"/>
         <source>nothing written: %1</source>
         <translation>何も書き込んでいません: %1</translation>
     </message>
@@ -182,25 +183,25 @@
     </message>
     <message>
         <location filename="../batch.cpp" line="337"/>
-        <location filename="../batch.cpp" line="415"/>
-        <location filename="../batch.cpp" line="482"/>
-        <location filename="../batch.cpp" line="507"/>
+        <location filename="../batch.cpp" line="414"/>
+        <location filename="../batch.cpp" line="483"/>
+        <location filename="../batch.cpp" line="508"/>
         <location filename="../cli.cpp" line="379"/>
         <location filename="../cli.cpp" line="381"/>
-        <location filename="../cli.cpp" line="544"/>
-        <location filename="../cli.cpp" line="684"/>
+        <location filename="../cli.cpp" line="543"/>
+        <location filename="../cli.cpp" line="683"/>
         <source>cannot read %1: %2</source>
         <translation>%1 を読み込めません: %2</translation>
     </message>
     <message>
         <location filename="../batch.cpp" line="361"/>
-        <location filename="../batch.cpp" line="485"/>
+        <location filename="../batch.cpp" line="486"/>
         <source>nothing written: %1 of %2 depth maps could not be read</source>
         <translation>何も書き込んでいません: 奥行きマップ %2 個のうち %1 個を読み込めませんでした</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="459"/>
-        <location filename="../batch.cpp" line="509"/>
+        <location filename="../batch.cpp" line="460"/>
+        <location filename="../batch.cpp" line="510"/>
         <location filename="../cli.cpp" line="434"/>
         <location filename="../cli.cpp" line="440"/>
         <location filename="../cli.cpp" line="442"/>
@@ -208,7 +209,7 @@
         <translation>%1 に書き込めません: %2</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="462"/>
+        <location filename="../batch.cpp" line="463"/>
         <source>%1 of %2 stereograms written</source>
         <translation>ステレオグラム %2 枚のうち %1 枚を書き込みました</translation>
     </message>
@@ -441,101 +442,101 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>%1 は読み込む %2 そのものです。上書きしません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="455"/>
+        <location filename="../cli.cpp" line="468"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-depth.bmp).</source>
         <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-depth.bmp）。</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="235"/>
-        <location filename="../cli.cpp" line="457"/>
-        <location filename="../cli.cpp" line="517"/>
-        <location filename="../cli.cpp" line="617"/>
+        <location filename="../cli.cpp" line="470"/>
+        <location filename="../cli.cpp" line="523"/>
+        <location filename="../cli.cpp" line="616"/>
         <source>OUT</source>
         <translation>出力</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="451"/>
+        <location filename="../cli.cpp" line="464"/>
         <source>Writes the depth map a stereogram of this program hides (any tint, as made or as make --scale K --guides writes it), each pixel in the colour of its level, and says how many pixels were ambiguous.</source>
         <translation>このプログラムのステレオグラム（どの色でも、作成したままでも make --scale K --guides の出力でもかまいません）に隠れた奥行きマップを、各ピクセルをその高さの色にして書き込み、あいまいなピクセルの数を表示します。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="459"/>
-        <location filename="../cli.cpp" line="519"/>
+        <location filename="../cli.cpp" line="472"/>
+        <location filename="../cli.cpp" line="525"/>
         <source>The stereogram to read.</source>
         <translation>読み込むステレオグラム。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="482"/>
+        <location filename="../cli.cpp" line="488"/>
         <source>%1 is not a stereogram of this program: its dots are not all of one tint (pixel %2, %3)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: ドットの色が一つにそろっていません（ピクセル %2, %3）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="498"/>
+        <location filename="../cli.cpp" line="504"/>
         <source>%1: %2 of %3 pixels ambiguous (more than one level fits)</source>
         <translation>%1: %3 ピクセルのうち %2 ピクセルがあいまい（複数の高さが当てはまる）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="515"/>
+        <location filename="../cli.cpp" line="521"/>
         <source>The picture&apos;s file, .bmp or .png (default: NAME-anaglyph.png).</source>
         <translation>画像のファイル。.bmp または .png（省略時: 名前-anaglyph.png）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="577"/>
+        <location filename="../cli.cpp" line="576"/>
         <source>Makes a grey depth map (white near, black far) into a depth map of the 16 level colours that the editor loads exactly: scaled to fit 389 x 333 keeping its aspect ratio, centred on black, each pixel&apos;s luminance L made level round(L x 15 / 255). The options are those of the desktop program&apos;s &quot;画像から奥行きマップ&quot; and give the same pixels. Grey values V are on the picture&apos;s own scale: 0 to 255, or 0 to 65535 for a 16-bit picture.</source>
         <translation>グレーの奥行きマップ（白が手前、黒が奥）を、エディタがそのまま読み込める 16 色の高さの奥行きマップにします: 縦横比を保って 389 × 333 に収まるよう縮尺し、黒の中央に置き、各ピクセルの輝度 L を高さ round(L × 15 / 255) にします。オプションはデスクトッププログラムの「画像から奥行きマップ」の設定と同じで、同じピクセルになります。灰色の値 V は画像自身の段階で、0〜255、16 ビットの画像では 0〜65535 です。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="585"/>
+        <location filename="../cli.cpp" line="584"/>
         <source>Black near, white far.</source>
         <translation>黒を手前、白を奥とします。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="587"/>
+        <location filename="../cli.cpp" line="586"/>
         <source>The grey that becomes level 15 (nearest); greys beyond it clip. &apos;auto&apos;: the picture&apos;s 99th percentile (1st when inverted). Default: white (black when inverted).</source>
         <translation>高さ 15（いちばん手前）になる灰色の値。その先の値は 15 になります。「auto」: 画像の 99 パーセンタイル（反転時は 1 パーセンタイル）。既定: 白（反転時は黒）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="593"/>
+        <location filename="../cli.cpp" line="592"/>
         <source>The grey that becomes level 0 (farthest); &apos;auto&apos;: the picture&apos;s 1st percentile (99th when inverted). Default: black (white when inverted).</source>
         <translation>高さ 0（いちばん奥）になる灰色の値。「auto」: 画像の 1 パーセンタイル（反転時は 99 パーセンタイル）。既定: 黒（反転時は白）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="598"/>
+        <location filename="../cli.cpp" line="597"/>
         <source>The grey that means no measurement (depth cameras write 0): such pixels become level 0, inverted or not, and stay out of their neighbours.</source>
         <translation>「データなし」を表す灰色の値（深度カメラは 0 を書きます）。そのピクセルは反転にかかわらず高さ 0 になり、周りの値に混ざりません。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="603"/>
+        <location filename="../cli.cpp" line="602"/>
         <source>Levels spaced by this power, 0.1 to 10 (default 1).</source>
         <translation>高さの間隔をこのべき乗で変えます。0.1〜10（既定 1）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="606"/>
+        <location filename="../cli.cpp" line="605"/>
         <source>fit: inside the canvas (default); fill: covering it, cropped; stretch: to its size; none: 1:1 at the top left.</source>
         <translation>fit: キャンバスに収める（既定）、fill: キャンバスを埋めてはみ出しを切り取る、stretch: キャンバスの大きさに引き伸ばす、none: 等倍で左上に置く。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="611"/>
+        <location filename="../cli.cpp" line="610"/>
         <source>A median filter of radius R (0 to 3) before quantising, against speckle.</source>
         <translation>量子化の前に半径 R（0〜3）のメディアンフィルタをかけ、ノイズを抑えます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="615"/>
+        <location filename="../cli.cpp" line="614"/>
         <source>The depth map&apos;s file, .bmp or .png (default: NAME-levels.bmp).</source>
         <translation>奥行きマップのファイル。.bmp または .png（既定: 名前-levels.bmp）。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="620"/>
+        <location filename="../cli.cpp" line="619"/>
         <source>Any picture the desktop program reads.</source>
         <translation>デスクトップ版が読み込める任意の画像。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="714"/>
+        <location filename="../cli.cpp" line="713"/>
         <source>no command given: make, reveal, levels or anaglyph</source>
         <translation>コマンドが指定されていません: make、reveal、levels、anaglyph のいずれか</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="715"/>
+        <location filename="../cli.cpp" line="714"/>
         <source>unknown command &apos;%1&apos;: make, reveal, levels or anaglyph</source>
         <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels、anaglyph のいずれか</translation>
     </message>
@@ -573,48 +574,47 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>交差法用: 各高さ L を 15 - L にして、形が裏返しに見えないようにします。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="473"/>
-        <location filename="../cli.cpp" line="530"/>
+        <location filename="../cli.cpp" line="451"/>
         <source>%1 is not a stereogram of this program: it is %2 x %3 pixels, neither %4 x %5 nor a whole enlargement of that (with or without guides)</source>
         <translation>%1 はこのプログラムのステレオグラムではありません: %2 × %3 ピクセルで、%4 × %5 でもその整数倍の拡大（目印の有無を問わず）でもありません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="488"/>
+        <location filename="../cli.cpp" line="494"/>
         <source>%1 does not follow the linking rule at pixel %2, %3: it is damaged or not a stereogram of this program</source>
         <translation>%1 はピクセル %2, %3 で繰り返しの規則に合いません: 壊れているか、このプログラムのステレオグラムではありません</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="510"/>
+        <location filename="../cli.cpp" line="516"/>
         <source>Writes the red/cyan picture of a stereogram for anaglyph glasses, the same pixels as the desktop program&apos;s アナグリフ view: red from each dot, green and blue from the dot 60 to its right. A picture that make --scale K --guides wrote is read at its own scale.</source>
         <translation>ステレオグラムの赤青メガネ用（アナグリフ）の画像を書き込みます。デスクトップ版の「アナグリフ」の表示と同じピクセルで、赤は各点から、緑と青はその 60 右の点から取ります。make --scale K --guides が書いた画像は、その倍率のまま読みます。</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="633"/>
+        <location filename="../cli.cpp" line="632"/>
         <source>--%1 takes a grey value from 0 to 65535 or &apos;auto&apos;, not &apos;%2&apos;</source>
         <translation>--%1 には 0〜65535 の灰色の値か「auto」を指定してください（「%2」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="641"/>
+        <location filename="../cli.cpp" line="640"/>
         <source>--no-data takes a grey value from 0 to 65535, not &apos;%1&apos;</source>
         <translation>--no-data には 0〜65535 の灰色の値を指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="649"/>
+        <location filename="../cli.cpp" line="648"/>
         <source>--gamma takes a number from 0.1 to 10, not &apos;%1&apos;</source>
         <translation>--gamma には 0.1〜10 の数を指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="653"/>
+        <location filename="../cli.cpp" line="652"/>
         <source>--fit takes fit, fill, stretch or none, not &apos;%1&apos;</source>
         <translation>--fit には fit、fill、stretch、none のどれかを指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="658"/>
+        <location filename="../cli.cpp" line="657"/>
         <source>--smooth takes a whole number from 0 to 3, not &apos;%1&apos;</source>
         <translation>--smooth には 0〜3 の整数を指定してください（「%1」は使えません）</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="673"/>
+        <location filename="../cli.cpp" line="672"/>
         <source>--%1 %2 is beyond the greys of %3, which go from 0 to %4</source>
         <translation>--%1 %2 は %3 の灰色の範囲（0〜%4）を超えています</translation>
     </message>
