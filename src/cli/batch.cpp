@@ -5,7 +5,10 @@
 #include "cli.h"
 #include "messages.h"
 #include "progressline.h"
+#include "standardoutput.h"
 
+#include "picture/filename.h"
+#include "picture/filewriter.h"
 #include "picture/levels.h"
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
@@ -24,6 +27,7 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <new>
@@ -97,8 +101,11 @@ QString shownName(const QString &path)
     const QString native = QDir::toNativeSeparators(path);
     QString shown;
     shown.reserve(native.size());
-    for (const QChar c : native) {
-        if (c == u'\\')
+    for (qsizetype i = 0; i < native.size(); ++i) {
+        const QChar c = native[i];
+        if (c.isLowSurrogate() && !(i > 0 && native[i - 1].isHighSurrogate()))
+            shown += picture::shownFileName(c); // a byte of a name that is not UTF-8
+        else if (c == u'\\')
             shown += u"\\\\"_s;
         else if (c == u'\n')
             shown += u"\\n"_s;
@@ -112,6 +119,17 @@ QString shownName(const QString &path)
             shown += c;
     }
     return shown;
+}
+
+QString writeStandardOutput(Io &io, const QByteArray &bytes)
+{
+    if (io.standardOutput->write(bytes) == bytes.size())
+        return {};
+    const auto *device = dynamic_cast<const StandardOutput *>(io.standardOutput);
+    const int error = device ? device->lastError() : 0;
+    if (error == EPIPE)
+        io.pipeClosed = true;
+    return error != 0 ? reason(picture::writeErrorOf(error)) : io.standardOutput->errorString();
 }
 
 QString runRanges(const QList<int> &runs)
@@ -146,7 +164,9 @@ QString reason(const picture::PictureError &error)
     case Kind::NoPermission:
         return Cli::tr("no permission to read it");
     case Kind::NotWritable:
-        return Cli::tr("no permission to write there");
+        return Cli::tr("no permission to write it");
+    case Kind::FolderNotWritable:
+        return Cli::tr("no permission to write in the folder %1").arg(error.detail);
     case Kind::ReadOnly:
         return Cli::tr("the disk is read-only");
     case Kind::Folder:
@@ -185,9 +205,14 @@ QString reason(const picture::PictureError &error)
     case Kind::SystemError:
         return QString::fromLocal8Bit(std::strerror(error.code));
     case Kind::DiskFull:
+        if (error.bytes >= 0 && error.limit >= 0)
+            return Cli::tr("the disk is full: %1 MB are needed, %2 MB are free")
+                .arg(megabytes(error.bytes), megabytes(error.limit));
         return error.bytes < 0 ? Cli::tr("the disk is full")
                                : Cli::tr("the disk is full: %1 MB are needed")
                                      .arg(megabytes(error.bytes));
+    case Kind::QuotaExceeded:
+        return Cli::tr("the disk quota is used up");
     case Kind::WriteFailed:
         return error.detail;
     case Kind::TooManyColours:
@@ -247,9 +272,7 @@ QString writeToStandardOutput(const QImage &stereogram, const MakeRequest &reque
         const QByteArray bytes = picture::encodePicture(
             picture::printable(stereogram, request.scale, request.guides),
             request.png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
-        if (io.standardOutput->write(bytes) != bytes.size())
-            return io.standardOutput->errorString();
-        return {};
+        return writeStandardOutput(io, bytes);
     } catch (const picture::PictureError &e) {
         return reason(e);
     } catch (const std::bad_alloc &) {
@@ -444,6 +467,8 @@ int make(const MakeRequest &request, Io &io)
         return Done;
     }
     progress.end();
+    if (io.pipeClosed)
+        return FileFailed;
     QList<int> written;
     QList<int> notWritten;
     for (int i = 0; i < runs; ++i) {

@@ -86,7 +86,16 @@ QByteArray readStandardInput(Io &io)
 {
     if (!io.standardInput)
         return {};
-    return io.standardInput->read(picture::MaxPictureFileBytes + 1);
+    // A pipe hands its bytes over in pieces: read to the end, or to one byte past the largest
+    // file read, which the decoder then refuses as too large.
+    QByteArray bytes;
+    while (bytes.size() <= picture::MaxPictureFileBytes) {
+        const QByteArray piece = io.standardInput->read(picture::MaxPictureFileBytes + 1 - bytes.size());
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
+    return bytes;
 }
 
 int fileError(Io &io, const QString &message)
@@ -430,9 +439,10 @@ int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
         if (path == StandardStream) {
             const QByteArray bytes = picture::encodePicture(
                 image, png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
-            if (io.standardOutput->write(bytes) != bytes.size())
-                return fileError(io, Cli::tr("cannot write %1: %2")
-                                         .arg(shownName(path), io.standardOutput->errorString()));
+            if (const QString failure = writeStandardOutput(io, bytes); !failure.isEmpty())
+                return io.pipeClosed ? FileFailed
+                                     : fileError(io, Cli::tr("cannot write %1: %2")
+                                                         .arg(shownName(path), failure));
             return Done;
         }
         picture::savePicture(image, path, *picture::formatOfName(path));

@@ -22,6 +22,8 @@ struct Io
     QIODevice *standardOutput = nullptr;
     // stdout is a terminal: no picture is written to it.
     bool outIsTerminal = false;
+    // The reader of standard output went away: the command ends quietly with status 1.
+    bool pipeClosed = false;
 };
 
 // The file name that stands for standard input or output.

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 
 #include "cli.h"
+#include "standardoutput.h"
+
+#include "picture/filename.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,6 +11,7 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 #ifdef __GLIBC__
@@ -32,11 +36,17 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::System);
     err.setEncoding(QStringConverter::System);
+    // A reader of standard output that goes away is a failed write, answered by the command,
+    // not a signal that ends it half way.
+    std::signal(SIGPIPE, SIG_IGN);
     QFile standardInput;
-    QFile standardOutput;
     standardInput.open(stdin, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
-    standardOutput.open(stdout, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    cli::StandardOutput standardOutput(STDOUT_FILENO);
     cli::Io io{out, err, isatty(STDERR_FILENO) == 1, &standardInput, &standardOutput,
                isatty(STDOUT_FILENO) == 1};
-    return cli::run(QCoreApplication::arguments(), io);
+    // File names are the system's bytes, whether or not they are UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << picture::fileNameFromBytes(QByteArray(argv[i]));
+    return cli::run(arguments, io);
 }

@@ -2,12 +2,12 @@
 
 #include "animation.h"
 
+#include "filewriter.h"
 #include "pictureerror.h"
 #include "pictureio.h"
 
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QScopeGuard>
 
 #include <gif_lib.h>
@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <vector>
 
@@ -65,10 +66,6 @@ public:
     Encoder(const QString &path, int delayMs, int loopCount)
         : m_path(path), m_delay(delayMs), m_loops(loopCount), m_file(path)
     {
-        checkWriteTarget(path);
-        errno = 0;
-        if (!m_file.open(QIODevice::WriteOnly))
-            refuseWrite(m_file, m_path, -1);
     }
     virtual ~Encoder() = default;
 
@@ -87,12 +84,10 @@ public:
     void commit()
     {
         finish();
-        errno = 0;
-        if (!m_file.commit())
-            refuseWrite(m_file, m_path, m_written);
+        m_file.commit();
     }
 
-    void cancel() { m_file.cancelWriting(); }
+    void cancel() { m_file.cancel(); }
 
     int frames() const { return m_frames; }
 
@@ -102,16 +97,14 @@ protected:
 
     void write(const void *data, qint64 bytes)
     {
-        errno = 0;
-        if (m_file.write(static_cast<const char *>(data), bytes) != bytes)
-            refuseWrite(m_file, m_path, -1);
+        m_file.write(static_cast<const char *>(data), bytes);
         m_written += bytes;
     }
 
     QString m_path;
     int m_delay;
     int m_loops;
-    QSaveFile m_file;
+    FileWriter m_file;
     QSize m_size;
     int m_frames = 0;
     qint64 m_written = 0;
@@ -144,18 +137,30 @@ public:
 private:
     static int output(GifFileType *gif, const GifByteType *data, int length)
     {
+        // No exception may cross giflib: the write's reason is kept for check().
         auto *self = static_cast<GifEncoder *>(gif->UserData);
-        errno = 0;
-        if (self->m_file.write(reinterpret_cast<const char *>(data), length) != length)
+        try {
+            self->write(data, length);
+        } catch (...) {
+            self->m_failure = std::current_exception();
             return 0;
-        self->m_written += length;
+        }
         return length;
     }
 
-    void check(int result)
+    void check(int result, int code = -1)
     {
-        if (result == GIF_ERROR)
-            refuseWrite(m_file, m_path, -1);
+        if (result != GIF_ERROR)
+            return;
+        if (m_failure)
+            std::rethrow_exception(std::exchange(m_failure, nullptr));
+        if (code < 0 && m_gif)
+            code = m_gif->Error;
+        if (code == E_GIF_ERR_NOT_ENOUGH_MEM)
+            throw std::bad_alloc();
+        PictureError error(Kind::WriteFailed);
+        error.detail = QString::fromLatin1(GifErrorString(code));
+        throw error;
     }
 
     void close()
@@ -164,7 +169,7 @@ private:
             int error = 0;
             const int result = EGifCloseFile(m_gif, &error);
             m_gif = nullptr;
-            check(result);
+            check(result, error);
         }
     }
 
@@ -248,6 +253,7 @@ private:
     void finish() override { close(); }
 
     GifFileType *m_gif = nullptr;
+    std::exception_ptr m_failure;
     std::vector<GifPixelType> m_indices;
 };
 
@@ -311,9 +317,7 @@ private:
     {
         QByteArray size;
         putLe(size, quint32(m_written - 8), 4);
-        if (!m_file.seek(4))
-            refuseWrite(m_file, m_path, -1);
-        write(size.constData(), size.size());
+        m_file.writeAt(4, size.constData(), size.size());
     }
 
     // The frame as a lossless WebP, of which the VP8L chunk (with its padding) is kept.

@@ -26,7 +26,7 @@ inline constexpr int DefaultFrameDelay = 100;
 inline constexpr int MaxLoopCount = 65'535;
 
 // Writes an animated GIF or lossless WebP frame by frame, keeping none of the frames: each is
-// encoded and written as it comes, into a temporary file beside the target. commit() gives the
+// encoded and written as it comes, through a FileWriter. commit() gives the
 // file its name; cancel(), a failure or destruction without commit() leaves no file behind and
 // an existing file at the path as it was. Every frame must have the first frame's size; decoded,
 // each frame has exactly the frame's pixels. Throws PictureError with the true reason.
@@ -36,7 +36,7 @@ inline constexpr int MaxLoopCount = 65'535;
 class AnimationWriter
 {
 public:
-    // Checks the path (checkWriteTarget) and opens the temporary file.
+    // Checks the path and opens the temporary file, as FileWriter does.
     AnimationWriter(const QString &path, AnimationFormat format, int delayMs = DefaultFrameDelay,
                     int loopCount = 0);
     ~AnimationWriter();

@@ -19,7 +19,8 @@ public:
         PathNotFound,      // a folder on the way is missing or no folder, the name is too long,
                            // or links loop
         NoPermission,      // the user may not read the file
-        NotWritable,       // the user may not write the file or in its folder
+        NotWritable,       // the user may not write the file
+        FolderNotWritable, // the user may not write in the folder `detail`
         ReadOnly,          // the file system is mounted read-only
         Folder,            // the name is a folder
         NotRegularFile,    // a pipe, socket or device
@@ -35,7 +36,8 @@ public:
         OutOfMemory,
         DeviceError,       // the device reported an I/O error
         SystemError,       // another error of the system, number `code`
-        DiskFull,          // `bytes` needed to write it
+        DiskFull,          // `bytes` needed to write it; `limit` free, where that is known
+        QuotaExceeded,     // the user's disk quota is used up
         WriteFailed,       // `detail`: the writer's own words
         TooManyColours,    // a GIF frame of `count` colours, more than `limit`
         OutputTooLarge,    // the file would be more than `limit` bytes, which its format holds

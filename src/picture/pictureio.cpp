@@ -2,6 +2,7 @@
 
 #include "pictureio.h"
 
+#include "filename.h"
 #include "picturescan.h"
 
 #include <QBuffer>
@@ -9,9 +10,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QHash>
-#include <QStorageInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -289,7 +288,7 @@ void checkKind(const struct stat &st)
 // file after it was looked at; open(2) with O_NONBLOCK can, and fstat then sees what was opened.
 QByteArray readRegularFile(const QString &path)
 {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = fileNameBytes(path);
     struct stat st{};
     if (::stat(name.constData(), &st) != 0)
         refuseFile(errno);
@@ -321,35 +320,6 @@ QByteArray readRegularFile(const QString &path)
     }
     bytes.truncate(got);
     return bytes;
-}
-
-// Whether a failed save to `path` of `bytes` failed for want of room. Qt gives a full disk its own
-// error only where a write fails; where creating the temporary file fails, or the final flush,
-// the disk itself tells: a folder we may write to, on a disk that lacks the room.
-bool noRoomFor(const QString &path, qint64 bytes)
-{
-    const QFileInfo folder(QFileInfo(path).absolutePath());
-    const QStorageInfo storage(folder.filePath());
-    return folder.isWritable() && storage.isValid() && !storage.isReadOnly()
-           && storage.bytesAvailable() < bytes;
-}
-
-// Why writing into `path`'s folder failed, from the folder itself, when it tells.
-void refuseFolderOf(const QString &path)
-{
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    struct stat st{};
-    if (::stat(folder.constData(), &st) != 0)
-        refuseFile(errno == ENOENT ? ENOTDIR : errno);
-    if (!S_ISDIR(st.st_mode))
-        refuse(Kind::PathNotFound);
-    struct statvfs fs{};
-    if (::statvfs(folder.constData(), &fs) == 0 && (fs.f_flag & ST_RDONLY) != 0)
-        refuse(Kind::ReadOnly);
-    if (::access(folder.constData(), W_OK) != 0 && (errno == EACCES || errno == EPERM))
-        refuse(Kind::NotWritable);
-    if (::access(QFile::encodeName(path).constData(), W_OK) != 0 && errno == EACCES)
-        refuse(Kind::NotWritable);
 }
 
 } // namespace
@@ -448,65 +418,6 @@ QByteArray encodePicture(const QImage &image, FileFormat format)
         throw error;
     }
     return bytes;
-}
-
-void checkWriteTarget(const QString &path)
-{
-    if (path.isEmpty())
-        refuse(Kind::NoFileName);
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st{};
-    if (::lstat(name.constData(), &st) != 0) {
-        if (errno == ENOENT)
-            return; // a new file
-        refuseFile(errno);
-    }
-    if (S_ISLNK(st.st_mode)) {
-        if (st.st_uid != ::geteuid())
-            refuse(Kind::ForeignLink);
-        if (::stat(name.constData(), &st) != 0) {
-            if (errno == ENOENT)
-                return; // the link's target is made
-            refuseFile(errno);
-        }
-    }
-    if (S_ISDIR(st.st_mode))
-        refuse(Kind::Folder);
-    if (!S_ISREG(st.st_mode))
-        refuse(Kind::NotRegularFile);
-}
-
-void refuseWrite(QSaveFile &file, const QString &path, qint64 bytes)
-{
-    // What the system said last, where it names the cause.
-    const int lastError = errno;
-    const bool full = file.error() == QFileDevice::ResourceError || lastError == ENOSPC
-                      || lastError == EDQUOT || lastError == EFBIG;
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    PictureError error(Kind::DiskFull);
-    error.bytes = bytes;
-    if (full)
-        throw error;
-    refuseFolderOf(path);
-    if (noRoomFor(path, bytes))
-        throw error;
-    PictureError other(Kind::WriteFailed);
-    other.detail = reason;
-    throw other;
-}
-
-void writeFile(const QByteArray &bytes, const QString &path)
-{
-    checkWriteTarget(path);
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        refuseWrite(file, path, bytes.size());
-    if (file.write(bytes) != bytes.size())
-        refuseWrite(file, path, bytes.size());
-    if (!file.commit())
-        refuseWrite(file, path, bytes.size());
 }
 
 void savePicture(const QImage &image, const QString &path, FileFormat format)

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "filewriter.h"
 #include "pictureerror.h"
 
 #include <QByteArray>
@@ -10,8 +11,6 @@
 #include <QString>
 
 #include <optional>
-
-class QSaveFile;
 
 namespace picture {
 
@@ -49,20 +48,6 @@ inline constexpr int SavedDotsPerMeter = 3780;
 // The bytes of the picture as an opaque 24-bit Windows bitmap, or as a PNG: a palette PNG when it
 // has at most 256 colours (every stereogram and depth map), with the very same pixels.
 QByteArray encodePicture(const QImage &image, FileFormat format);
-
-// Refuses a name that is no place to write a file, before anything is written: a folder, a pipe,
-// socket or device, or a symbolic link that another user owns (as the kernel refuses those in
-// shared folders). A link of the user's own is followed.
-void checkWriteTarget(const QString &path);
-
-// Writes the bytes under exactly that name, after checkWriteTarget. The old file at that path, if
-// any, is replaced only once the new one is completely written; on any failure it stays as it was
-// and no other file is left behind. Throws PictureError with the true reason.
-void writeFile(const QByteArray &bytes, const QString &path);
-
-// Throws the true reason why writing `file`, which was to hold `bytes` bytes under `path`, failed
-// just now, after cancelling it: no file is left behind and the old one stays.
-[[noreturn]] void refuseWrite(QSaveFile &file, const QString &path, qint64 bytes);
 
 // encodePicture, then writeFile.
 void savePicture(const QImage &image, const QString &path, FileFormat format);

@@ -35,7 +35,10 @@ RuntimeError runtimeErrorOf(const picture::PictureError &error)
     case Kind::NoPermission:
         return with(RuntimeError::PathFileAccessError, u"このファイルを読み取る許可がありません。"_s);
     case Kind::NotWritable:
-        return with(RuntimeError::PathFileAccessError, u"ここに書き込む許可がありません。"_s);
+        return with(RuntimeError::PathFileAccessError, u"このファイルに書き込む許可がありません。"_s);
+    case Kind::FolderNotWritable:
+        return with(RuntimeError::PathFileAccessError,
+                    u"フォルダー %1 に書き込む許可がありません。"_s.arg(error.detail));
     case Kind::ReadOnly:
         return with(RuntimeError::PathFileAccessError, u"読み取り専用のディスクです。"_s);
     case Kind::Folder:
@@ -81,9 +84,15 @@ RuntimeError runtimeErrorOf(const picture::PictureError &error)
         return with(RuntimeError::PathFileAccessError,
                     u"ファイルにアクセスできません（%1）。"_s.arg(QString::fromLocal8Bit(std::strerror(error.code))));
     case Kind::DiskFull:
+        if (error.bytes >= 0 && error.limit >= 0)
+            return with(RuntimeError::DiskFull,
+                        u"保存には %1 MB の空きが必要ですが、空きは %2 MB です。"_s
+                            .arg(megabytes(error.bytes), megabytes(error.limit)));
         return error.bytes < 0 ? with(RuntimeError::DiskFull)
                                : with(RuntimeError::DiskFull,
                                       u"保存には %1 MB の空きが必要です。"_s.arg(megabytes(error.bytes)));
+    case Kind::QuotaExceeded:
+        return with(RuntimeError::DiskFull, u"ディスクの使用量の上限（クォータ）に達しました。"_s);
     case Kind::WriteFailed:
         return with(RuntimeError::PathFileAccessError, error.detail);
     case Kind::TooManyColours:
