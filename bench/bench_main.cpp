@@ -346,6 +346,14 @@ BENCHMARK(BM_ImportPlace)->Args({0, 0})->Args({0, 1})->Args({1, 0})->Unit(benchm
 
 int main(int argc, char **argv)
 {
+    // The windows measured here write drafts and settings like the real program: into folders of
+    // the run's own, never the user's.
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    for (const char *variable : {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME",
+                                 "XDG_DATA_HOME"})
+        qputenv(variable, QFile::encodeName(home.path()));
     QApplication application(argc, argv);
     ui::installPlatform(application);
     benchmark::Initialize(&argc, argv);

@@ -350,7 +350,9 @@ int runMake(const QStringList &commandLine, Io &io)
         const int dx = parts.value(0).trimmed().toInt(&okX);
         const int dy = parts.value(1).trimmed().toInt(&okY);
         constexpr int MaxMove = 10'000;
-        if (parts.size() != 2 || !okX || !okY || std::abs(dx) > MaxMove || std::abs(dy) > MaxMove)
+        // Compared as they are: the most negative int has no absolute value.
+        auto inRange = [](int v) { return v >= -MaxMove && v <= MaxMove; };
+        if (parts.size() != 2 || !okX || !okY || !inRange(dx) || !inRange(dy))
             return usageError(io, Cli::tr("--move takes two whole numbers DX,DY from -%1 to %1, "
                                           "not '%2'")
                                       .arg(MaxMove)

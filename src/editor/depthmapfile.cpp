@@ -19,9 +19,11 @@ QByteArray encodePng(const QImage &image)
         [&] { return picture::encodePicture(image, picture::FileFormat::Png); });
 }
 
-void writeFileAtomically(const QByteArray &bytes, const QString &path)
+void writeFileAtomically(const QByteArray &bytes, const QString &path, mode_t mode)
 {
-    ui::withRuntimeErrors([&] { picture::writeFile(bytes, path); });
+    picture::FileWriter::Options options;
+    options.newFileMode = mode;
+    ui::withRuntimeErrors([&] { picture::writeFile(bytes, path, options); });
 }
 
 void saveDepthMap(const QImage &image, const QString &path)

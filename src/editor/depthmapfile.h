@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace editor {
 
 // The save dialog's filter list for depth maps: PNG first, then bitmaps.
@@ -20,7 +22,8 @@ void saveDepthMap(const QImage &image, const QString &path);
 QByteArray encodePng(const QImage &image);
 
 // Writes `bytes` to `path` through a temporary file that replaces it only when complete. Raises
-// ui::RuntimeError: a full disk as such, anything else with the system's reason.
-void writeFileAtomically(const QByteArray &bytes, const QString &path);
+// ui::RuntimeError: a full disk as such, anything else with the system's reason. A new file gets
+// `mode` before the umask.
+void writeFileAtomically(const QByteArray &bytes, const QString &path, mode_t mode = 0666);
 
 } // namespace editor

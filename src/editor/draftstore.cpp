@@ -2,7 +2,9 @@
 
 #include "draftstore.h"
 
+#include "picture/filename.h"
 #include "picture/pictureio.h"
+#include "picture/picturescan.h"
 
 #include "depthmapfile.h"
 
@@ -16,6 +18,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtEndian>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -79,8 +83,10 @@ bool DraftStore::ensureFolderAndLock()
         setError(u"「%1」を作れません。"_s.arg(QDir::toNativeSeparators(m_folder)));
         return false;
     }
-    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                        | QFileDevice::ExeOwner);
+    if (const QString problem = privacyProblem(m_folder); !problem.isEmpty()) {
+        setError(problem);
+        return false;
+    }
     auto lock = std::make_unique<QLockFile>(lockPathOf(draftPath()));
     if (!lock->tryLock(0)) {
         setError(u"「%1」をロックできません。"_s.arg(QDir::toNativeSeparators(lock->fileName())));
@@ -113,7 +119,7 @@ void DraftStore::writeNow()
         return;
     enqueue([this, image, path = draftPath()] {
         try {
-            writeFileAtomically(encode(image), path);
+            writeFileAtomically(encode(image), path, 0600);
             setError({});
         } catch (const ui::RuntimeError &e) {
             setError(e.description());
@@ -180,6 +186,10 @@ QImage DraftStore::decode(const QByteArray &bytes, QSize expected)
     if (QCryptographicHash::hash(payload, QCryptographicHash::Sha256)
         != bytes.mid(8 + 12, HashBytes))
         refuse(u"チェックサムが合いません。内容が壊れています。"_s);
+    // The picture's own header, before any pixel is decoded: a draft holds the canvas, no more.
+    if (const picture::PictureScan scan = picture::scanPicture(payload);
+        scan.width != expected.width() || scan.height != expected.height())
+        refuse(u"画像を読み取れません。"_s);
     QImage image;
     try {
         image = picture::decodePicture(payload);
@@ -205,8 +215,25 @@ QImage DraftStore::read(const QString &path, QSize expected)
     return decode(file.read(MaxDraftBytes + 1), expected);
 }
 
+QString DraftStore::privacyProblem(const QString &folder)
+{
+    const QString shown = QDir::toNativeSeparators(folder);
+    const QByteArray name = picture::fileNameBytes(folder);
+    struct stat st{};
+    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return u"下書きのフォルダー「%1」がフォルダーではありません。下書きは保存しません。"_s.arg(shown);
+    if (st.st_uid != currentUser())
+        return u"下書きのフォルダー「%1」はほかのユーザーのものです。下書きは保存しません。"_s.arg(shown);
+    if ((st.st_mode & 077) != 0 && ::chmod(name.constData(), 0700) != 0)
+        return u"下書きのフォルダー「%1」をほかのユーザーから閉じられません。下書きは保存しません。"_s.arg(shown);
+    return {};
+}
+
 std::optional<DraftStore::Orphan> DraftStore::takeOrphan()
 {
+    // Drafts in a folder that others may write could be anyone's: none of them is offered.
+    if (!QFileInfo(m_folder).exists() || !privacyProblem(m_folder).isEmpty())
+        return std::nullopt;
     const QDir dir(m_folder);
     std::optional<Orphan> found;
     // Newest first: that is the painting most likely wanted back.

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <optional>
 
+#include <unistd.h>
+
 namespace editor {
 
 // The canvas kept on disk while it holds painting that was not saved, so that no ending of the
@@ -77,6 +79,12 @@ public:
     // is not a whole, undamaged draft of `expected` size; nothing of a damaged draft is returned.
     static QImage read(const QString &path, QSize expected);
     static QImage decode(const QByteArray &bytes, QSize expected);
+
+    // Why `folder` is no place for drafts, empty when it is: it must be a folder (no link) of the
+    // user's own that no one else may enter. One of the user's own is made so.
+    static QString privacyProblem(const QString &folder);
+    // The user the folder must belong to. A seam for tests.
+    static inline uid_t (*currentUser)() = ::geteuid;
 
 private:
     bool ensureFolderAndLock();

@@ -580,7 +580,7 @@ void Form1::insertText()
 
 void Form1::beginPlacingText(const CanvasText &text)
 {
-    const QImage mask = textMask(text);
+    const QImage mask = textMask(text, m_ui.Picture1->surface().persistentImage().size());
     if (mask.isNull())
         return;
     m_textMask = mask;

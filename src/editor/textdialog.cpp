@@ -6,6 +6,7 @@
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,8 +26,10 @@ QFont defaultTextFont()
     return QFont();
 }
 
-QImage textMask(const CanvasText &text)
+QImage textMask(const CanvasText &text, QSize limit)
 {
+    if (text.text.size() > MaxTextLength || limit.isEmpty())
+        return {};
     QFont font = text.font;
     font.setPixelSize(std::max(1, text.pixelSize));
     font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
@@ -35,10 +38,11 @@ QImage textMask(const CanvasText &text)
                                               text.text);
     if (extent.isEmpty())
         return {};
-    QImage mask(extent.size(), QImage::Format_Alpha8);
+    QImage mask(extent.size().boundedTo(limit), QImage::Format_Alpha8);
     mask.fill(0);
     {
         QPainter painter(&mask);
+        painter.setClipRect(mask.rect());
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setRenderHint(QPainter::TextAntialiasing, false);
         painter.setFont(font);
@@ -75,17 +79,35 @@ TextDialog::TextDialog(QWidget *parent) : QDialog(parent)
     level->setRange(0, 15);
     level->setValue(15);
 
+    lengthNote = new QLabel(this);
+    lengthNote->setObjectName(u"lengthNote"_s);
+    lengthNote->setWordWrap(true);
+    lengthNote->hide();
+
     auto *form = new QFormLayout;
     form->addRow(u"文字"_s, text);
+    form->addRow(QString(), lengthNote);
     form->addRow(u"フォント"_s, font);
     form->addRow(u"大きさ"_s, size);
     form->addRow(u"高さ"_s, level);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok = buttons->button(QDialogButtonBox::Ok);
+    connect(text, &QPlainTextEdit::textChanged, this, &TextDialog::checkLength);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto *all = new QVBoxLayout(this);
     all->addLayout(form);
     all->addWidget(buttons);
+}
+
+void TextDialog::checkLength()
+{
+    const qsizetype length = text->document()->characterCount() - 1;
+    const bool tooLong = length > MaxTextLength;
+    ok->setEnabled(!tooLong);
+    lengthNote->setVisible(tooLong);
+    if (tooLong)
+        lengthNote->setText(u"文字は %1 字までです（いまは %2 字）。"_s.arg(MaxTextLength).arg(length));
 }
 
 CanvasText TextDialog::canvasText() const

@@ -13,6 +13,8 @@ namespace helpviewer {
 class HelpWindow : public QMainWindow
 {
 public:
+    // The largest help file shown: the program's own is a few kilobytes.
+    static constexpr qint64 MaxHelpFileBytes = 4 << 20;
     HelpWindow();
 
     // Shows the file; false (and a message in the window) when it could not be read.

@@ -135,7 +135,8 @@ Target resolve(const QString &path)
 PictureError writeErrorOf(int error, const QString &folder, qint64 bytes)
 {
     switch (error) {
-    case ENOSPC: {
+    case ENOSPC:
+    case EFBIG: { // or the largest file the process may write
         PictureError e(Kind::DiskFull);
         e.bytes = bytes;
         return e;
@@ -240,7 +241,8 @@ void FileWriter::fail(int error)
 
 void FileWriter::write(const char *data, qint64 size)
 {
-    Q_ASSERT(m_fd >= 0);
+    if (m_fd < 0)
+        fail(EBADF); // given up already: nothing more is written
     while (size > 0) {
         const ssize_t n = ::write(m_fd, data, size_t(size));
         if (n < 0 && errno == EINTR)
@@ -257,7 +259,9 @@ void FileWriter::write(const char *data, qint64 size)
 
 void FileWriter::writeAt(qint64 offset, const char *data, qint64 size)
 {
-    Q_ASSERT(m_fd >= 0 && offset + size <= m_written);
+    Q_ASSERT(offset + size <= m_written);
+    if (m_fd < 0)
+        fail(EBADF);
     while (size > 0) {
         const ssize_t n = ::pwrite(m_fd, data, size_t(size), off_t(offset));
         if (n < 0 && errno == EINTR)
@@ -272,7 +276,8 @@ void FileWriter::writeAt(qint64 offset, const char *data, qint64 size)
 
 void FileWriter::commit()
 {
-    Q_ASSERT(m_fd >= 0);
+    if (m_fd < 0)
+        fail(EBADF);
     // The data is on the disk before it takes the old file's name: a crash leaves one or the other.
     if (::fsync(m_fd) != 0)
         fail(errno);

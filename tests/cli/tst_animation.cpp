@@ -274,6 +274,12 @@ void TestAnimation::wrongUsage_data()
     newRow("move of one number",
            {u"--animate"_s, u"a.gif"_s, u"--frames"_s, u"3"_s, u"--move"_s, u"4"_s, map},
            u"DX,DY"_s);
+    newRow("move by the most negative int",
+           {u"--animate"_s, u"a.gif"_s, u"--frames"_s, u"3"_s, u"--move"_s, u"-2147483648,0"_s, map},
+           u"DX,DY"_s);
+    newRow("move one past the range",
+           {u"--animate"_s, u"a.gif"_s, u"--frames"_s, u"3"_s, u"--move"_s, u"0,-10001"_s, map},
+           u"DX,DY"_s);
     newRow("over the map", {u"--animate"_s, u"m.GIF"_s, u"m.GIF"_s}, u"over the depth map"_s);
 }
 
