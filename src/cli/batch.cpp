@@ -28,6 +28,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <new>
@@ -148,7 +149,9 @@ QString runRanges(const QList<int> &runs)
 
 static QString megabytes(qint64 bytes)
 {
-    return QString::number(double(bytes) / 1e6, 'f', bytes < 10'000'000 ? 1 : 0);
+    // A few kilobytes are not "0.0 MB": anything at all shows as at least 0.1.
+    const double shown = bytes > 0 ? std::max(double(bytes) / 1e6, 0.1) : 0.0;
+    return QString::number(shown, 'f', bytes < 10'000'000 ? 1 : 0);
 }
 
 QString reason(const picture::PictureError &error)

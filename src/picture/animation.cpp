@@ -89,6 +89,21 @@ public:
 
     void cancel() { m_file.cancel(); }
 
+    void checkRoomFor(int total)
+    {
+        const qint64 free = m_file.freeBytes();
+        if (m_frames == 0 || free < 0)
+            return;
+        // Every frame of a job is about as large as the first: the same size, the same dots.
+        const qint64 needed = m_written / m_frames * total;
+        if (needed - m_written > free) {
+            PictureError error(Kind::DiskFull);
+            error.bytes = needed;
+            error.limit = free + m_written;
+            throw error;
+        }
+    }
+
     int frames() const { return m_frames; }
 
 protected:
@@ -405,6 +420,11 @@ void AnimationWriter::guarded(Step step)
 void AnimationWriter::add(const QImage &frame)
 {
     guarded([&] { m_encoder->add(frame); });
+}
+
+void AnimationWriter::checkRoomFor(int total)
+{
+    guarded([&] { m_encoder->checkRoomFor(total); });
 }
 
 int AnimationWriter::frames() const

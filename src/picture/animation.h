@@ -45,6 +45,10 @@ public:
 
     void add(const QImage &frame);
     int frames() const;
+    // After the first frame: refuses a job of `total` frames that cannot fit in the disk's free
+    // room, judged from that frame's size, before the disk fills (Kind::DiskFull with the bytes
+    // needed and free).
+    void checkRoomFor(int total);
     void commit();
     void cancel();
 

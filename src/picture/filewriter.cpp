@@ -257,6 +257,14 @@ void FileWriter::write(const char *data, qint64 size)
     }
 }
 
+qint64 FileWriter::freeBytes() const
+{
+    struct statvfs fs{};
+    if (m_folder < 0 || ::fstatvfs(m_folder, &fs) != 0)
+        return -1;
+    return qint64(fs.f_bavail) * qint64(fs.f_frsize);
+}
+
 void FileWriter::writeAt(qint64 offset, const char *data, qint64 size)
 {
     Q_ASSERT(offset + size <= m_written);

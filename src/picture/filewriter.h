@@ -46,6 +46,8 @@ public:
     // Overwrites bytes already written, at `offset` (a header that is only known at the end).
     void writeAt(qint64 offset, const char *data, qint64 size);
     qint64 written() const { return m_written; }
+    // The room left on the file's disk for this user, -1 where the disk does not say.
+    qint64 freeBytes() const;
 
     void commit();
     // Gives the file up: nothing is left behind.

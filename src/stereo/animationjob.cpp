@@ -103,6 +103,8 @@ bool AnimationJob::step()
         Q_ASSERT(m_writer && m_done < frameCount());
         m_writer->add(m_runs.next(depthMap(m_done)));
         ++m_done;
+        if (m_done == 1)
+            m_writer->checkRoomFor(frameCount());
         if (m_done < frameCount())
             return false;
         m_writer->commit();

@@ -2,6 +2,8 @@
 
 #include "dialogs.h"
 
+#include "picture/filename.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -207,7 +209,18 @@ std::optional<QString> QtDialogs::showFileDialog(bool save, const QString &filte
     setUpFileDialog(dialog, save, filter, filterIndex, fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    // The dialog gives names as text: bytes that are not UTF-8 are lost on the way, and the name
+    // it gives is another file's. Nothing is opened or written under it.
+    if (picture::hasUnreadableBytes(chosen)) {
+        msgBox(u"「%1」は、名前に文字として読めないバイトがあるため、%2ことができません。"
+               u"ファイルの名前を変えてからもう一度選んでください。"_s
+                   .arg(QDir::toNativeSeparators(picture::shownFileName(chosen)),
+                        save ? u"保存する"_s : u"開く"_s),
+               MsgBox::Exclamation, QString());
+        return std::nullopt;
+    }
+    return chosen;
 }
 
 std::optional<QString> QtDialogs::showOpen(const QString &filter, int filterIndex,

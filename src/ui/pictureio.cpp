@@ -4,6 +4,7 @@
 
 #include "runtimeerror.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -14,7 +15,9 @@ namespace {
 
 QString megabytes(qint64 bytes)
 {
-    return QString::number(double(bytes) / 1e6, 'f', bytes < 10'000'000 ? 1 : 0);
+    // A few kilobytes are not "0.0 MB": anything at all shows as at least 0.1.
+    const double shown = bytes > 0 ? std::max(double(bytes) / 1e6, 0.1) : 0.0;
+    return QString::number(shown, 'f', bytes < 10'000'000 ? 1 : 0);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -95,17 +96,38 @@ void TestHelpViewer::showsTheShippedHelpFile()
 void TestHelpViewer::reportsAFileItCannotRead_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("missing") << u"/no/such/zomvorn.hlp"_s;
-    QTest::newRow("a folder") << QDir::tempPath();
-    QTest::newRow("no name") << QString();
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << u"/no/such/zomvorn.hlp"_s << u"No such file"_s;
+    QTest::newRow("a folder") << QDir::tempPath() << u"通常のファイルではありません"_s;
+    QTest::newRow("no name") << QString() << u"ファイル名が指定されていません"_s;
+    // Neither may hang the viewer or fill its memory.
+    QTest::newRow("a named pipe") << u"fifo"_s << u"通常のファイルではありません"_s;
+    QTest::newRow("a link to an endless device") << u"zero"_s << u"通常のファイルではありません"_s;
+    QTest::newRow("one byte over 4 MB") << u"large"_s << u"4 MB までです"_s;
 }
 
 void TestHelpViewer::reportsAFileItCannotRead()
 {
     QFETCH(QString, path);
+    QFETCH(QString, reason);
+    QTemporaryDir scratch;
+    const QString made = scratch.filePath(path);
+    if (path == u"fifo"_s) {
+        QCOMPARE(::mkfifo(QFile::encodeName(made).constData(), 0600), 0);
+        path = made;
+    } else if (path == u"zero"_s) {
+        QVERIFY(QFile::link(u"/dev/zero"_s, made));
+        path = made;
+    } else if (path == u"large"_s) {
+        QFile large(made);
+        QVERIFY(large.open(QIODevice::WriteOnly) && large.resize((4 << 20) + 1));
+        path = made;
+    }
     helpviewer::HelpWindow window;
     QVERIFY(!window.showFile(path));
     QVERIFY(window.browser()->toPlainText().startsWith(u"ヘルプファイル"_s));
+    QVERIFY2(window.browser()->toPlainText().contains(reason),
+             qPrintable(window.browser()->toPlainText()));
     QCOMPARE(window.shownFile(), QString());
 }
 

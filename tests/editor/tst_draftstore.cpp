@@ -13,7 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QtEndian>
+
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,6 +63,9 @@ private slots:
     void savedMapLoadsBackIdentical();
     void failedSaveLeavesTheOldFile_data();
     void failedSaveLeavesTheOldFile();
+    void draftsStayPrivate_data();
+    void draftsStayPrivate();
+    void largerPictureInADraftIsRefusedFromItsHeader();
 
 private:
     QTemporaryDir m_dir;
@@ -216,6 +222,75 @@ void TestDraftStore::failedSaveLeavesTheOldFile()
     QCOMPARE(waitpid(pid, &status, 0), pid);
     QCOMPARE(WEXITSTATUS(status), 0);
     QCOMPARE(bytesOf(path), before);
+}
+
+void TestDraftStore::draftsStayPrivate_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<bool>("othersFolder");
+    QTest::addColumn<QString>("problem"); // empty: drafts are written, privately
+    QTest::newRow("new folder") << -1 << false << QString();
+    QTest::newRow("own folder open to all") << 0777 << false << QString();
+    QTest::newRow("own folder open to the group") << 0750 << false << QString();
+    QTest::newRow("another user's folder") << 0777 << true << u"ほかのユーザーのもの"_s;
+}
+
+// Drafts are the user's alone: the folder ends up 0700 and each draft 0600, or, in a folder of
+// another user, nothing is written and nothing found there is offered.
+void TestDraftStore::draftsStayPrivate()
+{
+    QFETCH(int, folderMode);
+    QFETCH(bool, othersFolder);
+    QFETCH(QString, problem);
+    QTemporaryDir state;
+    QVERIFY(state.isValid());
+    const QString folder = state.filePath(u"zomvorn/drafts"_s);
+    if (folderMode >= 0) {
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+        // A draft left there, waiting to be offered.
+        QVERIFY(QFile::copy(testimages::bmpsuite(u"g/pal8.bmp"_s), folder + u"/1-0.draft"_s));
+    }
+    static uid_t someoneElse = ::geteuid() + 1;
+    if (othersFolder)
+        DraftStore::currentUser = [] { return someoneElse; };
+    {
+        DraftStore store(folder);
+        QCOMPARE(store.takeOrphan().has_value(), folderMode >= 0 && !othersFolder);
+        store.setSource([] { return testimages::shapeMap(); });
+        store.changed();
+        store.flush();
+        QVERIFY2(store.lastError().contains(problem), qPrintable(store.lastError()));
+        QCOMPARE(store.lastError().isEmpty(), problem.isEmpty());
+        struct stat st{};
+        QCOMPARE(::stat(QFile::encodeName(store.draftPath()).constData(), &st) == 0,
+                 problem.isEmpty());
+        if (problem.isEmpty()) {
+            QCOMPARE(int(st.st_mode & 0777), 0600);
+            QCOMPARE(::stat(QFile::encodeName(folder).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 0777), 0700);
+        }
+    }
+    DraftStore::currentUser = ::geteuid;
+}
+
+// A draft's picture whose own header claims more than the canvas is refused before it is decoded.
+void TestDraftStore::largerPictureInADraftIsRefusedFromItsHeader()
+{
+    QImage huge(4000, 4000, QImage::Format_RGB32);
+    huge.fill(Qt::black);
+    QByteArray draft = DraftStore::encode(huge);
+    // The header claims the canvas; the picture inside does not.
+    const quint32 w = qToBigEndian(quint32(Canvas.width()));
+    const quint32 h = qToBigEndian(quint32(Canvas.height()));
+    draft.replace(8, 4, QByteArray(reinterpret_cast<const char *>(&w), 4));
+    draft.replace(12, 4, QByteArray(reinterpret_cast<const char *>(&h), 4));
+    try {
+        DraftStore::decode(draft, Canvas);
+        QFAIL("decoded");
+    } catch (const ui::RuntimeError &e) {
+        QVERIFY2(e.description().contains(u"画像を読み取れません"_s), qPrintable(e.description()));
+    }
 }
 
 int main(int argc, char **argv)

@@ -35,8 +35,12 @@
     </message>
     <message>
         <location filename="../batch.cpp" line="149"/>
-        <source>no permission to write there</source>
-        <translation>そこに書き込む許可がありません</translation>
+        <source>no permission to write it</source>
+        <translation>このファイルに書き込む許可がありません</translation>
+    </message>
+    <message>
+        <source>no permission to write in the folder %1</source>
+        <translation>フォルダー %1 に書き込む許可がありません</translation>
     </message>
     <message>
         <location filename="../batch.cpp" line="151"/>
@@ -125,6 +129,14 @@
         <location filename="../batch.cpp" line="189"/>
         <source>the disk is full: %1 MB are needed</source>
         <translation>ディスクの空き容量が不足しています（%1 MB 必要です）</translation>
+    </message>
+    <message>
+        <source>the disk is full: %1 MB are needed, %2 MB are free</source>
+        <translation>ディスクの空き容量が不足しています（%1 MB 必要ですが、空きは %2 MB です）</translation>
+    </message>
+    <message>
+        <source>the disk quota is used up</source>
+        <translation>ディスクの使用量の上限（クォータ）に達しました</translation>
     </message>
     <message>
         <location filename="../batch.cpp" line="194"/>
