@@ -2,6 +2,9 @@
 
 #pragma once
 
+#include "picture/stereopictures.h"
+#include "stereo/stereogramgenerator.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,6 +36,10 @@ struct MakeRequest
     // standard output ("-o -") is a PNG rather than a BMP.
     QByteArray standardInput;
     bool png = false;
+    // Where the first of these runs starts, and its number: a slice of a longer batch starts
+    // later in the sequence and goes on with that batch's numbers.
+    stereo::RunStart start;
+    int firstRun = 1;
 };
 
 // The file run n (from 1) writes: the pattern with {name}, the map's file name without its
@@ -41,11 +48,24 @@ QString outputName(const QString &pattern, const QString &map, int run);
 
 // What is wrong with the files a batch would write, before anything is read or written: a format
 // other than .bmp or .png, two runs writing one file, a run writing over a depth map. Empty when
-// nothing is.
-QString outputProblem(const QStringList &maps, const QStringList &outputs);
+// nothing is. `outputs` are those of the runs from `firstRun` on.
+QString outputProblem(const QStringList &maps, const QStringList &outputs, int firstRun = 1);
 
 // Whether two names lead to one file, through links and relative paths alike.
 QString fileKey(const QString &path);
+
+// A depth map kept small, or why it could not be read.
+struct ReadDepthMap
+{
+    picture::PackedPicture map;
+    QString failure;
+    // Fewer than 1 % of its pixels are level colours: a grey depth map, most likely.
+    bool notLevelColours = false;
+};
+
+// Exactly what the editor does with a file it loads, kept small until its turn comes.
+// Standard input ("-") comes as the bytes read from it.
+ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput = {});
 
 // "make": checks every depth map first (all of them are read, or nothing is written), then makes
 // the stereograms in order as consecutive runs of one session and writes them, holding only a few
