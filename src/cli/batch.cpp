@@ -201,6 +201,19 @@ QString reason(const picture::PictureError &error)
     return {};
 }
 
+namespace {
+
+// A depth map kept small, or why it could not be read.
+struct ReadDepthMap
+{
+    picture::PackedPicture map;
+    QString failure;
+    // Fewer than 1 % of its pixels are level colours: a grey depth map, most likely.
+    bool notLevelColours = false;
+};
+
+// Exactly what the editor does with a file it loads, kept small until its turn comes.
+// Standard input ("-") comes as the bytes read from it.
 ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput)
 {
     try {
@@ -215,8 +228,6 @@ ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput)
         return {{}, Cli::tr("out of memory")};
     }
 }
-
-namespace {
 
 QString writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path)
 {

@@ -2,7 +2,6 @@
 
 #pragma once
 
-#include "picture/stereopictures.h"
 #include "stereo/stereogramgenerator.h"
 
 #include <QByteArray>
@@ -53,19 +52,6 @@ QString outputProblem(const QStringList &maps, const QStringList &outputs, int f
 
 // Whether two names lead to one file, through links and relative paths alike.
 QString fileKey(const QString &path);
-
-// A depth map kept small, or why it could not be read.
-struct ReadDepthMap
-{
-    picture::PackedPicture map;
-    QString failure;
-    // Fewer than 1 % of its pixels are level colours: a grey depth map, most likely.
-    bool notLevelColours = false;
-};
-
-// Exactly what the editor does with a file it loads, kept small until its turn comes.
-// Standard input ("-") comes as the bytes read from it.
-ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput = {});
 
 // "make": checks every depth map first (all of them are read, or nothing is written), then makes
 // the stereograms in order as consecutive runs of one session and writes them, holding only a few

@@ -405,9 +405,9 @@ int runSlice(MakeRequest &request, const QString &pattern, const QString &range,
                                       "not after LAST, not '%1'")
                                   .arg(range));
     if (runs->last > request.maps.size())
-        return usageError(io, Cli::tr("--runs %1: the batch has %n run(s)", nullptr,
-                                      int(request.maps.size()))
-                                  .arg(range));
+        return usageError(io, Cli::tr("--runs %1 goes beyond the batch's %2 runs")
+                                  .arg(range)
+                                  .arg(request.maps.size()));
     if (pattern == StandardStream)
         return usageError(io, Cli::tr("--runs writes files: give no -o -"));
     return makeSlice(request, pattern, *runs, io);

@@ -6,12 +6,17 @@
 #include "cli.h"
 #include "messages.h"
 
+#include "picture/pictureerror.h"
+#include "picture/pictureio.h"
+#include "picture/stereopictures.h"
 #include "stereo/stereogramgenerator.h"
 
 #include <QFile>
 #include <QHash>
 #include <QSet>
 #include <QTextStream>
+
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +57,26 @@ QStringList namesOfList(const QByteArray &bytes)
 }
 
 namespace {
+
+// What a run of the map leaves to the next, read as make reads a map; or why it cannot be read.
+struct LevelRead
+{
+    std::optional<qint16> level;
+    QString failure;
+};
+
+LevelRead levelLeftByFile(const QString &path, bool cross)
+{
+    try {
+        const QImage map =
+            picture::depthMapOf(picture::loadPicture(path, picture::DepthMapSize));
+        return {stereo::levelLeftBy(map, cross), {}};
+    } catch (const picture::PictureError &e) {
+        return {std::nullopt, reason(e)};
+    } catch (const std::bad_alloc &) {
+        return {std::nullopt, Cli::tr("out of memory")};
+    }
+}
 
 QString fileNameOf(const QString &path)
 {
@@ -124,14 +149,14 @@ int makeSlice(MakeRequest &request, const QString &pattern, RunRange runs, Io &i
         const QString &map = all[i];
         auto known = leftBy.constFind(map);
         if (known == leftBy.cend()) {
-            const ReadDepthMap read = readDepthMap(map, request.standardInput);
+            const LevelRead read = levelLeftByFile(map, request.cross);
             if (!read.failure.isEmpty()) {
                 // Whether the level was settled there cannot be known: nothing is made.
                 unreadable << Cli::tr("cannot read %1: %2").arg(shownName(map), read.failure);
                 failed.insert(map);
                 break;
             }
-            known = leftBy.insert(map, stereo::levelLeftBy(read.map.unpack(), request.cross));
+            known = leftBy.insert(map, read.level);
         }
         if (*known) {
             level = **known;
@@ -145,7 +170,7 @@ int makeSlice(MakeRequest &request, const QString &pattern, RunRange runs, Io &i
             if (checked.contains(map) || leftBy.contains(map) || failed.contains(map))
                 continue;
             checked.insert(map);
-            if (const ReadDepthMap read = readDepthMap(map, request.standardInput);
+            if (const LevelRead read = levelLeftByFile(map, request.cross);
                 !read.failure.isEmpty())
                 unreadable << Cli::tr("cannot read %1: %2").arg(shownName(map), read.failure);
         }
