@@ -170,9 +170,7 @@ echo "slurm-test.sh: wall time: one batch ${whole} s, $tasks tasks ${array} s (s
 
 made=$(find "$scratch/slices" -type f | wc -l)
 [ "$made" -eq "$runs" ] || { echo "slurm-test.sh: $made files, not $runs" >&2; exit 1; }
-for n in $(seq 1 "$runs"); do
-  cmp -s "$scratch/whole/$n.bmp" "$scratch/slices/$n.bmp" \
-    || { echo "slurm-test.sh: run $n differs" >&2; exit 1; }
-done
+# Byte for byte, every file of one folder against the file of the same name in the other.
+diff -r -q "$scratch/whole" "$scratch/slices" >&2 || { echo "slurm-test.sh: files differ" >&2; exit 1; }
 echo "slurm-test.sh: all $runs files of the $tasks tasks are those of one batch, byte for byte"
 ok=1
