@@ -259,10 +259,10 @@ int runMake(const QStringList &commandLine, Io &io)
     const QCommandLineOption runs(u"runs"_s,
                                   Cli::tr("Makes only runs FIRST to LAST (from 1) of the batch "
                                           "the maps make: the same files, byte for byte, with "
-                                          "the same names. A batch split so runs on many "
-                                          "processes or machines; each needs the whole list, "
-                                          "as it reads the maps before its runs for the level "
-                                          "they carry."),
+                                          "the same names. It splits a batch over processes or "
+                                          "machines; each slice needs the whole list, as it "
+                                          "reads the maps before its runs for the level they "
+                                          "carry."),
                                   u"FIRST-LAST"_s);
     const QCommandLineOption mapsFrom(u"maps-from"_s,
                                       Cli::tr("Reads the depth maps' names from FILE instead: "
