@@ -258,11 +258,11 @@ int runMake(const QStringList &commandLine, Io &io)
                                   u"DX,DY"_s);
     const QCommandLineOption runs(u"runs"_s,
                                   Cli::tr("Makes only runs FIRST to LAST (from 1) of the batch "
-                                          "the maps make: the same files, byte for byte, with "
-                                          "the same names. It splits a batch over processes or "
-                                          "machines; each slice needs the whole list, as it "
-                                          "reads the maps before its runs for the level they "
-                                          "carry."),
+                                          "that the maps make: the same files, byte for byte, "
+                                          "with the same names. This splits a batch over "
+                                          "processes or machines. Each slice needs the whole "
+                                          "list: it reads the maps before its runs for the "
+                                          "level they carry."),
                                   u"FIRST-LAST"_s);
     const QCommandLineOption mapsFrom(u"maps-from"_s,
                                       Cli::tr("Reads the depth maps' names from FILE instead: "

@@ -619,7 +619,7 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>--%1 %2 は %3 の灰色の範囲（0〜%4）を超えています</translation>
     </message>
     <message>
-        <source>Makes only runs FIRST to LAST (from 1) of the batch the maps make: the same files, byte for byte, with the same names. It splits a batch over processes or machines; each slice needs the whole list, as it reads the maps before its runs for the level they carry.</source>
+        <source>Makes only runs FIRST to LAST (from 1) of the batch that the maps make: the same files, byte for byte, with the same names. This splits a batch over processes or machines. Each slice needs the whole list: it reads the maps before its runs for the level they carry.</source>
         <translation>マップが作るバッチのうち実行 FIRST から LAST（1 から数えます）だけを作ります。ファイルはバッチ全体で作るものとバイト単位で同じで、名前も同じです。バッチを複数のプロセスやマシンに分けるためのものです。前の実行が持ち越す奥行きレベルを知るためにその前のマップを読むので、どの部分にもリスト全体が必要です。</translation>
     </message>
     <message>
