@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages the build, the tests and the program need, but only those missing.
-# Usage: scripts/deps.sh [build|run|test|bench|package|icons|fuzz]...
+# Usage: scripts/deps.sh [build|run|test|bench|package|icons|fuzz|slurm]...
 set -euo pipefail
 
 build_pkgs="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev libgif-dev libwebp-dev"
@@ -15,6 +15,8 @@ package_pkgs="dpkg-dev file lintian appstream desktop-file-utils"
 # What scripts/make-icons.sh needs.
 icons_pkgs="librsvg2-bin"
 fuzz_pkgs="clang libclang-rt-dev"
+# What scripts/slurm-test.sh and the README's GNU parallel example run: a one-machine Slurm cluster.
+slurm_pkgs="slurmd slurmctld slurm-client munge parallel"
 
 [ $# -gt 0 ] || set -- build run
 want=""
@@ -27,6 +29,7 @@ for group in "$@"; do
     package) want="$want $package_pkgs" ;;
     icons) want="$want $icons_pkgs" ;;
     fuzz)  want="$want $fuzz_pkgs" ;;
+    slurm) want="$want $slurm_pkgs" ;;
     *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -70,7 +70,7 @@ QString fileKey(const QString &path)
     return folder + u'/' + info.fileName();
 }
 
-QString outputProblem(const QStringList &maps, const QStringList &outputs)
+QString outputProblem(const QStringList &maps, const QStringList &outputs, int firstRun)
 {
     QHash<QString, QString> depthMaps;
     for (const QString &map : maps)
@@ -83,12 +83,12 @@ QString outputProblem(const QStringList &maps, const QStringList &outputs)
         const QString key = fileKey(path);
         if (const auto map = depthMaps.constFind(key); map != depthMaps.cend())
             return Cli::tr("run %1 would write over the depth map %2")
-                .arg(i + 1)
+                .arg(i + firstRun)
                 .arg(shownName(*map));
         if (const auto earlier = runOf.constFind(key); earlier != runOf.cend())
             return Cli::tr("runs %1 and %2 would both write %3")
-                .arg(*earlier + 1)
-                .arg(i + 1)
+                .arg(*earlier + firstRun)
+                .arg(i + firstRun)
                 .arg(shownName(path));
         runOf.insert(key, i);
     }
@@ -411,7 +411,8 @@ int make(const MakeRequest &request, Io &io)
         * request.scale * qint64(sizeof(QRgb));
     const int inFlight = int(std::clamp<qint64>((256LL << 20) / pictureBytes, 1,
                                                 2 * writers.maxThreadCount()));
-    stereo::StereogramRuns runsOfMake({request.iroIndex, request.scale, request.guides, request.cross});
+    stereo::StereogramRuns runsOfMake({request.iroIndex, request.scale, request.guides, request.cross},
+                                      request.start);
     QList<QFuture<QString>> writing;
     QStringList failures(runs);
     QString readFailure;
@@ -476,9 +477,9 @@ int make(const MakeRequest &request, Io &io)
     QList<int> notWritten;
     for (int i = 0; i < runs; ++i) {
         if (i < finished && failures[i].isEmpty())
-            written << i + 1;
+            written << i + request.firstRun;
         else
-            notWritten << i + 1;
+            notWritten << i + request.firstRun;
     }
     if (!readFailure.isEmpty())
         io.err << u"zomvorn-cli: "_s << readFailure << '\n';

@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "stereo/stereogramgenerator.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -33,6 +35,10 @@ struct MakeRequest
     // standard output ("-o -") is a PNG rather than a BMP.
     QByteArray standardInput;
     bool png = false;
+    // Where the first of these runs starts, and its number: a slice of a longer batch starts
+    // later in the sequence and goes on with that batch's numbers.
+    stereo::RunStart start;
+    int firstRun = 1;
 };
 
 // The file run n (from 1) writes: the pattern with {name}, the map's file name without its
@@ -41,8 +47,8 @@ QString outputName(const QString &pattern, const QString &map, int run);
 
 // What is wrong with the files a batch would write, before anything is read or written: a format
 // other than .bmp or .png, two runs writing one file, a run writing over a depth map. Empty when
-// nothing is.
-QString outputProblem(const QStringList &maps, const QStringList &outputs);
+// nothing is. `outputs` are those of the runs from `firstRun` on.
+QString outputProblem(const QStringList &maps, const QStringList &outputs, int firstRun = 1);
 
 // Whether two names lead to one file, through links and relative paths alike.
 QString fileKey(const QString &path);

@@ -4,6 +4,7 @@
 
 #include "batch.h"
 #include "messages.h"
+#include "slices.h"
 
 #include "picture/animation.h"
 #include "picture/levels.h"
@@ -15,6 +16,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -204,6 +206,8 @@ std::optional<qint16> colourIndex(const QString &name)
 }
 
 int runBatch(MakeRequest &request, const QString &pattern, Io &io);
+int runSlice(MakeRequest &request, const QString &pattern, const QString &range, Io &io);
+std::variant<QStringList, int> mapList(const QString &path, Io &io);
 
 int runMake(const QStringList &commandLine, Io &io)
 {
@@ -261,8 +265,20 @@ int runMake(const QStringList &commandLine, Io &io)
                                   Cli::tr("With --frames: frame k is made from the map moved "
                                           "by k x (DX, DY) pixels, wrapping around."),
                                   u"DX,DY"_s);
+    const QCommandLineOption runs(u"runs"_s,
+                                  Cli::tr("Makes only runs FIRST to LAST (from 1) of the batch "
+                                          "that the maps make: the same files, byte for byte, "
+                                          "with the same names. This splits a batch over "
+                                          "processes or machines. Each slice needs the whole "
+                                          "list: it reads the maps before its runs for the "
+                                          "level they carry."),
+                                  u"FIRST-LAST"_s);
+    const QCommandLineOption mapsFrom(u"maps-from"_s,
+                                      Cli::tr("Reads the depth maps' names from FILE instead: "
+                                              "one a line, or separated by NUL bytes."),
+                                      u"FILE"_s);
     command.addOptions({colour, scale, guides, output, quiet, cross, animate, delay, loop,
-                               frames, move});
+                               frames, move, runs, mapsFrom});
     command.parser.addPositionalArgument(u"DEPTH"_s,
                                          Cli::tr("Depth maps, made into stereograms in this "
                                                  "order; a map given n times makes n runs."),
@@ -284,6 +300,14 @@ int runMake(const QStringList &commandLine, Io &io)
         return usageError(io, Cli::tr("--scale takes a whole number from 1 to 16, not '%1'")
                                   .arg(p.value(scale)));
     request.maps = p.positionalArguments();
+    if (p.isSet(mapsFrom)) {
+        if (!request.maps.isEmpty())
+            return usageError(io, Cli::tr("--maps-from gives the depth maps: name none after it"));
+        const auto list = mapList(p.value(mapsFrom), io);
+        if (const int *status = std::get_if<int>(&list))
+            return *status;
+        request.maps = std::get<QStringList>(list);
+    }
     if (request.maps.isEmpty())
         return usageError(io, Cli::tr("no depth map given"));
     if (request.maps.contains(QString()))
@@ -301,8 +325,12 @@ int runMake(const QStringList &commandLine, Io &io)
         for (const QCommandLineOption *needs : {&delay, &loop, &frames, &move})
             if (p.isSet(*needs))
                 return usageError(io, Cli::tr("--%1 needs --animate").arg(needs->names().last()));
+        if (p.isSet(runs))
+            return runSlice(request, p.value(output), p.value(runs), io);
         return runBatch(request, p.value(output), io);
     }
+    if (p.isSet(runs))
+        return usageError(io, Cli::tr("an animation is one file and is not split: give no --runs"));
     if (p.isSet(output))
         return usageError(io, Cli::tr("--animate writes one file: give no --output"));
 
@@ -378,6 +406,46 @@ int runBatch(MakeRequest &request, const QString &pattern, Io &io)
     if (const QString problem = outputProblem(request.maps, request.outputs); !problem.isEmpty())
         return usageError(io, problem);
     return make(request, io);
+}
+
+int runSlice(MakeRequest &request, const QString &pattern, const QString &range, Io &io)
+{
+    const auto runs = runRangeOf(range);
+    if (!runs)
+        return usageError(io, Cli::tr("--runs takes FIRST-LAST, whole numbers from 1 with FIRST "
+                                      "not after LAST, not '%1'")
+                                  .arg(range));
+    if (runs->last > request.maps.size())
+        return usageError(io, Cli::tr("--runs %1 goes beyond the batch's %2 runs")
+                                  .arg(range)
+                                  .arg(request.maps.size()));
+    if (pattern == StandardStream)
+        return usageError(io, Cli::tr("--runs writes files: give no -o -"));
+    return makeSlice(request, pattern, *runs, io);
+}
+
+// The names a --maps-from file lists. It may be a pipe; it is read up to a bound.
+std::variant<QStringList, int> mapList(const QString &path, Io &io)
+{
+    constexpr qint64 MaxListBytes = 1LL << 30;
+    QFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), file.errorString()));
+    QByteArray bytes;
+    for (;;) {
+        const QByteArray chunk = file.read(1 << 20);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+        if (bytes.size() > MaxListBytes)
+            return fileError(io, Cli::tr("cannot read %1: %2")
+                                     .arg(shownName(path),
+                                          Cli::tr("a list of more than %1 MB")
+                                              .arg(MaxListBytes >> 20)));
+    }
+    if (file.error() != QFileDevice::NoError)
+        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), file.errorString()));
+    return namesOfList(bytes);
 }
 
 std::variant<QImage, int> loadOne(const QString &path, Io &io)

@@ -14,6 +14,10 @@ class Rnd
 public:
     static constexpr quint32 StartState = 327680;
 
+    Rnd() = default;
+    // The sequence as it stands after some values were drawn: state() of another Rnd.
+    explicit Rnd(quint32 state) : m_state(state & Mask) {}
+
     // The next value in [0, 1).
     float next()
     {
@@ -49,6 +53,27 @@ public:
     }
 
     quint32 state() const { return m_state; }
+
+    // Moves on as n calls of next() would, without drawing them: O(log n) multiplications.
+    void skip(quint64 n) { m_state = advanced(m_state, n); }
+
+    // The state n steps after `state`. A step is the affine map x -> a x + c (mod 2^24); its
+    // 2^k-th power is squared from the one before, and the powers that make up n are composed.
+    // Powers of one map commute, so the order of composing does not matter.
+    static constexpr quint32 advanced(quint32 state, quint64 n)
+    {
+        quint32 mul = 1, add = 0; // the steps taken so far: x -> mul x + add
+        quint32 a = Multiplier, c = Increment; // 2^k steps
+        for (; n != 0; n >>= 1) {
+            if (n & 1) {
+                mul = (mul * a) & Mask;
+                add = (add * a + c) & Mask;
+            }
+            c = (c * a + c) & Mask;
+            a = (a * a) & Mask;
+        }
+        return (mul * (state & Mask) + add) & Mask;
+    }
 
 private:
     static constexpr quint32 Multiplier = 1140671485u;

@@ -141,7 +141,34 @@ void copyRun(quint8 *dots, int from, int to, int separation)
 
 } // namespace
 
-StereogramGenerator::StereogramGenerator(Rnd &rnd) : m_rnd(rnd) {}
+StereogramGenerator::StereogramGenerator(Rnd &rnd, qint16 level) : m_rnd(rnd), DepthLevel(level) {}
+
+RunStart runStart(quint64 run, qint16 carriedLevel)
+{
+    const quint64 before = run > 0 ? run - 1 : 0;
+    // Only the count modulo the sequence's period of 2^24 matters, and it keeps the product small.
+    const quint64 steps = (before % (1u << 24)) * RandomValuesPerRun;
+    return {Rnd::advanced(Rnd::StartState, steps), carriedLevel};
+}
+
+std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross)
+{
+    const QImage depth = depthMap.isNull() || depthMap.depth() == 32
+                             ? depthMap
+                             : depthMap.convertToFormat(QImage::Format_RGB32);
+    // The pixels makeRow reads: the rows of the picture, the columns before the tail.
+    const int rows = std::min(depth.height(), ImageHeight);
+    const int columns = std::min(depth.width(), MappedEnd - StripWidth);
+    for (int y = rows - 1; y >= 0; --y) {
+        const auto *map = reinterpret_cast<const QRgb *>(depth.constScanLine(y));
+        for (int x = columns - 1; x >= 0; --x) {
+            const int k = levelTable.level(map[x]);
+            if (k >= 0)
+                return qint16(cross ? 15 - k : k);
+        }
+    }
+    return std::nullopt;
+}
 
 void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint16 iroIndex)
 {

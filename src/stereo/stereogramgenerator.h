@@ -10,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace stereo {
 
@@ -24,6 +25,9 @@ using picture::MappedEnd;
 using picture::StripWidth;
 // The working row's length as declared: room for 636 dots, of which the first ImageWidth are used.
 inline constexpr int DotRowCapacity = 636;
+// The random values one stereogram draws, whatever its depth map: a strip of StripWidth dots for
+// each of its ImageHeight rows.
+inline constexpr quint64 RandomValuesPerRun = quint64(ImageHeight) * StripWidth;
 
 // Makes stereograms from depth maps. Holds the working storage that lives as long as the
 // application: the dot row and the depth level last matched, which carries over from pixel to
@@ -31,7 +35,8 @@ inline constexpr int DotRowCapacity = 636;
 class StereogramGenerator
 {
 public:
-    explicit StereogramGenerator(Rnd &rnd);
+    // `level` is the depth level carried in from the runs before: 0 at a session's start.
+    explicit StereogramGenerator(Rnd &rnd, qint16 level = 0);
 
     // Makes row y: reads depth-map row y exactly as Point reads it (a pixel outside `depth` has no
     // level) and draws the row's dots into `out` at (0, y), clipped to `out`. Rows are made in
@@ -61,12 +66,32 @@ struct StereogramSettings
     bool cross = false; // for cross-eyed viewing: levels 15 - L
 };
 
+// Where a run of a session starts: the random sequence's state and the depth level carried in.
+struct RunStart
+{
+    quint32 state = Rnd::StartState;
+    qint16 level = 0;
+};
+
+// The start of run `run` (from 1) of a session, the runs before it having left `carriedLevel`:
+// the sequence jumped over their RandomValuesPerRun values each.
+RunStart runStart(quint64 run, qint16 carriedLevel);
+
+// The level a run of `depthMap` leaves to the next: that of the last pixel in a level colour the
+// generator reads, rows top to bottom, each left to right (levels 15 - L for cross-eyed viewing).
+// None when it reads no level colour: the level carried into the run then goes on. Reads from
+// the last row back, only as far as that pixel.
+std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross = false);
+
 // Consecutive runs of one session of their own: a fresh random sequence and generator, so that
 // nothing else's sequence moves. Run n is the stereogram make writes as its n-th file.
 class StereogramRuns
 {
 public:
-    explicit StereogramRuns(const StereogramSettings &settings) : m_settings(settings) {}
+    explicit StereogramRuns(const StereogramSettings &settings, RunStart start = {})
+        : m_settings(settings), m_rnd(start.state), m_generator(m_rnd, start.level)
+    {
+    }
 
     // The next run's stereogram of `depthMap` as the display window shows it, 453 x 333.
     QImage made(const QImage &depthMap);
@@ -76,7 +101,7 @@ public:
 private:
     StereogramSettings m_settings;
     Rnd m_rnd;
-    StereogramGenerator m_generator{m_rnd};
+    StereogramGenerator m_generator;
 };
 
 // A stereogram of its own: made with a fresh generator and a fresh random sequence, from the

@@ -630,5 +630,41 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <source>--%1 %2 is beyond the greys of %3, which go from 0 to %4</source>
         <translation>--%1 %2 は %3 の灰色の範囲（0〜%4）を超えています</translation>
     </message>
+    <message>
+        <source>Makes only runs FIRST to LAST (from 1) of the batch that the maps make: the same files, byte for byte, with the same names. This splits a batch over processes or machines. Each slice needs the whole list: it reads the maps before its runs for the level they carry.</source>
+        <translation>マップが作るバッチのうち実行 FIRST から LAST（1 から数えます）だけを作ります。ファイルはバッチ全体で作るものとバイト単位で同じで、名前も同じです。バッチを複数のプロセスやマシンに分けるためのものです。前の実行が持ち越す奥行きレベルを知るためにその前のマップを読むので、どの部分にもリスト全体が必要です。</translation>
+    </message>
+    <message>
+        <source>Reads the depth maps&apos; names from FILE instead: one a line, or separated by NUL bytes.</source>
+        <translation>奥行きマップの名前を FILE から読み込みます: 1 行に 1 つ、または NUL バイト区切り。</translation>
+    </message>
+    <message>
+        <source>--maps-from gives the depth maps: name none after it</source>
+        <translation>--maps-from で奥行きマップを指定したときは、ほかにマップを指定しないでください</translation>
+    </message>
+    <message>
+        <source>an animation is one file and is not split: give no --runs</source>
+        <translation>アニメーションは 1 つのファイルなので分割できません: --runs を指定しないでください</translation>
+    </message>
+    <message>
+        <source>--runs takes FIRST-LAST, whole numbers from 1 with FIRST not after LAST, not &apos;%1&apos;</source>
+        <translation>--runs には FIRST-LAST（1 以上の整数で、FIRST は LAST 以下）を指定してください。&apos;%1&apos; は使えません</translation>
+    </message>
+    <message>
+        <source>--runs %1 goes beyond the batch&apos;s %2 runs</source>
+        <translation>--runs %1 はバッチの実行数 %2 を超えています</translation>
+    </message>
+    <message>
+        <source>--runs writes files: give no -o -</source>
+        <translation>--runs はファイルに書き込みます: -o - を指定しないでください</translation>
+    </message>
+    <message>
+        <source>a list of more than %1 MB</source>
+        <translation>%1 MB を超えるリストです</translation>
+    </message>
+    <message>
+        <source>nothing written: %1 of the depth maps runs %2 read could not be read</source>
+        <translation>何も書き込んでいません: 実行 %2 が読む奥行きマップのうち %1 個を読み込めませんでした</translation>
+    </message>
 </context>
 </TS>
