@@ -103,14 +103,7 @@ void TestAnimationDialog::sameFileAsTheCli()
     QFETCH(bool, greyFirst);
     const QStringList names = this->maps(maps);
     if (greyFirst) {
-        QImage sphere(640, 480, QImage::Format_Grayscale8);
-        sphere.fill(0);
-        for (int y = 0; y < sphere.height(); ++y)
-            for (int x = 0; x < sphere.width(); ++x) {
-                const double d = std::hypot(x - 320, y - 240) / 180;
-                if (d < 1)
-                    sphere.scanLine(y)[x] = uchar(40 + 215 * std::sqrt(1 - d * d));
-            }
+        const QImage sphere = testimages::sphereOnBlack({640, 480}, 180, {320, 240});
         QVERIFY(sphere.save(names[0]));
     }
     ScriptedDialogs dialogs;

@@ -2,6 +2,8 @@
 
 #include "clirun.h"
 
+#include "support/testimages.h"
+
 #include "picture/animation.h"
 #include "stereo/animationjob.h"
 
@@ -172,14 +174,7 @@ void TestAnimation::framesAreTheSeparateFiles()
 // A grey depth picture among the maps is converted as make converts it, and said so.
 void TestAnimation::depthPicturesAreConverted()
 {
-    QImage sphere(800, 600, QImage::Format_Grayscale8);
-    sphere.fill(0);
-    for (int y = 0; y < sphere.height(); ++y)
-        for (int x = 0; x < sphere.width(); ++x) {
-            const double d = std::hypot(x - 400, y - 300) / 200;
-            if (d < 1)
-                sphere.scanLine(y)[x] = uchar(40 + 215 * std::sqrt(1 - d * d));
-        }
+    const QImage sphere = testimages::sphereOnBlack({800, 600}, 200, {400, 300});
     const QString grey = path(u"sphere.png"_s);
     QVERIFY(sphere.save(grey));
     const QString levels = path(u"levels.png"_s);

@@ -1330,42 +1330,10 @@ void TestCli::makeConvertsDepthPictures_data()
         for (int x = 0; x < ramp.width(); ++x)
             ramp.setPixel(x, y, qRgb(x * 250 / 389 + 3, x * 250 / 389 + 3, x * 250 / 389 + 3));
     // A sphere on black at 1920 x 1080: three quarters of it level colours (black).
-    QImage sphere(1920, 1080, QImage::Format_Grayscale8);
-    sphere.fill(0);
-    for (int y = 0; y < sphere.height(); ++y)
-        for (int x = 0; x < sphere.width(); ++x) {
-            const double d = std::hypot(x - 960, y - 540) / 380;
-            if (d < 1)
-                sphere.scanLine(y)[x] = uchar(40 + 215 * std::sqrt(1 - d * d));
-        }
-    QImage ramp16(600, 80, QImage::Format_Grayscale16);
-    for (int y = 0; y < ramp16.height(); ++y)
-        for (int x = 0; x < ramp16.width(); ++x)
-            reinterpret_cast<quint16 *>(ramp16.scanLine(y))[x] = quint16(x * 65535 / 599);
-    // jet's corners: dark blue, blue, cyan, yellow, red, dark red.
-    QImage jet(389, 100, QImage::Format_RGB32);
-    const QList<QRgb> stops{qRgb(0, 0, 128),   qRgb(0, 0, 255), qRgb(0, 255, 255),
-                            qRgb(255, 255, 0), qRgb(255, 0, 0), qRgb(128, 0, 0)};
-    for (int x = 0; x < jet.width(); ++x) {
-        const double at = x / 388.0 * 5;
-        const int k = std::min(int(at), 4);
-        const double f = at - k;
-        auto mix = [f](int a, int b) { return int(std::lround(a + (b - a) * f)); };
-        const QRgb c = qRgb(mix(qRed(stops[k]), qRed(stops[k + 1])),
-                            mix(qGreen(stops[k]), qGreen(stops[k + 1])),
-                            mix(qBlue(stops[k]), qBlue(stops[k + 1])));
-        for (int y = 0; y < jet.height(); ++y)
-            jet.setPixel(x, y, c);
-    }
-    // A depth camera's frame as a palette picture of blues.
-    QImage blues(320, 240, QImage::Format_Indexed8);
-    QList<QRgb> palette;
-    for (int i = 0; i < 256; ++i)
-        palette << qRgb(i / 4, i / 2, i);
-    blues.setColorTable(palette);
-    for (int y = 0; y < blues.height(); ++y)
-        for (int x = 0; x < blues.width(); ++x)
-            blues.scanLine(y)[x] = uchar(30 + 200 * (x * x + y * y) / (320 * 320 + 240 * 240));
+    const QImage sphere = testimages::sphereOnBlack({1920, 1080}, 380, {960, 540});
+    const QImage ramp16 = testimages::sixteenBitRamp({600, 80});
+    const QImage jet = testimages::colourRamp({389, 100}, testimages::jetCorners());
+    const QImage blues = testimages::bluesPalette({320, 240});
 
     QTest::newRow("grey ramp") << ramp << u"map.png: a grey depth map"_s + converted;
     QTest::newRow("sphere on black, 1920 x 1080") << sphere << u"map.png: a grey depth map"_s + converted;

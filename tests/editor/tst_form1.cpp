@@ -1220,32 +1220,9 @@ void TestForm1::greyPictureOffersTheImport_data()
         for (int x = 0; x < grey.width(); ++x)
             grey.scanLine(y)[x] = uchar(1 + x * 250 / 300);
     // A sphere on black, mostly black, larger than the canvas: only its whole tells what it is.
-    QImage sphere(1200, 900, QImage::Format_Grayscale8);
-    sphere.fill(0);
-    for (int y = 0; y < sphere.height(); ++y)
-        for (int x = 0; x < sphere.width(); ++x) {
-            const double d = std::hypot(x - 800, y - 600) / 250;
-            if (d < 1)
-                sphere.scanLine(y)[x] = uchar(40 + 215 * std::sqrt(1 - d * d));
-        }
-    QImage ramp16(389, 100, QImage::Format_Grayscale16);
-    for (int y = 0; y < ramp16.height(); ++y)
-        for (int x = 0; x < ramp16.width(); ++x)
-            reinterpret_cast<quint16 *>(ramp16.scanLine(y))[x] = quint16(x * 65535 / 388);
-    // A ramp from jet's dark blue through cyan and yellow to its dark red.
-    QImage jet(389, 60, QImage::Format_RGB32);
-    const QList<QColor> stops{QColor(0, 0, 128), QColor(0, 0, 255), QColor(0, 255, 255),
-                              QColor(255, 255, 0), QColor(255, 0, 0), QColor(128, 0, 0)};
-    for (int x = 0; x < jet.width(); ++x) {
-        const double at = x / 388.0 * 5;
-        const int k = std::min(int(at), 4);
-        const double f = at - k;
-        const QColor c = QColor::fromRgbF(float(stops[k].redF() + (stops[k + 1].redF() - stops[k].redF()) * f),
-                                          float(stops[k].greenF() + (stops[k + 1].greenF() - stops[k].greenF()) * f),
-                                          float(stops[k].blueF() + (stops[k + 1].blueF() - stops[k].blueF()) * f));
-        for (int y = 0; y < jet.height(); ++y)
-            jet.setPixelColor(x, y, c);
-    }
+    const QImage sphere = testimages::sphereOnBlack({1200, 900}, 250, {800, 600});
+    const QImage ramp16 = testimages::sixteenBitRamp({389, 100});
+    const QImage jet = testimages::colourRamp({389, 60}, testimages::jetCorners());
     QImage levels(389, 333, QImage::Format_RGB32);
     levels.fill(picture::toQRgb(picture::QBColor(9)));
     const QString greyQuestion = u"この画像は灰色の奥行きマップで、高さの色では描かれていません。\n"
@@ -1314,20 +1291,7 @@ void TestForm1::importDialogShowsTheNearEnd_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("markerX");
     // viridis from #440154 (cold, left) through #21918c to #fde725 (warm, right).
-    QImage viridis(389, 333, QImage::Format_RGB32);
-    const QList<QColor> stops{QColor(0x44, 0x01, 0x54), QColor(0x3b, 0x52, 0x8b),
-                              QColor(0x21, 0x91, 0x8c), QColor(0x5e, 0xc9, 0x62),
-                              QColor(0xfd, 0xe7, 0x25)};
-    for (int x = 0; x < viridis.width(); ++x) {
-        const double at = x / 388.0 * 4;
-        const int k = std::min(int(at), 3);
-        const double f = at - k;
-        const QColor c = QColor::fromRgbF(float(stops[k].redF() + (stops[k + 1].redF() - stops[k].redF()) * f),
-                                          float(stops[k].greenF() + (stops[k + 1].greenF() - stops[k].greenF()) * f),
-                                          float(stops[k].blueF() + (stops[k + 1].blueF() - stops[k].blueF()) * f));
-        for (int y = 0; y < viridis.height(); ++y)
-            viridis.setPixelColor(x, y, c);
-    }
+    const QImage viridis = testimages::colourRamp({389, 333}, testimages::viridisQuarters());
     QImage grey = viridis.convertToFormat(QImage::Format_Grayscale8).mirrored(true, false);
     QTest::newRow("viridis: the yellow end near")
         << viridis << false << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s << 388;

@@ -7,6 +7,8 @@
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
 
+#include "support/testimages.h"
+
 #include <QBuffer>
 #include <QPainter>
 #include <QTest>
@@ -15,6 +17,7 @@
 
 using namespace Qt::StringLiterals;
 using picture::MapKind;
+using testimages::sphereOnBlack;
 
 Q_DECLARE_METATYPE(picture::MapKind)
 Q_DECLARE_METATYPE(picture::ColourScale)
@@ -32,20 +35,6 @@ double dome(double d, double r)
     return d >= r ? -1 : std::sqrt(1 - (d / r) * (d / r));
 }
 
-// A grey sphere on black, greys 40 (rim) to 255 (top), as a depth camera or a renderer gives it.
-QImage sphereOnBlack(QSize size, double radius, QPoint centre, QImage::Format format)
-{
-    QImage out(size, QImage::Format_Grayscale8);
-    out.fill(0);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x) {
-            const double h = dome(std::hypot(x - centre.x(), y - centre.y()), radius);
-            if (h >= 0)
-                out.scanLine(y)[x] = uchar(std::lround(40 + 215 * h));
-        }
-    return out.convertToFormat(format);
-}
-
 // Rolling hills in a field in the middle of a black picture.
 QImage reliefOnBlack()
 {
@@ -56,31 +45,6 @@ QImage reliefOnBlack()
             const int g = int(std::lround(128 + 100 * std::sin(x / 40.0) * std::cos(y / 55.0)));
             out.setPixel(x, y, qRgb(g, g, g));
         }
-    return out;
-}
-
-QImage sixteenBitRamp()
-{
-    QImage out(512, 64, QImage::Format_Grayscale16);
-    for (int y = 0; y < out.height(); ++y) {
-        auto *line = reinterpret_cast<quint16 *>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x)
-            line[x] = quint16(x * 65535 / 511);
-    }
-    return out;
-}
-
-// A depth camera's frame as an 8-bit palette picture of blues, the far corner brightest.
-QImage bluesPalette()
-{
-    QImage out(640, 480, QImage::Format_Indexed8);
-    QList<QRgb> palette;
-    for (int i = 0; i < 256; ++i)
-        palette << qRgb(i / 4, i / 2, i);
-    out.setColorTable(palette);
-    for (int y = 0; y < out.height(); ++y)
-        for (int x = 0; x < out.width(); ++x)
-            out.scanLine(y)[x] = uchar(30 + 200 * (x * x + y * y) / (640 * 640 + 480 * 480));
     return out;
 }
 
@@ -216,8 +180,8 @@ void TestMapKind::verdicts_data()
         << MapKind::Grey;
     QTest::newRow("small map in the canvas's margin")
         << sphereOnBlack(picture::DepthMapSize, 50, {60, 60}, QImage::Format_RGB32) << MapKind::Grey;
-    QTest::newRow("16-bit ramp") << sixteenBitRamp() << MapKind::SixteenBit;
-    QTest::newRow("palette picture of blues") << bluesPalette() << MapKind::Colour;
+    QTest::newRow("16-bit ramp") << testimages::sixteenBitRamp({512, 64}) << MapKind::SixteenBit;
+    QTest::newRow("palette picture of blues") << testimages::bluesPalette({640, 480}) << MapKind::Colour;
     for (const picture::ColourScale scale : picture::AllColourScales)
         QTest::addRow("sphere in %s", qPrintable(picture::colourScaleName(scale)))
             << sphereOnScale(scale) << MapKind::ColourScale;
@@ -326,28 +290,10 @@ void TestMapKind::readingAlongScales_data()
     QTest::addColumn<QList<int>>("greys"); // at x = 0, 64, 128, 192, 255 of the ramp
     using S = picture::ColourScale;
     // Ramps drawn by hand from the scales' known colours, cold on the left.
-    auto ramp = [](QList<QRgb> stops) {
-        QImage out(256, 8, QImage::Format_RGB32);
-        for (int x = 0; x < 256; ++x) {
-            const double at = x / 255.0 * double(stops.size() - 1);
-            const int k = std::min(int(at), int(stops.size()) - 2);
-            const double f = at - k;
-            auto mix = [f](int a, int b) { return int(std::lround(a + (b - a) * f)); };
-            const QRgb c = qRgb(mix(qRed(stops[k]), qRed(stops[k + 1])),
-                                mix(qGreen(stops[k]), qGreen(stops[k + 1])),
-                                mix(qBlue(stops[k]), qBlue(stops[k + 1])));
-            for (int y = 0; y < 8; ++y)
-                out.setPixel(x, y, c);
-        }
-        return out;
-    };
-    // jet: dark blue, blue, cyan, yellow, red, dark red (its corners, roughly).
-    QTest::newRow("jet") << ramp({qRgb(0, 0, 128), qRgb(0, 0, 255), qRgb(0, 255, 255),
-                                  qRgb(255, 255, 0), qRgb(255, 0, 0), qRgb(128, 0, 0)})
+    auto ramp = [](const QList<QRgb> &stops) { return testimages::colourRamp({256, 8}, stops); };
+    QTest::newRow("jet") << ramp(testimages::jetCorners())
                          << S::Jet << QList<int>{0, 48, 130, 215, 255};
-    // viridis: #440154, #3b528b, #21918c, #5ec962, #fde725.
-    QTest::newRow("viridis") << ramp({qRgb(68, 1, 84), qRgb(59, 82, 139), qRgb(33, 145, 140),
-                                      qRgb(94, 201, 98), qRgb(253, 231, 37)})
+    QTest::newRow("viridis") << ramp(testimages::viridisQuarters())
                              << S::Viridis << QList<int>{0, 64, 128, 192, 255};
     // plasma: #0d0887, #7e03a8, #cc4778, #f89540, #f0f921.
     QTest::newRow("plasma") << ramp({qRgb(13, 8, 135), qRgb(126, 3, 168), qRgb(204, 71, 120),
