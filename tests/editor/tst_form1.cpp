@@ -197,6 +197,7 @@ private slots:
     void unreadableFileThroughTheImport();
     void greyPictureOffersTheImport_data();
     void greyPictureOffersTheImport();
+    void restoredDraftOfAGreyPictureIsOffered();
     void importDialogShowsTheNearEnd_data();
     void importDialogShowsTheNearEnd();
 
@@ -1280,6 +1281,26 @@ void TestForm1::greyPictureOffersTheImport()
         const QRect kept = picture.rect().intersected(canvas.rect());
         QCOMPARE(canvas.copy(kept), picture.convertToFormat(QImage::Format_RGB32).copy(kept));
     }
+}
+
+// A draft holding a grey picture kept as loaded is offered the conversion like a loaded file;
+// a draft of level colours is restored with no question.
+void TestForm1::restoredDraftOfAGreyPictureIsOffered()
+{
+    const QImage grey = testimages::sphereOnBlack(testimages::CanvasSize, 120, {194, 166},
+                                                  QImage::Format_RGB32);
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    m_form->setDialogRunner([](QDialog &) { return int(QDialog::Accepted); });
+    m_form->restoreDraft(grey);
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_dialogs->messages()[0].title, u"編集の復元"_s);
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
+             picture::mapOfPicture(grey).map);
+
+    m_form->restoreDraft(testimages::uniformDepthMap(9));
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
+             testimages::uniformDepthMap(9).convertToFormat(QImage::Format_RGB32));
 }
 
 // Each row: a picture in the import dialog, 反転 or not, the line saying what it is, and where
