@@ -49,13 +49,21 @@ MapVerdict recogniseMap(const QImage &picture)
     const int w = picture.width();
     const int h = picture.height();
     const qint64 pixels = qint64(w) * h;
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    // Row by row as 32-bit pixels: a large picture of fewer bits is never widened whole.
+    const bool wide = picture.format() == QImage::Format_RGB32;
+    QImage converted;
+    auto rowOf = [&](int y) {
+        if (wide)
+            return reinterpret_cast<const QRgb *>(picture.constScanLine(y));
+        converted = picture.copy(0, y, w, 1).convertToFormat(QImage::Format_RGB32);
+        return reinterpret_cast<const QRgb *>(converted.constScanLine(0));
+    };
     constexpr int ColourCap = 4096;
 
     // A grey picture: its off-level greys, wherever they are.
     qint64 greyPixels = 0;
     for (int y = 0; y < h; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        const QRgb *line = rowOf(y);
         for (int x = 0; x < w; ++x)
             greyPixels += greyish(line[x]);
     }
@@ -64,7 +72,7 @@ MapVerdict recogniseMap(const QImage &picture)
     qint64 counted = 0;
     if (grey) {
         for (int y = 0; y < h; ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+            const QRgb *line = rowOf(y);
             for (int x = 0; x < w; ++x) {
                 const int g = qGray(line[x]);
                 if (offLevel(qRgb(g, g, g))) {
@@ -77,17 +85,21 @@ MapVerdict recogniseMap(const QImage &picture)
         // A colour picture: its pixels off-level together with their four neighbours, row by
         // row, keeping three rows of flags.
         std::vector<std::vector<quint8>> off(3, std::vector<quint8>(std::size_t(w)));
-        auto flagRow = [&](int y, std::vector<quint8> &flags) {
-            const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-            for (int x = 0; x < w; ++x)
+        std::vector<std::vector<QRgb>> colour(2, std::vector<QRgb>(std::size_t(w)));
+        // Row y's flags and colours.
+        auto flagRow = [&](int y, std::vector<quint8> &flags, std::vector<QRgb> &colours) {
+            const QRgb *line = rowOf(y);
+            for (int x = 0; x < w; ++x) {
                 flags[std::size_t(x)] = offLevel(line[x]);
+                colours[std::size_t(x)] = line[x];
+            }
         };
-        flagRow(0, off[1]);
+        flagRow(0, off[1], colour[0]);
         for (int y = 0; y < h; ++y) {
             // off[0]: row y - 1, off[1]: row y, off[2]: row y + 1.
             if (y + 1 < h)
-                flagRow(y + 1, off[2]);
-            const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+                flagRow(y + 1, off[2], colour[1]);
+            const std::vector<QRgb> &line = colour[0];
             for (int x = 0; x < w; ++x) {
                 const auto i = std::size_t(x);
                 if (!off[1][i])
@@ -97,10 +109,11 @@ MapVerdict recogniseMap(const QImage &picture)
                     continue;
                 ++counted;
                 if (colours.size() < ColourCap)
-                    colours.insert(line[x] & 0xffffffu);
+                    colours.insert(line[std::size_t(x)] & 0xffffffu);
             }
             std::swap(off[0], off[1]);
             std::swap(off[1], off[2]);
+            std::swap(colour[0], colour[1]);
         }
     }
     verdict.offLevelShare = double(counted) / double(pixels);
