@@ -2,6 +2,8 @@
 
 #include "animationdialog.h"
 
+#include "editor/importdialog.h"
+
 #include "picture/animation.h"
 #include "stereo/animationjob.h"
 
@@ -201,7 +203,12 @@ void AnimationDialog::step()
     try {
         if (m_job->step()) {
             const int frames = m_job->frameCount();
-            finish(u"%1 コマのアニメーションを保存しました。"_s.arg(frames));
+            // Depth pictures that were not drawn in the level colours were converted: say so.
+            QString converted;
+            for (const stereo::ConvertedMap &map : m_job->converted())
+                converted += u"\n%1: %2。「画像から奥行きマップ」の最初の設定で変換しました。"_s.arg(
+                    shownName(map.path), editor::pictureKindText(map.verdict));
+            finish(u"%1 コマのアニメーションを保存しました。"_s.arg(frames) + converted);
             Progress->setValue(frames);
             return;
         }

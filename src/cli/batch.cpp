@@ -10,6 +10,7 @@
 #include "picture/filename.h"
 #include "picture/filewriter.h"
 #include "picture/levels.h"
+#include "picture/mapkind.h"
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
 #include "picture/viewingaids.h"
@@ -229,6 +230,30 @@ QString reason(const picture::PictureError &error)
     return {};
 }
 
+QString pictureKind(const picture::MapVerdict &verdict)
+{
+    switch (verdict.kind) {
+    case picture::MapKind::LevelColours:
+        return Cli::tr("a depth map of level colours");
+    case picture::MapKind::Grey:
+        return Cli::tr("a grey depth map");
+    case picture::MapKind::SixteenBit:
+        return Cli::tr("a 16-bit depth map");
+    case picture::MapKind::ColourScale:
+        return Cli::tr("a depth map in the %1 colour scale, read along it (warm end near)")
+            .arg(picture::colourScaleName(verdict.scale.value_or(picture::ColourScale::Jet)));
+    case picture::MapKind::Colour:
+        return Cli::tr("a colour picture on no known colour scale, read by brightness");
+    }
+    return {};
+}
+
+QString conversionLine(const QString &path, const picture::MapVerdict &verdict)
+{
+    return Cli::tr("%1: %2, converted as `levels --near auto --far auto`")
+        .arg(shownName(path), pictureKind(verdict));
+}
+
 namespace {
 
 // A depth map kept small, or why it could not be read.
@@ -236,24 +261,25 @@ struct ReadDepthMap
 {
     picture::PackedPicture map;
     QString failure;
-    // Fewer than 1 % of its pixels are level colours: a grey depth map, most likely.
-    bool notLevelColours = false;
+    // What the picture was, and whether it was converted into levels.
+    picture::MapVerdict verdict;
+    bool converted = false;
 };
 
-// Exactly what the editor does with a file it loads, kept small until its turn comes.
-// Standard input ("-") comes as the bytes read from it.
-ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput)
+// The one map source (picture::mapOfPicture): a map of level colours exactly as the editor loads
+// it, a depth picture converted as the import dialog converts it by default; kept small until its
+// turn comes. Standard input ("-") comes as the bytes read from it.
+ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput, bool asIs)
 {
     try {
-        const QImage loaded = path == StandardStream
-                                  ? picture::decodePicture(standardInput, picture::DepthMapSize)
-                                  : picture::loadPicture(path, picture::DepthMapSize);
-        return {picture::PackedPicture(picture::depthMapOf(loaded)), {},
-                picture::levelColourShare(loaded) < picture::LevelColourMinimum};
+        const picture::MapOfPicture made = path == StandardStream
+                                               ? picture::mapOfBytes(standardInput, asIs)
+                                               : picture::mapOfFile(path, asIs);
+        return {picture::PackedPicture(made.map), {}, made.verdict, made.converted};
     } catch (const picture::PictureError &e) {
-        return {{}, reason(e)};
+        return {{}, reason(e), {}, false};
     } catch (const std::bad_alloc &) {
-        return {{}, Cli::tr("out of memory")};
+        return {{}, Cli::tr("out of memory"), {}, false};
     }
 }
 
@@ -297,8 +323,8 @@ QString rateText(int done, int total, const QElapsedTimer &clock)
 class Reader
 {
 public:
-    Reader(const QStringList &files, int ahead, QByteArray standardInput = {})
-        : m_files(files), m_ahead(ahead), m_standardInput(std::move(standardInput))
+    Reader(const QStringList &files, int ahead, bool asIs, QByteArray standardInput = {})
+        : m_files(files), m_ahead(ahead), m_asIs(asIs), m_standardInput(std::move(standardInput))
     {
         m_pool.setMaxThreadCount(std::max(1, std::min<int>(ahead, int(files.size()))));
     }
@@ -307,10 +333,10 @@ public:
     ReadDepthMap next()
     {
         if (m_ahead <= 1)
-            return readDepthMap(m_files[m_submitted++], m_standardInput);
+            return readDepthMap(m_files[m_submitted++], m_standardInput, m_asIs);
         while (m_queue.size() < size_t(m_ahead) && m_submitted < m_files.size())
-            m_queue.push_back(
-                QtConcurrent::run(&m_pool, readDepthMap, m_files[m_submitted++], m_standardInput));
+            m_queue.push_back(QtConcurrent::run(&m_pool, readDepthMap, m_files[m_submitted++],
+                                                m_standardInput, m_asIs));
         ReadDepthMap read = m_queue.front().result();
         m_queue.pop_front();
         return read;
@@ -319,6 +345,7 @@ public:
 private:
     QStringList m_files;
     int m_ahead;
+    bool m_asIs;
     QByteArray m_standardInput;
     qsizetype m_submitted = 0;
     QThreadPool m_pool;
@@ -351,7 +378,7 @@ int make(const MakeRequest &request, Io &io)
     qint64 keptBytes = 0;
     int unreadable = 0;
     {
-        Reader reader(files, readAhead, request.standardInput);
+        Reader reader(files, readAhead, request.asIs, request.standardInput);
         for (int i = 0; i < files.size(); ++i) {
             ReadDepthMap read = reader.next();
             if (files.size() > 1)
@@ -364,14 +391,9 @@ int make(const MakeRequest &request, Io &io)
                        << '\n';
                 continue;
             }
-            if (read.notLevelColours) {
+            if (read.converted) {
                 progress.end();
-                io.err << u"zomvorn-cli: "_s
-                       << Cli::tr("%1 is not drawn in the level colours (fewer than 1 % of its "
-                                  "pixels are), so its stereogram hides nothing; a grey depth "
-                                  "map is converted with 'zomvorn-cli levels'")
-                              .arg(shownName(files[i]))
-                       << '\n';
+                io.err << conversionLine(files[i], read.verdict) << '\n';
             }
             if (keptBytes + read.map.bytes() <= request.keptMapBytes) {
                 // Level-colour maps pack into a few kilobytes and are kept; noisy ones are read
@@ -397,7 +419,7 @@ int make(const MakeRequest &request, Io &io)
     for (const QString &map : request.maps)
         if (!isKept[fileOf.value(map)])
             again << map;
-    Reader reader(again, readAhead);
+    Reader reader(again, readAhead, request.asIs);
 
     // The generator in order, on this thread; scaling, encoding and writing on others. A written
     // file is flushed to the disk before it takes its name, and the threads mostly wait for that:
@@ -519,6 +541,9 @@ int animate(const stereo::AnimationRequest &request, bool progress, Io &io)
         io.err.flush();
         return FileFailed;
     }
+    for (const stereo::ConvertedMap &map : job.converted())
+        io.err << conversionLine(map.path, map.verdict) << '\n';
+    io.err.flush();
     const int total = job.frameCount();
     auto rate = [&] {
         const double seconds = std::max<qint64>(clock.elapsed(), 1) / 1000.0;

@@ -10,6 +10,7 @@
 
 namespace picture {
 class PictureError;
+struct MapVerdict;
 }
 namespace stereo {
 struct AnimationRequest;
@@ -39,6 +40,8 @@ struct MakeRequest
     // later in the sequence and goes on with that batch's numbers.
     stereo::RunStart start;
     int firstRun = 1;
+    // Every map used with its literal colours, even a depth picture that is not drawn in them.
+    bool asIs = false;
 };
 
 // The file run n (from 1) writes: the pattern with {name}, the map's file name without its
@@ -62,6 +65,13 @@ int make(const MakeRequest &request, Io &io);
 // frames of one animated file, written as they come and named only once complete. Returns the exit
 // status.
 int animate(const stereo::AnimationRequest &request, bool progress, Io &io);
+
+// What a picture given as a depth map is, in words: "a grey depth map".
+QString pictureKind(const picture::MapVerdict &verdict);
+
+// The line make writes on standard error for a depth picture it converted:
+// "face.png: a grey depth map, converted as `levels --near auto --far auto`".
+QString conversionLine(const QString &path, const picture::MapVerdict &verdict);
 
 // Why a picture could not be read or written, in the user's language.
 QString reason(const picture::PictureError &error);

@@ -8,6 +8,7 @@
 
 #include "picture/animation.h"
 #include "picture/levels.h"
+#include "picture/mapkind.h"
 #include "picture/pictureio.h"
 #include "picture/reveal.h"
 #include "picture/stereopictures.h"
@@ -35,27 +36,21 @@ namespace {
 
 const QString Program = u"zomvorn-cli"_s;
 
-// The viewing aids' commands, kept apart from the lines above so that each can grow alone.
-QString viewingSynopsis()
-{
-    return Cli::tr("       %1 make --cross ...            (for cross-eyed viewing)\n"
-                   "       %1 anaglyph [-o OUT] STEREOGRAM")
-        .arg(Program);
-}
-
+// Each command's lines in the order the commands are described below.
 QString synopsis()
 {
     return Cli::tr("Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]\n"
-                   "                        [-o PATTERN] [--quiet] DEPTH...\n"
+                   "                        [--as-is] [-o PATTERN | -o - [--png]] [--quiet] DEPTH...\n"
+                   "       %1 make   --cross ...            (for cross-eyed viewing)\n"
                    "       %1 make   --animate OUT [--delay MS] [--loop N]\n"
                    "                        [--frames N [--move DX,DY]] [options] DEPTH...\n"
                    "       %1 reveal [-o OUT] STEREOGRAM\n"
                    "       %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]\n"
                    "                        [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]\n"
                    "                        [-o OUT] PICTURE\n"
+                   "       %1 anaglyph [-o OUT] STEREOGRAM\n"
                    "       %1 --help | --version")
-               .arg(Program)
-           + u"\n"_s + viewingSynopsis();
+        .arg(Program);
 }
 
 QString generalHelp()
@@ -220,7 +215,10 @@ int runMake(const QStringList &commandLine, Io &io)
                         + Cli::tr("Each stereogram is 453 x 333 pixels; --scale K makes it K "
                                   "times that each way, and --guides adds a band 20 x K pixels "
                                   "high above it. The maps are depth maps in the 16 level "
-                                  "colours; a grey picture is converted first with '%1 levels'.")
+                                  "colours; a depth picture that is not (grey, 16-bit or in "
+                                  "colour) is converted as '%1 levels --near auto --far auto' "
+                                  "converts it, with one line on standard error, unless --as-is "
+                                  "is given.")
                               .arg(Program));
     const QCommandLineOption colour(QStringList{u"c"_s, u"colour"_s},
                                     Cli::tr("The dots' tint: red, green or blue (赤, 緑, 青)."),
@@ -277,8 +275,11 @@ int runMake(const QStringList &commandLine, Io &io)
                                       Cli::tr("Reads the depth maps' names from FILE instead: "
                                               "one a line, or separated by NUL bytes."),
                                       u"FILE"_s);
+    const QCommandLineOption asIs(QStringList{u"as-is"_s},
+                                  Cli::tr("Uses every map with its literal colours, even a "
+                                          "grey or colour depth picture."));
     command.addOptions({colour, scale, guides, output, quiet, cross, animate, delay, loop,
-                               frames, move, runs, mapsFrom});
+                               frames, move, runs, mapsFrom, asIs});
     command.parser.addPositionalArgument(u"DEPTH"_s,
                                          Cli::tr("Depth maps, made into stereograms in this "
                                                  "order; a map given n times makes n runs."),
@@ -320,6 +321,7 @@ int runMake(const QStringList &commandLine, Io &io)
     request.png = p.isSet(command.png);
     request.guides = p.isSet(guides);
     request.cross = p.isSet(cross);
+    request.asIs = p.isSet(asIs);
     request.progress = io.errIsTerminal && !p.isSet(quiet);
     if (!p.isSet(animate)) {
         for (const QCommandLineOption *needs : {&delay, &loop, &frames, &move})
@@ -338,6 +340,7 @@ int runMake(const QStringList &commandLine, Io &io)
     job.maps = request.maps;
     job.settings = {request.iroIndex, request.scale, request.guides, request.cross};
     job.output = p.value(animate);
+    job.asIs = request.asIs;
     if (!picture::animationFormatOfName(job.output))
         return usageError(io, Cli::tr("%1: an animation's name must end in .gif or .webp")
                                   .arg(shownName(job.output)));
@@ -737,10 +740,31 @@ int runLevels(const QStringList &commandLine, Io &io)
         return usageError(io, Cli::tr("--smooth takes a whole number from 0 to 3, not '%1'")
                                   .arg(p.value(smooth)));
 
+    if (settings.nearGrey.kind == picture::Bound::Kind::Value
+        && settings.farGrey.kind == picture::Bound::Kind::Value) {
+        if (settings.nearGrey.value == settings.farGrey.value)
+            return usageError(io, Cli::tr("--near and --far are both %1: they must differ, or "
+                                          "every grey would be one level")
+                                      .arg(settings.nearGrey.value));
+        if (settings.nearGrey.value < settings.farGrey.value && !settings.invert)
+            io.err << Program << u": "_s
+                   << Cli::tr("--near %1 is darker than --far %2: darker greys come out nearer, "
+                              "the map inverted as with --invert")
+                          .arg(settings.nearGrey.value)
+                          .arg(settings.farGrey.value)
+                   << '\n';
+    }
+
     const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out, picture, png] = std::get<OneFile>(files);
+    const auto &[in, out, loaded, png] = std::get<OneFile>(files);
+    // A picture in a colour scale is read along it; any other colour picture by brightness.
+    const picture::MapVerdict verdict = picture::recogniseMap(loaded);
+    if (verdict.kind == picture::MapKind::ColourScale || verdict.kind == picture::MapKind::Colour)
+        io.err << shownName(in) << u": "_s << pictureKind(verdict) << '\n';
+    io.err.flush();
+    const QImage picture = picture::depthPictureOf(loaded, verdict);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
          {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value

@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "messages.h"
 
+#include "picture/mapkind.h"
 #include "picture/pictureerror.h"
 #include "picture/pictureio.h"
 #include "picture/stereopictures.h"
@@ -65,11 +66,11 @@ struct LevelRead
     QString failure;
 };
 
-LevelRead levelLeftByFile(const QString &path, bool cross)
+LevelRead levelLeftByFile(const QString &path, bool cross, bool asIs)
 {
     try {
-        const QImage map =
-            picture::depthMapOf(picture::loadPicture(path, picture::DepthMapSize));
+        // Through the one map source, as make reads it: a grey map is converted first.
+        const QImage map = picture::mapOfFile(path, asIs).map;
         return {stereo::levelLeftBy(map, cross), {}};
     } catch (const picture::PictureError &e) {
         return {std::nullopt, reason(e)};
@@ -149,7 +150,7 @@ int makeSlice(MakeRequest &request, const QString &pattern, RunRange runs, Io &i
         const QString &map = all[i];
         auto known = leftBy.constFind(map);
         if (known == leftBy.cend()) {
-            const LevelRead read = levelLeftByFile(map, request.cross);
+            const LevelRead read = levelLeftByFile(map, request.cross, request.asIs);
             if (!read.failure.isEmpty()) {
                 // Whether the level was settled there cannot be known: nothing is made.
                 unreadable << Cli::tr("cannot read %1: %2").arg(shownName(map), read.failure);
@@ -170,7 +171,7 @@ int makeSlice(MakeRequest &request, const QString &pattern, RunRange runs, Io &i
             if (checked.contains(map) || leftBy.contains(map) || failed.contains(map))
                 continue;
             checked.insert(map);
-            if (const LevelRead read = levelLeftByFile(map, request.cross);
+            if (const LevelRead read = levelLeftByFile(map, request.cross, request.asIs);
                 !read.failure.isEmpty())
                 unreadable << Cli::tr("cannot read %1: %2").arg(shownName(map), read.failure);
         }

@@ -10,6 +10,7 @@
 
 #include "picture/colour.h"
 #include "picture/levels.h"
+#include "picture/mapkind.h"
 
 #include "ui/colour.h"
 #include "ui/dialogs.h"
@@ -210,6 +211,18 @@ void Form1::redo()
 void Form1::restoreDraft(const QImage &draft)
 {
     changeCanvas([&] { m_ui.Picture1->setPicture(draft); });
+    // A draft holds what the canvas held: a depth picture kept as it was loaded is offered the
+    // conversion again, as when it was loaded.
+    const picture::MapVerdict verdict = picture::recogniseMap(draft);
+    if (!verdict.isDepthPicture()
+        || m_dialogs.msgBox(notLevelColoursPrompt(verdict), ui::MsgBox::YesNo | ui::MsgBox::Question,
+                            u"編集の復元"_s)
+               != ui::MsgBox::Yes)
+        return;
+    endStroke();
+    ImportDialog dialog(draft, this);
+    if (m_runDialog(dialog) == QDialog::Accepted)
+        putMap(dialog.levels().map);
 }
 
 QString Form1::saveFailedText(const QString &path, const QString &reason)
@@ -513,17 +526,32 @@ void Form1::Command2_Click()
                          u"ファイル読み込み"_s);
         return;
     }
-    // A grey depth map loads as one flat level: say so, and offer the conversion.
-    if (picture::levelColourShare(loaded) < picture::LevelColourMinimum
-        && m_dialogs.msgBox(notLevelColoursPrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question,
+    // A depth picture (grey, 16-bit, in colour) loads as flat or garbled levels: say what it is,
+    // and offer the conversion. はい opens the import dialog; its キャンセル keeps the picture as
+    // loaded.
+    const picture::MapVerdict verdict = verdictOfFile(*path, loaded);
+    if (verdict.isDepthPicture()
+        && m_dialogs.msgBox(notLevelColoursPrompt(verdict), ui::MsgBox::YesNo | ui::MsgBox::Question,
                             u"ファイル読み込み"_s)
                == ui::MsgBox::Yes)
         importPicture(*path);
 }
 
-QString Form1::notLevelColoursPrompt()
+picture::MapVerdict Form1::verdictOfFile(const QString &path, const QImage &loaded)
 {
-    return u"この画像は高さの色で描かれていません。画像から奥行きマップに変換しますか？"_s;
+    // The canvas holds only the top left of a large picture; what the picture is shows in the
+    // whole of it.
+    try {
+        return picture::recogniseMap(ui::LoadPicture(path));
+    } catch (const ui::RuntimeError &) {
+        return picture::recogniseMap(loaded);
+    }
+}
+
+QString Form1::notLevelColoursPrompt(const picture::MapVerdict &verdict)
+{
+    return u"この画像は%1で、高さの色では描かれていません。\n"
+           u"「画像から奥行きマップ」で変換しますか？"_s.arg(pictureKindText(verdict));
 }
 
 // Grey depth maps come as PNG more often than as bitmaps: the import shows every format it reads.

@@ -4,6 +4,7 @@
 
 #include "form1ui.h"
 
+#include "picture/mapkind.h"
 #include "ui/form.h"
 
 #include "textdialog.h"
@@ -78,7 +79,11 @@ public:
     bool importPicture(const QString &path);
     // Puts a depth map into the canvas as one step.
     void putMap(const QImage &map);
-    static QString notLevelColoursPrompt();
+    // The question after loading a picture that is not drawn in the level colours.
+    static QString notLevelColoursPrompt(const picture::MapVerdict &verdict);
+    // What a loaded file is, from the whole picture (or, when it cannot be read whole, from the
+    // part the canvas took).
+    static picture::MapVerdict verdictOfFile(const QString &path, const QImage &loaded);
 
     // "文字を入れる..." (Ctrl+T): asks for the text, then the next left click places it.
     void insertText();

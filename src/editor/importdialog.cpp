@@ -24,8 +24,40 @@ using namespace Qt::StringLiterals;
 
 namespace editor {
 
+QString pictureKindText(const picture::MapVerdict &verdict)
+{
+    switch (verdict.kind) {
+    case picture::MapKind::LevelColours:
+        return u"高さの色で描かれた奥行きマップ"_s;
+    case picture::MapKind::Grey:
+        return u"灰色の奥行きマップ"_s;
+    case picture::MapKind::SixteenBit:
+        return u"16 ビットの奥行きマップ"_s;
+    case picture::MapKind::ColourScale:
+        return u"%1 の色の尺度で描かれた奥行きマップ"_s.arg(
+            picture::colourScaleName(verdict.scale.value_or(picture::ColourScale::Jet)));
+    case picture::MapKind::Colour:
+        return u"カラーの画像"_s;
+    }
+    return {};
+}
+
+// How the picture is read, for the line above the settings.
+static QString readingText(const picture::MapVerdict &verdict)
+{
+    switch (verdict.kind) {
+    case picture::MapKind::ColourScale:
+        return u"色の尺度に沿って読みます（暖色の側が手前）。"_s;
+    case picture::MapKind::Colour:
+        return u"知られた色の尺度ではないため、明るさで読みます。"_s;
+    default:
+        return u"明るさで読みます。"_s;
+    }
+}
+
 ImportDialog::ImportDialog(QImage picture, QWidget *parent)
-    : QDialog(parent), m_picture(std::move(picture))
+    : QDialog(parent), m_verdict(picture::recogniseMap(picture)), m_original(std::move(picture)),
+      m_picture(picture::depthPictureOf(m_original, m_verdict))
 {
     setObjectName(u"ImportDialog"_s);
     setWindowTitle(u"画像から奥行きマップ"_s);
@@ -39,6 +71,16 @@ ImportDialog::ImportDialog(QImage picture, QWidget *parent)
     preview->setFixedSize(picture::DepthMapSize);
     histogram = named(new QLabel(this), u"histogram"_s);
     histogram->setFixedSize(16 * 12, 64);
+    kind = named(new QLabel(pictureKindText(m_verdict) + u"。"_s + readingText(m_verdict), this),
+                 u"kind"_s);
+    kind->setWordWrap(true);
+    nearEnd = named(new QLabel(this), u"nearEnd"_s);
+    nearEnd->setFixedSize(16 * 12, 34);
+    nearMarker = named(new QLabel(u"手前"_s, preview), u"nearMarker"_s);
+    nearMarker->setStyleSheet(u"background: white; color: black; border: 1px solid black; "
+                              u"padding: 0px 2px;"_s);
+    nearMarker->adjustSize();
+    nearMarker->hide();
 
     invert = named(new QCheckBox(u"反転（黒が手前）"_s, this), u"invert"_s);
     automatic = named(new QCheckBox(u"自動"_s, this), u"automatic"_s);
@@ -68,6 +110,8 @@ ImportDialog::ImportDialog(QImage picture, QWidget *parent)
     noDataRow->addWidget(noDataOn);
     noDataRow->addWidget(noData);
     auto *form = new QFormLayout;
+    form->addRow(kind);
+    form->addRow(u"奥 → 手前"_s, nearEnd);
     form->addRow(invert);
     form->addRow(automatic);
     form->addRow(u"手前"_s, nearGrey);
@@ -167,6 +211,7 @@ void ImportDialog::refresh()
         }
     }
     preview->setPixmap(QPixmap::fromImage(shown));
+    showNearEnd();
 
     QPixmap bars(histogram->size());
     bars.fill(Qt::white);
@@ -187,6 +232,68 @@ void ImportDialog::refresh()
         }
     }
     histogram->setPixmap(bars);
+}
+
+void ImportDialog::showNearEnd()
+{
+    // The picture's own colours from the far end to the near one.
+    const bool inverted = invert->isChecked();
+    QPixmap strip(nearEnd->size());
+    strip.fill(Qt::transparent);
+    {
+        QPainter painter(&strip);
+        const int rampHeight = 14;
+        for (int x = 0; x < strip.width(); ++x) {
+            double t = x / double(strip.width() - 1);
+            if (inverted)
+                t = 1 - t;
+            QColor c;
+            if (m_verdict.kind == picture::MapKind::ColourScale && m_verdict.scale)
+                c = QColor(picture::colourOnScale(*m_verdict.scale, t));
+            else
+                c = QColor::fromRgbF(float(t), float(t), float(t));
+            painter.setPen(c);
+            painter.drawLine(x, 0, x, rampHeight - 1);
+        }
+        painter.setPen(Qt::black);
+        painter.drawRect(0, 0, strip.width() - 1, rampHeight - 1);
+        const QRect captions(0, rampHeight, strip.width(), strip.height() - rampHeight);
+        painter.drawText(captions, Qt::AlignLeft | Qt::AlignVCenter, u"奥"_s);
+        painter.drawText(captions, Qt::AlignRight | Qt::AlignVCenter, u"手前"_s);
+    }
+    nearEnd->setPixmap(strip);
+
+    // "手前" over the middle of the nearest level the map holds.
+    int nearest = 15;
+    while (nearest > 0 && m_levels.histogram[std::size_t(nearest)] == 0)
+        --nearest;
+    if (nearest == 0) {
+        nearMarker->hide();
+        return;
+    }
+    const QRgb colour = picture::toQRgb(picture::QBColor(nearest)) & 0xffffffu;
+    qint64 sx = 0;
+    qint64 sy = 0;
+    qint64 n = 0;
+    for (int y = 0; y < m_levels.map.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(m_levels.map.constScanLine(y));
+        for (int x = 0; x < m_levels.map.width(); ++x)
+            if ((line[x] & 0xffffffu) == colour) {
+                sx += x;
+                sy += y;
+                ++n;
+            }
+    }
+    if (n == 0) {
+        nearMarker->hide();
+        return;
+    }
+    const QSize size = nearMarker->size();
+    const int x = std::clamp(int(sx / n) - size.width() / 2, 0, preview->width() - size.width());
+    const int y = std::clamp(int(sy / n) - size.height() / 2, 0, preview->height() - size.height());
+    nearMarker->move(x, y);
+    nearMarker->show();
+    nearMarker->raise();
 }
 
 } // namespace editor

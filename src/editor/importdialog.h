@@ -3,6 +3,7 @@
 #pragma once
 
 #include "picture/levels.h"
+#include "picture/mapkind.h"
 
 #include <QDialog>
 #include <QImage>
@@ -19,8 +20,12 @@ class QSpinBox;
 
 namespace editor {
 
+// What a picture is, in the words the editor's question and the import dialog use.
+QString pictureKindText(const picture::MapVerdict &verdict);
+
 // "画像から奥行きマップ": the settings that make a grey picture into a depth map, with a live
-// preview and a histogram of the levels. The picture is placed (scaled) once per placement and
+// preview and a histogram of the levels. A picture in a colour scale is read along the scale,
+// its warm end near; which end comes out near is shown beside the preview and marked on it. The picture is placed (scaled) once per placement and
 // no-data value; every other control only quantises the placed copy again.
 class ImportDialog : public QDialog
 {
@@ -46,11 +51,22 @@ public:
     QCheckBox *greyPreview = nullptr;
     QLabel *preview = nullptr;
     QLabel *histogram = nullptr;
+    // What the picture is and how it is read; the scale from far to near; "手前" over the preview
+    // where the nearest level lies.
+    QLabel *kind = nullptr;
+    QLabel *nearEnd = nullptr;
+    QLabel *nearMarker = nullptr;
+
+    const picture::MapVerdict &verdict() const { return m_verdict; }
 
 private:
     void refresh();
     const picture::PlacedPicture &placed(picture::Fit fit, std::optional<int> noData);
 
+    void showNearEnd();
+
+    picture::MapVerdict m_verdict;
+    QImage m_original;
     QImage m_picture;
     std::map<std::pair<int, int>, picture::PlacedPicture> m_placed;
     picture::Levels m_levels;

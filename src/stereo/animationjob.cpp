@@ -2,9 +2,12 @@
 
 #include "animationjob.h"
 
+#include "picture/mapkind.h"
 #include "picture/pictureio.h"
 
 #include <QHash>
+
+#include <algorithm>
 
 #include <new>
 
@@ -16,13 +19,29 @@ namespace {
 // into a few kilobytes, noisy ones are read again when their turn comes.
 constexpr qint64 KeptMapBytes = 64LL << 20;
 
-// Exactly what the editor does with a file it loads.
-QImage readDepthMap(const QString &path)
+// The one map source: a map of level colours as the editor loads it, a depth picture converted
+// as the import dialog converts it by default.
+picture::MapOfPicture readDepthMap(const QString &path, bool asIs)
 {
     try {
-        return picture::depthMapOf(picture::loadPicture(path, picture::DepthMapSize));
+        return picture::mapOfFile(path, asIs);
     } catch (const std::bad_alloc &) {
         throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
+    }
+}
+
+// A GIF frame holds at most 256 colours, and the dots of a stereogram may use all 256 greys of
+// their tint: the guides' white band and black dots are drawn in the tint's lightest and darkest
+// dot colours instead, which the frame's table holds anyway.
+void guidesInDotColours(QImage &frame, const StereogramSettings &settings)
+{
+    const QRgb light = picture::toQRgb(picture::dotColour(255, settings.iroIndex));
+    const QRgb dark = picture::toQRgb(picture::dotColour(0, settings.iroIndex));
+    const int band = std::min(frame.height(), picture::GuideBandHeight * settings.scale);
+    for (int y = 0; y < band; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(frame.scanLine(y));
+        for (int x = 0; x < frame.width(); ++x)
+            line[x] = (line[x] & 0xffffffu) == 0xffffffu ? light : dark;
     }
 }
 
@@ -57,7 +76,10 @@ QList<BadMap> AnimationJob::check()
     qint64 keptBytes = 0;
     for (int i = 0; i < m_files.size(); ++i) {
         try {
-            picture::PackedPicture packed(readDepthMap(m_files[i]));
+            const picture::MapOfPicture made = readDepthMap(m_files[i], m_request.asIs);
+            if (made.converted)
+                m_converted.append({m_files[i], made.verdict});
+            picture::PackedPicture packed(made.map);
             if (keptBytes + packed.bytes() <= KeptMapBytes) {
                 keptBytes += packed.bytes();
                 m_kept[i] = std::move(packed);
@@ -80,7 +102,7 @@ QImage AnimationJob::depthMap(int frame)
         map = m_kept[file].unpack();
     } else {
         try {
-            map = readDepthMap(m_files[file]);
+            map = readDepthMap(m_files[file], m_request.asIs).map;
         } catch (const picture::PictureError &e) {
             cancel();
             throw BadMap{m_files[file], e};
@@ -101,7 +123,11 @@ bool AnimationJob::step()
                 m_request.output, *format, m_request.delayMs, m_request.loopCount);
         }
         Q_ASSERT(m_writer && m_done < frameCount());
-        m_writer->add(m_runs.next(depthMap(m_done)));
+        QImage frame = m_runs.next(depthMap(m_done));
+        if (m_request.settings.guides
+            && picture::animationFormatOfName(m_request.output) == picture::AnimationFormat::Gif)
+            guidesInDotColours(frame, m_request.settings);
+        m_writer->add(frame);
         ++m_done;
         if (m_done == 1)
             m_writer->checkRoomFor(frameCount());

@@ -6,6 +6,7 @@
 #include "stereogramgenerator.h"
 
 #include "picture/animation.h"
+#include "picture/mapkind.h"
 #include "picture/pictureerror.h"
 #include "picture/stereopictures.h"
 
@@ -32,6 +33,15 @@ struct AnimationRequest
     QString output;
     int delayMs = picture::DefaultFrameDelay;
     int loopCount = 0;
+    // Every map used with its literal colours, even a depth picture that is not drawn in them.
+    bool asIs = false;
+};
+
+// A depth picture that the job converted into levels, and what it was.
+struct ConvertedMap
+{
+    QString path;
+    picture::MapVerdict verdict;
 };
 
 // A depth map that could not be read, and why.
@@ -56,6 +66,8 @@ public:
 
     // Reads every map, each distinct file once; the ones that could not be read. Writes nothing.
     QList<BadMap> check();
+    // The maps check() found to be depth pictures and converted, each distinct file once.
+    const QList<ConvertedMap> &converted() const { return m_converted; }
 
     // Makes and writes the next frame; true when the file is complete and has its name. Throws
     // BadMap when a map can no longer be read, PictureError when the file cannot be written; the
@@ -72,6 +84,7 @@ private:
     QList<int> m_fileOfMap;
     QList<picture::PackedPicture> m_kept;
     QList<bool> m_isKept;
+    QList<ConvertedMap> m_converted;
     StereogramRuns m_runs;
     std::unique_ptr<picture::AnimationWriter> m_writer;
     int m_done = 0;

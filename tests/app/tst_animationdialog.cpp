@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
@@ -21,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -79,8 +83,13 @@ void TestAnimationDialog::sameFileAsTheCli_data()
     QTest::addColumn<QPoint>("move");
     QTest::addColumn<int>("colour");
     QTest::addColumn<int>("delay");
-    QTest::newRow("gif of three maps") << u"a.gif"_s << 3 << 0 << QPoint() << 2 << 100;
-    QTest::newRow("webp, one map moving") << u"a.webp"_s << 1 << 4 << QPoint(25, -3) << 0 << 250;
+    // The first map a grey sphere on black instead: converted on both paths, and said so.
+    QTest::addColumn<bool>("greyFirst");
+    QTest::newRow("gif of three maps") << u"a.gif"_s << 3 << 0 << QPoint() << 2 << 100 << false;
+    QTest::newRow("webp, one map moving") << u"a.webp"_s << 1 << 4 << QPoint(25, -3) << 0 << 250
+                                          << false;
+    QTest::newRow("webp, a grey map among two") << u"g.webp"_s << 2 << 0 << QPoint() << 2 << 100
+                                                << true;
 }
 
 void TestAnimationDialog::sameFileAsTheCli()
@@ -91,7 +100,12 @@ void TestAnimationDialog::sameFileAsTheCli()
     QFETCH(QPoint, move);
     QFETCH(int, colour);
     QFETCH(int, delay);
+    QFETCH(bool, greyFirst);
     const QStringList names = this->maps(maps);
+    if (greyFirst) {
+        const QImage sphere = testimages::sphereOnBlack({640, 480}, 180, {320, 240});
+        QVERIFY(sphere.save(names[0]));
+    }
     ScriptedDialogs dialogs;
     app::AnimationDialog dialog(dialogs, 2);
     dialog.Files->addItems(names);
@@ -105,6 +119,10 @@ void TestAnimationDialog::sameFileAsTheCli()
     QVERIFY(dialog.running());
     QTRY_VERIFY(!dialog.running());
     QVERIFY(dialogs.messages().isEmpty());
+    QCOMPARE(dialog.Status->text().contains(
+                 u"%1: 灰色の奥行きマップ。「画像から奥行きマップ」の最初の設定で変換しました。"_s.arg(
+                     QDir::toNativeSeparators(names[0]))),
+             greyFirst);
 
     QStringList command{u"make"_s, u"-q"_s, u"--animate"_s, path(u"cli-"_s + output),
                         u"--colour"_s, QStringList{u"red"_s, u"green"_s, u"blue"_s}[colour],

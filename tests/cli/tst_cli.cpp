@@ -24,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -134,8 +136,9 @@ private slots:
     void levelsOfAGreyRamp();
     void levelsOptions_data();
     void levelsOptions();
-    void makeWarnsAboutGreyMaps_data();
-    void makeWarnsAboutGreyMaps();
+    void makeConvertsDepthPictures_data();
+    void makeConvertsDepthPictures();
+    void levelsSaysNearBelowFarInverts();
 
     void helpAndVersion();
     void messagesInTheUsersLanguage_data();
@@ -275,6 +278,8 @@ void TestCli::wrongUsage_data()
     row("levels: near not a grey", {u"levels"_s, u"--near"_s, u"x"_s, u"MAP"_s}, u"--near"_s);
     row("levels: no-data auto", {u"levels"_s, u"--no-data"_s, u"auto"_s, u"MAP"_s},
         u"--no-data"_s);
+    row("levels: near equals far", {u"levels"_s, u"--near"_s, u"100"_s, u"--far"_s, u"100"_s, u"MAP"_s},
+        u"--near and --far are both 100: they must differ"_s);
     row("levels: far beyond an 8-bit map", {u"levels"_s, u"--far"_s, u"256"_s, u"MAP"_s},
         u"beyond the greys"_s);
     row("scale 0", {u"make"_s, u"--scale"_s, u"0"_s, u"MAP"_s}, u"--scale"_s);
@@ -1312,29 +1317,91 @@ void TestCli::levelsOptions()
 
 // Each row: a depth map, and whether make must warn that it has no level colours. Either way the
 // stereogram is written and make succeeds.
-void TestCli::makeWarnsAboutGreyMaps_data()
+// Each row: a picture given to make, and the line make writes for it on standard error (none
+// for a map of level colours). A converted map makes the stereogram of what
+// `levels --near auto --far auto` makes of the picture; --as-is, that of its literal colours.
+void TestCli::makeConvertsDepthPictures_data()
 {
     QTest::addColumn<QImage>("map");
-    QTest::addColumn<bool>("warned");
-    QImage grey(picture::DepthMapSize, QImage::Format_RGB32);
-    for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-            grey.setPixel(x, y, qRgb(x * 250 / 389 + 3, x * 250 / 389 + 3, x * 250 / 389 + 3));
-    QTest::newRow("a grey ramp") << grey << true;
-    QTest::newRow("a map of level colours") << shapesMap(7, false) << false;
-    QTest::newRow("level colours with a few strays") << shapesMap(7, true) << false;
+    QTest::addColumn<QString>("line");
+    const QString converted = u", converted as `levels --near auto --far auto`"_s;
+    QImage ramp(picture::DepthMapSize, QImage::Format_RGB32);
+    for (int y = 0; y < ramp.height(); ++y)
+        for (int x = 0; x < ramp.width(); ++x)
+            ramp.setPixel(x, y, qRgb(x * 250 / 389 + 3, x * 250 / 389 + 3, x * 250 / 389 + 3));
+    // A sphere on black at 1920 x 1080: three quarters of it level colours (black).
+    const QImage sphere = testimages::sphereOnBlack({1920, 1080}, 380, {960, 540});
+    const QImage ramp16 = testimages::sixteenBitRamp({600, 80});
+    const QImage jet = testimages::colourRamp({389, 100}, testimages::jetCorners());
+    const QImage blues = testimages::bluesPalette({320, 240});
+
+    QTest::newRow("grey ramp") << ramp << u"map.png: a grey depth map"_s + converted;
+    QTest::newRow("sphere on black, 1920 x 1080") << sphere << u"map.png: a grey depth map"_s + converted;
+    QTest::newRow("16-bit ramp") << ramp16 << u"map.png: a 16-bit depth map"_s + converted;
+    QTest::newRow("jet ramp")
+        << jet << u"map.png: a depth map in the jet colour scale, read along it (warm end near)"_s + converted;
+    QTest::newRow("palette of blues")
+        << blues << u"map.png: a colour picture on no known colour scale, read by brightness"_s + converted;
+    QTest::newRow("a map of level colours") << shapesMap(7, false) << QString();
+    QTest::newRow("level colours with a few strays") << shapesMap(7, true) << QString();
 }
 
-void TestCli::makeWarnsAboutGreyMaps()
+void TestCli::makeConvertsDepthPictures()
 {
     QFETCH(QImage, map);
-    QFETCH(bool, warned);
-    const QString in = writeMap(u"map.bmp"_s, map);
+    QFETCH(QString, line);
+    const QString in = path(u"map.png"_s);
+    QVERIFY(map.save(in));
     const CliResult result = runCli({u"make"_s, u"-q"_s, u"-o"_s, path(u"out.bmp"_s), in});
+    QVERIFY2(result.status == cli::Done, qPrintable(result.err));
+    if (line.isEmpty())
+        QCOMPARE(result.err, QString());
+    else
+        QCOMPARE(result.err, in.left(in.size() - 7) + line + u'\n');
+
+    // The same stereogram from the map levels makes, or from the literal colours.
+    QImage literal(picture::DepthMapSize, QImage::Format_RGB32);
+    literal.fill(qRgb(0, 0, 0));
+    QPainter(&literal).drawImage(0, 0, map.convertToFormat(QImage::Format_RGB32));
+    const QString expectedMap = path(u"expected.bmp"_s);
+    if (line.isEmpty()) {
+        QVERIFY(literal.save(expectedMap));
+    } else {
+        const CliResult levels = runCli({u"levels"_s, u"--near"_s, u"auto"_s, u"--far"_s, u"auto"_s,
+                                         u"-o"_s, expectedMap, in});
+        QVERIFY2(levels.status == cli::Done, qPrintable(levels.err));
+    }
+    QVERIFY(runCli({u"make"_s, u"-q"_s, u"-o"_s, path(u"expected-out.bmp"_s), expectedMap}).status
+            == cli::Done);
+    QCOMPARE(fileBytes(path(u"out.bmp"_s)), fileBytes(path(u"expected-out.bmp"_s)));
+
+    // --as-is: the literal colours, with nothing said.
+    QVERIFY(literal.save(expectedMap));
+    const CliResult asIs = runCli({u"make"_s, u"-q"_s, u"--as-is"_s, u"-o"_s, path(u"as-is.bmp"_s), in});
+    QCOMPARE(asIs.err, QString());
+    QVERIFY(runCli({u"make"_s, u"-q"_s, u"--as-is"_s, u"-o"_s, path(u"literal-out.bmp"_s),
+                    expectedMap}).status
+            == cli::Done);
+    QCOMPARE(fileBytes(path(u"as-is.bmp"_s)), fileBytes(path(u"literal-out.bmp"_s)));
+}
+
+void TestCli::levelsSaysNearBelowFarInverts()
+{
+    QImage ramp(256, 10, QImage::Format_Grayscale8);
+    for (int y = 0; y < ramp.height(); ++y)
+        for (int x = 0; x < ramp.width(); ++x)
+            ramp.scanLine(y)[x] = uchar(x);
+    const QString in = path(u"ramp.png"_s);
+    QVERIFY(ramp.save(in));
+    const CliResult result = runCli({u"levels"_s, u"--near"_s, u"10"_s, u"--far"_s, u"200"_s,
+                                     u"-o"_s, path(u"out.png"_s), in});
     QCOMPARE(result.status, cli::Done);
-    QVERIFY(QFile::exists(path(u"out.bmp"_s)));
-    QCOMPARE(result.err.contains(u"zomvorn-cli levels"_s), warned);
-    QCOMPARE(result.err.contains(u"map.bmp"_s), warned);
+    QCOMPARE(result.err, u"zomvorn-cli: --near 10 is darker than --far 200: darker greys come out "
+                         u"nearer, the map inverted as with --invert\n"_s);
+    // The dark end is near: level 15 on the left, 0 on the right.
+    const QImage map = QImage(path(u"out.png"_s)).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(levelAt(map, {0, 166}), 15);
+    QCOMPARE(levelAt(map, {388, 166}), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -12,6 +12,7 @@
 
 #include "picture/colour.h"
 #include "picture/levels.h"
+#include "picture/mapkind.h"
 
 #include "ui/formslot.h"
 #include "ui/picturebox.h"
@@ -37,6 +38,8 @@
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -194,6 +197,9 @@ private slots:
     void unreadableFileThroughTheImport();
     void greyPictureOffersTheImport_data();
     void greyPictureOffersTheImport();
+    void restoredDraftOfAGreyPictureIsOffered();
+    void importDialogShowsTheNearEnd_data();
+    void importDialogShowsTheNearEnd();
 
 private:
     void activate();
@@ -674,7 +680,7 @@ void TestForm1::corpus()
     const QImage after = m_form->controls().Picture1->Image();
     bool refused = false;
     for (const auto &m : m_dialogs->messages())
-        refused = refused || m.text != Form1::notLevelColoursPrompt();
+        refused = refused || !m.text.contains(u"高さの色では描かれていません"_s);
     if (refused) {
         QVERIFY2(group != u"g"_s, "a good file was refused");
         QCOMPARE(after, before);
@@ -1201,54 +1207,135 @@ void TestForm1::unreadableFileThroughTheImport()
     QVERIFY2(messages[0].text.contains(reason), qPrintable(messages[0].text));
 }
 
-// Each row: a picture loaded with "ファイル読み込み", whether it is offered for conversion, and the
-// answer. いいえ keeps the picture as loaded; はい converts the same file.
+// Each row: a picture loaded with "ファイル読み込み", the question asked (none for a map of level
+// colours), the answer and how the import dialog ends. いいえ, or キャンセル in the dialog, keeps
+// the picture as loaded; はい and OK put in exactly the map make converts the same file to.
 void TestForm1::greyPictureOffersTheImport_data()
 {
     QTest::addColumn<QImage>("picture");
-    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("question");
     QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("dialogEnds");
     QImage grey(300, 200, QImage::Format_Grayscale8);
     for (int y = 0; y < grey.height(); ++y)
         for (int x = 0; x < grey.width(); ++x)
             grey.scanLine(y)[x] = uchar(1 + x * 250 / 300);
+    // A sphere on black, mostly black, larger than the canvas: only its whole tells what it is.
+    const QImage sphere = testimages::sphereOnBlack({1200, 900}, 250, {800, 600});
+    const QImage ramp16 = testimages::sixteenBitRamp({389, 100});
+    const QImage jet = testimages::colourRamp({389, 60}, testimages::jetCorners());
     QImage levels(389, 333, QImage::Format_RGB32);
     levels.fill(picture::toQRgb(picture::QBColor(9)));
-    QTest::newRow("grey, いいえ") << grey << true << int(ui::MsgBox::No);
-    QTest::newRow("grey, はい") << grey << true << int(ui::MsgBox::Yes);
-    QTest::newRow("level colours") << levels << false << int(ui::MsgBox::Yes);
+    const QString greyQuestion = u"この画像は灰色の奥行きマップで、高さの色では描かれていません。\n"
+                                 u"「画像から奥行きマップ」で変換しますか？"_s;
+    const int yes = ui::MsgBox::Yes;
+    const int accepted = QDialog::Accepted;
+    QTest::newRow("grey, いいえ") << grey << greyQuestion << int(ui::MsgBox::No) << accepted;
+    QTest::newRow("grey, はい") << grey << greyQuestion << yes << accepted;
+    QTest::newRow("grey, はい, キャンセル") << grey << greyQuestion << yes << int(QDialog::Rejected);
+    QTest::newRow("sphere on black, はい") << sphere << greyQuestion << yes << accepted;
+    QTest::newRow("16-bit ramp, はい")
+        << ramp16
+        << u"この画像は16 ビットの奥行きマップで、高さの色では描かれていません。\n"
+           u"「画像から奥行きマップ」で変換しますか？"_s
+        << yes << accepted;
+    QTest::newRow("jet ramp, はい")
+        << jet
+        << u"この画像はjet の色の尺度で描かれた奥行きマップで、高さの色では描かれていません。\n"
+           u"「画像から奥行きマップ」で変換しますか？"_s
+        << yes << accepted;
+    QTest::newRow("level colours") << levels << QString() << yes << accepted;
 }
 
 void TestForm1::greyPictureOffersTheImport()
 {
     QFETCH(QImage, picture);
-    QFETCH(bool, asked);
+    QFETCH(QString, question);
     QFETCH(int, answer);
+    QFETCH(int, dialogEnds);
     const QString path = m_dir.filePath(u"offered.png"_s);
     QVERIFY(picture.save(path));
     m_dialogs->fileAnswers.push_back(path);
     m_dialogs->msgBoxAnswers.push_back(answer);
     int dialogs = 0;
-    QImage converted;
-    m_form->setDialogRunner([&](QDialog &dialog) {
+    m_form->setDialogRunner([&](QDialog &) {
         ++dialogs;
-        converted = static_cast<editor::ImportDialog &>(dialog).levels().map;
-        return int(QDialog::Accepted);
+        return dialogEnds;
     });
     m_form->Command2_Click();
     const auto messages = m_dialogs->messages();
+    const bool asked = !question.isEmpty();
     QCOMPARE(messages.size(), asked ? 1 : 0);
     if (asked) {
-        QCOMPARE(messages[0].text, Form1::notLevelColoursPrompt());
+        QCOMPARE(messages[0].text, question);
         QCOMPARE(messages[0].style, ui::MsgBox::YesNo | ui::MsgBox::Question);
     }
-    const bool converts = asked && answer == ui::MsgBox::Yes;
-    QCOMPARE(dialogs, converts ? 1 : 0);
+    const bool opened = asked && answer == ui::MsgBox::Yes;
+    QCOMPARE(dialogs, opened ? 1 : 0);
     const QImage canvas = m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32);
-    if (converts)
-        QCOMPARE(canvas, converted);
-    else
-        QCOMPARE(canvas.copy(picture.rect()), picture.convertToFormat(QImage::Format_RGB32));
+    if (opened && dialogEnds == QDialog::Accepted) {
+        // The bytes make writes for the same file: the one map source's conversion.
+        QCOMPARE(canvas, picture::mapOfFile(path).map);
+        QVERIFY(picture::mapOfFile(path).converted);
+    } else {
+        const QRect kept = picture.rect().intersected(canvas.rect());
+        QCOMPARE(canvas.copy(kept), picture.convertToFormat(QImage::Format_RGB32).copy(kept));
+    }
+}
+
+// A draft holding a grey picture kept as loaded is offered the conversion like a loaded file;
+// a draft of level colours is restored with no question.
+void TestForm1::restoredDraftOfAGreyPictureIsOffered()
+{
+    const QImage grey = testimages::sphereOnBlack(testimages::CanvasSize, 120, {194, 166},
+                                                  QImage::Format_RGB32);
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    m_form->setDialogRunner([](QDialog &) { return int(QDialog::Accepted); });
+    m_form->restoreDraft(grey);
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_dialogs->messages()[0].title, u"編集の復元"_s);
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
+             picture::mapOfPicture(grey).map);
+
+    m_form->restoreDraft(testimages::uniformDepthMap(9));
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
+             testimages::uniformDepthMap(9).convertToFormat(QImage::Format_RGB32));
+}
+
+// Each row: a picture in the import dialog, 反転 or not, the line saying what it is, and where
+// the "手前" marker sits on the preview (its centre's x, within 20 pixels).
+void TestForm1::importDialogShowsTheNearEnd_data()
+{
+    QTest::addColumn<QImage>("picture");
+    QTest::addColumn<bool>("inverted");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("markerX");
+    // viridis from #440154 (cold, left) through #21918c to #fde725 (warm, right).
+    const QImage viridis = testimages::colourRamp({389, 333}, testimages::viridisQuarters());
+    QImage grey = viridis.convertToFormat(QImage::Format_Grayscale8).mirrored(true, false);
+    QTest::newRow("viridis: the yellow end near")
+        << viridis << false << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s << 388;
+    QTest::newRow("viridis, 反転") << viridis << true
+                                   << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s
+                                   << 0;
+    QTest::newRow("grey, bright on the left") << grey << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 0;
+}
+
+void TestForm1::importDialogShowsTheNearEnd()
+{
+    QFETCH(QImage, picture);
+    QFETCH(bool, inverted);
+    QFETCH(QString, kind);
+    QFETCH(int, markerX);
+    editor::ImportDialog dialog(picture);
+    dialog.invert->setChecked(inverted);
+    QCOMPARE(dialog.kind->text(), kind);
+    QVERIFY(!dialog.nearMarker->isHidden());
+    QCOMPARE(dialog.nearMarker->text(), u"手前"_s);
+    const int centre = dialog.nearMarker->geometry().center().x();
+    QVERIFY2(std::abs(centre - markerX) <= 20 + dialog.nearMarker->width() / 2,
+             qPrintable(QString::number(centre)));
 }
 
 QTEST_MAIN(TestForm1)

@@ -2,6 +2,9 @@
 
 #include "testimages.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <cstdlib>
 
 namespace testimages {
@@ -73,6 +76,74 @@ int maxChannelDifference(const QImage &a, const QImage &b)
 QString bmpsuite(const QString &relative)
 {
     return QStringLiteral(ZOMVORN_BMPSUITE) + u'/' + relative;
+}
+
+QImage sphereOnBlack(QSize size, double radius, QPoint centre, QImage::Format format)
+{
+    QImage out(size, QImage::Format_Grayscale8);
+    out.fill(0);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const double d = std::hypot(x - centre.x(), y - centre.y()) / radius;
+            if (d < 1)
+                out.scanLine(y)[x] = uchar(std::lround(40 + 215 * std::sqrt(1 - d * d)));
+        }
+    return out.convertToFormat(format);
+}
+
+QImage sixteenBitRamp(QSize size)
+{
+    QImage out(size, QImage::Format_Grayscale16);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<quint16 *>(out.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = quint16(x * 65535 / (size.width() - 1));
+    }
+    return out;
+}
+
+QImage colourRamp(QSize size, const QList<QRgb> &stops)
+{
+    QImage out(size, QImage::Format_RGB32);
+    const int segments = int(stops.size()) - 1;
+    for (int x = 0; x < size.width(); ++x) {
+        const double at = x / double(size.width() - 1) * segments;
+        const int k = std::min(int(at), segments - 1);
+        const double f = at - k;
+        auto mix = [f](int a, int b) { return int(std::lround(a + (b - a) * f)); };
+        const QRgb c = qRgb(mix(qRed(stops[k]), qRed(stops[k + 1])),
+                            mix(qGreen(stops[k]), qGreen(stops[k + 1])),
+                            mix(qBlue(stops[k]), qBlue(stops[k + 1])));
+        for (int y = 0; y < size.height(); ++y)
+            out.setPixel(x, y, c);
+    }
+    return out;
+}
+
+QList<QRgb> jetCorners()
+{
+    return {qRgb(0, 0, 128),   qRgb(0, 0, 255), qRgb(0, 255, 255),
+            qRgb(255, 255, 0), qRgb(255, 0, 0), qRgb(128, 0, 0)};
+}
+
+QList<QRgb> viridisQuarters()
+{
+    return {qRgb(0x44, 0x01, 0x54), qRgb(0x3b, 0x52, 0x8b), qRgb(0x21, 0x91, 0x8c),
+            qRgb(0x5e, 0xc9, 0x62), qRgb(0xfd, 0xe7, 0x25)};
+}
+
+QImage bluesPalette(QSize size)
+{
+    QImage out(size, QImage::Format_Indexed8);
+    QList<QRgb> palette;
+    for (int i = 0; i < 256; ++i)
+        palette << qRgb(i / 4, i / 2, i);
+    out.setColorTable(palette);
+    const qint64 far = qint64(size.width()) * size.width() + qint64(size.height()) * size.height();
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            out.scanLine(y)[x] = uchar(30 + 200 * (qint64(x) * x + qint64(y) * y) / far);
+    return out;
 }
 
 } // namespace testimages

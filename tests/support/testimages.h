@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -41,6 +42,21 @@ QImage shapeMap();
 // The largest difference of any channel between two images of the same size, or -1 when their
 // sizes differ.
 int maxChannelDifference(const QImage &a, const QImage &b);
+
+// Depth pictures as renderers and cameras write them.
+// A grey sphere of `radius` around `centre` on black, greys 40 (rim) to 255 (top).
+QImage sphereOnBlack(QSize size, double radius, QPoint centre,
+                     QImage::Format format = QImage::Format_Grayscale8);
+// A 16-bit grey ramp, black at the left to white at the right.
+QImage sixteenBitRamp(QSize size);
+// A ramp through the colours, evenly spaced from left to right, each row the same.
+QImage colourRamp(QSize size, const QList<QRgb> &stops);
+// jet's corners from cold to warm: dark blue, blue, cyan, yellow, red, dark red.
+QList<QRgb> jetCorners();
+// viridis's known colours at 0, 1/4, 1/2, 3/4 and 1: #440154 #3b528b #21918c #5ec962 #fde725.
+QList<QRgb> viridisQuarters();
+// A depth camera's frame as an 8-bit palette picture of blues, the far corner brightest.
+QImage bluesPalette(QSize size);
 
 // A file of the BMP Suite corpus in tests/data/bmpsuite, by its path inside that folder.
 QString bmpsuite(const QString &relative);

@@ -4,6 +4,42 @@
 <context>
     <name>Cli</name>
     <message>
+        <source>a depth map of level colours</source>
+        <translation>高さの色で描かれた奥行きマップ</translation>
+    </message>
+    <message>
+        <source>a grey depth map</source>
+        <translation>グレーの奥行きマップ</translation>
+    </message>
+    <message>
+        <source>a 16-bit depth map</source>
+        <translation>16 ビットの奥行きマップ</translation>
+    </message>
+    <message>
+        <source>a depth map in the %1 colour scale, read along it (warm end near)</source>
+        <translation>%1 の色の尺度で描かれた奥行きマップ。尺度に沿って読みます（暖色の側が手前）</translation>
+    </message>
+    <message>
+        <source>a colour picture on no known colour scale, read by brightness</source>
+        <translation>知られた色の尺度にないカラーの画像。明るさで読みます</translation>
+    </message>
+    <message>
+        <source>%1: %2, converted as `levels --near auto --far auto`</source>
+        <translation>%1: %2。`levels --near auto --far auto` として変換しました</translation>
+    </message>
+    <message>
+        <source>Uses every map with its literal colours, even a grey or colour depth picture.</source>
+        <translation>どのマップも色をそのまま使います。グレーやカラーの奥行きの画像でも変換しません。</translation>
+    </message>
+    <message>
+        <source>--near and --far are both %1: they must differ, or every grey would be one level</source>
+        <translation>--near と --far がどちらも %1 です。同じ値では、どの灰色も同じ高さになります。違う値にしてください</translation>
+    </message>
+    <message>
+        <source>--near %1 is darker than --far %2: darker greys come out nearer, the map inverted as with --invert</source>
+        <translation>--near %1 が --far %2 より暗いため、暗い灰色ほど手前になります（--invert と同じく反転します）</translation>
+    </message>
+    <message>
         <location filename="../batch.cpp" line="77"/>
         <source>%1: the file name must end in .bmp or .png</source>
         <translation>%1: ファイル名は .bmp か .png で終わる必要があります</translation>
@@ -149,11 +185,6 @@
         <translation>この形式で保存できる大きさ（%1 MB）を超えます</translation>
     </message>
     <message>
-        <location filename="../batch.cpp" line="344"/>
-        <source>%1 is not drawn in the level colours (fewer than 1 % of its pixels are), so its stereogram hides nothing; a grey depth map is converted with &apos;zomvorn-cli levels&apos;</source>
-        <translation>%1 は高さの色で描かれていません（高さの色のピクセルが 1 % 未満です）。このステレオグラムには何も隠れません。グレーの奥行きマップは「zomvorn-cli levels」で変換できます</translation>
-    </message>
-    <message>
         <location filename="../batch.cpp" line="465"/>
         <source>runs %1</source>
         <translation>%1 回目</translation>
@@ -284,8 +315,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <location filename="../cli.cpp" line="207"/>
-        <source>Each stereogram is 453 x 333 pixels; --scale K makes it K times that each way, and --guides adds a band 20 x K pixels high above it. The maps are depth maps in the 16 level colours; a grey picture is converted first with &apos;%1 levels&apos;.</source>
-        <translation>ステレオグラムは 453 × 333 ピクセルです。--scale K で縦横 K 倍になり、--guides で上に高さ 20 × K ピクセルの帯が付きます。マップは 16 の高さの色で描いた奥行きマップです。グレーの画像は先に「%1 levels」で変換します。</translation>
+        <source>Each stereogram is 453 x 333 pixels; --scale K makes it K times that each way, and --guides adds a band 20 x K pixels high above it. The maps are depth maps in the 16 level colours; a depth picture that is not (grey, 16-bit or in colour) is converted as &apos;%1 levels --near auto --far auto&apos; converts it, with one line on standard error, unless --as-is is given.</source>
+        <translation>ステレオグラムは 453 × 333 ピクセルです。--scale K で縦横 K 倍になり、--guides で上に高さ 20 × K ピクセルの帯が付きます。マップは 16 の高さの色で描いた奥行きマップです。そうでない奥行きの画像（グレー、16 ビット、カラー）は「%1 levels --near auto --far auto」と同じに変換し、標準エラー出力に 1 行で知らせます（--as-is を付けたときは変換しません）。</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="213"/>
@@ -553,31 +584,28 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels、anaglyph のいずれか</translation>
     </message>
     <message>
-        <location filename="../cli.cpp" line="39"/>
-        <source>       %1 make --cross ...            (for cross-eyed viewing)
-       %1 anaglyph [-o OUT] STEREOGRAM</source>
-        <translation>       %1 make --cross ...            （交差法用）
-       %1 anaglyph [-o OUT] STEREOGRAM</translation>
-    </message>
-    <message>
         <location filename="../cli.cpp" line="46"/>
         <source>Usage: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
-                        [-o PATTERN] [--quiet] DEPTH...
+                        [--as-is] [-o PATTERN | -o - [--png]] [--quiet] DEPTH...
+       %1 make   --cross ...            (for cross-eyed viewing)
        %1 make   --animate OUT [--delay MS] [--loop N]
                         [--frames N [--move DX,DY]] [options] DEPTH...
        %1 reveal [-o OUT] STEREOGRAM
        %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
                         [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
                         [-o OUT] PICTURE
+       %1 anaglyph [-o OUT] STEREOGRAM
        %1 --help | --version</source>
         <translation>使い方: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
-                          [-o PATTERN] [--quiet] DEPTH...
+                          [--as-is] [-o PATTERN | -o - [--png]] [--quiet] DEPTH...
+        %1 make   --cross ...            （交差法用）
         %1 make   --animate OUT [--delay MS] [--loop N]
                           [--frames N [--move DX,DY]] [options] DEPTH...
         %1 reveal [-o OUT] STEREOGRAM
         %1 levels [--invert] [--near V|auto] [--far V|auto] [--no-data V]
                           [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
                           [-o OUT] PICTURE
+        %1 anaglyph [-o OUT] STEREOGRAM
         %1 --help | --version</translation>
     </message>
     <message>
