@@ -4,6 +4,7 @@
 
 #include "batch.h"
 #include "messages.h"
+#include "render.h"
 
 #include "picture/animation.h"
 #include "picture/levels.h"
@@ -38,7 +39,11 @@ QString viewingSynopsis()
 {
     return Cli::tr("       %1 make --cross ...            (for cross-eyed viewing)\n"
                    "       %1 anaglyph [-o OUT] STEREOGRAM")
-        .arg(Program);
+               .arg(Program)
+           + u"\n"_s
+           + Cli::tr("       %1 render [options] DEPTH... -o OUT  (any size, smooth depth)\n"
+                     "       %1 check  [options] PICTURE [DEPTH]")
+                 .arg(Program);
 }
 
 QString synopsis()
@@ -693,8 +698,15 @@ int run(const QStringList &arguments, Io &io)
     const QString first = arguments.value(1);
     if (first == u"make"_s)
         return runMake(arguments, io);
-    if (first == u"reveal"_s)
+    if (first == u"reveal"_s) {
+        if (const auto rendered = revealRendered(arguments, io))
+            return *rendered;
         return runReveal(arguments, io);
+    }
+    if (first == u"render"_s)
+        return runRender(arguments, io);
+    if (first == u"check"_s)
+        return runCheck(arguments, io);
     if (first == u"levels"_s)
         return runLevels(arguments, io);
     if (first == u"anaglyph"_s)
