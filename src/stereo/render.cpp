@@ -240,14 +240,30 @@ void linkWith(const quint16 *z, int n, const int *sepOf, int eye, int depthPermi
     links.right.resize(std::size_t(n));
     int *left = links.left.data();
     int *right = links.right.data();
-    int rowMax = 0;
     for (int x = 0; x < n; ++x) {
         left[x] = x;
         right[x] = x;
-        rowMax = std::max<int>(rowMax, z[x]);
     }
     const qint64 mu = std::max(1, depthPermille);
     const qint64 slopeDen = mu * eye;
+    // A slope below every point's own: where nothing on a side rises above the point by this
+    // much a pixel, that side hides nothing of it. reachLeft[x] = max over t >= 1 of
+    // z[x - t] - low * t, and the same to the right; one pass each way.
+    const qint64 low = slopeDen > 0 ? std::max<qint64>(0, 2 * (2000LL - mu) * Top / slopeDen - 1) : 0;
+    thread_local std::vector<qint64> reach;
+    reach.resize(std::size_t(2 * n));
+    qint64 *reachLeft = reach.data();
+    qint64 *reachRight = reach.data() + n;
+    qint64 best = -1;
+    for (int x = 0; x < n; ++x) {
+        reachLeft[x] = best;
+        best = std::max<qint64>(best, z[x]) - low;
+    }
+    best = -1;
+    for (int x = n - 1; x >= 0; --x) {
+        reachRight[x] = best;
+        best = std::max<qint64>(best, z[x]) - low;
+    }
     for (int x = 0; x < n; ++x) {
         const int zx = z[x];
         const int s = sepOf[zx];
@@ -257,11 +273,21 @@ void linkWith(const quint16 *z, int n, const int *sepOf, int eye, int depthPermi
             continue;
         // Hidden surfaces: the point at x is seen by both eyes only if nothing between it and
         // its images rises to the ray: z_t = z + 2 (2 - mu z) t / (mu E), in 1/65535 steps.
-        const qint64 slopeNum = 2 * (2000LL * Top - mu * zx);
-        if (slopeDen > 0 && rowMax * slopeDen >= zx * slopeDen + slopeNum) {
+        if (slopeDen > 0 && (reachLeft[x] >= zx || reachRight[x] >= zx)) {
+            const qint64 slopeNum = 2 * (2000LL * Top - mu * zx);
+            // z_t = zx + floor(slopeNum t / slopeDen), stepped without dividing.
+            const qint64 step = slopeNum / slopeDen;
+            const qint64 part = slopeNum % slopeDen;
+            qint64 zt = zx;
+            qint64 over = 0;
             bool visible = true;
             for (int t = 1;; ++t) {
-                const qint64 zt = zx + slopeNum * t / slopeDen;
+                zt += step;
+                over += part;
+                if (over >= slopeDen) {
+                    ++zt;
+                    over -= slopeDen;
+                }
                 if (zt > Top)
                     break;
                 if ((x - t >= 0 && z[x - t] >= zt) || (x + t < n && z[x + t] >= zt)) {
@@ -358,6 +384,23 @@ Readout readoutOf(const Settings &settings)
     return r;
 }
 
+namespace {
+
+// The source position of a destination pixel centre, in 1/65536 of source pixels, and whether
+// the centre is inside the placed rectangle: (2 d + 1) / (2 k) output pixels from the origin.
+bool sourcePosition(qint64 d, qint64 k, qint64 origin, qint64 length, qint64 sourceLength,
+                    qint64 &at)
+{
+    const qint64 twice = 2 * d + 1 - 2 * k * origin; // in 1/(2k) output pixels
+    if (twice < 0 || twice >= 2 * k * length)
+        return false;
+    at = twice * sourceLength * 65536 / (2 * k * length) - 32768;
+    at = std::clamp<qint64>(at, 0, (sourceLength - 1) * 65536);
+    return true;
+}
+
+} // namespace
+
 Sampler::Sampler(const DepthPlane &depth, const Settings &settings)
     : m_depth(depth), m_cross(settings.cross)
 {
@@ -389,24 +432,17 @@ Sampler::Sampler(const DepthPlane &depth, const Settings &settings)
     }
     m_x0 = (W - m_w) / 2;
     m_y0 = (H - m_h) / 2;
+    m_column.assign(std::size_t(m_vw), -1);
+    m_weight.assign(std::size_t(m_vw), 0);
+    for (int vx = 0; vx < m_vw; ++vx) {
+        qint64 u = 0;
+        if (sourcePosition(vx, m_k, m_x0, m_w, sw, u)) {
+            m_column[std::size_t(vx)] = int(u >> 16);
+            m_weight[std::size_t(vx)] = int(u & 0xffff);
+        }
+    }
 }
 
-namespace {
-
-// The source position of a destination pixel centre, in 1/65536 of source pixels, and whether
-// the centre is inside the placed rectangle: (2 d + 1) / (2 k) output pixels from the origin.
-bool sourcePosition(qint64 d, qint64 k, qint64 origin, qint64 length, qint64 sourceLength,
-                    qint64 &at)
-{
-    const qint64 twice = 2 * d + 1 - 2 * k * origin; // in 1/(2k) output pixels
-    if (twice < 0 || twice >= 2 * k * length)
-        return false;
-    at = twice * sourceLength * 65536 / (2 * k * length) - 32768;
-    at = std::clamp<qint64>(at, 0, (sourceLength - 1) * 65536);
-    return true;
-}
-
-} // namespace
 
 void Sampler::row(int y, quint16 *out) const
 {
@@ -423,11 +459,9 @@ void Sampler::row(int y, quint16 *out) const
     const quint16 *a = m_depth.z.data() + std::size_t(iy) * std::size_t(m_depth.width);
     const quint16 *b = m_depth.z.data() + std::size_t(iy1) * std::size_t(m_depth.width);
     for (int vx = 0; vx < m_vw; ++vx) {
-        qint64 u = 0;
         int z = 0;
-        if (sourcePosition(vx, m_k, m_x0, m_w, m_depth.width, u)) {
-            const int ix = int(u >> 16);
-            const qint64 fx = u & 0xffff;
+        if (const int ix = m_column[std::size_t(vx)]; ix >= 0) {
+            const qint64 fx = m_weight[std::size_t(vx)];
             const int ix1 = std::min(ix + 1, m_depth.width - 1);
             const qint64 top = a[ix] * (65536 - fx) + a[ix1] * fx;
             const qint64 bottom = b[ix] * (65536 - fx) + b[ix1] * fx;

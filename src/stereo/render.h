@@ -163,6 +163,9 @@ private:
     int m_k = 1;
     // The depth's rectangle on the output, in output pixels.
     int m_x0 = 0, m_y0 = 0, m_w = 0, m_h = 0;
+    // Per virtual column: the source column (-1 in the margin) and its weight in 1/65536.
+    std::vector<int> m_column;
+    std::vector<int> m_weight;
 };
 
 // The settings as text, for a PNG's text chunk, and back.
