@@ -59,11 +59,11 @@ void greyRow(const QImage &picture, int y, bool deep, std::vector<int> &grey,
     }
 }
 
-std::vector<int> medianOf(const std::vector<int> &plane, const std::vector<quint8> &background,
-                          int w, int h, int radius)
+std::vector<quint16> medianOf(const std::vector<quint16> &plane,
+                              const std::vector<quint8> &background, int w, int h, int radius)
 {
-    std::vector<int> out = plane;
-    std::vector<int> window;
+    std::vector<quint16> out = plane;
+    std::vector<quint16> window;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const auto i = std::size_t(y) * std::size_t(w) + std::size_t(x);
@@ -129,8 +129,11 @@ DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &se
 
     const int greyMax = picture::greyMaxOf(picture);
     const bool deep = greyMax == Top;
-    std::vector<int> values(plane.z.size());
-    std::vector<quint8> background(plane.z.size());
+    // The composited greys go into the plane itself, then become depths in place.
+    std::vector<quint16> &values = plane.z;
+    std::vector<quint8> background;
+    if (settings.noData)
+        background.assign(plane.z.size(), 0);
     std::vector<int> grey(static_cast<std::size_t>(w)), alpha(static_cast<std::size_t>(w));
     for (int y = 0; y < h; ++y) {
         greyRow(picture, y, deep, grey, alpha);
@@ -144,12 +147,16 @@ DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &se
             }
             // Transparency is far either way: composited on black when white is near, on white
             // when black is near.
-            values[i] = settings.invert ? int(Top - ((Top - g) * a + Top / 2) / Top)
-                                        : int((g * a + Top / 2) / Top);
+            values[i] = quint16(settings.invert ? Top - ((Top - g) * a + Top / 2) / Top
+                                                : (g * a + Top / 2) / Top);
         }
     }
-    if (settings.smooth > 0)
+    auto isBackground = [&](std::size_t i) { return !background.empty() && background[i]; };
+    if (settings.smooth > 0) {
+        if (background.empty())
+            background.assign(plane.z.size(), 0);
         values = medianOf(values, background, w, h, std::min(settings.smooth, picture::MaxSmooth));
+    }
 
     auto bound = [&](const picture::Bound &b, bool isNear) -> qint64 {
         switch (b.kind) {
@@ -163,7 +170,7 @@ DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &se
         std::vector<qint64> count(Top + 1);
         qint64 n = 0;
         for (std::size_t i = 0; i < values.size(); ++i)
-            if (!background[i]) {
+            if (!isBackground(i)) {
                 ++count[std::size_t(values[i])];
                 ++n;
             }
@@ -196,7 +203,7 @@ DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &se
         depthOf[std::size_t(v)] = quint16(z);
     }
     for (std::size_t i = 0; i < values.size(); ++i)
-        plane.z[i] = background[i] ? 0 : depthOf[std::size_t(values[i])];
+        plane.z[i] = isBackground(i) ? 0 : depthOf[std::size_t(values[i])];
     return plane;
 }
 

@@ -192,8 +192,9 @@ QByteArray encodeBmp(const DepthPlane &depth, const Settings &settings,
         throw error;
     }
     // Rows go bottom-up: each is put in its place as it comes.
-    QByteArray bytes(qsizetype(Header + imageBytes), '\0');
+    QByteArray bytes(qsizetype(Header + imageBytes), Qt::Uninitialized);
     char *b = bytes.data();
+    std::fill_n(b, Header, '\0');
     b[0] = 'B';
     b[1] = 'M';
     put32(b + 2, quint32(Header + imageBytes));
@@ -211,6 +212,7 @@ QByteArray encodeBmp(const DepthPlane &depth, const Settings &settings,
         depth, settings,
         [&](int y, const QRgb *row, int width) {
             char *to = b + Header + stride * (size.height() - 1 - y);
+            std::fill(to + 3 * qint64(width), to + stride, '\0');
             for (int x = 0; x < width; ++x) {
                 to[3 * x] = char(qBlue(row[x]));
                 to[3 * x + 1] = char(qGreen(row[x]));
