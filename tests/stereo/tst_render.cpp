@@ -64,6 +64,12 @@ private slots:
     void workingBytesAt8K();
     void renderCommand_data();
     void renderCommand();
+    void placement_data();
+    void placement();
+    void guideBand();
+    void batchSeeds();
+    void refused_data();
+    void refused();
 };
 
 void TestRender::separation_data()
@@ -419,6 +425,128 @@ void TestRender::renderCommand()
         QCOMPARE(checked.status, 1);
         QVERIFY(checked.err.contains(u"carries no settings"_s));
     }
+}
+
+void TestRender::placement_data()
+{
+    QTest::addColumn<int>("placement");
+    QTest::addColumn<int>("oversampling");
+    QTest::addColumn<bool>("cross");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("expected");
+    // A plane of two pixels, far and near, on a 4 x 4 picture. Bilinear at pixel centres: the
+    // source position of output x is (x + 0.5) * 2 / placed width - 0.5, clamped to the plane.
+    // stretch: positions -0.25, 0.25, 0.75, 1.25.
+    QTest::newRow("stretch") << 0 << 1 << false << 0 << u"0,16384,49151,65535"_s;
+    // fit: 4 x 2 placed in the middle rows; the margin is far.
+    QTest::newRow("fit, margin") << 1 << 1 << false << 0 << u"0,0,0,0"_s;
+    QTest::newRow("fit, inside") << 1 << 1 << false << 1 << u"0,16384,49151,65535"_s;
+    QTest::newRow("fit, cross-eyed") << 1 << 1 << true << 1 << u"65535,49151,16384,0"_s;
+    QTest::newRow("fit, cross-eyed margin") << 1 << 1 << true << 3 << u"65535,65535,65535,65535"_s;
+    // fill: 8 x 4 placed from x = -2: positions 0.125, 0.375, 0.625, 0.875.
+    QTest::newRow("fill") << 2 << 1 << false << 2 << u"8192,24576,40959,57343"_s;
+    // x2: eight virtual columns, positions -0.375 to 1.375 in steps of 0.25.
+    QTest::newRow("stretch x2") << 0 << 2 << false << 0
+                                << u"0,0,8192,24576,40959,57343,65535,65535"_s;
+}
+
+void TestRender::placement()
+{
+    QFETCH(int, placement);
+    QFETCH(int, oversampling);
+    QFETCH(bool, cross);
+    QFETCH(int, row);
+    QFETCH(QString, expected);
+    R::DepthPlane plane;
+    plane.width = 2;
+    plane.height = 1;
+    plane.z = {0, 65535};
+    R::Settings s = smallSettings({4, 4});
+    s.placement = std::array{R::Placement::Stretch, R::Placement::Fit,
+                             R::Placement::Fill}[std::size_t(placement)];
+    s.geometry.oversampling = oversampling;
+    s.cross = cross;
+    const R::Sampler sampler(plane, s);
+    std::vector<quint16> z(static_cast<std::size_t>(sampler.virtualWidth()));
+    sampler.row(row, z.data());
+    QStringList got;
+    for (const quint16 v : z)
+        got << QString::number(v);
+    QCOMPARE(got.join(u','), expected);
+}
+
+void TestRender::guideBand()
+{
+    R::Settings s = smallSettings({400, 40});
+    s.guides = true;
+    QCOMPARE(R::guideBandHeight(s), 24); // a quarter inch at 96 dpi
+    const QImage image = R::renderImage(flatPlane(400, 40, 0), s);
+    QCOMPARE(image.size(), QSize(400, 64));
+    // Two dots of radius 4 on row 12, centred 120 apart (the far separation) about x = 200.
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    for (const auto &[x, y, colour] : {std::tuple{140, 12, black}, std::tuple{260, 12, black},
+                                      std::tuple{144, 12, black}, std::tuple{145, 12, white},
+                                      std::tuple{140, 16, black}, std::tuple{140, 17, white},
+                                      std::tuple{200, 12, white}, std::tuple{0, 0, white}})
+        QCOMPARE(image.pixel(x, y), colour);
+}
+
+void TestRender::batchSeeds()
+{
+    QTemporaryDir dir;
+    QImage map(64, 36, QImage::Format_Grayscale8);
+    map.fill(40);
+    const QString a = dir.filePath(u"a.png"_s);
+    const QString b = dir.filePath(u"b.png"_s);
+    QVERIFY(map.save(a) && map.save(b));
+    QCOMPARE(runCli({u"render"_s, u"-q"_s, u"--size"_s, u"300x60"_s, u"--seed"_s, u"5"_s, a, b,
+                     u"-o"_s, dir.filePath(u"{name}-out.png"_s)})
+                 .status,
+             0);
+    QCOMPARE(runCli({u"render"_s, u"-q"_s, u"--size"_s, u"300x60"_s, u"--seed"_s, u"6"_s, b,
+                     u"-o"_s, dir.filePath(u"alone.png"_s)})
+                 .status,
+             0);
+    // The second picture of the batch is made from seed + 1; the maps are alike, the dots not.
+    QCOMPARE(fileBytes(dir.filePath(u"b-out.png"_s)), fileBytes(dir.filePath(u"alone.png"_s)));
+    QVERIFY(fileBytes(dir.filePath(u"a-out.png"_s)).size() > 1000);
+    QVERIFY(QImage(dir.filePath(u"a-out.png"_s)) != QImage(dir.filePath(u"b-out.png"_s)));
+}
+
+void TestRender::refused_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("oversampling 5") << QStringList{u"--oversample"_s, u"5"_s} << u"o.png"_s
+                                    << u"--oversample takes 1, 2, 3, 4, 6 or 8"_s;
+    QTest::newRow("too wide") << QStringList{u"--size"_s, u"20000x100"_s} << u"o.png"_s
+                              << u"--size takes WxH"_s;
+    QTest::newRow("eyes too close") << QStringList{u"--eye"_s, u"5mm"_s} << u"o.png"_s
+                                    << u"--eye takes a length"_s;
+    QTest::newRow("unknown format") << QStringList{} << u"o.jpg"_s << u"must end in .png"_s;
+    QTest::newRow("webp too large") << QStringList{u"--size"_s, u"5000x3000"_s} << u"o.webp"_s
+                                    << u"a WebP is written whole"_s;
+    QTest::newRow("guides too tall") << QStringList{u"--size"_s, u"100x16384"_s, u"--guides"_s}
+                                     << u"o.png"_s << u"taller than 16384"_s;
+}
+
+void TestRender::refused()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    QImage map(8, 8, QImage::Format_Grayscale8);
+    map.fill(0);
+    const QString mapPath = dir.filePath(u"m.png"_s);
+    QVERIFY(map.save(mapPath));
+    const CliResult r = runCli(QStringList{u"render"_s} + options
+                               + QStringList{mapPath, u"-o"_s, dir.filePath(output)});
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    QVERIFY(!QFile::exists(dir.filePath(output)));
 }
 
 QTEST_GUILESS_MAIN(TestRender)
