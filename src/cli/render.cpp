@@ -16,6 +16,8 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <new>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 
@@ -370,6 +372,14 @@ int runRender(const QStringList &commandLine, Io &io)
             return usage(io, Cli::tr("%1: an animation's name must end in .gif or .webp")
                                  .arg(shownName(p.value(animate))));
         outputs << p.value(animate);
+        // Each frame is made whole before it is encoded.
+        const QSize out = R::outputSize(settings);
+        if (qint64(out.width()) * out.height() > R::MaxWebPPixels)
+            return usage(io, Cli::tr("an animation's frames are made whole: at most %1 million "
+                                     "pixels, not %2 x %3")
+                                 .arg(R::MaxWebPPixels / 1'000'000)
+                                 .arg(out.width())
+                                 .arg(out.height()));
     } else {
         const QString pattern = p.value(output);
         const auto f = R::fileFormatOfName(pattern);
@@ -533,7 +543,12 @@ int runCheck(const QStringList &commandLine, Io &io)
             return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(args[1]), reason(error)));
         }
     }
-    const R::CheckResult r = R::check(e.picture, e.settings, depth.isNull() ? nullptr : &depth);
+    R::CheckResult r;
+    try {
+        r = R::check(e.picture, e.settings, depth.isNull() ? nullptr : &depth);
+    } catch (const std::bad_alloc &) {
+        return failure(io, Cli::tr("cannot check %1: %2").arg(shownName(args[0]), Cli::tr("out of memory")));
+    }
     io.out << Cli::tr("%1: %2 x %3 pixels looked at")
                   .arg(shownName(args[0]))
                   .arg(e.settings.size.width())
@@ -603,7 +618,14 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
     }
     if (R::outputSize(*settings) != picture.size())
         return failure(io, Cli::tr("%1 is not the size its settings make").arg(shownName(in)));
-    const QImage depth = R::decodedDepth(picture, *settings);
+    QImage depth;
+    try {
+        depth = R::decodedDepth(picture, *settings);
+    } catch (const std::bad_alloc &) {
+        return failure(io, Cli::tr("cannot reveal %1: %2").arg(shownName(in), Cli::tr("out of memory")));
+    }
+    if (depth.isNull())
+        return failure(io, Cli::tr("%1: its settings leave no separation to decode").arg(shownName(in)));
     try {
         picture::savePicture(depth, out, *format);
     } catch (const picture::PictureError &error) {

@@ -708,11 +708,11 @@ bool settingsFromText(const QString &text, Settings &s)
                  && read.size.width() <= MaxSide && read.size.height() >= 1
                  && read.size.height() <= MaxSide;
         } else if (key == u"dpi"_s) {
-            read.geometry.dpi = number(1, 10'000);
+            read.geometry.dpi = number(10, 4800);
         } else if (key == u"eye-um"_s) {
-            read.geometry.eyeMicrons = number(1, 1'000'000);
+            read.geometry.eyeMicrons = number(10'000, 100'000);
         } else if (key == u"depth-permille"_s) {
-            read.geometry.depthPermille = number(1, 999);
+            read.geometry.depthPermille = number(50, 900);
         } else if (key == u"oversampling"_s) {
             read.geometry.oversampling = number(1, 8);
         } else if (key == u"placement"_s) {
@@ -814,7 +814,9 @@ QImage decodedDepth(const QImage &stereogram, const Settings &settings)
     const int eye = eyePixels(settings.geometry);
     const int mu = std::max(1, settings.geometry.depthPermille);
     const int lowest = std::max(1, separationOf(Top, eye, mu) / k - 1);
-    const int highest = (separationOf(0, eye, mu) + k - 1) / k + 1;
+    const int highest = std::min((separationOf(0, eye, mu) + k - 1) / k + 1, W - 1);
+    if (highest < lowest)
+        return {};
     const int candidates = highest - lowest + 1;
     std::vector<quint16> eq;
     std::vector<quint8> match(std::size_t(W) * std::size_t(candidates));
@@ -863,7 +865,10 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     const std::vector<int> sepOf = separationTable(eye, mu);
     // Candidate separations in output pixels.
     const int lowest = std::max(1, sepOf[Top] / k - 1);
-    const int highest = (sepOf[0] + k - 1) / k + 1;
+    // No separation is wider than the picture.
+    const int highest = std::min((sepOf[0] + k - 1) / k + 1, W - 1);
+    if (highest < lowest)
+        return result;
     const int candidates = highest - lowest + 1;
     const int window = windowOf(settings);
 

@@ -70,6 +70,8 @@ private slots:
     void batchSeeds();
     void refused_data();
     void refused();
+    void carriedSettings_data();
+    void carriedSettings();
 };
 
 void TestRender::separation_data()
@@ -547,6 +549,48 @@ void TestRender::refused()
     QCOMPARE(r.status, 2);
     QVERIFY2(r.err.contains(says), qPrintable(r.err));
     QVERIFY(!QFile::exists(dir.filePath(output)));
+}
+
+void TestRender::carriedSettings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("read");
+    const QString good = u"zomvorn-render 1 size=640x200 dpi=96 eye-um=63500 depth-permille=333 "
+                         "oversampling=2 placement=fill pattern=bw density=40 dot=2 guides=1 "
+                         "cross=0 seed=9"_s;
+    QTest::newRow("as written") << good << true;
+    QTest::newRow("another version") << QString(good).replace(u"render 1"_s, u"render 2"_s) << false;
+    // A picture's own text must not make check or reveal work without bound.
+    QTest::newRow("dpi beyond the options") << QString(good).replace(u"dpi=96"_s, u"dpi=10000"_s)
+                                            << false;
+    QTest::newRow("eyes a metre apart")
+        << QString(good).replace(u"eye-um=63500"_s, u"eye-um=1000000"_s) << false;
+    QTest::newRow("oversampling 5") << QString(good).replace(u"oversampling=2"_s, u"oversampling=5"_s)
+                                    << false;
+    QTest::newRow("too wide") << QString(good).replace(u"size=640x200"_s, u"size=16385x200"_s)
+                              << false;
+    QTest::newRow("unknown pattern") << QString(good).replace(u"pattern=bw"_s, u"pattern=x"_s)
+                                     << false;
+    QTest::newRow("no value") << good + u" seed"_s << false;
+}
+
+void TestRender::carriedSettings()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, read);
+    R::Settings s;
+    QCOMPARE(R::settingsFromText(text, s), read);
+    if (read) {
+        QCOMPARE(s.size, QSize(640, 200));
+        QCOMPARE(s.geometry.oversampling, 2);
+        QCOMPARE(s.placement, R::Placement::Fill);
+        QCOMPARE(s.pattern, R::Pattern::BlackWhite);
+        QCOMPARE(s.density, 40);
+        QCOMPARE(s.dotSize, 2);
+        QVERIFY(s.guides && !s.cross);
+        QCOMPARE(s.seed, 9u);
+        QCOMPARE(R::settingsText(s), text);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRender)
