@@ -751,17 +751,18 @@ bool settingsFromText(const QString &text, Settings &s)
 
 namespace {
 
-// For each pixel of a row and each candidate separation lowest + c: whether the pixel repeats
-// the pixel that separation to its left within a window of at least `window` such pixels in a
-// row, the separation changing by at most `tolerance` from each to the next (smooth depth; two
-// colours match by chance too often to allow any change).
-void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, int tolerance,
-              std::vector<quint16> &run, std::vector<quint8> &match)
+// For each pixel of a row and each candidate separation lowest + c: the length of the run of
+// pixels through it that each repeat the pixel that separation to their left, the separation
+// changing by at most `tolerance` from each to the next (smooth depth; two colours match by
+// chance too often to allow any change); 0 where the pixel itself does not repeat.
+void runsOfRow(const QRgb *row, int W, int lowest, int candidates, int tolerance,
+               std::vector<quint16> &work, std::vector<quint16> &runs)
 {
     const auto C = std::size_t(candidates);
-    run.assign(std::size_t(W) * C * 2, 0);
-    quint16 *leftRun = run.data();
-    quint16 *rightRun = run.data() + std::size_t(W) * C;
+    work.assign(std::size_t(W) * C, 0);
+    runs.assign(std::size_t(W) * C, 0);
+    quint16 *leftRun = work.data();
+    quint16 *rightRun = runs.data();
     auto eq = [&](int x, int c) {
         const int s = lowest + c;
         return x >= s && row[x] == row[x - s];
@@ -778,14 +779,50 @@ void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, in
         for (int c = 0; c < candidates; ++c)
             if (eq(x, c))
                 leftRun[std::size_t(x) * C + std::size_t(c)] = quint16(std::min(
-                    60000, 1 + (x > 0 ? best(leftRun + std::size_t(x - 1) * C, c) : 0)));
+                    30000, 1 + (x > 0 ? best(leftRun + std::size_t(x - 1) * C, c) : 0)));
     for (int x = W - 1; x >= 0; --x)
         for (int c = 0; c < candidates; ++c)
             if (leftRun[std::size_t(x) * C + std::size_t(c)])
                 rightRun[std::size_t(x) * C + std::size_t(c)] = quint16(std::min(
-                    60000, 1 + (x + 1 < W ? best(rightRun + std::size_t(x + 1) * C, c) : 0)));
+                    30000, 1 + (x + 1 < W ? best(rightRun + std::size_t(x + 1) * C, c) : 0)));
     for (std::size_t i = 0; i < std::size_t(W) * C; ++i)
-        match[i] = leftRun[i] && leftRun[i] + rightRun[i] - 1 >= window;
+        runs[i] = leftRun[i] ? quint16(leftRun[i] + rightRun[i] - 1) : quint16(0);
+}
+
+// Whether each pixel decodes to each candidate: its run along the row, and the pixels above and
+// below it that repeat at the same separation (give or take the tolerance), make a window of
+// at least `window` pixels.
+void matchOf(const quint16 *above, const quint16 *here, const quint16 *below, int W,
+             int candidates, int window, int tolerance, std::vector<quint8> &match)
+{
+    const auto C = std::size_t(candidates);
+    auto near = [&](const quint16 *at, int c) {
+        if (!at)
+            return 0;
+        for (int o = std::max(0, c - tolerance); o <= std::min(candidates - 1, c + tolerance); ++o)
+            if (at[o])
+                return 1;
+        return 0;
+    };
+    for (int x = 0; x < W; ++x) {
+        const std::size_t i = std::size_t(x) * C;
+        for (int c = 0; c < candidates; ++c) {
+            const int run = here[i + std::size_t(c)];
+            match[i + std::size_t(c)] =
+                run > 0
+                && run + near(above ? above + i : nullptr, c) + near(below ? below + i : nullptr, c)
+                       >= window;
+        }
+    }
+}
+
+// matchOf of one row alone.
+void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, int tolerance,
+              std::vector<quint16> &work, std::vector<quint8> &match)
+{
+    std::vector<quint16> runs;
+    runsOfRow(row, W, lowest, candidates, tolerance, work, runs);
+    matchOf(nullptr, runs.data(), nullptr, W, candidates, window, tolerance, match);
 }
 
 int toleranceOf(const Settings &settings)
@@ -796,7 +833,7 @@ int toleranceOf(const Settings &settings)
 int windowOf(const Settings &settings)
 {
     // Long enough that a chance match is rare: two-colour dots need many pixels.
-    return settings.pattern == Pattern::BlackWhite ? 32 : 3;
+    return settings.pattern == Pattern::BlackWhite ? 32 : 4;
 }
 
 } // namespace
@@ -887,9 +924,19 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     double errorSum = 0;
     qint64 errorCount = 0;
 
+    const int tolerance = toleranceOf(settings);
+    // The runs of the row above, this one and the one below.
+    std::vector<quint16> runs[3];
+    auto rowAt = [&](int y) { return reinterpret_cast<const QRgb *>(picture.constScanLine(band + y)); };
+    runsOfRow(rowAt(0), W, lowest, candidates, tolerance, eq, runs[1]);
     for (int y = 0; y < H; ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(picture.constScanLine(band + y));
-        matchRow(row, W, lowest, candidates, window, toleranceOf(settings), eq, match);
+        const auto *row = rowAt(y);
+        if (y + 1 < H)
+            runsOfRow(rowAt(y + 1), W, lowest, candidates, tolerance, eq, runs[2]);
+        matchOf(y > 0 ? runs[0].data() : nullptr, runs[1].data(),
+                y + 1 < H ? runs[2].data() : nullptr, W, candidates, window, tolerance, match);
+        std::swap(runs[0], runs[1]);
+        std::swap(runs[1], runs[2]);
         if (sampler) {
             sampler->row(y, z.data());
             linkWith(z.data(), W * k, sepOf.data(), eye, mu, links);
