@@ -907,7 +907,10 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     if (highest < lowest)
         return result;
     const int candidates = highest - lowest + 1;
-    const int window = windowOf(settings);
+    // Dots wider than a pixel repeat over their width too: the window grows with them, and
+    // separations less than a dot apart are one.
+    const int dot = std::max(1, settings.dotSize);
+    const int window = windowOf(settings) * dot;
 
     result.withDepth = depth != nullptr;
     std::optional<Sampler> sampler;
@@ -949,7 +952,7 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
             bool echo = false;
             for (int c = 0; c < candidates; ++c)
                 if (m[c]) {
-                    if (first >= 0 && c - first > 1)
+                    if (first >= 0 && c - first > dot)
                         echo = true;
                     if (first < 0)
                         first = c;
@@ -1004,7 +1007,7 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
                     // With the intended link known, an echo is a match away from it.
                     echo = false;
                     for (int o = 0; o < candidates; ++o)
-                        if (m[o] && std::abs(o - c) > 1)
+                        if (m[o] && std::abs(o - c) > dot)
                             echo = true;
                 }
             }
