@@ -3,6 +3,7 @@
 #include "form2.h"
 
 #include "animationdialog.h"
+#include "renderdialog.h"
 #include "randomdots.h"
 #include "picture/stereopictures.h"
 #include "toolwindows.h"
@@ -63,6 +64,10 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
     setUpTools();
     ui::connectGuarded(m_dialogs, m_ui.MenuToolAnimate, &QAction::triggered, this,
                        [this] { makeAnimation(); });
+    ui::connectGuarded(m_dialogs, m_ui.MenuToolRender, &QAction::triggered, this, [this] {
+        RenderDialog dialog(m_dialogs, m_ui.Picture1->Image(), this);
+        dialog.exec();
+    });
     ui::connectGuarded(m_dialogs, m_ui.MenuToolsLevelNumbers, &QAction::toggled, this,
                        [this](bool on) {
                            if (m_form1.isLoaded())

@@ -121,6 +121,8 @@ void Form2Ui::setupToolsMenu(QMainWindow *window)
                                   QKeySequence(u"Ctrl+I"_s));
     MenuToolAnimate =
         ui::menuItem(mnTools, u"MenuToolAnimate"_s, u"アニメーションを作成..."_s);
+    MenuToolRender =
+        ui::menuItem(mnTools, u"MenuToolRender"_s, u"大きなステレオグラムを作成..."_s);
     mnTools->addSeparator();
     MenuToolsLevelNumbers =
         ui::menuItem(mnTools, u"MenuToolsLevelNumbers"_s, u"高さを数字で表示"_s);

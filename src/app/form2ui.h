@@ -46,6 +46,7 @@ struct Form2Ui
     QAction *MenuToolsExport = nullptr;
     QAction *MenuToolsPreview = nullptr;
     QAction *MenuToolAnimate = nullptr;
+    QAction *MenuToolRender = nullptr;
     QAction *MenuToolImport = nullptr;
     // A view switch: level numbers on the editor's palette, its canvas as a grey ramp.
     QAction *MenuToolsLevelNumbers = nullptr;

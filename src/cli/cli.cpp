@@ -4,6 +4,7 @@
 
 #include "batch.h"
 #include "messages.h"
+#include "render.h"
 #include "slices.h"
 
 #include "picture/animation.h"
@@ -49,6 +50,8 @@ QString synopsis()
                    "                        [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]\n"
                    "                        [-o OUT] PICTURE\n"
                    "       %1 anaglyph [-o OUT] STEREOGRAM\n"
+                   "       %1 render [options] DEPTH... -o OUT  (any size, smooth depth)\n"
+                   "       %1 check  [options] PICTURE [DEPTH]\n"
                    "       %1 --help | --version")
         .arg(Program);
 }
@@ -797,8 +800,15 @@ int run(const QStringList &arguments, Io &io)
     const QString first = arguments.value(1);
     if (first == u"make"_s)
         return runMake(arguments, io);
-    if (first == u"reveal"_s)
+    if (first == u"reveal"_s) {
+        if (const auto rendered = revealRendered(arguments, io))
+            return *rendered;
         return runReveal(arguments, io);
+    }
+    if (first == u"render"_s)
+        return runRender(arguments, io);
+    if (first == u"check"_s)
+        return runCheck(arguments, io);
     if (first == u"levels"_s)
         return runLevels(arguments, io);
     if (first == u"anaglyph"_s)

@@ -181,6 +181,8 @@ void TestTools::toolsMenu_data()
                             << false;
     QTest::newRow("animation") << u"MenuToolAnimate"_s << u"アニメーションを作成..."_s << QString()
                                << false;
+    QTest::newRow("large stereogram") << u"MenuToolRender"_s << u"大きなステレオグラムを作成..."_s
+                                      << QString() << false;
     QTest::newRow("level numbers") << u"MenuToolsLevelNumbers"_s << u"高さを数字で表示"_s
                                    << QString() << false;
 }

@@ -595,6 +595,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
                         [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
                         [-o OUT] PICTURE
        %1 anaglyph [-o OUT] STEREOGRAM
+       %1 render [options] DEPTH... -o OUT  (any size, smooth depth)
+       %1 check  [options] PICTURE [DEPTH]
        %1 --help | --version</source>
         <translation>使い方: %1 make   [--colour red|green|blue|赤|緑|青] [--scale K] [--guides]
                           [--as-is] [-o PATTERN | -o - [--png]] [--quiet] DEPTH...
@@ -606,6 +608,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
                           [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
                           [-o OUT] PICTURE
         %1 anaglyph [-o OUT] STEREOGRAM
+        %1 render [options] DEPTH... -o OUT  （任意の大きさ、なめらかな奥行き）
+        %1 check  [options] PICTURE [DEPTH]
         %1 --help | --version</translation>
     </message>
     <message>

@@ -1,0 +1,390 @@
+// SPDX-License-Identifier: MIT
+
+#include "renderdialog.h"
+
+#include "picture/pictureerror.h"
+#include "picture/pictureio.h"
+#include "stereo/renderfile.h"
+
+#include "ui/dialogs.h"
+#include "ui/pictureio.h"
+#include "ui/runtimeerror.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStorageInfo>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace app {
+
+namespace {
+
+namespace R = stereo::render;
+
+template<typename T>
+T *named(T *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+constexpr QSize PreviewSize{480, 270};
+
+} // namespace
+
+RenderDialog::RenderDialog(ui::Dialogs &dialogs, const QImage &depthMap, QWidget *parent)
+    : QDialog(parent), m_dialogs(dialogs), m_depthMap(depthMap)
+{
+    setObjectName(u"RenderDialog"_s);
+    setWindowTitle(caption());
+    Source = named(new QComboBox(this), u"Source"_s);
+    Source->addItems({u"メインウィンドウの奥行きマップ"_s, u"画像ファイル"_s});
+    Picture = named(new QLineEdit(this), u"Picture"_s);
+    ChoosePicture = named(new QPushButton(u"参照..."_s, this), u"ChoosePicture"_s);
+    Width = named(new QSpinBox(this), u"Width"_s);
+    Height = named(new QSpinBox(this), u"Height"_s);
+    for (QSpinBox *box : {Width, Height}) {
+        box->setRange(16, R::MaxSide);
+        box->setSuffix(u" px"_s);
+    }
+    Width->setValue(1920);
+    Height->setValue(1080);
+    Dpi = named(new QSpinBox(this), u"Dpi"_s);
+    Dpi->setRange(10, 4800);
+    Dpi->setValue(96);
+    Dpi->setSuffix(u" dpi"_s);
+    Eye = named(new QDoubleSpinBox(this), u"Eye"_s);
+    Eye->setRange(10, 100);
+    Eye->setDecimals(1);
+    Eye->setValue(63.5);
+    Eye->setSuffix(u" mm"_s);
+    Depth = named(new QDoubleSpinBox(this), u"Depth"_s);
+    Depth->setRange(0.05, 0.9);
+    Depth->setDecimals(3);
+    Depth->setSingleStep(0.01);
+    Depth->setValue(0.333);
+    Oversample = named(new QComboBox(this), u"Oversample"_s);
+    Oversample->addItems({u"×1"_s, u"×2"_s, u"×3"_s, u"×4"_s, u"×6"_s, u"×8"_s});
+    Placement = named(new QComboBox(this), u"Placement"_s);
+    Placement->addItems({u"全体を収める"_s, u"全面を覆う"_s, u"引き伸ばす"_s});
+    Pattern = named(new QComboBox(this), u"Pattern"_s);
+    Pattern->addItems({u"白黒の点"_s, u"グレーの点"_s, u"カラーの点"_s, u"赤"_s, u"緑"_s, u"青"_s,
+                       u"画像"_s});
+    Pattern->setCurrentIndex(5);
+    PatternPicture = named(new QLineEdit(this), u"PatternPicture"_s);
+    Density = named(new QSpinBox(this), u"Density"_s);
+    Density->setRange(0, 100);
+    Density->setValue(50);
+    Density->setSuffix(u" %"_s);
+    Dot = named(new QSpinBox(this), u"Dot"_s);
+    Dot->setRange(1, 1000);
+    Dot->setSuffix(u" px"_s);
+    Guides = named(new QCheckBox(u"目印を付ける"_s, this), u"Guides"_s);
+    Cross = named(new QCheckBox(u"交差法"_s, this), u"Cross"_s);
+    Seed = named(new QSpinBox(this), u"Seed"_s);
+    Seed->setRange(0, 2'000'000'000);
+    Seed->setValue(1);
+    PreviewBox = named(new QLabel(this), u"PreviewBox"_s);
+    PreviewBox->setFixedSize(PreviewSize);
+    PreviewBox->setAlignment(Qt::AlignCenter);
+    Readout = named(new QLabel(this), u"Readout"_s);
+    Readout->setWordWrap(true);
+    CheckLine = named(new QLabel(this), u"CheckLine"_s);
+    Progress = named(new QProgressBar(this), u"Progress"_s);
+    Progress->setValue(0);
+    Save = named(new QPushButton(u"保存..."_s, this), u"Save"_s);
+    Cancel = named(new QPushButton(u"キャンセル"_s, this), u"Cancel"_s);
+
+    auto *pictureRow = new QHBoxLayout;
+    pictureRow->addWidget(Picture);
+    pictureRow->addWidget(ChoosePicture);
+    auto *sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(Width);
+    sizeRow->addWidget(new QLabel(u"×"_s, this));
+    sizeRow->addWidget(Height);
+    sizeRow->addWidget(Dpi);
+    auto *form = new QFormLayout;
+    form->addRow(u"奥行き"_s, Source);
+    form->addRow(u"画像"_s, pictureRow);
+    form->addRow(u"大きさ"_s, sizeRow);
+    form->addRow(u"目の間隔"_s, Eye);
+    form->addRow(u"奥行きの深さ"_s, Depth);
+    form->addRow(u"オーバーサンプリング"_s, Oversample);
+    form->addRow(u"配置"_s, Placement);
+    form->addRow(u"模様"_s, Pattern);
+    form->addRow(u"模様の画像"_s, PatternPicture);
+    form->addRow(u"黒の割合"_s, Density);
+    form->addRow(u"点の大きさ"_s, Dot);
+    form->addRow(u"乱数の種"_s, Seed);
+    form->addRow(QString(), Guides);
+    form->addRow(QString(), Cross);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Save);
+    buttons->addWidget(Cancel);
+    auto *right = new QVBoxLayout;
+    right->addWidget(PreviewBox);
+    right->addWidget(Readout);
+    right->addWidget(CheckLine);
+    right->addStretch();
+    auto *top = new QHBoxLayout;
+    top->addLayout(form);
+    top->addLayout(right);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(Progress);
+    layout->addLayout(buttons);
+
+    m_previewDelay.setSingleShot(true);
+    m_previewDelay.setInterval(30);
+    connect(&m_previewDelay, &QTimer::timeout, this, [this] { startPreview(); });
+    m_progressTimer.setInterval(100);
+    connect(&m_progressTimer, &QTimer::timeout, this, [this] {
+        Progress->setValue(int(qint64(m_done.load()) * 100 / std::max(1, m_total.load())));
+    });
+    for (QSpinBox *box : {Width, Height, Dpi, Density, Dot, Seed})
+        connect(box, &QSpinBox::valueChanged, this, [this] { schedulePreview(); });
+    for (QDoubleSpinBox *box : {Eye, Depth})
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { schedulePreview(); });
+    for (QComboBox *box : {Source, Oversample, Placement, Pattern})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { schedulePreview(); });
+    for (QCheckBox *box : {Guides, Cross})
+        connect(box, &QCheckBox::toggled, this, [this] { schedulePreview(); });
+    for (QLineEdit *line : {Picture, PatternPicture})
+        connect(line, &QLineEdit::editingFinished, this, [this] { schedulePreview(); });
+    connect(ChoosePicture, &QPushButton::clicked, this, [this] { choosePicture(); });
+    connect(Save, &QPushButton::clicked, this, [this] { chooseAndSave(); });
+    connect(Cancel, &QPushButton::clicked, this, [this] { reject(); });
+    schedulePreview();
+}
+
+RenderDialog::~RenderDialog()
+{
+    m_cancel = true;
+    for (QThread *t : {m_previewer, m_saver})
+        if (t) {
+            t->wait();
+            delete t;
+        }
+}
+
+QString RenderDialog::caption()
+{
+    return u"大きなステレオグラムを作成"_s;
+}
+
+R::Settings RenderDialog::settings() const
+{
+    R::Settings s;
+    s.size = QSize(Width->value(), Height->value());
+    s.geometry.dpi = Dpi->value();
+    s.geometry.eyeMicrons = int(std::lround(Eye->value() * 1000));
+    s.geometry.depthPermille = int(std::lround(Depth->value() * 1000));
+    static constexpr int Factors[] = {1, 2, 3, 4, 6, 8};
+    s.geometry.oversampling = Factors[std::clamp(Oversample->currentIndex(), 0, 5)];
+    s.placement = R::Placement(std::clamp(Placement->currentIndex(), 0, 2));
+    s.pattern = R::Pattern(std::clamp(Pattern->currentIndex(), 0, 6));
+    s.density = Density->value();
+    s.dotSize = Dot->value();
+    s.guides = Guides->isChecked();
+    s.cross = Cross->isChecked();
+    s.seed = quint32(Seed->value());
+    if (s.pattern == R::Pattern::Picture) {
+        try {
+            s.patternPicture = picture::loadPicture(PatternPicture->text());
+        } catch (const picture::PictureError &) {
+            s.patternPicture = QImage();
+        }
+    }
+    return s;
+}
+
+R::DepthPlane RenderDialog::depthPlane() const
+{
+    QImage source = m_depthMap;
+    if (Source->currentIndex() == 1) {
+        try {
+            source = picture::loadPicture(Picture->text());
+        } catch (const picture::PictureError &) {
+            source = QImage();
+        }
+    }
+    return R::depthPlaneOf(source, {});
+}
+
+void RenderDialog::schedulePreview()
+{
+    m_previewDelay.start();
+}
+
+void RenderDialog::startPreview()
+{
+    if (m_previewer) {
+        m_previewAgain = true;
+        return;
+    }
+    // The same picture at the preview's size: the dpi scaled with it, so that it shows the
+    // same separations relative to the picture.
+    R::Settings s = settings();
+    const QSize full = s.size;
+    const QSize shown = full.scaled(PreviewSize, Qt::KeepAspectRatio).expandedTo({16, 16});
+    s.geometry.dpi = std::max(1, int(std::lround(double(s.geometry.dpi) * shown.width() / full.width())));
+    s.size = shown;
+    s.guides = false;
+    const R::DepthPlane depth = depthPlane();
+    Readout->setText([&] {
+        const R::Readout r = R::readoutOf(settings());
+        QString text = u"遠 %1 px (%2 mm)、近 %3 px (%4 mm)、奥行き %5 段"_s.arg(r.farPixels, 0, 'f', 2)
+                           .arg(r.farMm, 0, 'f', 1)
+                           .arg(r.nearPixels, 0, 'f', 2)
+                           .arg(r.nearMm, 0, 'f', 1)
+                           .arg(r.depthSteps);
+        for (const QString &w : r.warnings)
+            text += u"\n注意: "_s + w;
+        return text;
+    }());
+    auto *result = new QImage;
+    auto *line = new QString;
+    m_previewer = QThread::create([s, depth, result, line] {
+        *result = R::renderImage(depth, s);
+        R::Settings plain = s;
+        if (plain.geometry.oversampling == 1) {
+            const R::CheckResult c = R::check(*result, plain, &depth);
+            *line = u"確認: 意図した奥行きに読める点 %1 %、誤り %2、エコー %3 か所"_s
+                        .arg(c.linked ? 100.0 * double(c.exact) / double(c.linked) : 0.0, 0, 'f', 2)
+                        .arg(c.wrong)
+                        .arg(c.echoRegions);
+        }
+    });
+    connect(m_previewer, &QThread::finished, this, [this, result, line] {
+        m_preview = *result;
+        PreviewBox->setPixmap(QPixmap::fromImage(m_preview));
+        CheckLine->setText(*line);
+        delete result;
+        delete line;
+        m_previewer->deleteLater();
+        m_previewer = nullptr;
+        if (m_previewAgain) {
+            m_previewAgain = false;
+            startPreview();
+        }
+    });
+    m_previewer->start();
+}
+
+void RenderDialog::choosePicture()
+{
+    const auto chosen = m_dialogs.showOpen(u"画像|*.png;*.bmp;*.gif;*.jpg;*.jpeg"_s, 1, Picture->text());
+    if (!chosen)
+        return;
+    Picture->setText(*chosen);
+    Source->setCurrentIndex(1);
+    schedulePreview();
+}
+
+void RenderDialog::chooseAndSave()
+{
+    const auto chosen = m_dialogs.showSave(u"PNG|*.png|BMP|*.bmp|WebP|*.webp"_s, 1, QString());
+    if (chosen)
+        save(*chosen);
+}
+
+bool RenderDialog::save(const QString &path)
+{
+    if (m_saver)
+        return false;
+    const auto format = R::fileFormatOfName(path);
+    auto refuse = [&](const QString &text) {
+        m_dialogs.msgBox(text, ui::MsgBox::OKOnly | ui::MsgBox::Exclamation, caption());
+        return false;
+    };
+    if (!format)
+        return refuse(u"保存先は .png、.bmp または .webp にしてください。"_s);
+    const R::Settings s = settings();
+    if (s.pattern == R::Pattern::Picture && s.patternPicture.isNull())
+        return refuse(u"模様の画像を読めません。"_s);
+    const QSize out = R::outputSize(s);
+    if (out.height() > R::MaxSide)
+        return refuse(u"目印を付けると高さが %1 を超えます。"_s.arg(R::MaxSide));
+    if (*format == R::FileFormat::WebP
+        && (out.width() > R::MaxWebPSide || out.height() > R::MaxWebPSide
+            || qint64(out.width()) * out.height() > R::MaxWebPPixels))
+        return refuse(u"この大きさは WebP では保存できません。PNG か BMP にしてください。"_s);
+    // The free space: a BMP's size is known; a PNG of dots takes at most about as much.
+    const qint64 estimate = 54 + (qint64(out.width()) * 3 + 3) / 4 * 4 * out.height();
+    const QStorageInfo storage(QFileInfo(path).absolutePath());
+    if (storage.isValid() && storage.bytesAvailable() >= 0 && storage.bytesAvailable() < estimate
+        && *format == R::FileFormat::Bmp)
+        return refuse(u"空き容量が足りません（%1 MB 必要）。"_s.arg((estimate + (1 << 20) - 1) >> 20));
+    const R::DepthPlane depth = depthPlane();
+    m_cancel = false;
+    m_done = 0;
+    m_total = out.height();
+    auto *error = new QString;
+    auto *written = new bool(false);
+    m_saver = QThread::create([this, depth, s, path, format, error, written] {
+        try {
+            *written = R::writeRender(depth, s, path, *format, &m_cancel, [this](int done, int total) {
+                m_done = done;
+                m_total = total;
+            });
+        } catch (const picture::PictureError &e) {
+            *error = ui::runtimeErrorOf(e).description();
+        } catch (const std::bad_alloc &) {
+            *error = u"メモリが足りません。"_s;
+        }
+    });
+    connect(m_saver, &QThread::finished, this, [this, error, written] {
+        const bool ok = *written;
+        const QString text = *error;
+        delete error;
+        delete written;
+        m_saver->deleteLater();
+        m_saver = nullptr;
+        savingDone(ok, text);
+    });
+    Save->setEnabled(false);
+    m_progressTimer.start();
+    m_saver->start();
+    return true;
+}
+
+void RenderDialog::savingDone(bool written, const QString &error)
+{
+    m_progressTimer.stop();
+    Save->setEnabled(true);
+    Progress->setValue(written ? 100 : 0);
+    if (!error.isEmpty())
+        m_dialogs.msgBox(error, ui::MsgBox::OKOnly | ui::MsgBox::Exclamation, caption());
+}
+
+void RenderDialog::cancel()
+{
+    m_cancel = true;
+}
+
+void RenderDialog::reject()
+{
+    if (m_saver) {
+        cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+} // namespace app

@@ -1,0 +1,597 @@
+// SPDX-License-Identifier: MIT
+
+#include "stereo/render.h"
+#include "stereo/renderfile.h"
+
+#include "../cli/clirun.h"
+#include "picture/colour.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+namespace R = stereo::render;
+
+namespace {
+
+R::DepthPlane flatPlane(int w, int h, quint16 z)
+{
+    R::DepthPlane p;
+    p.width = w;
+    p.height = h;
+    p.z.assign(std::size_t(w) * std::size_t(h), z);
+    return p;
+}
+
+QList<int> numbers(const QString &text)
+{
+    QList<int> out;
+    for (const QString &n : text.split(u',', Qt::SkipEmptyParts))
+        out << n.toInt();
+    return out;
+}
+
+R::Settings smallSettings(QSize size)
+{
+    R::Settings s;
+    s.size = size;
+    return s;
+}
+
+} // namespace
+
+class TestRender : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void separation_data();
+    void separation();
+    void eyePixels_data();
+    void eyePixels();
+    void thinNearObject_data();
+    void thinNearObject();
+    void onePartnerPerPixel_data();
+    void onePartnerPerPixel();
+    void patternIndex_data();
+    void patternIndex();
+    void depthPlane_data();
+    void depthPlane();
+    void rowsDependOnSeedAndRowOnly();
+    void checkFigures_data();
+    void checkFigures();
+    void settingsTravelInThePng();
+    void workingBytesAt8K();
+    void renderCommand_data();
+    void renderCommand();
+    void placement_data();
+    void placement();
+    void guideBand();
+    void batchSeeds();
+    void refused_data();
+    void refused();
+    void carriedSettings_data();
+    void carriedSettings();
+};
+
+void TestRender::separation_data()
+{
+    QTest::addColumn<int>("z");
+    QTest::addColumn<int>("eye");
+    QTest::addColumn<int>("permille");
+    QTest::addColumn<int>("expected");
+    // (1 - mu z) E / (2 - mu z), worked out with a calculator and rounded.
+    QTest::newRow("far, 96 dpi") << 0 << 240 << 333 << 120;        // 120.0
+    QTest::newRow("near, 96 dpi") << 65535 << 240 << 333 << 96;    // 96.029
+    QTest::newRow("half, 96 dpi") << 32768 << 240 << 333 << 109;   // 109.103
+    QTest::newRow("quarter, 96 dpi") << 16384 << 240 << 333 << 115; // 114.788
+    QTest::newRow("far, 300 dpi") << 0 << 750 << 333 << 375;
+    QTest::newRow("near, 300 dpi") << 65535 << 750 << 333 << 300;  // 300.090
+    QTest::newRow("half, 300 dpi") << 32768 << 750 << 333 << 341;  // 340.946
+    QTest::newRow("near, x4") << 65535 << 960 << 333 << 384;       // 384.115
+    QTest::newRow("one step, x4") << 1 << 960 << 333 << 480;       // 479.999
+    QTest::newRow("near, mu 0.5") << 65535 << 600 << 500 << 200;
+}
+
+void TestRender::separation()
+{
+    QFETCH(int, z);
+    QFETCH(int, eye);
+    QFETCH(int, permille);
+    QFETCH(int, expected);
+    QCOMPARE(R::separationOf(z, eye, permille), expected);
+}
+
+void TestRender::eyePixels_data()
+{
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("microns");
+    QTest::addColumn<int>("oversampling");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("2.5 in at 96 dpi") << 96 << 63500 << 1 << 240;
+    QTest::newRow("2.5 in at 300 dpi") << 300 << 63500 << 1 << 750;
+    QTest::newRow("2.5 in at 96 dpi x4") << 96 << 63500 << 4 << 960;
+    QTest::newRow("65 mm at 72 dpi") << 72 << 65000 << 1 << 184; // 184.25
+    QTest::newRow("65 mm at 72 dpi x6") << 72 << 65000 << 6 << 1106; // 1105.5 rounds up
+}
+
+void TestRender::eyePixels()
+{
+    QFETCH(int, dpi);
+    QFETCH(int, microns);
+    QFETCH(int, oversampling);
+    QFETCH(int, expected);
+    R::Geometry g;
+    g.dpi = dpi;
+    g.eyeMicrons = microns;
+    g.oversampling = oversampling;
+    QCOMPARE(R::eyePixels(g), expected);
+}
+
+void TestRender::thinNearObject_data()
+{
+    QTest::addColumn<int>("objectAt");
+    QTest::addColumn<QString>("unlinkedLeftEnds");
+    QTest::addColumn<int>("nearLeft");
+    QTest::addColumn<int>("nearRight");
+    // A far wall 60 pixels wide, E = 40 (far separation 20, near 16), one near pixel. The rays
+    // of far points within 3 pixels of it pass through it (z_t = 19680 t reaches 65535 only at
+    // t = 4), so those points are not linked; the near pixel links its own pair.
+    QTest::newRow("in the middle") << 30 << u"17,18,19,20,21,23"_s << 22 << 38;
+    QTest::newRow("off the middle") << 25 << u"12,13,14,15,16,18"_s << 17 << 33;
+}
+
+void TestRender::thinNearObject()
+{
+    QFETCH(int, objectAt);
+    QFETCH(QString, unlinkedLeftEnds);
+    QFETCH(int, nearLeft);
+    QFETCH(int, nearRight);
+    std::vector<quint16> z(60, 0);
+    z[std::size_t(objectAt)] = 65535;
+    R::Links links;
+    R::linkRow(z.data(), 60, 40, 333, links);
+    const QList<int> unlinked = numbers(unlinkedLeftEnds);
+    for (int l = 0; l + 20 < 60; ++l) {
+        if (l == nearLeft)
+            QCOMPARE(links.right[std::size_t(l)], nearRight);
+        else if (unlinked.contains(l))
+            QCOMPARE(links.right[std::size_t(l)], l);
+        else
+            QCOMPARE(links.right[std::size_t(l)], l + 20); // the wall: pairs about l + 10
+    }
+    QCOMPARE(links.left[std::size_t(nearRight)], nearLeft);
+}
+
+void TestRender::onePartnerPerPixel_data()
+{
+    QTest::addColumn<QString>("row"); // depth in tenths, one digit a pixel
+    QTest::addColumn<int>("eye");
+    QTest::newRow("flat far") << u"0000000000000000000000000000000000000000"_s << 16;
+    QTest::newRow("step up") << u"0000000000000000000099999999999999999999"_s << 24;
+    QTest::newRow("step down") << u"9999999999999999999900000000000000000000"_s << 24;
+    QTest::newRow("thin near") << u"0000000000000000000900000000000000000000"_s << 30;
+    QTest::newRow("ramp") << u"0123456789987654321001234567899876543210"_s << 20;
+    QTest::newRow("comb") << u"0909090909090909090909090909090909090909"_s << 18;
+    QTest::newRow("wide eyes") << u"0000033333999990000099999333330000055555"_s << 36;
+}
+
+void TestRender::onePartnerPerPixel()
+{
+    QFETCH(QString, row);
+    QFETCH(int, eye);
+    std::vector<quint16> z;
+    for (const QChar c : row)
+        z.push_back(quint16((c.unicode() - u'0') * 65535 / 9));
+    const int n = int(z.size());
+    R::Links links;
+    R::linkRow(z.data(), n, eye, 333, links);
+    int pairs = 0;
+    for (int x = 0; x < n; ++x) {
+        const int l = links.left[std::size_t(x)];
+        const int r = links.right[std::size_t(x)];
+        QVERIFY(l <= x && r >= x);
+        if (l != x)
+            QCOMPARE(links.right[std::size_t(l)], x); // the pair is one link both ways
+        if (r != x) {
+            QCOMPARE(links.left[std::size_t(r)], x);
+            ++pairs;
+            // The pair stands about a point whose depth gives exactly its separation.
+            const int s = r - x;
+            const int centre = x + s / 2;
+            QCOMPARE(R::separationOf(z[std::size_t(centre)], eye, 333), s);
+        }
+    }
+    QVERIFY(pairs > 0);
+}
+
+void TestRender::patternIndex_data()
+{
+    QTest::addColumn<int>("vx");
+    QTest::addColumn<int>("y");
+    QTest::addColumn<QPoint>("expected");
+    // Tile 20 x 30, the middle at 100, 6 rows down a refill.
+    QTest::newRow("the middle") << 100 << 7 << QPoint(0, 7);
+    QTest::newRow("first tile") << 119 << 7 << QPoint(19, 7);
+    QTest::newRow("first refill") << 125 << 7 << QPoint(5, 13);
+    QTest::newRow("left of the middle") << 99 << 7 << QPoint(19, 1);
+    QTest::newRow("a tile left, wraps up") << 80 << 3 << QPoint(0, 27);
+    QTest::newRow("five refills wrap") << 203 << 4 << QPoint(3, 4);
+    QTest::newRow("bottom row wraps") << 121 << 29 << QPoint(1, 5);
+}
+
+void TestRender::patternIndex()
+{
+    QFETCH(int, vx);
+    QFETCH(int, y);
+    QFETCH(QPoint, expected);
+    QCOMPARE(R::patternIndex(vx, y, 100, 20, 30, 6), expected);
+}
+
+void TestRender::depthPlane_data()
+{
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<bool>("noData");
+    QTest::addColumn<int>("expected");
+    // A picture of level colours only is read as levels: n * 4369.
+    QTest::newRow("level 15") << QColor(255, 255, 255) << false << false << 65535;
+    QTest::newRow("level 5") << QColor(128, 0, 128) << false << false << 21845;
+    QTest::newRow("level 0") << QColor(0, 0, 0) << false << false << 0;
+    // Any other colour makes the picture grey: 8-bit grey g is g * 257, not quantised.
+    QTest::newRow("grey 100") << QColor(100, 100, 100) << false << false << 25700;
+    QTest::newRow("grey 100 inverted") << QColor(100, 100, 100) << true << false << 39835;
+    QTest::newRow("grey 100 no data") << QColor(100, 100, 100) << false << true << 0;
+}
+
+void TestRender::depthPlane()
+{
+    QFETCH(QColor, colour);
+    QFETCH(bool, invert);
+    QFETCH(bool, noData);
+    QFETCH(int, expected);
+    QImage picture(4, 2, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    picture.setPixelColor(1, 1, colour);
+    picture::LevelsSettings settings;
+    settings.invert = invert;
+    if (noData)
+        settings.noData = 100;
+    const R::DepthPlane plane = R::depthPlaneOf(picture, settings);
+    QCOMPARE(plane.width, 4);
+    QCOMPARE(int(plane.at(1, 1)), expected);
+}
+
+void TestRender::rowsDependOnSeedAndRowOnly()
+{
+    R::Settings s = smallSettings({300, 60});
+    R::DepthPlane flat = flatPlane(300, 60, 0);
+    R::DepthPlane bumped = flat;
+    for (int y = 40; y < 60; ++y)
+        for (int x = 100; x < 200; ++x)
+            bumped.z[std::size_t(y * 300 + x)] = 50000;
+    const QImage a = R::renderImage(flat, s);
+    const QImage b = R::renderImage(bumped, s);
+    QCOMPARE(R::renderImage(flat, s), a); // the same every time
+    for (int y = 0; y < 40; ++y)
+        QVERIFY2(a.copy(0, y, 300, 1) == b.copy(0, y, 300, 1), qPrintable(QString::number(y)));
+    QVERIFY(a.copy(0, 50, 300, 1) != b.copy(0, 50, 300, 1));
+    // A taller picture of the same seed begins with the same rows.
+    R::Settings taller = s;
+    taller.size = {300, 90};
+    QCOMPARE(R::renderImage(flatPlane(300, 60, 0), taller).copy(0, 0, 300, 10),
+             R::renderImage(flatPlane(300, 60, 0), s).copy(0, 0, 300, 10));
+    R::Settings other = s;
+    other.seed = 2;
+    QVERIFY(R::renderImage(flat, other) != a);
+}
+
+void TestRender::checkFigures_data()
+{
+    QTest::addColumn<QString>("spoil");
+    QTest::addColumn<bool>("withDepth");
+    QTest::addColumn<qint64>("linked");
+    QTest::addColumn<qint64>("exact");
+    QTest::addColumn<qint64>("wrong");
+    QTest::addColumn<qint64>("echo");
+    QTest::addColumn<qint64>("echoRegions");
+    // A flat far picture 400 x 40 at 96 dpi: each row's pixels from 120 on repeat the one 120
+    // to their left, so 280 a row are linked.
+    QTest::newRow("as made") << u"none"_s << true << 11200LL << 11200LL << 0LL << 0LL << 0LL;
+    // A 10 x 10 block painted red: its pixels and those 120 to their right lose their link.
+    QTest::newRow("a wrong link") << u"paint"_s << true << 11200LL << 11000LL << 200LL << 0LL
+                                  << 0LL;
+    // A 30 x 10 block copied 100 to the right: there the eyes find 100, not 120.
+    QTest::newRow("an echo") << u"copy"_s << true << 11200LL << 10900LL << 300LL << 300LL << 1LL;
+    QTest::newRow("as made, no depth") << u"none"_s << false << 0LL << 0LL << 0LL << 0LL << 0LL;
+}
+
+void TestRender::checkFigures()
+{
+    QFETCH(QString, spoil);
+    QFETCH(bool, withDepth);
+    QFETCH(qint64, linked);
+    QFETCH(qint64, exact);
+    QFETCH(qint64, wrong);
+    QFETCH(qint64, echo);
+    QFETCH(qint64, echoRegions);
+    const R::Settings s = smallSettings({400, 40});
+    const R::DepthPlane depth = flatPlane(400, 40, 0);
+    QImage picture = R::renderImage(depth, s);
+    if (spoil == u"paint"_s) {
+        for (int y = 10; y < 20; ++y)
+            for (int x = 200; x < 210; ++x)
+                picture.setPixel(x, y, qRgb(255, 0, 0));
+    } else if (spoil == u"copy"_s) {
+        for (int y = 10; y < 20; ++y)
+            for (int x = 200; x < 230; ++x)
+                picture.setPixel(x + 100, y, picture.pixel(x, y));
+    }
+    const R::CheckResult r = R::check(picture, s, withDepth ? &depth : nullptr);
+    QCOMPARE(r.pixels, 16000);
+    QCOMPARE(r.linked, linked);
+    QCOMPARE(r.exact, exact);
+    QCOMPARE(r.wrong, wrong);
+    QCOMPARE(r.echo, echo);
+    QCOMPARE(r.echoRegions, echoRegions);
+    if (withDepth) {
+        QCOMPARE(r.inputSteps, 1);
+        QCOMPARE(r.outputSteps, 1);
+    }
+}
+
+void TestRender::settingsTravelInThePng()
+{
+    R::Settings s = smallSettings({200, 50});
+    s.geometry = {300, 65000, 400, 2};
+    s.placement = R::Placement::Fill;
+    s.pattern = R::Pattern::BlackWhite;
+    s.density = 30;
+    s.dotSize = 3;
+    s.guides = true;
+    s.cross = true;
+    s.seed = 4000000000u;
+    const QByteArray png = R::encodeRender(flatPlane(10, 10, 0), s, R::FileFormat::Png);
+    const auto back = R::settingsOfFile(png);
+    QVERIFY(back);
+    QCOMPARE(R::settingsText(*back), R::settingsText(s));
+    QCOMPARE(back->size, QSize(200, 50));
+    QCOMPARE(back->geometry, s.geometry);
+    QVERIFY(back->guides && back->cross);
+    QCOMPARE(back->seed, 4000000000u);
+    QVERIFY(!R::settingsOfFile(R::encodeRender(flatPlane(10, 10, 0), s, R::FileFormat::Bmp)));
+}
+
+void TestRender::workingBytesAt8K()
+{
+    R::Settings s = smallSettings({7680, 4320});
+    s.geometry.oversampling = 4;
+    // 30720 virtual pixels of depth (2), partners (4 + 4) and colour (4); the 7680-pixel output
+    // row; the separations of 65536 depths.
+    QCOMPARE(R::workingBytes(s), 30720LL * 14 + 7680 * 4 + 65536 * 4);
+}
+
+void TestRender::renderCommand_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("depth"); // the picture's bits a pixel when read back
+    QTest::newRow("png, tint") << QStringList{} << u"a.png"_s << QSize(640, 200) << 8;
+    QTest::newRow("png, bw") << QStringList{u"--pattern"_s, u"bw"_s} << u"b.png"_s
+                             << QSize(640, 200) << 1;
+    QTest::newRow("png, colour") << QStringList{u"--pattern"_s, u"colour"_s} << u"c.png"_s
+                                 << QSize(640, 200) << 32;
+    QTest::newRow("bmp, guides") << QStringList{u"--guides"_s} << u"d.bmp"_s << QSize(640, 224)
+                                 << 32;
+    QTest::newRow("mm at 300 dpi") << QStringList{u"--dpi"_s, u"300"_s, u"--size"_s,
+                                                  u"60x20mm"_s}
+                                   << u"e.png"_s << QSize(709, 236) << 8;
+}
+
+void TestRender::renderCommand()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(int, depth);
+    QTemporaryDir dir;
+    // The map at the picture's size, so that no step is smoothed into separations a pixel wide.
+    QImage map(640, 200, QImage::Format_RGB32);
+    map.fill(picture::toQRgb(picture::QBColor(0)));
+    for (int y = 40; y < 160; ++y)
+        for (int x = 200; x < 440; ++x)
+            map.setPixel(x, y, picture::toQRgb(picture::QBColor(12)));
+    const QString mapPath = dir.filePath(u"map.png"_s);
+    QVERIFY(map.save(mapPath));
+    const QString out = dir.filePath(name);
+    QStringList words{u"render"_s, u"-q"_s, u"--size"_s, u"640x200"_s};
+    words << options << mapPath << u"-o"_s << out;
+    const CliResult first = runCli(words);
+    QCOMPARE(first.status, 0);
+    const QByteArray bytes = fileBytes(out);
+    const QImage read = QImage::fromData(bytes);
+    QCOMPARE(read.size(), size);
+    QCOMPARE(read.depth(), depth);
+    // Again: the very same bytes.
+    QCOMPARE(runCli(words).status, 0);
+    QCOMPARE(fileBytes(out), bytes);
+    if (name.endsWith(u".png"_s)) {
+        const CliResult checked = runCli({u"check"_s, out, mapPath});
+        QCOMPARE(checked.status, 0);
+        QVERIFY2(checked.out.contains(u"(100.000 %)"_s) || options.contains(u"bw"_s),
+                 qPrintable(checked.out));
+    } else {
+        // A BMP carries no settings: check says so and what to give.
+        const CliResult checked = runCli({u"check"_s, out});
+        QCOMPARE(checked.status, 1);
+        QVERIFY(checked.err.contains(u"carries no settings"_s));
+    }
+}
+
+void TestRender::placement_data()
+{
+    QTest::addColumn<int>("placement");
+    QTest::addColumn<int>("oversampling");
+    QTest::addColumn<bool>("cross");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("expected");
+    // A plane of two pixels, far and near, on a 4 x 4 picture. Bilinear at pixel centres: the
+    // source position of output x is (x + 0.5) * 2 / placed width - 0.5, clamped to the plane.
+    // stretch: positions -0.25, 0.25, 0.75, 1.25.
+    QTest::newRow("stretch") << 0 << 1 << false << 0 << u"0,16384,49151,65535"_s;
+    // fit: 4 x 2 placed in the middle rows; the margin is far.
+    QTest::newRow("fit, margin") << 1 << 1 << false << 0 << u"0,0,0,0"_s;
+    QTest::newRow("fit, inside") << 1 << 1 << false << 1 << u"0,16384,49151,65535"_s;
+    QTest::newRow("fit, cross-eyed") << 1 << 1 << true << 1 << u"65535,49151,16384,0"_s;
+    QTest::newRow("fit, cross-eyed margin") << 1 << 1 << true << 3 << u"65535,65535,65535,65535"_s;
+    // fill: 8 x 4 placed from x = -2: positions 0.125, 0.375, 0.625, 0.875.
+    QTest::newRow("fill") << 2 << 1 << false << 2 << u"8192,24576,40959,57343"_s;
+    // x2: eight virtual columns, positions -0.375 to 1.375 in steps of 0.25.
+    QTest::newRow("stretch x2") << 0 << 2 << false << 0
+                                << u"0,0,8192,24576,40959,57343,65535,65535"_s;
+}
+
+void TestRender::placement()
+{
+    QFETCH(int, placement);
+    QFETCH(int, oversampling);
+    QFETCH(bool, cross);
+    QFETCH(int, row);
+    QFETCH(QString, expected);
+    R::DepthPlane plane;
+    plane.width = 2;
+    plane.height = 1;
+    plane.z = {0, 65535};
+    R::Settings s = smallSettings({4, 4});
+    s.placement = std::array{R::Placement::Stretch, R::Placement::Fit,
+                             R::Placement::Fill}[std::size_t(placement)];
+    s.geometry.oversampling = oversampling;
+    s.cross = cross;
+    const R::Sampler sampler(plane, s);
+    std::vector<quint16> z(static_cast<std::size_t>(sampler.virtualWidth()));
+    sampler.row(row, z.data());
+    QStringList got;
+    for (const quint16 v : z)
+        got << QString::number(v);
+    QCOMPARE(got.join(u','), expected);
+}
+
+void TestRender::guideBand()
+{
+    R::Settings s = smallSettings({400, 40});
+    s.guides = true;
+    QCOMPARE(R::guideBandHeight(s), 24); // a quarter inch at 96 dpi
+    const QImage image = R::renderImage(flatPlane(400, 40, 0), s);
+    QCOMPARE(image.size(), QSize(400, 64));
+    // Two dots of radius 4 on row 12, centred 120 apart (the far separation) about x = 200.
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    for (const auto &[x, y, colour] : {std::tuple{140, 12, black}, std::tuple{260, 12, black},
+                                      std::tuple{144, 12, black}, std::tuple{145, 12, white},
+                                      std::tuple{140, 16, black}, std::tuple{140, 17, white},
+                                      std::tuple{200, 12, white}, std::tuple{0, 0, white}})
+        QCOMPARE(image.pixel(x, y), colour);
+}
+
+void TestRender::batchSeeds()
+{
+    QTemporaryDir dir;
+    QImage map(64, 36, QImage::Format_Grayscale8);
+    map.fill(40);
+    const QString a = dir.filePath(u"a.png"_s);
+    const QString b = dir.filePath(u"b.png"_s);
+    QVERIFY(map.save(a) && map.save(b));
+    QCOMPARE(runCli({u"render"_s, u"-q"_s, u"--size"_s, u"300x60"_s, u"--seed"_s, u"5"_s, a, b,
+                     u"-o"_s, dir.filePath(u"{name}-out.png"_s)})
+                 .status,
+             0);
+    QCOMPARE(runCli({u"render"_s, u"-q"_s, u"--size"_s, u"300x60"_s, u"--seed"_s, u"6"_s, b,
+                     u"-o"_s, dir.filePath(u"alone.png"_s)})
+                 .status,
+             0);
+    // The second picture of the batch is made from seed + 1; the maps are alike, the dots not.
+    QCOMPARE(fileBytes(dir.filePath(u"b-out.png"_s)), fileBytes(dir.filePath(u"alone.png"_s)));
+    QVERIFY(fileBytes(dir.filePath(u"a-out.png"_s)).size() > 1000);
+    QVERIFY(QImage(dir.filePath(u"a-out.png"_s)) != QImage(dir.filePath(u"b-out.png"_s)));
+}
+
+void TestRender::refused_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("oversampling 5") << QStringList{u"--oversample"_s, u"5"_s} << u"o.png"_s
+                                    << u"--oversample takes 1, 2, 3, 4, 6 or 8"_s;
+    QTest::newRow("too wide") << QStringList{u"--size"_s, u"20000x100"_s} << u"o.png"_s
+                              << u"--size takes WxH"_s;
+    QTest::newRow("eyes too close") << QStringList{u"--eye"_s, u"5mm"_s} << u"o.png"_s
+                                    << u"--eye takes a length"_s;
+    QTest::newRow("unknown format") << QStringList{} << u"o.jpg"_s << u"must end in .png"_s;
+    QTest::newRow("webp too large") << QStringList{u"--size"_s, u"5000x3000"_s} << u"o.webp"_s
+                                    << u"a WebP is written whole"_s;
+    QTest::newRow("guides too tall") << QStringList{u"--size"_s, u"100x16384"_s, u"--guides"_s}
+                                     << u"o.png"_s << u"taller than 16384"_s;
+}
+
+void TestRender::refused()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    QImage map(8, 8, QImage::Format_Grayscale8);
+    map.fill(0);
+    const QString mapPath = dir.filePath(u"m.png"_s);
+    QVERIFY(map.save(mapPath));
+    const CliResult r = runCli(QStringList{u"render"_s} + options
+                               + QStringList{mapPath, u"-o"_s, dir.filePath(output)});
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    QVERIFY(!QFile::exists(dir.filePath(output)));
+}
+
+void TestRender::carriedSettings_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("read");
+    const QString good = u"zomvorn-render 1 size=640x200 dpi=96 eye-um=63500 depth-permille=333 "
+                         "oversampling=2 placement=fill pattern=bw density=40 dot=2 guides=1 "
+                         "cross=0 seed=9"_s;
+    QTest::newRow("as written") << good << true;
+    QTest::newRow("another version") << QString(good).replace(u"render 1"_s, u"render 2"_s) << false;
+    // A picture's own text must not make check or reveal work without bound.
+    QTest::newRow("dpi beyond the options") << QString(good).replace(u"dpi=96"_s, u"dpi=10000"_s)
+                                            << false;
+    QTest::newRow("eyes a metre apart")
+        << QString(good).replace(u"eye-um=63500"_s, u"eye-um=1000000"_s) << false;
+    QTest::newRow("oversampling 5") << QString(good).replace(u"oversampling=2"_s, u"oversampling=5"_s)
+                                    << false;
+    QTest::newRow("too wide") << QString(good).replace(u"size=640x200"_s, u"size=16385x200"_s)
+                              << false;
+    QTest::newRow("unknown pattern") << QString(good).replace(u"pattern=bw"_s, u"pattern=x"_s)
+                                     << false;
+    QTest::newRow("no value") << good + u" seed"_s << false;
+}
+
+void TestRender::carriedSettings()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, read);
+    R::Settings s;
+    QCOMPARE(R::settingsFromText(text, s), read);
+    if (read) {
+        QCOMPARE(s.size, QSize(640, 200));
+        QCOMPARE(s.geometry.oversampling, 2);
+        QCOMPARE(s.placement, R::Placement::Fill);
+        QCOMPARE(s.pattern, R::Pattern::BlackWhite);
+        QCOMPARE(s.density, 40);
+        QCOMPARE(s.dotSize, 2);
+        QVERIFY(s.guides && !s.cross);
+        QCOMPARE(s.seed, 9u);
+        QCOMPARE(R::settingsText(s), text);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestRender)
+#include "tst_render.moc"
