@@ -608,7 +608,7 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
                           [--gamma G] [--fit fit|fill|stretch|none] [--smooth R]
                           [-o OUT] PICTURE
         %1 anaglyph [-o OUT] STEREOGRAM
-        %1 render [options] DEPTH... -o OUT  （任意の大きさ、なめらかな奥行き）
+        %1 render [options] DEPTH... -o OUT  （任意の大きさ）
         %1 check  [options] PICTURE [DEPTH]
         %1 --help | --version</translation>
     </message>
