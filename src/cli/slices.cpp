@@ -6,6 +6,7 @@
 #include "cli.h"
 #include "messages.h"
 
+#include "picture/filename.h"
 #include "picture/mapkind.h"
 #include "picture/pictureerror.h"
 #include "picture/pictureio.h"
@@ -53,7 +54,7 @@ QStringList namesOfList(const QByteArray &bytes)
     QStringList names;
     names.reserve(words.size());
     for (const QByteArray &word : words)
-        names << QFile::decodeName(word);
+        names << picture::fileNameFromBytes(word); // the names' bytes, UTF-8 or not
     return names;
 }
 

@@ -39,7 +39,7 @@ void TestCliStreams::shellPipelines_data()
     QTest::addColumn<QString>("check");  // a command that must then succeed, if any
 
     QTest::newRow("standard input in pieces")
-        << u"(head -c 1000 map.bmp; sleep 0.3; tail -c +1001 map.bmp) | $CLI make -o out.bmp -"_s
+        << u"(head -c 1000 map.bmp; sleep 0.3; tail -c +1001 map.bmp) | $CLI make --as-is -o out.bmp -"_s
         << 0 << QString() << u"test $(stat -c %s out.bmp) -eq 452934"_s;
     QTest::newRow("standard output onto a full disk")
         << u"$CLI make -o - map.bmp > /dev/full"_s << 1
@@ -48,10 +48,10 @@ void TestCliStreams::shellPipelines_data()
         << u"$CLI levels -o - map.bmp > /dev/full"_s << 1 << u"the disk is full"_s << QString();
     // The reader went away: no message, and no SIGPIPE.
     QTest::newRow("standard output into a closed pipe")
-        << u"$CLI make -o - map.bmp | (exec 0<&-; true); exit ${PIPESTATUS[0]}"_s << 1 << QString()
+        << u"$CLI make --as-is -o - map.bmp | (exec 0<&-; true); exit ${PIPESTATUS[0]}"_s << 1 << QString()
         << QString();
     QTest::newRow("names that are not UTF-8")
-        << uR"sh(cp map.bmp "$(printf 'map\223\372.bmp')"; $CLI make -q -o "$(printf 'out\377.png')" "$(printf 'map\223\372.bmp')")sh"_s
+        << uR"sh(cp map.bmp "$(printf 'map\223\372.bmp')"; $CLI make --as-is -q -o "$(printf 'out\377.png')" "$(printf 'map\223\372.bmp')")sh"_s
         << 0 << QString() << uR"sh(test -s "$(printf 'out\377.png')")sh"_s;
     QTest::newRow("a missing name that is not UTF-8")
         << uR"sh($CLI make -o x.png "$(printf 'gone\223.bmp')")sh"_s << 1
