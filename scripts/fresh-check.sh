@@ -54,7 +54,7 @@ cleanup() {
   exit $status
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT TERM HUP PIPE
 
 # Seconds and a label, printed as a line of the summary at the end.
 summary=""
@@ -79,8 +79,8 @@ in_root() {
     HOME=/root LANG=C.UTF-8 TERM=dumb bash -c "$1"
 }
 
-mirror=$(grep -h -m1 -o 'http[s]*://[^ ]*debian' /etc/apt/sources.list.d/*.sources /etc/apt/sources.list \
-  2>/dev/null | head -1 || true)
+mirror=$(cat /etc/apt/sources.list.d/*.sources /etc/apt/sources.list 2>/dev/null \
+  | grep -E '^(URIs:|deb )' | grep -o -m1 'https\?://[^ ]*/debian\b' | head -1 || true)
 step "debootstrap --variant=minbase bookworm" \
   debootstrap --variant=minbase bookworm "$root" "${mirror:-http://deb.debian.org/debian}" >/dev/null
 
