@@ -35,6 +35,8 @@ done
 export PATH="$PATH:/usr/sbin:/sbin"
 
 root="$(mktemp -d "$base/zomvorn-fresh.XXXXXX")"
+# A system's root folder is open to all: apt fetches as the user _apt.
+chmod 755 "$root"
 mounted=()
 
 cleanup() {
