@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "picture/pictureio.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -25,6 +27,8 @@ struct MakeRequest
     qint16 iroIndex = 2;
     int scale = 1;
     bool guides = false;
+    // The resolution each file says: 96 dpi, unless --dpi names the printer's.
+    int dotsPerMeter = picture::SavedDotsPerMeter;
     bool cross = false; // for cross-eyed viewing: levels 15 - L
     bool progress = false;
     // How much of the checked maps, packed, is kept for the runs; the rest is read again.

@@ -13,6 +13,8 @@
 #include <QHash>
 #include <QStorageInfo>
 
+#include <cmath>
+
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -422,7 +424,12 @@ QImage withPalette(const QImage &rgb)
 
 } // namespace
 
-QByteArray encodePicture(const QImage &image, FileFormat format)
+int dotsPerMeterOfDpi(int dpi)
+{
+    return int(std::lround(dpi / 0.0254));
+}
+
+QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -440,8 +447,8 @@ QByteArray encodePicture(const QImage &image, FileFormat format)
     }
     if (bits.isNull() && !image.isNull())
         refuse(Kind::OutOfMemory);
-    bits.setDotsPerMeterX(SavedDotsPerMeter);
-    bits.setDotsPerMeterY(SavedDotsPerMeter);
+    bits.setDotsPerMeterX(dotsPerMeter);
+    bits.setDotsPerMeterY(dotsPerMeter);
     if (!writer.write(bits)) {
         PictureError error(Kind::WriteFailed);
         error.detail = writer.errorString();

@@ -79,8 +79,15 @@ void TestAnimationDialog::sameFileAsTheCli_data()
     QTest::addColumn<QPoint>("move");
     QTest::addColumn<int>("colour");
     QTest::addColumn<int>("delay");
-    QTest::newRow("gif of three maps") << u"a.gif"_s << 3 << 0 << QPoint() << 2 << 100;
-    QTest::newRow("webp, one map moving") << u"a.webp"_s << 1 << 4 << QPoint(25, -3) << 0 << 250;
+    // The first map comes from the main window (いまのマップを追加), not from its file.
+    QTest::addColumn<bool>("current");
+    QTest::newRow("gif of three maps") << u"a.gif"_s << 3 << 0 << QPoint() << 2 << 100 << false;
+    QTest::newRow("webp, one map moving")
+        << u"a.webp"_s << 1 << 4 << QPoint(25, -3) << 0 << 250 << false;
+    QTest::newRow("gif, the current map first")
+        << u"a.gif"_s << 3 << 0 << QPoint() << 1 << 100 << true;
+    QTest::newRow("webp, the current map moving")
+        << u"a.webp"_s << 1 << 3 << QPoint(-7, 2) << 2 << 100 << true;
 }
 
 void TestAnimationDialog::sameFileAsTheCli()
@@ -91,10 +98,19 @@ void TestAnimationDialog::sameFileAsTheCli()
     QFETCH(QPoint, move);
     QFETCH(int, colour);
     QFETCH(int, delay);
+    QFETCH(bool, current);
     const QStringList names = this->maps(maps);
     ScriptedDialogs dialogs;
     app::AnimationDialog dialog(dialogs, 2);
-    dialog.Files->addItems(names);
+    QVERIFY(!dialog.AddCurrent->isEnabled());
+    if (current) {
+        dialog.offerCurrentMap(QImage(names.front()));
+        dialog.AddCurrent->click();
+        QCOMPARE(dialog.Files->item(0)->text(), u"いまのマップ（編集終了で渡したもの）"_s);
+        dialog.Files->addItems(names.mid(1));
+    } else {
+        dialog.Files->addItems(names);
+    }
     dialog.Frames->setValue(frames);
     dialog.MoveX->setValue(move.x());
     dialog.MoveY->setValue(move.y());
