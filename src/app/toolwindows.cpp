@@ -52,6 +52,8 @@ QString outOfMemoryText() { return u"メモリが足りません。"_s; }
 
 // The smallest a picture's scroll area is made, each way.
 constexpr int MinimumView = 80;
+// Between a tool window and the windows it keeps clear of.
+constexpr int Gap = 8;
 
 // A picture's scroll area as large as the picture, or as a limit allows, with scroll bars then.
 class FittedScroll final : public QScrollArea
@@ -439,17 +441,27 @@ void Tools::place(QWidget *window, QScrollArea *scroller)
     const QSize inside = window->sizeHint().expandedTo(window->minimumSizeHint());
     const QRect other = beside ? m_owner.frameGeometry() : QRect();
     const QRect available = screen->availableGeometry();
-    ui::Placement placed = ui::placeBeside(inside + frameExtra, anchorFrame, other, available);
+    // The other tool windows shown are kept clear of too, where there is room.
+    QList<QRect> tools;
+    for (QWidget *shown : std::initializer_list<QWidget *>{m_check, m_aids, m_preview})
+        if (shown && shown != window && shown->isVisible())
+            tools << shown->frameGeometry();
+    ui::Placement placed =
+        ui::placeBeside(inside + frameExtra, anchorFrame, other, available, Gap, tools);
     const QSize excess = inside + frameExtra - placed.frame.size();
     if (excess.width() > 0 || excess.height() > 0) {
         const QSize full = scroll->sizeHint();
-        scroll->setLimit(QSize(std::max(MinimumView, full.width() - std::max(0, excess.width())),
-                               std::max(MinimumView, full.height() - std::max(0, excess.height()))));
+        // Only the way that lacks room is limited: the other keeps room for a scroll bar.
+        auto limit = [](int size, int over) {
+            return over > 0 ? std::max(MinimumView, size - over) : QWIDGETSIZE_MAX;
+        };
+        scroll->setLimit(QSize(limit(full.width(), excess.width()),
+                               limit(full.height(), excess.height())));
         window->adjustSize();
         // The controls may keep the window wider than the room: placed again at its true size.
         const QSize shrunk = window->sizeHint() + frameExtra;
         if (shrunk != placed.frame.size())
-            placed = ui::placeBeside(shrunk, anchorFrame, other, available);
+            placed = ui::placeBeside(shrunk, anchorFrame, other, available, Gap, tools);
     }
     window->move(placed.frame.topLeft());
 }

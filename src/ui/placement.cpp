@@ -8,10 +8,19 @@ namespace ui {
 
 namespace {
 
+// The tool windows to keep clear of, besides the two the user works in.
+thread_local const QList<QRect> *softObstacles = nullptr;
+
 bool isFree(const QRect &frame, const QRect &anchor, const QRect &other, const QRect &available)
 {
-    return available.contains(frame) && !frame.intersects(anchor)
-           && (other.isNull() || !frame.intersects(other));
+    if (!available.contains(frame) || frame.intersects(anchor)
+        || (!other.isNull() && frame.intersects(other)))
+        return false;
+    if (softObstacles)
+        for (const QRect &r : *softObstacles)
+            if (frame.intersects(r))
+                return false;
+    return true;
 }
 
 // The top edge level with `top` where the available area lets the frame be that high.
@@ -27,8 +36,24 @@ int levelLeft(int left, int width, const QRect &available)
 
 } // namespace
 
+static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
+                       const QRect &available, int gap);
+
 Placement placeBeside(QSize wanted, const QRect &anchor, const QRect &other,
-                      const QRect &available, int gap)
+                      const QRect &available, int gap, const QList<QRect> &alsoClear)
+{
+    if (!alsoClear.isEmpty()) {
+        softObstacles = &alsoClear;
+        const Placement clear = place(wanted, anchor, other, available, gap);
+        softObstacles = nullptr;
+        if (!clear.covers)
+            return clear;
+    }
+    return place(wanted, anchor, other, available, gap);
+}
+
+static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
+                       const QRect &available, int gap)
 {
     const QSize size = wanted.boundedTo(available.size());
     const bool smaller = size != wanted;

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QSize>
 
@@ -29,8 +30,10 @@ struct Placement
 //   3. below, then above, both windows, lowered to the free band (at least MinimumSide high);
 //   4. otherwise at the right edge of the available area, over the windows, at most its size.
 // `gap` pixels stay between the new frame and the windows it keeps clear of.
+// `alsoClear` (the other tool windows shown) is kept clear too where that leaves a place; where
+// it does not, the rule runs again without it.
 Placement placeBeside(QSize wanted, const QRect &anchor, const QRect &other,
-                      const QRect &available, int gap = 8);
+                      const QRect &available, int gap = 8, const QList<QRect> &alsoClear = {});
 
 inline constexpr int MinimumSide = 200;
 

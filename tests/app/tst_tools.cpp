@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -56,6 +57,8 @@ private slots:
     void checkViewShowsWhatRevealWrites();
     void greyLevels_data();
     void greyLevels();
+    void toolWindowsOpenInsideTheScreen_data();
+    void toolWindowsOpenInsideTheScreen();
     void viewingAidsFollowEachStereogram_data();
     void viewingAidsFollowEachStereogram();
     void exportWritesWhatTheCliWrites_data();
@@ -248,6 +251,40 @@ void TestTools::secondImageIsTheSameWithTheNewCommands()
     QVERIFY(QFile::exists(out));
     QCOMPARE(used, plain);
     QVERIFY(used != session(1));
+}
+
+// Each tool window opens inside the screen's free area and off the main window, whatever the
+// scale of 見やすく表示.
+void TestTools::toolWindowsOpenInsideTheScreen_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("x1") << 1;
+    QTest::newRow("x4") << 4;
+}
+
+void TestTools::toolWindowsOpenInsideTheScreen()
+{
+    QFETCH(int, scale);
+    const QRect screen = m_form2->screen()->availableGeometry();
+    // The test screen is small (800 x 600): the main window at its top left leaves room.
+    m_form2->move(screen.topLeft());
+    m_form2->controls().Picture1->setPicture(testimages::shapeMap());
+    makeStereogram();
+    auto &tools = m_form2->tools();
+    tools.showCheckView();
+    tools.showViewingAids();
+    tools.viewingAids()->scale().setValue(scale);
+    tools.showPreview();
+    const QRect main = m_form2->frameGeometry();
+    for (QWidget *w : std::initializer_list<QWidget *>{tools.checkView(), tools.viewingAids(),
+                                                       tools.preview()}) {
+        QVERIFY(w->isVisible());
+        const QRect frame = w->frameGeometry();
+        QVERIFY2(screen.contains(frame), qPrintable(w->windowTitle()));
+        QVERIFY2(!frame.intersects(main), qPrintable(w->windowTitle()));
+    }
+    // The picture is whole: at x4 it scrolls rather than being cut.
+    QCOMPARE(tools.viewingAids()->shownImage().width(), 453 * scale);
 }
 
 // The check view's greys: level L is grey 17 L; what is no level colour stays.
