@@ -8,18 +8,17 @@ namespace ui {
 
 namespace {
 
-// The tool windows to keep clear of, besides the two the user works in.
-thread_local const QList<QRect> *softObstacles = nullptr;
-
-bool isFree(const QRect &frame, const QRect &anchor, const QRect &other, const QRect &available)
+// Inside the available area and over none of the windows: the two the user works in, and the
+// tool windows kept clear of.
+bool isFree(const QRect &frame, const QRect &anchor, const QRect &other, const QRect &available,
+            const QList<QRect> &alsoClear)
 {
     if (!available.contains(frame) || frame.intersects(anchor)
         || (!other.isNull() && frame.intersects(other)))
         return false;
-    if (softObstacles)
-        for (const QRect &r : *softObstacles)
-            if (frame.intersects(r))
-                return false;
+    for (const QRect &r : alsoClear)
+        if (frame.intersects(r))
+            return false;
     return true;
 }
 
@@ -37,23 +36,21 @@ int levelLeft(int left, int width, const QRect &available)
 } // namespace
 
 static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
-                       const QRect &available, int gap);
+                       const QRect &available, int gap, const QList<QRect> &alsoClear);
 
 Placement placeBeside(QSize wanted, const QRect &anchor, const QRect &other,
                       const QRect &available, int gap, const QList<QRect> &alsoClear)
 {
     if (!alsoClear.isEmpty()) {
-        softObstacles = &alsoClear;
-        const Placement clear = place(wanted, anchor, other, available, gap);
-        softObstacles = nullptr;
+        const Placement clear = place(wanted, anchor, other, available, gap, alsoClear);
         if (!clear.covers)
             return clear;
     }
-    return place(wanted, anchor, other, available, gap);
+    return place(wanted, anchor, other, available, gap, {});
 }
 
 static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
-                       const QRect &available, int gap)
+                       const QRect &available, int gap, const QList<QRect> &alsoClear)
 {
     const QSize size = wanted.boundedTo(available.size());
     const bool smaller = size != wanted;
@@ -62,10 +59,10 @@ static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
     // 1. Full size at the right, then at the left.
     const int top = levelTop(anchor.top(), size.height(), available);
     const QRect right(QPoint(anchor.right() + 1 + gap, top), size);
-    if (isFree(right, anchor, other, available))
+    if (isFree(right, anchor, other, available, alsoClear))
         return {right, smaller, false};
     const QRect left(QPoint(anchor.left() - gap - size.width(), top), size);
-    if (isFree(left, anchor, other, available))
+    if (isFree(left, anchor, other, available, alsoClear))
         return {left, smaller, false};
 
     // 2. Narrowed to the wider side strip, clear of both windows.
@@ -77,7 +74,7 @@ static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
         const QSize narrow(std::min(size.width(), strip), size.height());
         const int x = toRight ? both.right() + 1 + gap : both.left() - gap - narrow.width();
         const QRect frame(QPoint(x, levelTop(anchor.top(), narrow.height(), available)), narrow);
-        if (isFree(frame, anchor, other, available))
+        if (isFree(frame, anchor, other, available, alsoClear))
             return {frame, true, false};
     }
 
@@ -91,7 +88,7 @@ static Placement place(QSize wanted, const QRect &anchor, const QRect &other,
         const QSize low(size.width(), std::min(size.height(), band));
         const int y = under ? both.bottom() + 1 + gap : both.top() - gap - low.height();
         const QRect frame(QPoint(levelLeft(anchor.left(), low.width(), available), y), low);
-        if (isFree(frame, anchor, other, available))
+        if (isFree(frame, anchor, other, available, alsoClear))
             return {frame, smaller || low != size, false};
     }
 
