@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -58,6 +59,8 @@ AnimationDialog::AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget 
     Files = named(new QListWidget(this), u"Files"_s);
     AddFiles = named(new QPushButton(u"追加..."_s, this), u"AddFiles"_s);
     RemoveFile = named(new QPushButton(u"削除"_s, this), u"RemoveFile"_s);
+    AddCurrent = named(new QPushButton(u"いまのマップを追加"_s, this), u"AddCurrent"_s);
+    AddCurrent->setEnabled(false);
     Frames = named(new QSpinBox(this), u"Frames"_s);
     Frames->setRange(0, stereo::MaxMovedFrames);
     Frames->setSpecialValueText(u"ファイルごとに 1 コマ"_s);
@@ -84,6 +87,7 @@ AnimationDialog::AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget 
 
     auto *fileButtons = new QVBoxLayout;
     fileButtons->addWidget(AddFiles);
+    fileButtons->addWidget(AddCurrent);
     fileButtons->addWidget(RemoveFile);
     fileButtons->addStretch();
     auto *fileRow = new QHBoxLayout;
@@ -115,6 +119,7 @@ AnimationDialog::AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget 
     layout->addLayout(buttons);
 
     connect(AddFiles, &QPushButton::clicked, this, [this] { addFiles(); });
+    connect(AddCurrent, &QPushButton::clicked, this, [this] { addCurrentMap(); });
     connect(RemoveFile, &QPushButton::clicked, this, [this] { delete Files->currentItem(); });
     connect(ChooseOutput, &QPushButton::clicked, this, [this] { chooseOutput(); });
     connect(Make, &QPushButton::clicked, this, [this] { start(); });
@@ -139,6 +144,40 @@ void AnimationDialog::addFiles()
         Files->addItem(*chosen);
 }
 
+void AnimationDialog::offerCurrentMap(const QImage &map)
+{
+    m_currentMap = map;
+    AddCurrent->setEnabled(!map.isNull());
+}
+
+QString AnimationDialog::currentMapName()
+{
+    return u"いまのマップ（編集終了で渡したもの）"_s;
+}
+
+void AnimationDialog::addCurrentMap()
+{
+    if (m_currentMap.isNull())
+        return;
+    if (m_currentFile.isEmpty()) {
+        auto dir = std::make_unique<QTemporaryDir>();
+        const QString file = dir->filePath(u"current-map.png"_s);
+        try {
+            if (!dir->isValid())
+                throw ui::RuntimeError::withDetail(ui::RuntimeError::PathFileAccessError,
+                                                   dir->errorString());
+            ui::savePictureAs(m_currentMap, file);
+        } catch (const ui::RuntimeError &e) {
+            refuse(u"いまのマップを一時ファイルに書けません。\n\n"_s + e.description());
+            return;
+        }
+        m_currentDir = std::move(dir);
+        m_currentFile = file;
+    }
+    auto *item = new QListWidgetItem(currentMapName(), Files);
+    item->setData(Qt::UserRole, m_currentFile);
+}
+
 void AnimationDialog::chooseOutput()
 {
     const auto chosen = m_dialogs.showSave(
@@ -158,8 +197,11 @@ void AnimationDialog::start()
     if (running())
         return;
     stereo::AnimationRequest request;
-    for (int i = 0; i < Files->count(); ++i)
-        request.maps << Files->item(i)->text();
+    // A row names its file, unless it keeps the file apart (the current map).
+    for (int i = 0; i < Files->count(); ++i) {
+        const QVariant file = Files->item(i)->data(Qt::UserRole);
+        request.maps << (file.isValid() ? file.toString() : Files->item(i)->text());
+    }
     request.frames = Frames->value();
     request.move = {MoveX->value(), MoveY->value()};
     request.settings.iroIndex = qint16(Colour->currentIndex());

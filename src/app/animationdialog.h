@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 #include <QTimer>
 
 #include <memory>
@@ -14,6 +15,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
+class QTemporaryDir;
 
 namespace stereo {
 class AnimationJob;
@@ -44,11 +46,17 @@ public:
     void cancel();
     bool running() const { return m_job != nullptr; }
 
+    // The main window's depth map, as the last 編集終了 handed it over: いまのマップを追加 puts it
+    // in the list (kept as a PNG file of the dialog's own while the dialog lives).
+    void offerCurrentMap(const QImage &map);
+    static QString currentMapName();
+
     void reject() override;
 
     QListWidget *Files = nullptr;
     QPushButton *AddFiles = nullptr;
     QPushButton *RemoveFile = nullptr;
+    QPushButton *AddCurrent = nullptr;
     QSpinBox *Frames = nullptr;
     QSpinBox *MoveX = nullptr;
     QSpinBox *MoveY = nullptr;
@@ -66,11 +74,15 @@ private:
     void finish(const QString &status);
     void refuse(const QString &text);
     void addFiles();
+    void addCurrentMap();
     void chooseOutput();
 
     ui::Dialogs &m_dialogs;
     std::unique_ptr<stereo::AnimationJob> m_job;
     QTimer m_stepper;
+    QImage m_currentMap;
+    std::unique_ptr<QTemporaryDir> m_currentDir;
+    QString m_currentFile;
 };
 
 } // namespace app

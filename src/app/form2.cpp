@@ -224,33 +224,44 @@ void Form2::saveAs()
 
 QString Form2::restorePrompt()
 {
-    return u"保存されていない奥行きマップの編集が残っています。復元しますか？"_s;
+    return DraftChoice::prompt(1);
 }
 
 void Form2::offerDraft()
 {
-    std::optional<editor::DraftStore::Orphan> orphan = m_drafts.takeOrphan();
-    if (!orphan)
+    QList<editor::DraftOffer> offers =
+        editor::takeDraftOffers(m_drafts, m_ui.Picture1->surface().size());
+    if (offers.isEmpty())
         return;
     const QString title = u"編集の復元"_s;
-    QImage draft;
-    try {
-        draft = editor::DraftStore::read(orphan->path, m_ui.Picture1->surface().size());
-    } catch (const ui::RuntimeError &e) {
-        const QString aside = editor::DraftStore::moveAside(*orphan);
+    QList<editor::DraftOffer> readable;
+    for (editor::DraftOffer &offer : offers) {
+        if (!offer.canvas.isNull()) {
+            readable.append(offer);
+            continue;
+        }
+        const QString aside = editor::DraftStore::moveAside(offer.orphan);
         m_dialogs.msgBox(u"保存されていない奥行きマップの編集が残っていましたが、復元できません。\n\n%1\n\n"
                          u"そのファイルは「%2」に移しました。"_s
-                             .arg(e.description(), QDir::toNativeSeparators(aside)),
+                             .arg(offer.damage, QDir::toNativeSeparators(aside)),
                          ui::MsgBox::Exclamation, title);
-        return;
     }
-    if (m_dialogs.msgBox(restorePrompt(), ui::MsgBox::YesNo | ui::MsgBox::Question, title)
-        != ui::MsgBox::Yes) {
-        editor::DraftStore::discard(*orphan);
+    offers.clear();
+    if (readable.isEmpty())
         return;
-    }
-    m_drafts.adopt(*orphan);
-    m_form1->restoreDraft(draft);
+    const DraftAnswer answer = m_chooseDraft ? m_chooseDraft(readable) : [&] {
+        DraftChoice question(readable, this);
+        question.exec();
+        return question.answer();
+    }();
+    for (int i : answer.discard)
+        if (i >= 0 && i < readable.size() && i != answer.restore)
+            editor::DraftStore::discard(readable[i].orphan);
+    if (answer.restore < 0 || answer.restore >= readable.size())
+        return; // the others' locks go with the offers: they wait for a later start
+    editor::DraftOffer &chosen = readable[answer.restore];
+    m_drafts.adopt(chosen.orphan);
+    m_form1->restoreDraft(chosen.canvas);
     // The editor opens as "データ編集" opens it, once start-up is over.
     QTimer::singleShot(0, this, [this] { ui::runHandler(m_dialogs, [this] { MenuMake_Click(0); }); });
 }
@@ -301,6 +312,7 @@ void Form2::MenuHelp_Click(int Index)
 void Form2::makeAnimation()
 {
     AnimationDialog dialog(m_dialogs, m_iroIndex, this);
+    dialog.offerCurrentMap(m_ui.Picture1->Image());
     dialog.exec();
 }
 

@@ -4,6 +4,7 @@
 
 #include "form2ui.h"
 
+#include "draftchoice.h"
 #include "editor/draftstore.h"
 #include "editor/editingsession.h"
 #include "editor/form1.h"
@@ -60,10 +61,14 @@ public:
 
     QString helpFilePath() const;
 
-    // At start: a draft that an instance which is gone left behind is offered back. Restored, it
-    // goes onto the editor's canvas and the editor opens; declined, it is deleted; damaged, it is
-    // refused with its reason and moved aside.
+    // At start: the drafts that instances which are gone left behind are offered back, each with
+    // its date, size and picture. The one restored goes onto the editor's canvas and the editor
+    // opens; those discarded are deleted; the others stay for a later start. Damaged ones are
+    // refused with their reasons and moved aside.
     void offerDraft();
+    // Who answers the offer; the draft question by default.
+    using DraftChooser = std::function<DraftAnswer(const QList<editor::DraftOffer> &)>;
+    void setDraftChooser(DraftChooser choose) { m_chooseDraft = std::move(choose); }
     editor::EditingSession &editingSession() { return m_session; }
     editor::DraftStore &drafts() { return m_drafts; }
     static QString restorePrompt();
@@ -95,6 +100,7 @@ private:
     // Before the editor's slot: the editor works on them until it is destroyed.
     editor::DraftStore m_drafts;
     editor::EditingSession m_session{&m_drafts};
+    DraftChooser m_chooseDraft;
 
     stereo::Rnd m_rnd;
     stereo::StereogramGenerator m_generator{m_rnd};

@@ -9,6 +9,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/imageview.h"
+#include "ui/placement.h"
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
 
@@ -17,12 +18,18 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -43,6 +50,60 @@ void makeToolWindow(QWidget *window, const QString &objectName, const QString &t
 
 QString outOfMemoryText() { return u"メモリが足りません。"_s; }
 
+// The smallest a picture's scroll area is made, each way.
+constexpr int MinimumView = 80;
+// Between a tool window and the windows it keeps clear of.
+constexpr int Gap = 8;
+
+// A picture's scroll area as large as the picture, or as a limit allows, with scroll bars then.
+class FittedScroll final : public QScrollArea
+{
+public:
+    FittedScroll(QWidget *view, const QString &objectName, QWidget *parent) : QScrollArea(parent)
+    {
+        setObjectName(objectName);
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(false);
+        setWidget(view);
+    }
+
+    void setLimit(QSize limit)
+    {
+        m_limit = limit;
+        updateGeometry();
+    }
+
+    QSize sizeHint() const override
+    {
+        const QSize full = widget() ? widget()->size() : QSize(1, 1);
+        if (!m_limit.isValid())
+            return full;
+        const int barHigh = horizontalScrollBar()->sizeHint().height();
+        const int barWide = verticalScrollBar()->sizeHint().width();
+        bool wide = full.width() > m_limit.width();
+        const bool tall = full.height() + (wide ? barHigh : 0) > m_limit.height();
+        wide = wide || (tall && full.width() + barWide > m_limit.width());
+        return {wide ? m_limit.width() : full.width() + (tall ? barWide : 0),
+                tall ? m_limit.height() : full.height() + (wide ? barHigh : 0)};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    QSize m_limit;
+};
+
+QScrollArea *scrollFor(QWidget *view, const QString &objectName, QWidget *parent)
+{
+    return new FittedScroll(view, objectName, parent);
+}
+
+// The picture changed its size: the scroll area follows it.
+void viewResized(QScrollArea *scroll)
+{
+    scroll->widget()->adjustSize();
+    scroll->updateGeometry();
+}
+
 } // namespace
 
 QString writeFailedText(const QString &path, const QString &reason)
@@ -61,10 +122,15 @@ CheckView::CheckView(QWidget *owner) : QWidget(owner)
     m_line->setObjectName(u"CheckViewAmbiguity"_s);
     m_mark = new QCheckBox(u"あいまいな点に印を付ける"_s, this);
     m_mark->setObjectName(u"CheckViewMark"_s);
-    layout->addWidget(m_view);
+    m_grey = new QCheckBox(u"灰色で表示"_s, this);
+    m_grey->setObjectName(u"CheckViewGrey"_s);
+    m_scroll = scrollFor(m_view, u"CheckViewScroll"_s, this);
+    layout->addWidget(m_scroll);
     layout->addWidget(m_line);
     layout->addWidget(m_mark);
+    layout->addWidget(m_grey);
     QObject::connect(m_mark, &QCheckBox::toggled, this, [this] { showRevealed(); });
+    QObject::connect(m_grey, &QCheckBox::toggled, this, [this] { showRevealed(); });
     showRevealed();
 }
 
@@ -93,9 +159,10 @@ void CheckView::showRevealed()
                             : u"この絵からは奥行きマップを読み取れません。"_s);
         return;
     }
-    m_view->setImage(m_mark->isChecked()
-                         ? picture::markAmbiguous(m_revealed.depthMap, m_revealed.ambiguousAt)
-                         : m_revealed.depthMap);
+    const QImage map = m_grey->isChecked() ? picture::greyLevels(m_revealed.depthMap)
+                                           : m_revealed.depthMap;
+    m_view->setImage(m_mark->isChecked() ? picture::markAmbiguous(map, m_revealed.ambiguousAt)
+                                         : map);
     m_line->setText(ambiguityText(m_revealed.ambiguous));
 }
 
@@ -126,7 +193,8 @@ ViewingAids::ViewingAids(ui::Dialogs &dialogs, QWidget *owner) : QWidget(owner),
     layout->addLayout(row);
     m_view = new ui::ImageView(this);
     m_view->setObjectName(u"ViewingAidsPicture"_s);
-    layout->addWidget(m_view);
+    m_scroll = scrollFor(m_view, u"ViewingAidsScroll"_s, this);
+    layout->addWidget(m_scroll);
     QObject::connect(m_choice, &QComboBox::currentIndexChanged, this, [this] { showView(); });
     QObject::connect(m_scale, &QSpinBox::valueChanged, this, [this] { showView(); });
     QObject::connect(m_save, &QPushButton::clicked, this, [this] { save(); });
@@ -161,7 +229,11 @@ void ViewingAids::showView()
         }
     }
     m_save->setEnabled(!shown.isNull());
+    const QSize before = m_view->size();
     m_view->setImage(shown);
+    viewResized(m_scroll);
+    if (isVisible() && m_view->size() != before && m_refit)
+        m_refit();
 }
 
 QImage ViewingAids::shownImage() const { return m_view->image(); }
@@ -209,6 +281,17 @@ ExportDialog::ExportDialog(const Settings &settings, QWidget *parent) : QDialog(
     m_guides->setObjectName(u"ExportGuides"_s);
     m_guides->setChecked(settings.guides);
     layout->addWidget(m_guides);
+    auto *dpiRow = new QHBoxLayout;
+    m_dpi = new QSpinBox(this);
+    m_dpi->setObjectName(u"ExportDpi"_s);
+    m_dpi->setRange(picture::MinPrintDpi, picture::MaxPrintDpi);
+    m_dpi->setSuffix(u" dpi"_s);
+    m_dpi->setValue(settings.dpi);
+    m_dpi->setAccessibleName(u"プリンターの解像度"_s);
+    dpiRow->addWidget(new QLabel(u"プリンターの解像度:"_s, this));
+    dpiRow->addWidget(m_dpi);
+    dpiRow->addStretch();
+    layout->addLayout(dpiRow);
     m_size = new QLabel(this);
     m_size->setObjectName(u"ExportSize"_s);
     layout->addWidget(m_size);
@@ -222,6 +305,7 @@ ExportDialog::ExportDialog(const Settings &settings, QWidget *parent) : QDialog(
     auto showSize = [this] { m_size->setText(sizeText(this->settings())); };
     connect(m_scale, &QSpinBox::valueChanged, this, showSize);
     connect(m_guides, &QCheckBox::toggled, this, showSize);
+    connect(m_dpi, &QSpinBox::valueChanged, this, showSize);
     showSize();
 }
 
@@ -233,17 +317,17 @@ QString ExportDialog::sizeText(const Settings &settings)
     const int height = (picture::StereogramSize.height()
                         + (settings.guides ? picture::GuideBandHeight : 0))
                        * settings.scale;
-    const double dotsPerMm = picture::SavedDotsPerMeter / 1000.0;
+    const double dotsPerMm = settings.dpi / 25.4;
     return u"%1 × %2 ピクセル、印刷すると %3 × %4 mm（%5 dpi）"_s.arg(width)
         .arg(height)
         .arg(width / dotsPerMm, 0, 'f', 1)
         .arg(height / dotsPerMm, 0, 'f', 1)
-        .arg(qRound(picture::SavedDotsPerMeter * 0.0254));
+        .arg(settings.dpi);
 }
 
 ExportDialog::Settings ExportDialog::settings() const
 {
-    return {m_scale->value(), m_guides->isChecked()};
+    return {m_scale->value(), m_guides->isChecked(), m_dpi->value()};
 }
 
 Preview::Preview(std::function<QImage()> canvas, std::function<qint16()> iroIndex, QWidget *owner)
@@ -259,7 +343,8 @@ Preview::Preview(std::function<QImage()> canvas, std::function<qint16()> iroInde
     m_view->setImage(blank);
     m_levels = new QCheckBox(u"立体の確認の色で表示"_s, this);
     m_levels->setObjectName(u"PreviewLevels"_s);
-    layout->addWidget(m_view);
+    m_scroll = scrollFor(m_view, u"PreviewScroll"_s, this);
+    layout->addWidget(m_scroll);
     layout->addWidget(m_levels);
     QObject::connect(m_levels, &QCheckBox::toggled, this, [this] { refresh(); });
 }
@@ -337,6 +422,58 @@ static void bringUp(QWidget *window)
     window->activateWindow();
 }
 
+void Tools::place(QWidget *window, QScrollArea *scroller)
+{
+    auto *scroll = static_cast<FittedScroll *>(scroller);
+    const bool beside = m_editor && m_editor->isVisible();
+    const QWidget *anchorWindow = beside ? m_editor.data() : &m_owner;
+    const QScreen *screen = anchorWindow->screen() ? anchorWindow->screen()
+                                                   : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The frame the window manager puts round a window, as it put it round the anchor.
+    const QRect anchorFrame = anchorWindow->frameGeometry();
+    const QRect anchorInside = anchorWindow->geometry();
+    const QSize frameExtra = anchorFrame.size() - anchorInside.size();
+
+    scroll->setLimit({});
+    window->adjustSize();
+    const QSize inside = window->sizeHint().expandedTo(window->minimumSizeHint());
+    const QRect other = beside ? m_owner.frameGeometry() : QRect();
+    const QRect available = screen->availableGeometry();
+    // The other tool windows shown are kept clear of too, where there is room.
+    QList<QRect> tools;
+    for (QWidget *shown : std::initializer_list<QWidget *>{m_check, m_aids, m_preview})
+        if (shown && shown != window && shown->isVisible())
+            tools << shown->frameGeometry();
+    ui::Placement placed =
+        ui::placeBeside(inside + frameExtra, anchorFrame, other, available, Gap, tools);
+    const QSize excess = inside + frameExtra - placed.frame.size();
+    if (excess.width() > 0 || excess.height() > 0) {
+        const QSize full = scroll->sizeHint();
+        // Only the way that lacks room is limited: the other keeps room for a scroll bar.
+        auto limit = [](int size, int over) {
+            return over > 0 ? std::max(MinimumView, size - over) : QWIDGETSIZE_MAX;
+        };
+        scroll->setLimit(QSize(limit(full.width(), excess.width()),
+                               limit(full.height(), excess.height())));
+        window->adjustSize();
+        // The controls may keep the window wider than the room: placed again at its true size.
+        const QSize shrunk = window->sizeHint() + frameExtra;
+        if (shrunk != placed.frame.size())
+            placed = ui::placeBeside(shrunk, anchorFrame, other, available, Gap, tools);
+    }
+    window->move(placed.frame.topLeft());
+}
+
+// Opens a tool window where it belongs; one already shown stays where the user left it.
+static void openBeside(Tools &tools, QWidget *window, QScrollArea *scroller)
+{
+    if (!window->isVisible())
+        tools.place(window, scroller);
+    bringUp(window);
+}
+
 void Tools::showCheckView()
 {
     if (!hasStereogram())
@@ -345,7 +482,7 @@ void Tools::showCheckView()
         m_check = new CheckView(&m_owner);
         m_check->setStereogram(m_stereogram);
     }
-    bringUp(m_check);
+    openBeside(*this, m_check, m_check->scroller());
 }
 
 void Tools::showViewingAids()
@@ -355,15 +492,16 @@ void Tools::showViewingAids()
     if (!m_aids) {
         m_aids = new ViewingAids(m_dialogs, &m_owner);
         m_aids->setStereogram(m_stereogram, m_depthMap, m_madeIro);
+        m_aids->setRefit([this] { place(m_aids, m_aids->scroller()); });
     }
-    bringUp(m_aids);
+    openBeside(*this, m_aids, m_aids->scroller());
 }
 
 void Tools::showPreview()
 {
     if (!m_preview)
         m_preview = new Preview(m_canvas, m_iroIndex, &m_owner);
-    bringUp(m_preview);
+    openBeside(*this, m_preview, m_preview->scroller());
 }
 
 namespace {
@@ -382,8 +520,9 @@ void moveToOwner(QWidget *window, QWidget *owner)
 class EditorWatch final : public QObject
 {
 public:
-    EditorWatch(QWidget &editor, QWidget &owner, Preview *const &preview)
-        : m_editor(editor), m_owner(owner), m_preview(preview)
+    EditorWatch(QWidget &editor, QWidget &owner, Preview *const &preview,
+                std::function<void(Preview *)> place)
+        : m_editor(editor), m_owner(owner), m_preview(preview), m_place(std::move(place))
     {
         editor.installEventFilter(this);
     }
@@ -394,8 +533,14 @@ protected:
         if (watched == &m_editor && m_preview) {
             // Back to the main window before the editor goes: closed from its title bar, it
             // is destroyed with its child windows.
-            if (event->type() == QEvent::Show && m_preview->isVisible())
+            if (event->type() == QEvent::Show && m_preview->isVisible()) {
                 moveToOwner(m_preview, &m_editor);
+                // Once the editor stands where it opens, the preview goes beside it.
+                QTimer::singleShot(0, m_preview, [this] {
+                    if (m_preview && m_preview->isVisible() && m_editor.isVisible())
+                        m_place(m_preview);
+                });
+            }
             else if ((event->type() == QEvent::Hide || event->type() == QEvent::Close)
                      && m_preview->parentWidget() == &m_editor)
                 moveToOwner(m_preview, &m_owner);
@@ -407,13 +552,16 @@ private:
     QWidget &m_editor;
     QWidget &m_owner;
     Preview *const &m_preview;
+    std::function<void(Preview *)> m_place;
 };
 
 } // namespace
 
 void Tools::followEditor(QWidget &editor)
 {
-    m_editorWatch = std::make_unique<EditorWatch>(editor, m_owner, m_preview);
+    m_editor = &editor;
+    m_editorWatch = std::make_unique<EditorWatch>(
+        editor, m_owner, m_preview, [this](Preview *preview) { place(preview, preview->scroller()); });
 }
 
 QString Tools::exportFilter()
@@ -441,7 +589,8 @@ bool Tools::writeExport(const QString &path, const ExportDialog::Settings &setti
     QString reason;
     try {
         picture::writeStereogram(m_stereogram, settings.scale, settings.guides, path,
-                                 picture::formatOfName(path).value_or(picture::FileFormat::Png));
+                                 picture::formatOfName(path).value_or(picture::FileFormat::Png),
+                                 picture::dotsPerMeterOfDpi(settings.dpi));
         return true;
     } catch (const picture::PictureError &e) {
         reason = ui::runtimeErrorOf(e).description();

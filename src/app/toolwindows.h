@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 
 namespace ui {
@@ -39,15 +41,20 @@ public:
     // What the window shows, at one pixel a point.
     QImage shownImage() const;
     QCheckBox &markSwitch() { return *m_mark; }
+    QCheckBox &greySwitch() { return *m_grey; }
     QLabel &ambiguityLine() { return *m_line; }
+    // The picture's scroll area, narrowed when the window would not fit beside the others.
+    QScrollArea *scroller() const { return m_scroll; }
 
 private:
     void showRevealed();
 
     picture::Revealed m_revealed;
     ui::ImageView *m_view = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QLabel *m_line = nullptr;
     QCheckBox *m_mark = nullptr;
+    QCheckBox *m_grey = nullptr;
 };
 
 // "見やすく表示": the stereogram for parallel viewing with two guide dots, for cross-eyed viewing,
@@ -67,6 +74,9 @@ public:
     QComboBox &viewChoice() { return *m_choice; }
     QSpinBox &scale() { return *m_scale; }
     QPushButton &saveButton() { return *m_save; }
+    QScrollArea *scroller() const { return m_scroll; }
+    // Called after the view changed its size while shown (another scale), to fit it anew.
+    void setRefit(std::function<void()> refit) { m_refit = std::move(refit); }
 
     // The "do" half of saving: writes the view to `path` as PNG, or says why not.
     bool saveView(const QString &path);
@@ -80,6 +90,8 @@ private:
     QImage m_crossEyed;
     QString m_fileName;
     ui::ImageView *m_view = nullptr;
+    QScrollArea *m_scroll = nullptr;
+    std::function<void()> m_refit;
     QComboBox *m_choice = nullptr;
     QSpinBox *m_scale = nullptr;
     QPushButton *m_save = nullptr;
@@ -93,6 +105,8 @@ public:
     {
         int scale = 1;
         bool guides = false;
+        // The printer's resolution, written into the file.
+        int dpi = 300;
     };
 
     ExportDialog(const Settings &settings, QWidget *parent);
@@ -103,11 +117,13 @@ public:
     Settings settings() const;
     QSpinBox &scale() { return *m_scale; }
     QCheckBox &guides() { return *m_guides; }
+    QSpinBox &dpi() { return *m_dpi; }
     QLabel &sizeLine() { return *m_size; }
 
 private:
     QSpinBox *m_scale = nullptr;
     QCheckBox *m_guides = nullptr;
+    QSpinBox *m_dpi = nullptr;
     QLabel *m_size = nullptr;
 };
 
@@ -124,6 +140,7 @@ public:
     void refresh();
     QImage shownImage() const;
     QCheckBox &levelColours() { return *m_levels; }
+    QScrollArea *scroller() const { return m_scroll; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -132,6 +149,7 @@ private:
     std::function<QImage()> m_canvas;
     std::function<qint16()> m_iroIndex;
     ui::ImageView *m_view = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QCheckBox *m_levels = nullptr;
 };
 
@@ -170,6 +188,10 @@ public:
     Preview *preview() const { return m_preview; }
     ExportDialog::Settings exportSettings() const { return m_exportSettings; }
 
+    // Puts a tool window beside the editor while it is shown, otherwise beside the main window,
+    // clear of both and inside the screen; its picture scrolls where the room is smaller.
+    void place(QWidget *window, QScrollArea *scroller);
+
 private:
     ui::Dialogs &m_dialogs;
     QWidget &m_owner;
@@ -185,6 +207,7 @@ private:
     ViewingAids *m_aids = nullptr;
     Preview *m_preview = nullptr;
     std::unique_ptr<QObject> m_editorWatch;
+    QPointer<QWidget> m_editor;
 };
 
 // The message of a picture that could not be written.

@@ -283,10 +283,12 @@ ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput, 
     }
 }
 
-QString writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path)
+QString writeStereogram(const QImage &stereogram, int scale, bool guides, int dotsPerMeter,
+                        const QString &path)
 {
     try {
-        picture::writeStereogram(stereogram, scale, guides, path, *picture::formatOfName(path));
+        picture::writeStereogram(stereogram, scale, guides, path, *picture::formatOfName(path),
+                                 dotsPerMeter);
         return {};
     } catch (const picture::PictureError &e) {
         return reason(e);
@@ -300,7 +302,8 @@ QString writeToStandardOutput(const QImage &stereogram, const MakeRequest &reque
     try {
         const QByteArray bytes = picture::encodePicture(
             picture::printable(stereogram, request.scale, request.guides),
-            request.png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
+            request.png ? picture::FileFormat::Png : picture::FileFormat::Bmp,
+            request.dotsPerMeter);
         return writeStandardOutput(io, bytes);
     } catch (const picture::PictureError &e) {
         return reason(e);
@@ -479,10 +482,11 @@ int make(const MakeRequest &request, Io &io)
                 writeToStandardOutput(stereogram, request, io));
         } else if (runs == 1) {
             writing << QtFuture::makeReadyFuture(
-                writeStereogram(stereogram, request.scale, request.guides, outputs[run]));
+                writeStereogram(stereogram, request.scale, request.guides, request.dotsPerMeter,
+                                outputs[run]));
         } else {
             writing << QtConcurrent::run(&writers, writeStereogram, stereogram, request.scale,
-                                         request.guides, outputs[run]);
+                                         request.guides, request.dotsPerMeter, outputs[run]);
         }
     }
     // The runs in flight finish whatever happened.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "stereo/stereogramgenerator.h"
+#include "picture/pictureio.h"
 
 #include <QByteArray>
 #include <QString>
@@ -28,6 +29,8 @@ struct MakeRequest
     qint16 iroIndex = 2;
     int scale = 1;
     bool guides = false;
+    // The resolution each file says: 96 dpi, unless --dpi names the printer's.
+    int dotsPerMeter = picture::SavedDotsPerMeter;
     bool cross = false; // for cross-eyed viewing: levels 15 - L
     bool progress = false;
     // How much of the checked maps, packed, is kept for the runs; the rest is read again.

@@ -281,8 +281,14 @@ int runMake(const QStringList &commandLine, Io &io)
     const QCommandLineOption asIs(QStringList{u"as-is"_s},
                                   Cli::tr("Uses every map with its literal colours, even a "
                                           "grey or colour depth picture."));
+    const QCommandLineOption dpi(QStringList{u"dpi"_s},
+                                 Cli::tr("The printer's resolution, written into each file "
+                                         "(%1 to %2); without it the files say 96 dpi.")
+                                     .arg(picture::MinPrintDpi)
+                                     .arg(picture::MaxPrintDpi),
+                                 u"D"_s);
     command.addOptions({colour, scale, guides, output, quiet, cross, animate, delay, loop,
-                               frames, move, runs, mapsFrom, asIs});
+                               frames, move, runs, mapsFrom, asIs, dpi});
     command.parser.addPositionalArgument(u"DEPTH"_s,
                                          Cli::tr("Depth maps, made into stereograms in this "
                                                  "order; a map given n times makes n runs."),
@@ -303,6 +309,18 @@ int runMake(const QStringList &commandLine, Io &io)
     if (!isNumber || request.scale < 1 || request.scale > 16)
         return usageError(io, Cli::tr("--scale takes a whole number from 1 to 16, not '%1'")
                                   .arg(p.value(scale)));
+    if (p.isSet(dpi)) {
+        const int d = p.value(dpi).toInt(&isNumber);
+        if (!isNumber || d < picture::MinPrintDpi || d > picture::MaxPrintDpi)
+            return usageError(io, Cli::tr("--dpi takes a whole number from %1 to %2, not '%3'")
+                                      .arg(picture::MinPrintDpi)
+                                      .arg(picture::MaxPrintDpi)
+                                      .arg(p.value(dpi)));
+        if (p.isSet(animate))
+            return usageError(io, Cli::tr("--dpi is for separate files: an animation keeps no "
+                                          "resolution"));
+        request.dotsPerMeter = picture::dotsPerMeterOfDpi(d);
+    }
     request.maps = p.positionalArguments();
     if (p.isSet(mapsFrom)) {
         if (!request.maps.isEmpty())

@@ -67,6 +67,7 @@ void EditingSession::saved(const QImage &content)
 void EditingSession::emptied()
 {
     m_history.clear();
+    m_closedEdit = false;
     m_lastContent = QImage();
     m_safe = QImage();
     if (m_drafts)

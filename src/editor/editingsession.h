@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 namespace ui {
 class PictureSurface;
@@ -54,6 +55,11 @@ public:
     // The content a draft keeps now: the canvas, or a null image when it holds nothing unsaved.
     QImage draftContent() const;
 
+    // A close from the editor's title bar threw a painting away (one undo brings it back); the
+    // next editor window to open says so, once.
+    void noteClosedEdit() { m_closedEdit = true; }
+    bool takeClosedEdit() { return std::exchange(m_closedEdit, false); }
+
 private:
     CanvasHistory m_history;
     DraftStore *m_drafts = nullptr;
@@ -64,6 +70,7 @@ private:
     QImage m_safe;
     QString m_mapFileName;
     std::function<void()> m_listener;
+    bool m_closedEdit = false;
 };
 
 } // namespace editor

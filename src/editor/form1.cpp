@@ -125,6 +125,9 @@ void Form1::setUpCommands()
     m_canvasMenu->addSeparator();
     m_canvasMenu->addAction(m_importMap);
     m_canvasMenu->addAction(m_insertText);
+    for (QAction *action : m_canvasMenu->actions())
+        action->setShortcutVisibleInContextMenu(true);
+    m_ui.Picture1->setToolTip(canvasTip());
     m_ui.Picture1->setContextMenuPolicy(Qt::CustomContextMenu);
     ui::connectGuarded(m_dialogs, m_ui.Picture1, &QWidget::customContextMenuRequested, this,
                        [this](const QPoint &at) {
@@ -132,6 +135,50 @@ void Form1::setUpCommands()
                            m_canvasMenu->popup(m_ui.Picture1->mapToGlobal(at));
                        });
     updateActions();
+}
+
+QString Form1::canvasTip() const
+{
+    QStringList lines{u"左ボタン: 描く　右クリック: メニュー"_s};
+    for (QAction *action : {m_undo, m_redo, m_saveMap, m_openMap, m_importMap, m_insertText}) {
+        QStringList keys;
+        for (const QKeySequence &key : action->shortcuts())
+            keys << key.toString(QKeySequence::NativeText);
+        QString name = action->text();
+        if (name.endsWith(u"..."_s))
+            name.chop(3);
+        lines << keys.join(u" / "_s) + u"　"_s + name;
+    }
+    lines << u"矢印キー: 描く位置　スペース: 描く　＋ －: ペンの太さ　［ ］: 高さ"_s;
+    return lines.join(u'\n');
+}
+
+QString Form1::closedEditNotice()
+{
+    return u"閉じた編集は Ctrl+Z で戻せます"_s;
+}
+
+void Form1::showClosedEditNotice()
+{
+    if (!m_closedLine) {
+        // The window's own, over the canvas's lower edge: the canvas itself stays as it is.
+        m_closedLine = new QLabel(closedEditNotice(), this);
+        m_closedLine->setObjectName(u"ClosedEditNotice"_s);
+        m_closedLine->setAttribute(Qt::WA_TransparentForMouseEvents);
+        m_closedLine->setStyleSheet(
+            u"QLabel { background: #ffffe1; color: black; border: 1px solid #767676; padding: 3px; }"_s);
+        m_closedLine->adjustSize();
+    }
+    const QRect area = m_ui.Picture1->geometry();
+    m_closedLine->move(area.left() + 6, area.bottom() - m_closedLine->height() - 5);
+    m_closedLine->show();
+    m_closedLine->raise();
+}
+
+void Form1::hideClosedEditNotice()
+{
+    if (m_closedLine)
+        m_closedLine->hide();
 }
 
 void Form1::updateActions()
@@ -174,6 +221,7 @@ void Form1::reportDraftTrouble()
 
 void Form1::changeCanvas(const std::function<void()> &change)
 {
+    hideClosedEditNotice();
     endStroke();
     beginStroke();
     try {
@@ -188,6 +236,7 @@ void Form1::changeCanvas(const std::function<void()> &change)
 
 void Form1::canvasMoved()
 {
+    hideClosedEditNotice();
     m_session.canvasChanged();
     updateActions();
 }
@@ -316,6 +365,7 @@ void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
         return;
     }
     if (Button == 1) {
+        hideClosedEditNotice();
         beginStroke();
         StampPen(X, Y);
         m_session.canvasChanged();
@@ -348,8 +398,11 @@ void Form1::Picture1_MouseUp(int Button, int Shift, float X, float Y)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == this && event->type() == QEvent::Show)
+    if (watched == this && event->type() == QEvent::Show) {
         m_shownFocus = true;
+        if (m_session.takeClosedEdit())
+            showClosedEditNotice();
+    }
     if (watched == m_ui.Picture1) {
         if (event->type() == QEvent::FocusIn) {
             // The focus the window gives as it opens shows no mark; a Tab from another control
@@ -665,7 +718,8 @@ void Form1::Form_Unload(int &Cancel)
     const ui::PictureSurface &canvas = m_ui.Picture1->surface();
     const ui::PictureSurface blank(canvas.size(), canvas.backColor(),
                                    ui::PictureSurface::FillStyle::Solid);
-    m_session.history().commit(blank.persistentImage(), blank.screenImage());
+    if (m_session.history().commit(blank.persistentImage(), blank.screenImage()))
+        m_session.noteClosedEdit();
 }
 
 } // namespace editor

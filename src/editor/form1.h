@@ -14,6 +14,7 @@
 #include <optional>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QRubberBand;
 
@@ -113,6 +114,14 @@ public:
     void setLevelNumbersShown(bool shown);
     bool levelNumbersShown() const { return m_levelNumbers; }
 
+    // The tooltip of the canvas: what the mouse does there and the editor's shortcuts, from the
+    // commands themselves.
+    QString canvasTip() const;
+    // The line shown over the canvas when the window opens after a close from its title bar
+    // threw a painting away; it goes at the canvas's next change.
+    static QString closedEditNotice();
+    QLabel *closedEditLine() const { return m_closedLine; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -136,6 +145,8 @@ private:
     void showLevelMarks();
     // Says once, at the end of a step, that the draft cannot be written.
     void reportDraftTrouble();
+    void showClosedEditNotice();
+    void hideClosedEditNotice();
 
     ui::Dialogs &m_dialogs;
     ui::PictureBox &m_depthStore;
@@ -157,6 +168,7 @@ private:
     QAction *m_insertText = nullptr;
     QAction *m_cancelText = nullptr;
     QMenu *m_canvasMenu = nullptr;
+    QLabel *m_closedLine = nullptr;
     std::function<int(QDialog &)> m_runDialog;
     std::optional<QImage> m_textMask;
     int m_textLevel = 0;

@@ -2,6 +2,8 @@
 
 #include "importdialog.h"
 
+#include "histogrambars.h"
+
 #include "picture/colour.h"
 #include "picture/stereopictures.h"
 
@@ -217,18 +219,18 @@ void ImportDialog::refresh()
     bars.fill(Qt::white);
     {
         QPainter painter(&bars);
-        const int most = std::max(1, *std::max_element(m_levels.histogram.begin(),
-                                                       m_levels.histogram.end()));
+        const HistogramBars heights = histogramBars(m_levels.histogram, bars.height() - 2);
         const int barWidth = bars.width() / 16;
         for (int n = 0; n < 16; ++n) {
-            const int count = m_levels.histogram[std::size_t(n)];
-            // A used level shows at least one pixel high.
-            const int h = count == 0 ? 0 : std::max(1, count * (bars.height() - 2) / most);
+            const int h = heights.heights[std::size_t(n)];
             const QRect bar(n * barWidth, bars.height() - h, barWidth - 1, h);
             painter.fillRect(bar, QColor(picture::toQRgb(picture::QBColor(n))));
             painter.setPen(Qt::darkGray);
             if (h > 0)
                 painter.drawRect(bar.adjusted(0, 0, -1, -1));
+            // A bar cut short: a white gap across it near the top.
+            if (n == heights.cut)
+                painter.fillRect(QRect(bar.left(), bar.top() + 6, bar.width(), 3), Qt::white);
         }
     }
     histogram->setPixmap(bars);

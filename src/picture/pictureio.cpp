@@ -12,6 +12,8 @@
 #include <QImageWriter>
 #include <QHash>
 
+#include <cmath>
+
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -392,7 +394,12 @@ QImage withPalette(const QImage &rgb)
 
 } // namespace
 
-QByteArray encodePicture(const QImage &image, FileFormat format)
+int dotsPerMeterOfDpi(int dpi)
+{
+    return int(std::lround(dpi / 0.0254));
+}
+
+QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -410,8 +417,8 @@ QByteArray encodePicture(const QImage &image, FileFormat format)
     }
     if (bits.isNull() && !image.isNull())
         refuse(Kind::OutOfMemory);
-    bits.setDotsPerMeterX(SavedDotsPerMeter);
-    bits.setDotsPerMeterY(SavedDotsPerMeter);
+    bits.setDotsPerMeterX(dotsPerMeter);
+    bits.setDotsPerMeterY(dotsPerMeter);
     if (!writer.write(bits)) {
         PictureError error(Kind::WriteFailed);
         error.detail = writer.errorString();

@@ -45,9 +45,18 @@ std::optional<FileFormat> formatOfName(const QString &path);
 // makes the same file on every machine.
 inline constexpr int SavedDotsPerMeter = 3780;
 
+// A printer's resolution, asked for a print: dots per inch as dots per metre, the unit both PNG's
+// pHYs chunk and a bitmap's header keep.
+inline constexpr int MinPrintDpi = 72;
+inline constexpr int MaxPrintDpi = 4800;
+inline constexpr int DefaultPrintDpi = 300;
+int dotsPerMeterOfDpi(int dpi);
+
 // The bytes of the picture as an opaque 24-bit Windows bitmap, or as a PNG: a palette PNG when it
-// has at most 256 colours (every stereogram and depth map), with the very same pixels.
-QByteArray encodePicture(const QImage &image, FileFormat format);
+// has at most 256 colours (every stereogram and depth map), with the very same pixels. The file
+// says `dotsPerMeter` for its resolution.
+QByteArray encodePicture(const QImage &image, FileFormat format,
+                         int dotsPerMeter = SavedDotsPerMeter);
 
 // encodePicture, then writeFile.
 void savePicture(const QImage &image, const QString &path, FileFormat format);

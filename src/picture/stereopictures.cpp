@@ -116,12 +116,12 @@ std::optional<Unprinted> unprinted(const QImage &picture)
 }
 
 void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
-                     FileFormat format)
+                     FileFormat format, int dotsPerMeter)
 {
     const QImage image = printable(stereogram, scale, guides);
     if (image.isNull())
         throw std::bad_alloc();
-    writeFile(encodePicture(image, format), path);
+    writeFile(encodePicture(image, format, dotsPerMeter), path);
 }
 
 PackedPicture::PackedPicture(const QImage &image)

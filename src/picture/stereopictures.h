@@ -49,7 +49,7 @@ std::optional<Unprinted> unprinted(const QImage &picture);
 // the desktop program's enlarged export. Throws PictureError, or std::bad_alloc when the
 // enlarged picture does not fit in memory.
 void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
-                     FileFormat format);
+                     FileFormat format, int dotsPerMeter = SavedDotsPerMeter);
 
 // The converging aid: a white band this high above the picture, with two black dots one
 // background separation apart, centred.

@@ -60,4 +60,21 @@ QImage markAmbiguous(const QImage &depthMap, const std::vector<bool> &ambiguous)
     return out;
 }
 
+QImage greyLevels(const QImage &depthMap)
+{
+    QImage grey = depthMap.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            for (int level = 0; level < 16; ++level) {
+                if ((row[x] & 0xffffffu) == (toQRgb(QBColor(level)) & 0xffffffu)) {
+                    row[x] = qRgb(17 * level, 17 * level, 17 * level);
+                    break;
+                }
+            }
+        }
+    }
+    return grey;
+}
+
 } // namespace picture

@@ -25,4 +25,8 @@ inline constexpr QRgb AmbiguousMark = 0xffff8800u;
 // AmbiguousMark.
 QImage markAmbiguous(const QImage &depthMap, const std::vector<bool> &ambiguous);
 
+// The depth map in greys, as a shape is easiest judged: level L becomes grey 17 L, black far and
+// white near. A pixel of no level colour stays as it is.
+QImage greyLevels(const QImage &depthMap);
+
 } // namespace picture

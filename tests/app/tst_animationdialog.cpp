@@ -85,11 +85,18 @@ void TestAnimationDialog::sameFileAsTheCli_data()
     QTest::addColumn<int>("delay");
     // The first map a grey sphere on black instead: converted on both paths, and said so.
     QTest::addColumn<bool>("greyFirst");
-    QTest::newRow("gif of three maps") << u"a.gif"_s << 3 << 0 << QPoint() << 2 << 100 << false;
+    // The first map comes from the main window (いまのマップを追加), not from its file.
+    QTest::addColumn<bool>("current");
+    QTest::newRow("gif of three maps") << u"a.gif"_s << 3 << 0 << QPoint() << 2 << 100 << false
+                                       << false;
     QTest::newRow("webp, one map moving") << u"a.webp"_s << 1 << 4 << QPoint(25, -3) << 0 << 250
-                                          << false;
+                                          << false << false;
     QTest::newRow("webp, a grey map among two") << u"g.webp"_s << 2 << 0 << QPoint() << 2 << 100
-                                                << true;
+                                                << true << false;
+    QTest::newRow("gif, the current map first")
+        << u"a.gif"_s << 3 << 0 << QPoint() << 1 << 100 << false << true;
+    QTest::newRow("webp, the current map moving")
+        << u"a.webp"_s << 1 << 3 << QPoint(-7, 2) << 2 << 100 << false << true;
 }
 
 void TestAnimationDialog::sameFileAsTheCli()
@@ -101,6 +108,7 @@ void TestAnimationDialog::sameFileAsTheCli()
     QFETCH(int, colour);
     QFETCH(int, delay);
     QFETCH(bool, greyFirst);
+    QFETCH(bool, current);
     const QStringList names = this->maps(maps);
     if (greyFirst) {
         const QImage sphere = testimages::sphereOnBlack({640, 480}, 180, {320, 240});
@@ -108,7 +116,15 @@ void TestAnimationDialog::sameFileAsTheCli()
     }
     ScriptedDialogs dialogs;
     app::AnimationDialog dialog(dialogs, 2);
-    dialog.Files->addItems(names);
+    QVERIFY(!dialog.AddCurrent->isEnabled());
+    if (current) {
+        dialog.offerCurrentMap(QImage(names.front()));
+        dialog.AddCurrent->click();
+        QCOMPARE(dialog.Files->item(0)->text(), u"いまのマップ（編集終了で渡したもの）"_s);
+        dialog.Files->addItems(names.mid(1));
+    } else {
+        dialog.Files->addItems(names);
+    }
     dialog.Frames->setValue(frames);
     dialog.MoveX->setValue(move.x());
     dialog.MoveY->setValue(move.y());

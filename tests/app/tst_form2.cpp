@@ -12,6 +12,8 @@
 #include "ui/shape.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QListWidget>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -74,6 +76,7 @@ private slots:
     void about();
     void draftLeftByAnEndedInstance_data();
     void draftLeftByAnEndedInstance();
+    void everyDraftIsListed();
 
 private:
     QAction *item(const char *name) const
@@ -710,24 +713,28 @@ void TestForm2::about()
     QVERIFY(!a.text.contains(u'\n'));
 }
 
-// Each row: how the draft is damaged (cut short or not), the answer to the question, and whether
-// the draft comes back. Whatever happens, the first stereogram is the one a fresh start makes from
-// the depth map the editor hands back.
+// Each row: how the draft is damaged (cut short or not), what is answered (restore the draft,
+// discard it, or neither: "later"), whether the draft comes back and whether its file is still
+// there for a later start. Whatever happens, the first stereogram is the one a fresh start makes
+// from the depth map the editor hands back.
 void TestForm2::draftLeftByAnEndedInstance_data()
 {
     QTest::addColumn<bool>("damaged");
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("restored");
-    QTest::newRow("restored") << false << int(ui::MsgBox::Yes) << true;
-    QTest::newRow("declined") << false << int(ui::MsgBox::No) << false;
-    QTest::newRow("damaged") << true << int(ui::MsgBox::Yes) << false;
+    QTest::addColumn<bool>("keptForLater");
+    QTest::newRow("restored") << false << u"restore"_s << true << false;
+    QTest::newRow("later") << false << u"later"_s << false << true;
+    QTest::newRow("discarded") << false << u"discard"_s << false << false;
+    QTest::newRow("damaged") << true << u"restore"_s << false << false;
 }
 
 void TestForm2::draftLeftByAnEndedInstance()
 {
     QFETCH(bool, damaged);
-    QFETCH(int, answer);
+    QFETCH(QString, answer);
     QFETCH(bool, restored);
+    QFETCH(bool, keptForLater);
     const QString folder = m_form2->drafts().folder();
     QVERIFY(QDir(folder).removeRecursively());
     QString left;
@@ -739,7 +746,17 @@ void TestForm2::draftLeftByAnEndedInstance()
     }
     if (damaged)
         QVERIFY(QFile::resize(left, QFileInfo(left).size() - 5));
-    m_dialogs->msgBoxAnswers.push_back(answer);
+    QList<QImage> offered;
+    m_form2->setDraftChooser([&](const QList<editor::DraftOffer> &offers) {
+        app::DraftAnswer a;
+        for (const editor::DraftOffer &offer : offers)
+            offered << offer.canvas;
+        if (answer == u"restore"_s)
+            a.restore = 0;
+        else if (answer == u"discard"_s)
+            a.discard = {0};
+        return a;
+    });
     // Hands the canvas back as soon as the editor is up.
     QTimer closer;
     closer.callOnTimeout([this] {
@@ -750,17 +767,18 @@ void TestForm2::draftLeftByAnEndedInstance()
     m_form2->offerDraft();
 
     const auto messages = m_dialogs->messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].title, u"編集の復元"_s);
     if (damaged) {
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].title, u"編集の復元"_s);
         QCOMPARE(messages[0].style, ui::MsgBox::Exclamation);
         QVERIFY2(messages[0].text.contains(u"途中で切れています"_s), qPrintable(messages[0].text));
         QCOMPARE(QDir(folder).entryList({u"*.damaged"_s}, QDir::Files).size(), 1);
+        QVERIFY(offered.isEmpty());
     } else {
-        QCOMPARE(messages[0].text, Form2::restorePrompt());
-        QCOMPARE(messages[0].style, ui::MsgBox::YesNo | ui::MsgBox::Question);
+        QCOMPARE(messages.size(), 0);
+        QCOMPARE(offered, QList<QImage>{testimages::shapeMap()});
     }
-    QVERIFY(!QFileInfo::exists(left));
+    QCOMPARE(QFileInfo::exists(left), keptForLater);
     // The depth map stays as at start until "編集終了".
     QCOMPARE(testimages::countOf(m_form2->controls().Picture1->Image(), QBColor(0)),
              testimages::area(testimages::CanvasSize));
@@ -771,6 +789,11 @@ void TestForm2::draftLeftByAnEndedInstance()
         QVERIFY(QFileInfo::exists(m_form2->drafts().draftPath()));
     }
     QCOMPARE(m_form2->Form1().isLoaded(), restored);
+    // A draft kept for later is offered again by the next start.
+    if (keptForLater) {
+        editor::DraftStore next(folder);
+        QCOMPARE(editor::takeDraftOffers(next, testimages::CanvasSize).size(), 1);
+    }
 
     makeStereogram();
     ScriptedDialogs dialogs;
@@ -779,6 +802,53 @@ void TestForm2::draftLeftByAnEndedInstance()
     QTimer::singleShot(0, [&] { fresh.Form3()->Command1().click(); });
     fresh.MenuMake_Click(2);
     QCOMPARE(m_form2->Form3()->Picture1().Image(), fresh.Form3()->Picture1().Image());
+}
+
+// Two drafts left: both offered, newest first, with date, size and picture; restoring the older
+// one leaves the newer one for a later start.
+void TestForm2::everyDraftIsListed()
+{
+    const QString folder = m_form2->drafts().folder();
+    QVERIFY(QDir(folder).removeRecursively());
+    QImage older = testimages::shapeMap();
+    QImage newer(older.size(), QImage::Format_RGB32);
+    newer.fill(qRgb(255, 255, 255));
+    QStringList paths;
+    for (const QImage &canvas : {older, newer}) {
+        editor::DraftStore ended(folder);
+        ended.setSource([canvas] { return canvas; });
+        ended.changed();
+        ended.flush();
+        paths << ended.draftPath();
+    }
+    QFile(paths[0]).setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                QFileDevice::FileModificationTime);
+
+    QTimer::singleShot(0, [] {
+        auto putAway = qScopeGuard(&closeModalWindows);
+        auto *question = dynamic_cast<app::DraftChoice *>(QApplication::activeModalWidget());
+        QVERIFY(question);
+        QCOMPARE(question->list().count(), 2);
+        QVERIFY(question->list().item(0)->text().contains(u" に保存、"_s));
+        QVERIFY(!question->list().item(0)->icon().isNull());
+        QCOMPARE(question->list().iconSize(), QSize(98, 84));
+        question->list().setCurrentRow(1);
+        putAway.dismiss();
+        question->restoreButton().click();
+    });
+    QTimer closer;
+    closer.callOnTimeout([this] {
+        if (m_form2->Form1().isLoaded() && m_form2->Form1()->isVisible())
+            m_form2->Form1()->controls().Command1->click();
+    });
+    closer.start(10);
+    m_form2->offerDraft();
+    QTRY_COMPARE(m_form2->controls().Picture1->Image(), older);
+    QVERIFY(QFileInfo::exists(paths[1]));
+    editor::DraftStore next(folder);
+    const QList<editor::DraftOffer> left = editor::takeDraftOffers(next, testimages::CanvasSize);
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left[0].canvas, newer);
 }
 
 QTEST_MAIN(TestForm2)

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -54,6 +55,10 @@ private slots:
     void toolsMenu();
     void secondImageIsTheSameWithTheNewCommands();
     void checkViewShowsWhatRevealWrites();
+    void greyLevels_data();
+    void greyLevels();
+    void toolWindowsOpenInsideTheScreen_data();
+    void toolWindowsOpenInsideTheScreen();
     void viewingAidsFollowEachStereogram_data();
     void viewingAidsFollowEachStereogram();
     void exportWritesWhatTheCliWrites_data();
@@ -69,7 +74,7 @@ private:
     QAction *item(const QString &name) const { return m_form2->findChild<QAction *>(name); }
     void makeStereogram();
     // "ツール" → "拡大して保存...": the settings dialog answered, then the save dialog.
-    void exportAs(const QString &path, int scale, bool guides);
+    void exportAs(const QString &path, int scale, bool guides, int dpi = 300);
     // A fresh main window, with the map in its depth store, making `runs` stereograms, calling
     // `between` after the first; returns the last.
     QImage session(int runs, const std::function<void(Form2 &)> &between = {});
@@ -108,7 +113,7 @@ void TestTools::makeStereogram()
     item(u"MenuMake2"_s)->trigger();
 }
 
-void TestTools::exportAs(const QString &path, int scale, bool guides)
+void TestTools::exportAs(const QString &path, int scale, bool guides, int dpi)
 {
     m_dialogs->fileAnswers.push_back(path);
     QTimer::singleShot(0, m_form2, [=] {
@@ -117,6 +122,7 @@ void TestTools::exportAs(const QString &path, int scale, bool guides)
             return;
         dialog->scale().setValue(scale);
         dialog->guides().setChecked(guides);
+        dialog->dpi().setValue(dpi);
         QTest::keyClick(dialog, Qt::Key_Return);
     });
     item(u"MenuToolsExport"_s)->trigger();
@@ -249,6 +255,66 @@ void TestTools::secondImageIsTheSameWithTheNewCommands()
     QVERIFY(used != session(1));
 }
 
+// Each tool window opens inside the screen's free area and off the main window, whatever the
+// scale of 見やすく表示.
+void TestTools::toolWindowsOpenInsideTheScreen_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::newRow("x1") << 1;
+    QTest::newRow("x4") << 4;
+}
+
+void TestTools::toolWindowsOpenInsideTheScreen()
+{
+    QFETCH(int, scale);
+    const QRect screen = m_form2->screen()->availableGeometry();
+    // The test screen is small (800 x 600): the main window at its top left leaves room.
+    m_form2->move(screen.topLeft());
+    m_form2->controls().Picture1->setPicture(testimages::shapeMap());
+    makeStereogram();
+    auto &tools = m_form2->tools();
+    tools.showCheckView();
+    tools.showViewingAids();
+    tools.viewingAids()->scale().setValue(scale);
+    tools.showPreview();
+    const QRect main = m_form2->frameGeometry();
+    for (QWidget *w : std::initializer_list<QWidget *>{tools.checkView(), tools.viewingAids(),
+                                                       tools.preview()}) {
+        QVERIFY(w->isVisible());
+        const QRect frame = w->frameGeometry();
+        QVERIFY2(screen.contains(frame), qPrintable(w->windowTitle()));
+        QVERIFY2(!frame.intersects(main), qPrintable(w->windowTitle()));
+    }
+    // The picture is whole: at x4 it scrolls rather than being cut.
+    QCOMPARE(tools.viewingAids()->shownImage().width(), 453 * scale);
+}
+
+// The check view's greys: level L is grey 17 L; what is no level colour stays.
+void TestTools::greyLevels_data()
+{
+    QTest::addColumn<uint>("in");
+    QTest::addColumn<uint>("out");
+    QTest::newRow("level 0, black") << 0xff000000u << 0xff000000u;
+    QTest::newRow("level 7, light grey") << 0xffc0c0c0u << 0xff777777u;
+    QTest::newRow("level 8, grey") << 0xff808080u << 0xff888888u;
+    QTest::newRow("level 9, light blue") << 0xff0000ffu << 0xff999999u;
+    QTest::newRow("level 14, light yellow") << 0xffffff00u << 0xffeeeeeeu;
+    QTest::newRow("level 15, white") << 0xffffffffu << 0xffffffffu;
+    QTest::newRow("no level colour") << 0xff123456u << 0xff123456u;
+    QTest::newRow("the ambiguity mark") << 0xffff8800u << 0xffff8800u;
+}
+
+void TestTools::greyLevels()
+{
+    QFETCH(uint, in);
+    QFETCH(uint, out);
+    QImage map(3, 2, QImage::Format_RGB32);
+    map.fill(QColor::fromRgb(in));
+    const QImage grey = picture::greyLevels(map);
+    QCOMPARE(grey.size(), map.size());
+    QCOMPARE(grey.pixel(2, 1), QRgb(out));
+}
+
 void TestTools::checkViewShowsWhatRevealWrites()
 {
     m_form2->controls().Picture1->setPicture(testimages::shapeMap());
@@ -272,6 +338,12 @@ void TestTools::checkViewShowsWhatRevealWrites()
     QCOMPARE(qint64(testimages::countOf(view->shownImage(),
                                         ui::RGB(0xff, 0x88, 0x00))),
              r.ambiguous);
+
+    // In greys the marks stay where they were.
+    view->greySwitch().setChecked(true);
+    QCOMPARE(view->shownImage(),
+             picture::markAmbiguous(picture::greyLevels(QImage(revealed)), r.ambiguousAt));
+    view->greySwitch().setChecked(false);
 
     // It follows the next stereogram while open.
     m_form2->controls().Picture1->setPicture(testimages::uniformDepthMap(4));
@@ -324,12 +396,15 @@ void TestTools::exportWritesWhatTheCliWrites_data()
     QTest::addColumn<int>("scale");
     QTest::addColumn<bool>("guides");
     QTest::addColumn<QString>("name");
-    QTest::newRow("x1 bmp") << 1 << false << u"out.bmp"_s;
-    QTest::newRow("x1 guides png") << 1 << true << u"out.png"_s;
-    QTest::newRow("x3 bmp") << 3 << false << u"out.bmp"_s;
-    QTest::newRow("x3 guides bmp") << 3 << true << u"out.bmp"_s;
-    QTest::newRow("x16 png") << 16 << false << u"out.png"_s;
-    QTest::newRow("x16 guides png") << 16 << true << u"out.png"_s;
+    QTest::addColumn<int>("dpi");
+    // What the file says, in dots per metre: 300 dpi is 11811, 600 is 23622, 96 is 3780.
+    QTest::addColumn<int>("dotsPerMeter");
+    QTest::newRow("x1 bmp") << 1 << false << u"out.bmp"_s << 300 << 11811;
+    QTest::newRow("x1 guides png") << 1 << true << u"out.png"_s << 300 << 11811;
+    QTest::newRow("x3 bmp 600 dpi") << 3 << false << u"out.bmp"_s << 600 << 23622;
+    QTest::newRow("x3 guides bmp") << 3 << true << u"out.bmp"_s << 300 << 11811;
+    QTest::newRow("x16 png 96 dpi") << 16 << false << u"out.png"_s << 96 << 3780;
+    QTest::newRow("x16 guides png 1200 dpi") << 16 << true << u"out.png"_s << 1200 << 47244;
 }
 
 // The first stereogram of a session is what make writes for the same map, byte for byte.
@@ -338,23 +413,28 @@ void TestTools::exportWritesWhatTheCliWrites()
     QFETCH(int, scale);
     QFETCH(bool, guides);
     QFETCH(QString, name);
+    QFETCH(int, dpi);
+    QFETCH(int, dotsPerMeter);
     const QString map = m_tmp->filePath(u"map.bmp"_s);
     QVERIFY(testimages::shapeMap().save(map));
     m_form2->controls().Picture1->setPicture(QImage(map));
     makeStereogram();
     const QString desktop = m_tmp->filePath(u"desktop-"_s + name);
-    exportAs(desktop, scale, guides);
+    exportAs(desktop, scale, guides, dpi);
     QCOMPARE(m_dialogs->fileDialogs().size(), 1);
     QCOMPARE(m_dialogs->fileDialogs().front().kind, ScriptedDialogs::Asked::Save);
     QCOMPARE(m_dialogs->fileDialogs().front().filter, app::Tools::exportFilter());
     const QString cli = m_tmp->filePath(u"cli-"_s + name);
-    QStringList make{u"make"_s, u"-q"_s, u"--scale"_s, QString::number(scale), u"-o"_s, cli};
+    QStringList make{u"make"_s, u"-q"_s, u"--scale"_s, QString::number(scale), u"-o"_s, cli,
+                     u"--dpi"_s, QString::number(dpi)};
     if (guides)
         make << u"--guides"_s;
     QCOMPARE(runCli(make << map).status, 0);
     const QByteArray bytes = fileBytes(desktop);
     QVERIFY(!bytes.isEmpty());
     QVERIFY(bytes == fileBytes(cli));
+    QCOMPARE(QImage(desktop).dotsPerMeterX(), dotsPerMeter);
+    QCOMPARE(QImage(desktop).dotsPerMeterY(), dotsPerMeter);
 }
 
 void TestTools::exportDialogRemembersAndSizes()
@@ -366,7 +446,10 @@ void TestTools::exportDialogRemembersAndSizes()
     app::ExportDialog dialog(m_form2->tools().exportSettings(), m_form2);
     QCOMPARE(dialog.scale().value(), 5);
     QVERIFY(dialog.guides().isChecked());
-    QCOMPARE(dialog.sizeLine().text(), u"2265 × 1765 ピクセル、印刷すると 599.2 × 466.9 mm（96 dpi）"_s);
+    QCOMPARE(dialog.dpi().value(), 300);
+    QCOMPARE(dialog.sizeLine().text(), u"2265 × 1765 ピクセル、印刷すると 191.8 × 149.4 mm（300 dpi）"_s);
+    dialog.dpi().setValue(600);
+    QCOMPARE(dialog.sizeLine().text(), u"2265 × 1765 ピクセル、印刷すると 95.9 × 74.7 mm（600 dpi）"_s);
     // Cancelled, nothing is written and nothing is remembered.
     QTimer::singleShot(0, m_form2, [] {
         if (QWidget *w = QApplication::activeModalWidget())

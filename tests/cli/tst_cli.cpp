@@ -285,6 +285,12 @@ void TestCli::wrongUsage_data()
     row("scale 0", {u"make"_s, u"--scale"_s, u"0"_s, u"MAP"_s}, u"--scale"_s);
     row("scale 17", {u"make"_s, u"--scale"_s, u"17"_s, u"MAP"_s}, u"--scale"_s);
     row("scale not a number", {u"make"_s, u"-s"_s, u"2x"_s, u"MAP"_s}, u"'2x'"_s);
+    row("dpi 71", {u"make"_s, u"--dpi"_s, u"71"_s, u"MAP"_s},
+        u"--dpi takes a whole number from 72 to 4800, not '71'"_s);
+    row("dpi not a number", {u"make"_s, u"--dpi"_s, u"300dpi"_s, u"MAP"_s}, u"'300dpi'"_s);
+    row("dpi with an animation", {u"make"_s, u"--animate"_s, u"DIR/a.gif"_s, u"--dpi"_s,
+                                  u"300"_s, u"MAP"_s},
+        u"--dpi is for separate files"_s);
     row("-o without its value", {u"make"_s, u"MAP"_s, u"-o"_s}, u"-o"_s);
     row("output not .bmp or .png", {u"make"_s, u"-o"_s, u"DIR/{n}.jpg"_s, u"MAP"_s},
         u"must end in .bmp or .png"_s);

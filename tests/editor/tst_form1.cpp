@@ -174,6 +174,9 @@ private slots:
     void handBackRightAfterOpeningIsAllBlack();
     void handBackIsACopyAtThatMoment();
     void titleBarCloseHandsNothingBack();
+    void closedEditIsSaidWhenTheEditorOpens_data();
+    void closedEditIsSaidWhenTheEditorOpens();
+    void canvasTipNamesTheShortcuts();
     void enterSpaceAndEscape_data();
     void enterSpaceAndEscape();
 
@@ -754,6 +757,87 @@ void TestForm1::titleBarCloseHandsNothingBack()
     QCOMPARE(fresh.HScroll1->value(), 14);
     QCOMPARE(fresh.HScroll2->value(), 8);
     QCOMPARE(fresh.Label7->text(), u"14"_s);
+}
+
+// How the editor was left: "painted, closed" (a stroke, then the title bar), "blank, closed",
+// "painted, done" (編集終了) or "closed, then emptied" (新規作成 after the close).
+void TestForm1::closedEditIsSaidWhenTheEditorOpens_data()
+{
+    QTest::addColumn<bool>("paint");
+    QTest::addColumn<bool>("titleBar");
+    QTest::addColumn<bool>("emptyAfter");
+    QTest::addColumn<bool>("said");
+    QTest::newRow("painted, closed") << true << true << false << true;
+    QTest::newRow("blank, closed") << false << true << false << false;
+    QTest::newRow("painted, done") << true << false << false << false;
+    QTest::newRow("closed, then emptied") << true << true << true << false;
+}
+
+void TestForm1::closedEditIsSaidWhenTheEditorOpens()
+{
+    QFETCH(bool, paint);
+    QFETCH(bool, titleBar);
+    QFETCH(bool, emptyAfter);
+    QFETCH(bool, said);
+    editor::EditingSession session;
+    ui::FormSlot<Form1> slot(
+        [&] { return std::make_unique<Form1>(*m_dialogs, *m_store, &session); });
+    QTimer::singleShot(0, [&] {
+        if (paint)
+            QTest::mouseClick(slot->controls().Picture1, Qt::LeftButton, {}, onCanvas(50, 60));
+        if (titleBar)
+            slot->close();
+        else
+            slot->controls().Command1->click();
+    });
+    slot.showModal();
+    if (emptyAfter)
+        slot->blankPicture();
+
+    bool shown = false;
+    bool goneAfterUndo = false;
+    QString text;
+    ui::Colour afterUndo = ui::NoColour;
+    QTimer::singleShot(0, [&] {
+        QLabel *line = slot->closedEditLine();
+        shown = line && line->isVisible();
+        text = line ? line->text() : QString();
+        slot->findChild<QAction *>(u"UndoAction"_s)->trigger();
+        goneAfterUndo = !line || !line->isVisible();
+        afterUndo = slot->controls().Picture1->Point(50, 60);
+        slot->controls().Command1->click();
+    });
+    slot.showModal();
+    QCOMPARE(shown, said);
+    QVERIFY(goneAfterUndo);
+    if (said) {
+        QCOMPARE(text, u"閉じた編集は Ctrl+Z で戻せます"_s);
+        QCOMPARE(afterUndo, QBColor(8));
+    }
+
+    // Said once: the window after that opens without the line.
+    bool again = true;
+    QTimer::singleShot(0, [&] {
+        again = slot->closedEditLine() && slot->closedEditLine()->isVisible();
+        slot->controls().Command1->click();
+    });
+    slot.showModal();
+    QVERIFY(!again);
+}
+
+void TestForm1::canvasTipNamesTheShortcuts()
+{
+    QCOMPARE(m_form->controls().Picture1->toolTip(),
+             u"左ボタン: 描く　右クリック: メニュー\n"
+             u"Ctrl+Z　元に戻す\n"
+             u"Ctrl+Y / Ctrl+Shift+Z　やり直し\n"
+             u"Ctrl+S　奥行きマップを保存\n"
+             u"Ctrl+O　ファイル読み込み\n"
+             u"Ctrl+I　画像から奥行きマップ\n"
+             u"Ctrl+T　文字を入れる\n"
+             u"矢印キー: 描く位置　スペース: 描く　＋ －: ペンの太さ　［ ］: 高さ"_s);
+    for (QAction *a : m_form->canvasMenu()->actions())
+        QVERIFY(a->isSeparator() || a->isShortcutVisibleInContextMenu());
 }
 
 void TestForm1::activate()

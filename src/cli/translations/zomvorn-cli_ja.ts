@@ -404,6 +404,18 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>--scale には 1 から 16 の整数を指定してください（&apos;%1&apos; は不可）</translation>
     </message>
     <message>
+        <source>The printer&apos;s resolution, written into each file (%1 to %2); without it the files say 96 dpi.</source>
+        <translation>プリンターの解像度で、各ファイルに書き込みます（%1 から %2）。指定しないときは 96 dpi と書きます。</translation>
+    </message>
+    <message>
+        <source>--dpi takes a whole number from %1 to %2, not &apos;%3&apos;</source>
+        <translation>--dpi には %1 から %2 の整数を指定してください（&apos;%3&apos; は不可）</translation>
+    </message>
+    <message>
+        <source>--dpi is for separate files: an animation keeps no resolution</source>
+        <translation>--dpi は別々のファイルに書くときだけ使えます（アニメーションは解像度を持ちません）</translation>
+    </message>
+    <message>
         <location filename="../cli.cpp" line="284"/>
         <source>standard input (-) can be the only depth map</source>
         <translation>標準入力（-）は、ただ一つの奥行きマップとしてだけ使えます</translation>
