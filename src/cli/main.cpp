@@ -35,7 +35,10 @@ int main(int argc, char *argv[])
     QFile standardInput;
     QFile standardOutput;
     standardInput.open(stdin, QIODevice::ReadOnly, QFileDevice::DontCloseHandle);
-    standardOutput.open(stdout, QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+    // Unbuffered, on the descriptor: a write that fails (a full disk) fails where it is checked,
+    // not later in a buffer flushed on the way out, where nobody sees it.
+    standardOutput.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                        QFileDevice::DontCloseHandle);
     cli::Io io{out, err, isatty(STDERR_FILENO) == 1, &standardInput, &standardOutput,
                isatty(STDOUT_FILENO) == 1};
     return cli::run(QCoreApplication::arguments(), io);
