@@ -33,6 +33,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
@@ -74,6 +75,17 @@ void sendPress(QWidget *w, QPoint at, Qt::MouseButton button, Qt::MouseButtons h
 QImage screenOf(ui::PictureBox *box)
 {
     return box->grab(box->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What the window last put on the screen of the canvas: only what was repainted has changed.
+QImage shownOf(ui::PictureBox *box)
+{
+    const QRect inner = box->contentsRect();
+    const QPoint at = box->mapTo(box->window(), inner.topLeft());
+    return box->screen()
+        ->grabWindow(box->window()->winId(), at.x(), at.y(), inner.width(), inner.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 // The BMP Suite corpus: the good files, each with the suite's reference renderings (any of them is
@@ -189,6 +201,7 @@ private slots:
     void textIsOnlyTheLevelColourAndOneStep_data();
     void textIsOnlyTheLevelColourAndOneStep();
     void escapeCancelsTheText();
+    void importIsOneStep_data();
     void importIsOneStep();
     void unreadableFileThroughTheImport_data();
     void unreadableFileThroughTheImport();
@@ -866,7 +879,7 @@ void TestForm1::historyFollowsTheSteps()
             states.append(m_form->controls().Picture1->Image());
         }
         QVERIFY2(m_form->controls().Picture1->Image() == states[at], qPrintable(u"after '%1'"_s.arg(c)));
-        QTRY_COMPARE(screenOf(m_form->controls().Picture1), states[at]);
+        QTRY_COMPARE(shownOf(m_form->controls().Picture1), states[at]);
     }
 }
 
@@ -1148,27 +1161,44 @@ void TestForm1::escapeCancelsTheText()
 }
 
 // OK in the import dialog puts its map into the canvas as one step.
+// Each row: the import's settings for a 16-bit picture of the canvas's size in four bands of
+// grey (black, white, a third and two thirds of white), and the level each band becomes.
+void TestForm1::importIsOneStep_data()
+{
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<int>("smooth");
+    QTest::addColumn<QList<int>>("levels");
+    QTest::newRow("as it is") << false << 0 << QList<int>{0, 15, 5, 10};
+    QTest::newRow("inverted and smoothed") << true << 2 << QList<int>{15, 0, 10, 5};
+}
+
 void TestForm1::importIsOneStep()
 {
+    QFETCH(bool, invert);
+    QFETCH(int, smooth);
+    QFETCH(QList<int>, levels);
     paintSomething();
     const QImage before = m_form->controls().Picture1->Image();
-    QImage grey(640, 480, QImage::Format_Grayscale16);
+    const QList<quint16> greys{0, 65535, 21845, 43690};
+    const int band = 97; // the last band is 98 wide
+    QImage grey(testimages::CanvasSize, QImage::Format_Grayscale16);
+    QImage expected(testimages::CanvasSize, QImage::Format_RGB32);
     for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-            reinterpret_cast<quint16 *>(grey.scanLine(y))[x] = quint16(20000 + x * 3 + y);
+        for (int x = 0; x < grey.width(); ++x) {
+            const int k = std::min(x / band, 3);
+            reinterpret_cast<quint16 *>(grey.scanLine(y))[x] = greys[k];
+            expected.setPixel(x, y, ui::toQRgb(QBColor(levels[k])));
+        }
     const QString path = m_dir.filePath(u"grey16.png"_s);
     QVERIFY(grey.save(path));
-    picture::LevelsSettings used;
     m_form->setDialogRunner([&](QDialog &dialog) {
         auto &import = static_cast<editor::ImportDialog &>(dialog);
-        import.smooth->setValue(2);
-        import.invert->setChecked(true);
-        used = import.settings();
+        import.smooth->setValue(smooth);
+        import.invert->setChecked(invert);
         return int(QDialog::Accepted);
     });
     QVERIFY(m_form->importPicture(path));
-    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
-             picture::levelsOf(grey, used));
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32), expected);
     QVERIFY(m_dialogs->messages().isEmpty());
     m_form->undo();
     QCOMPARE(m_form->controls().Picture1->Image(), before);
