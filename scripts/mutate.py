@@ -175,7 +175,8 @@ def mutants_of(tree, path):
     seen = {}
     result = []
     for number, (line, mline) in enumerate(zip(lines, masked), start=1):
-        following = masked[number] if number < len(masked) else ""
+        # The next line with code on it: the body of an if written on its own line.
+        following = next((m for m in masked[number:number + 3] if m.strip()), "")
         for op, col, length, replacement in line_mutants(mline, line, following):
             mutated = line[:col] + replacement + line[col + length:]
             if mutated == line:
