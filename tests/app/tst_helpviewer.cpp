@@ -86,6 +86,8 @@ QString TestHelpViewer::writeFile(const QString &name, const QByteArray &content
 void TestHelpViewer::showsTheShippedHelpFile()
 {
     helpviewer::HelpWindow window;
+    // Its own title before any file; the help file's title is the same words.
+    QCOMPARE(window.windowTitle(), u"ZOMIRA -VORNA- ヘルプ"_s);
     QVERIFY(window.showFile(QStringLiteral(ZOMVORN_HELPFILE)));
     const QString text = window.browser()->toPlainText();
     for (const QString &topic : {u"奥行きマップ"_s, u"高さ"_s, u"ファイル読み込み"_s,

@@ -921,7 +921,11 @@ void TestForm1::savedMapOpensIdentical()
     QCOMPARE(dialogs[0].kind, ScriptedDialogs::Asked::Save);
     QVERIFY(dialogs[0].filter.startsWith(u"PNG"_s));
     QCOMPARE(dialogs[1].fileName, path);
+    auto *undo = m_form->findChild<QAction *>(u"UndoAction"_s);
+    QVERIFY(undo && undo->isEnabled());
+    // Emptied, the canvas has no steps left to undo.
     m_form->blankPicture();
+    QVERIFY(!undo->isEnabled());
     QTest::keyClick(m_form, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(m_form->controls().Picture1->Image(), painted);
 }
