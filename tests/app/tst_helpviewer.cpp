@@ -17,9 +17,11 @@
 
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -49,8 +51,9 @@ private slots:
     void theNameLiesInAPrivateRuntimeFolderOnly();
     void listenTakesOverOnlyAStaleSocketOfOurs_data();
     void listenTakesOverOnlyAStaleSocketOfOurs();
-    void badRequestsChangeNothing_data();
-    void badRequestsChangeNothing();
+    void requestsAreHeardUpTo64KB_data();
+    void requestsAreHeardUpTo64KB();
+    void onlyThisUserIsHeard();
     void theRealViewerRunsOnlyOnce();
 
 private:
@@ -83,6 +86,8 @@ QString TestHelpViewer::writeFile(const QString &name, const QByteArray &content
 void TestHelpViewer::showsTheShippedHelpFile()
 {
     helpviewer::HelpWindow window;
+    // Its own title before any file; the help file's title is the same words.
+    QCOMPARE(window.windowTitle(), u"ZOMIRA -VORNA- ヘルプ"_s);
     QVERIFY(window.showFile(QStringLiteral(ZOMVORN_HELPFILE)));
     const QString text = window.browser()->toPlainText();
     for (const QString &topic : {u"奥行きマップ"_s, u"高さ"_s, u"ファイル読み込み"_s,
@@ -408,16 +413,22 @@ void TestHelpViewer::listenTakesOverOnlyAStaleSocketOfOurs()
     }
 }
 
-void TestHelpViewer::badRequestsChangeNothing_data()
+// Each row: a request and whether it is heard. A whole line of up to 64 KB is; one byte more, or
+// a line that never ends, is dropped unread.
+void TestHelpViewer::requestsAreHeardUpTo64KB_data()
 {
     QTest::addColumn<QByteArray>("request");
-    QTest::newRow("longer than any path") << QByteArray(helpviewer::HelpServer::MaxRequestBytes + 10, 'a');
-    QTest::newRow("no end of line") << QByteArray("/tmp/x.html");
+    QTest::addColumn<bool>("heard");
+    QTest::newRow("64 KB with its end of line")
+        << QByteArray(QByteArray("/") + QByteArray(65534, 'a') + "\n") << true;
+    QTest::newRow("one byte longer") << QByteArray(QByteArray("/") + QByteArray(65535, 'a') + "\n") << false;
+    QTest::newRow("no end of line") << QByteArray("/tmp/x.html") << false;
 }
 
-void TestHelpViewer::badRequestsChangeNothing()
+void TestHelpViewer::requestsAreHeardUpTo64KB()
 {
     QFETCH(QByteArray, request);
+    QFETCH(bool, heard);
     const QString first = writeFile(u"kept.html"_s, "<p>kept</p>");
     helpviewer::HelpWindow window;
     helpviewer::HelpServer server(window, serverName());
@@ -430,11 +441,58 @@ void TestHelpViewer::badRequestsChangeNothing()
     QVERIFY(socket.waitForConnected(2000));
     socket.write(request);
     QVERIFY(socket.waitForBytesWritten(2000));
+    // The viewer ends the connection of a whole line, heard or not.
+    if (request.endsWith('\n'))
+        QTRY_COMPARE(socket.state(), QLocalSocket::UnconnectedState);
     socket.disconnectFromServer();
     // A good request after it is still heard, and shows that the bad one did nothing.
     const QString next = writeFile(u"next.html"_s, "<p>next</p>");
     QCOMPARE(ui::sendToHelpViewer(serverName(), next), ui::HelpDelivery::Sent);
-    QTRY_COMPARE(handled.size(), 1);
+    QTRY_VERIFY(!handled.isEmpty() && handled.last().at(0).toString() == next);
+    QCOMPARE(handled.size(), heard ? 2 : 1);
+    if (heard)
+        QCOMPARE(handled.at(0).at(0).toString().size(), 65535);
+}
+
+// A request from a process of another user is dropped unread, even when the socket lets it in.
+void TestHelpViewer::onlyThisUserIsHeard()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs to run as root, to connect as another user");
+    QTemporaryDir open;
+    QVERIFY(QFile::setPermissions(open.path(), QFile::ReadOwner | QFile::WriteOwner
+                                                   | QFile::ExeOwner | QFile::ExeGroup
+                                                   | QFile::ExeOther));
+    const QString name = open.filePath(u"viewer"_s);
+    helpviewer::HelpWindow window;
+    helpviewer::HelpServer server(window, name);
+    QVERIFY(server.listen());
+    QVERIFY(::chmod(QFile::encodeName(name).constData(), 0777) == 0);
+    QSignalSpy handled(&server, &helpviewer::HelpServer::requestHandled);
+
+    const QByteArray socketPath = QFile::encodeName(name);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // The other user: nobody.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            _exit(2);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()) + 1);
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+            _exit(3);
+        const char request[] = "/tmp/from-another-user.html\n";
+        _exit(::write(fd, request, sizeof request - 1) == sizeof request - 1 ? 0 : 4);
+    }
+    // The child's connection waits in the queue until this loop runs, ahead of this user's.
+    int status = -1;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QCOMPARE(WEXITSTATUS(status), 0);
+    const QString next = writeFile(u"next.html"_s, "<p>next</p>");
+    QCOMPARE(ui::sendToHelpViewer(name, next), ui::HelpDelivery::Sent);
+    QTRY_VERIFY(!handled.isEmpty());
+    QCOMPARE(handled.size(), 1);
     QCOMPARE(handled.at(0).at(0).toString(), next);
 }
 

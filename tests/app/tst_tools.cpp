@@ -388,6 +388,9 @@ void TestTools::viewingAidsFollowEachStereogram()
     const QString out = m_tmp->filePath(u"view.png"_s);
     m_dialogs->fileAnswers.push_back(out);
     aids->saveButton().click();
+    QCOMPARE(m_dialogs->fileDialogs().size(), 1);
+    QCOMPARE(m_dialogs->fileDialogs().front().filter, u"PNG ファイル (*.png)|*.png"_s);
+    QCOMPARE(m_dialogs->fileDialogs().front().filterIndex, 0);
     QCOMPARE(QImage(out).convertToFormat(QImage::Format_RGB32), expected);
 }
 

@@ -84,6 +84,10 @@ private slots:
     void cancelLeavesNothing();
     void wrongUsage_data();
     void wrongUsage();
+    void timingReadsBack_data();
+    void timingReadsBack();
+    void failedRenameIsAFailure_data();
+    void failedRenameIsAFailure();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -331,6 +335,100 @@ void TestAnimation::wrongUsage()
     QCOMPARE(result.status, int(cli::WrongUsage));
     QVERIFY2(result.err.contains(says), qPrintable(result.err));
     QVERIFY(files().isEmpty());
+}
+
+// The delays and loop count as the files hold them, read from the bytes: GIF keeps hundredths of
+// a second in each frame's graphic control extension and the loops in the NETSCAPE2.0 block;
+// WebP keeps milliseconds, read back through libwebp's demuxer.
+void TestAnimation::timingReadsBack_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<int>("loops");
+    QTest::addColumn<int>("stored"); // the delay in the file's own unit
+    QTest::newRow("gif, the shortest") << u"t.gif"_s << 20 << 0 << 2;
+    QTest::newRow("gif, rounded to the nearest") << u"t.gif"_s << 155 << 3 << 16;
+    QTest::newRow("gif, rounded down") << u"t.gif"_s << 104 << 1 << 10;
+    QTest::newRow("gif, the longest") << u"t.gif"_s << 60000 << 65535 << 6000;
+    QTest::newRow("webp, the shortest") << u"t.webp"_s << 20 << 0 << 20;
+    QTest::newRow("webp, odd") << u"t.webp"_s << 155 << 3 << 155;
+    QTest::newRow("webp, the longest") << u"t.webp"_s << 60000 << 65535 << 60000;
+}
+
+void TestAnimation::timingReadsBack()
+{
+    QFETCH(QString, output);
+    QFETCH(int, delayMs);
+    QFETCH(int, loops);
+    QFETCH(int, stored);
+    const auto format = picture::animationFormatOfName(output);
+    QVERIFY(format);
+    {
+        picture::AnimationWriter writer(path(output), *format, delayMs, loops);
+        for (int i = 0; i < 3; ++i)
+            writer.add(shapesMap(quint32(i), false, {33, 17}));
+        writer.commit();
+    }
+    const QByteArray bytes = fileBytes(path(output));
+    QList<int> delays;
+    int loopCount = -1;
+    if (*format == picture::AnimationFormat::Gif) {
+        const qsizetype netscape = bytes.indexOf("NETSCAPE2.0");
+        QVERIFY(netscape > 0);
+        QCOMPARE(bytes.mid(netscape + 11, 2), QByteArray("\x03\x01"));
+        loopCount = quint8(bytes[netscape + 13]) | quint8(bytes[netscape + 14]) << 8;
+        for (qsizetype at = bytes.indexOf("\x21\xf9\x04"); at >= 0;
+             at = bytes.indexOf("\x21\xf9\x04", at + 1))
+            delays << (quint8(bytes[at + 4]) | quint8(bytes[at + 5]) << 8);
+    } else {
+        WebPData data{reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())};
+        WebPDemuxer *demux = WebPDemux(&data);
+        QVERIFY(demux);
+        loopCount = int(WebPDemuxGetI(demux, WEBP_FF_LOOP_COUNT));
+        WebPIterator frame;
+        if (WebPDemuxGetFrame(demux, 1, &frame)) {
+            do
+                delays << frame.duration;
+            while (WebPDemuxNextFrame(&frame));
+            WebPDemuxReleaseIterator(&frame);
+        }
+        WebPDemuxDelete(demux);
+    }
+    QCOMPARE(delays, QList<int>(3, stored));
+    QCOMPARE(loopCount, loops);
+}
+
+// The file cannot take its name at the end (a folder has taken it meanwhile): the job fails with
+// the reason, and no temporary file stays behind.
+void TestAnimation::failedRenameIsAFailure_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::newRow("gif") << u"r.gif"_s;
+    QTest::newRow("webp") << u"r.webp"_s;
+}
+
+void TestAnimation::failedRenameIsAFailure()
+{
+    QFETCH(QString, output);
+    const QString map = path(u"map.png"_s);
+    QVERIFY(shapesMap(1, false).save(map));
+    stereo::AnimationRequest request;
+    request.maps = {map};
+    request.frames = 2;
+    request.output = path(output);
+    stereo::AnimationJob job(request);
+    QVERIFY(job.check().isEmpty());
+    QVERIFY(!job.step());
+    QVERIFY(m_work.mkpath(output + u"/inside"_s));
+    bool failed = false;
+    try {
+        job.step();
+    } catch (const picture::PictureError &) {
+        failed = true;
+    }
+    QVERIFY(failed);
+    QCOMPARE(files(), QStringList{u"map.png"_s});
+    QVERIFY(QFileInfo(path(output)).isDir());
 }
 
 QTEST_GUILESS_MAIN(TestAnimation)

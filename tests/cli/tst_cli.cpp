@@ -143,6 +143,8 @@ private slots:
     void helpAndVersion();
     void messagesInTheUsersLanguage_data();
     void messagesInTheUsersLanguage();
+    void standardOutputThatIsFullIsAFailure_data();
+    void standardOutputThatIsFullIsAFailure();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -1011,6 +1013,7 @@ void TestCli::revealRefuses_data()
                                                  << u"906 x 666 pixels, neither 453 x 333"_s;
     QTest::newRow("guide band drawn over") << u"guides"_s << u"453 x 353 pixels"_s;
     QTest::newRow("a column short") << u"short"_s << u"452 x 333 pixels"_s;
+    QTest::newRow("a column too wide") << u"wide"_s << u"454 x 333 pixels"_s;
     QTest::newRow("one dot changed") << u"damaged"_s
                                      << u"does not follow the linking rule at pixel 300, 200"_s;
     QTest::newRow("half of it recoloured") << u"tints"_s << u"not all of one tint"_s;
@@ -1039,6 +1042,11 @@ void TestCli::revealRefuses()
         picture.setPixel(kind == u"scaled"_s ? QPoint(301, 201) : QPoint(5, 5), qRgb(0, 0, 0));
     } else if (kind == u"short"_s) {
         picture = picture.copy(0, 0, 452, 333);
+    } else if (kind == u"wide"_s) {
+        // The extra column repeats the last one: dots of the stereogram's own tint.
+        picture = picture.copy(0, 0, 454, 333);
+        for (int y = 0; y < 333; ++y)
+            picture.setPixel(453, y, picture.pixel(452, y));
     } else if (kind == u"damaged"_s) {
         const QRgb p = picture.pixel(300, 200);
         picture.setPixel(300, 200, qRgb(qRed(p) ^ 0x55, qGreen(p) ^ 0x55, 250));
@@ -1168,6 +1176,43 @@ void TestCli::messagesInTheUsersLanguage_data()
     QTest::newRow("English, damaged JPEG, no decoder remarks")
         << u"C"_s << QStringList{u"make"_s, u"BAD"_s} << 1
         << u"cannot read bad.jpg: "_s;
+}
+
+// Standard output that takes no bytes (a full disk): the program says so and ends with 1, never 0.
+void TestCli::standardOutputThatIsFullIsAFailure_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("make, BMP") << QStringList{u"make"_s, u"-o"_s, u"-"_s, u"map.bmp"_s};
+    QTest::newRow("make, PNG") << QStringList{u"make"_s, u"--png"_s, u"-o"_s, u"-"_s, u"map.bmp"_s};
+    QTest::newRow("reveal") << QStringList{u"reveal"_s, u"-o"_s, u"-"_s, u"plain.bmp"_s};
+    // Under a kilobyte: it would fit in any buffer, to be lost when the program ends.
+    QTest::newRow("levels, a small PNG")
+        << QStringList{u"levels"_s, u"--png"_s, u"-o"_s, u"-"_s, u"grey.bmp"_s};
+}
+
+void TestCli::standardOutputThatIsFullIsAFailure()
+{
+    QFETCH(QStringList, arguments);
+    if (!QFileInfo(u"/dev/full"_s).isWritable())
+        QSKIP("no /dev/full here");
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(5, false));
+    QCOMPARE(runCli({u"make"_s, u"-o"_s, path(u"plain.bmp"_s), map}).status, int(cli::Done));
+    QImage grey(389, 333, QImage::Format_RGB32);
+    grey.fill(qRgb(128, 128, 128));
+    QVERIFY(grey.save(path(u"grey.bmp"_s)));
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LC_ALL"_s, u"C"_s);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_work.path());
+    process.setStandardOutputFile(u"/dev/full"_s);
+    process.start(QStringLiteral(ZOMVORN_CLI), arguments);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), int(cli::FileFailed));
+    QVERIFY2(err.startsWith(u"zomvorn-cli: cannot write standard input or output (-): "_s),
+             qPrintable(err));
 }
 
 void TestCli::messagesInTheUsersLanguage()

@@ -51,6 +51,8 @@ private slots:
     void undoAndRedoFollowTheSteps();
     void memoryStaysWithinTheBudget_data();
     void memoryStaysWithinTheBudget();
+    void undoTellsWhatChanged_data();
+    void undoTellsWhatChanged();
 };
 
 // `script`: p a stroke, s a stroke drawn on the screen layer only, n a step that changes nothing,
@@ -148,6 +150,44 @@ void TestCanvasHistory::memoryStaysWithinTheBudget()
         canvas.drawLayers([&](QImage &p, QImage &s) { return history.undo(p, s); });
     QCOMPARE(canvas.Image(), states[made - reach]);
     QVERIFY(history.bytes() <= budget);
+}
+
+// Undo and redo name the tiles they wrote, so that the screen shows them; nothing else.
+void TestCanvasHistory::undoTellsWhatChanged_data()
+{
+    QTest::addColumn<QList<QPoint>>("pixels");
+    QTest::addColumn<QRect>("changed");
+    QTest::newRow("the first tile") << QList<QPoint>{{0, 0}} << QRect(0, 0, 32, 32);
+    QTest::newRow("the second tile") << QList<QPoint>{{40, 5}} << QRect(32, 0, 32, 32);
+    QTest::newRow("the last row of a tile") << QList<QPoint>{{63, 31}} << QRect(32, 0, 32, 32);
+    QTest::newRow("the narrow corner tile") << QList<QPoint>{{388, 332}} << QRect(384, 320, 5, 13);
+    QTest::newRow("two tiles apart") << QList<QPoint>{{5, 5}, {70, 40}} << QRect(0, 0, 96, 64);
+}
+
+void TestCanvasHistory::undoTellsWhatChanged()
+{
+    QFETCH(QList<QPoint>, pixels);
+    QFETCH(QRect, changed);
+    ui::PictureSurface canvas({389, 333}, 0, ui::PictureSurface::FillStyle::Solid);
+    const QImage before = canvas.Image();
+    CanvasHistory history;
+    history.begin(canvas.persistentImage(), canvas.screenImage());
+    canvas.drawPersistent([&](QImage &p) {
+        for (const QPoint at : pixels)
+            p.setPixel(at, 0xff00ff00);
+        return p.rect();
+    });
+    const QImage after = canvas.Image();
+    QVERIFY(history.commit(canvas.persistentImage(), canvas.screenImage()));
+    QRect undone, redone;
+    canvas.drawLayers([&](QImage &p, QImage &s) { return undone = history.undo(p, s); });
+    QCOMPARE(undone, changed);
+    QCOMPARE(canvas.Image(), before);
+    canvas.drawLayers([&](QImage &p, QImage &s) { return redone = history.redo(p, s); });
+    QCOMPARE(redone, changed);
+    QCOMPARE(canvas.Image(), after);
+    canvas.drawLayers([&](QImage &p, QImage &s) { return redone = history.redo(p, s); });
+    QCOMPARE(redone, QRect());
 }
 
 QTEST_GUILESS_MAIN(TestCanvasHistory)

@@ -4,14 +4,17 @@
 
 #include "editor/depthmapfile.h"
 #include "editor/draftstore.h"
+#include "editor/editingsession.h"
 
 #include "ui/pictureio.h"
+#include "ui/picturesurface.h"
 #include "ui/runtimeerror.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <QtEndian>
 
@@ -66,6 +69,9 @@ private slots:
     void draftsStayPrivate_data();
     void draftsStayPrivate();
     void largerPictureInADraftIsRefusedFromItsHeader();
+    void draftFollowsWhatIsUnsaved_data();
+    void draftFollowsWhatIsUnsaved();
+    void changesKeepComingAndTheDraftIsWritten();
 
 private:
     QTemporaryDir m_dir;
@@ -291,6 +297,74 @@ void TestDraftStore::largerPictureInADraftIsRefusedFromItsHeader()
     } catch (const ui::RuntimeError &e) {
         QVERIFY2(e.description().contains(u"画像を読み取れません"_s), qPrintable(e.description()));
     }
+}
+
+// `script`: p paints a dot (a new one each time), b puts the blank canvas back (as undoing every
+// step does), s saves, e empties the canvas. Whether a draft is on disk afterwards.
+void TestDraftStore::draftFollowsWhatIsUnsaved_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("draft");
+    QTest::newRow("painted") << u"p"_s << true;
+    QTest::newRow("painted twice") << u"pp"_s << true;
+    QTest::newRow("undone back to blank") << u"ppb"_s << false;
+    QTest::newRow("blank, then painted again") << u"pbp"_s << true;
+    QTest::newRow("saved") << u"pps"_s << false;
+    QTest::newRow("painted after the save") << u"psp"_s << true;
+    QTest::newRow("emptied") << u"ppe"_s << false;
+    QTest::newRow("saved, then undone to blank") << u"psb"_s << false;
+}
+
+void TestDraftStore::draftFollowsWhatIsUnsaved()
+{
+    QFETCH(QString, script);
+    QFETCH(bool, draft);
+    DraftStore drafts(m_dir.filePath(u"follows-"_s + QString::fromLatin1(QTest::currentDataTag())));
+    editor::EditingSession session(&drafts);
+    ui::PictureSurface canvas(Canvas, ui::QBColor(0), ui::PictureSurface::FillStyle::Solid);
+    canvas.setAutoRedraw(true); // as the editor paints: on the kept picture
+    const QImage blank = canvas.Image();
+    session.attach(&canvas);
+    int dots = 0;
+    for (const QChar c : script) {
+        if (c == u'p')
+            canvas.PSet(float(10 + dots++), 10, ui::QBColor(9));
+        else if (c == u'b')
+            canvas.setPicture(blank);
+        else if (c == u's')
+            session.saved(canvas.Image());
+        else if (c == u'e')
+            session.emptied();
+        if (c != u's' && c != u'e')
+            session.canvasChanged();
+        drafts.flush();
+    }
+    QCOMPARE(QFileInfo::exists(drafts.draftPath()), draft);
+    if (draft)
+        QCOMPARE(DraftStore::read(drafts.draftPath(), Canvas), canvas.Image());
+    session.detach();
+}
+
+// Painting that never pauses still gets its draft: the delay runs from the first change waiting,
+// not from the last.
+void TestDraftStore::changesKeepComingAndTheDraftIsWritten()
+{
+    DraftStore drafts(m_dir.filePath(u"continuous"_s));
+    int written = 0;
+    drafts.setSource([&] {
+        ++written;
+        return testimages::shapeMap();
+    });
+    drafts.changed();
+    QThread::msleep(DraftStore::WriteDelayMs * 7 / 10);
+    QCoreApplication::processEvents();
+    drafts.changed();
+    QThread::msleep(DraftStore::WriteDelayMs * 7 / 10);
+    QCoreApplication::processEvents();
+    // More than the delay after the first change, less than it after the second.
+    QCOMPARE(written, 1);
+    drafts.waitForIdle();
+    QVERIFY(QFileInfo::exists(drafts.draftPath()));
 }
 
 int main(int argc, char **argv)

@@ -34,6 +34,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
@@ -77,6 +78,17 @@ void sendPress(QWidget *w, QPoint at, Qt::MouseButton button, Qt::MouseButtons h
 QImage screenOf(ui::PictureBox *box)
 {
     return box->grab(box->contentsRect()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What the window last put on the screen of the canvas: only what was repainted has changed.
+QImage shownOf(ui::PictureBox *box)
+{
+    const QRect inner = box->contentsRect();
+    const QPoint at = box->mapTo(box->window(), inner.topLeft());
+    return box->screen()
+        ->grabWindow(box->window()->winId(), at.x(), at.y(), inner.width(), inner.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 // The BMP Suite corpus: the good files, each with the suite's reference renderings (any of them is
@@ -195,6 +207,7 @@ private slots:
     void textIsOnlyTheLevelColourAndOneStep_data();
     void textIsOnlyTheLevelColourAndOneStep();
     void escapeCancelsTheText();
+    void importIsOneStep_data();
     void importIsOneStep();
     void unreadableFileThroughTheImport_data();
     void unreadableFileThroughTheImport();
@@ -956,7 +969,7 @@ void TestForm1::historyFollowsTheSteps()
             states.append(m_form->controls().Picture1->Image());
         }
         QVERIFY2(m_form->controls().Picture1->Image() == states[at], qPrintable(u"after '%1'"_s.arg(c)));
-        QTRY_COMPARE(screenOf(m_form->controls().Picture1), states[at]);
+        QTRY_COMPARE(shownOf(m_form->controls().Picture1), states[at]);
     }
 }
 
@@ -998,7 +1011,11 @@ void TestForm1::savedMapOpensIdentical()
     QCOMPARE(dialogs[0].kind, ScriptedDialogs::Asked::Save);
     QVERIFY(dialogs[0].filter.startsWith(u"PNG"_s));
     QCOMPARE(dialogs[1].fileName, path);
+    auto *undo = m_form->findChild<QAction *>(u"UndoAction"_s);
+    QVERIFY(undo && undo->isEnabled());
+    // Emptied, the canvas has no steps left to undo.
     m_form->blankPicture();
+    QVERIFY(!undo->isEnabled());
     QTest::keyClick(m_form, Qt::Key_O, Qt::ControlModifier);
     QCOMPARE(m_form->controls().Picture1->Image(), painted);
 }
@@ -1142,12 +1159,14 @@ void TestForm1::paletteCellsPickTheLevel()
     QCOMPARE(c.HScroll2->value(), 12);
     c.Picture1->setFocus();
     for (Qt::Key key : {Qt::Key_BracketRight, Qt::Key_BracketRight, Qt::Key_BracketRight,
-                        Qt::Key_BracketRight, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Minus})
+                        Qt::Key_BracketRight, Qt::Key_BracketLeft, Qt::Key_Plus, Qt::Key_Minus,
+                        Qt::Key_Minus})
         QTest::keyClick(c.Picture1, key);
-    QCOMPARE(c.HScroll2->value(), 15);
+    // Held at 15, then one down.
+    QCOMPARE(c.HScroll2->value(), 14);
     QCOMPARE(c.HScroll1->value(), 13);
-    QCOMPARE(c.Label8->text(), u"15"_s);
-    QVERIFY(c.Shape1[15]->isMarked());
+    QCOMPARE(c.Label8->text(), u"14"_s);
+    QVERIFY(c.Shape1[14]->isMarked());
 }
 
 // Numbers over the palette and a grey canvas are a view: the canvas keeps its level colours.
@@ -1238,27 +1257,44 @@ void TestForm1::escapeCancelsTheText()
 }
 
 // OK in the import dialog puts its map into the canvas as one step.
+// Each row: the import's settings for a 16-bit picture of the canvas's size in four bands of
+// grey (black, white, a third and two thirds of white), and the level each band becomes.
+void TestForm1::importIsOneStep_data()
+{
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<int>("smooth");
+    QTest::addColumn<QList<int>>("levels");
+    QTest::newRow("as it is") << false << 0 << QList<int>{0, 15, 5, 10};
+    QTest::newRow("inverted and smoothed") << true << 2 << QList<int>{15, 0, 10, 5};
+}
+
 void TestForm1::importIsOneStep()
 {
+    QFETCH(bool, invert);
+    QFETCH(int, smooth);
+    QFETCH(QList<int>, levels);
     paintSomething();
     const QImage before = m_form->controls().Picture1->Image();
-    QImage grey(640, 480, QImage::Format_Grayscale16);
+    const QList<quint16> greys{0, 65535, 21845, 43690};
+    const int band = 97; // the last band is 98 wide
+    QImage grey(testimages::CanvasSize, QImage::Format_Grayscale16);
+    QImage expected(testimages::CanvasSize, QImage::Format_RGB32);
     for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-            reinterpret_cast<quint16 *>(grey.scanLine(y))[x] = quint16(20000 + x * 3 + y);
+        for (int x = 0; x < grey.width(); ++x) {
+            const int k = std::min(x / band, 3);
+            reinterpret_cast<quint16 *>(grey.scanLine(y))[x] = greys[k];
+            expected.setPixel(x, y, ui::toQRgb(QBColor(levels[k])));
+        }
     const QString path = m_dir.filePath(u"grey16.png"_s);
     QVERIFY(grey.save(path));
-    picture::LevelsSettings used;
     m_form->setDialogRunner([&](QDialog &dialog) {
         auto &import = static_cast<editor::ImportDialog &>(dialog);
-        import.smooth->setValue(2);
-        import.invert->setChecked(true);
-        used = import.settings();
+        import.smooth->setValue(smooth);
+        import.invert->setChecked(invert);
         return int(QDialog::Accepted);
     });
     QVERIFY(m_form->importPicture(path));
-    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
-             picture::levelsOf(grey, used));
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32), expected);
     QVERIFY(m_dialogs->messages().isEmpty());
     m_form->undo();
     QCOMPARE(m_form->controls().Picture1->Image(), before);
