@@ -66,7 +66,9 @@ QString generalHelp()
                      "          runs of one session\n"
                      "  reveal  the depth map a stereogram of this program hides\n"
                      "  levels  a grey depth map (white near) made into a map of level colours\n"
-                     "  anaglyph  the red/cyan picture of a stereogram, for anaglyph glasses\n\n"
+                     "  anaglyph  the red/cyan picture of a stereogram, for anaglyph glasses\n"
+                     "  render  a stereogram of any size with smooth depth (a second generator)\n"
+                     "  check   what the eyes decode from a render picture\n\n"
                      "'%1 COMMAND --help' describes a command's options.\n"
                      "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.")
                  .arg(Program);
@@ -843,7 +845,7 @@ int run(const QStringList &arguments, Io &io)
     }
     if (first.isEmpty())
         return usageError(io, Cli::tr("no command given: make, reveal, levels or anaglyph"));
-    return usageError(io, Cli::tr("unknown command '%1': make, reveal, levels or anaglyph").arg(first));
+    return usageError(io, Cli::tr("unknown command '%1': make, reveal, levels, anaglyph, render or check").arg(first));
 }
 
 void installTranslations(const QLocale &locale)

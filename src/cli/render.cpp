@@ -4,6 +4,7 @@
 
 #include "batch.h"
 #include "messages.h"
+#include "slices.h"
 
 #include "picture/animation.h"
 #include "picture/pictureio.h"
@@ -290,9 +291,16 @@ int runRender(const QStringList &commandLine, Io &io)
                                              "per map, each from the next seed."),
                                      u"OUT"_s);
     const QCommandLineOption quiet(QStringList{u"q"_s, u"quiet"_s}, Cli::tr("No readout."));
+    const QCommandLineOption runs(u"runs"_s,
+                                  Cli::tr("Makes only pictures FIRST to LAST (from 1) of those the "
+                                          "maps make: the same files, with the same names and "
+                                          "seeds. This splits the work over processes or "
+                                          "machines."),
+                                  u"FIRST-LAST"_s);
     p.addOption(help);
     p.addOptions(g.all());
-    p.addOptions({size, output, as, invert, nearGrey, farGrey, noData, gamma, smooth, animate, quiet});
+    p.addOptions({size, output, as, invert, nearGrey, farGrey, noData, gamma, smooth, animate, quiet,
+                  runs});
     p.addPositionalArgument(u"DEPTH"_s, Cli::tr("Depth maps: any picture the program reads."),
                             u"DEPTH..."_s);
     QStringList words = commandLine;
@@ -362,6 +370,18 @@ int runRender(const QStringList &commandLine, Io &io)
         return usage(io, Cli::tr("an empty file name was given"));
 
     const bool animated = p.isSet(animate);
+    // Picture i depends on its map and seed + i alone, so any range of them is made on its own.
+    RunRange range{1, int(maps.size())};
+    if (p.isSet(runs)) {
+        if (animated)
+            return usage(io, Cli::tr("an animation is one file and is not split: give no --runs"));
+        const auto asked = runRangeOf(p.value(runs));
+        if (!asked || asked->last > maps.size())
+            return usage(io, Cli::tr("--runs takes FIRST-LAST within 1-%1, not '%2'")
+                                 .arg(maps.size())
+                                 .arg(p.value(runs)));
+        range = *asked;
+    }
     if (animated == p.isSet(output))
         return usage(io, animated ? Cli::tr("--animate writes one file: give no --output")
                                   : Cli::tr("give the file to write with -o OUT"));
@@ -414,12 +434,14 @@ int runRender(const QStringList &commandLine, Io &io)
     io.out.flush();
 
     std::unique_ptr<picture::AnimationWriter> animation;
+    int writing = 0;
     try {
         if (animated)
             animation = std::make_unique<picture::AnimationWriter>(
                 outputs[0], *picture::animationFormatOfName(outputs[0]));
         const quint32 firstSeed = settings.seed;
-        for (int i = 0; i < maps.size(); ++i) {
+        for (int i = range.first - 1; i < range.last; ++i) {
+            writing = animated ? 0 : i;
             QImage map;
             try {
                 map = picture::loadPicture(maps[i]);
@@ -438,10 +460,10 @@ int runRender(const QStringList &commandLine, Io &io)
         if (animation)
             animation->commit();
     } catch (const picture::PictureError &e) {
-        return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(outputs.value(0)), reason(e)));
+        return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(outputs.value(writing)), reason(e)));
     } catch (const std::bad_alloc &) {
         return failure(io, Cli::tr("cannot write %1: %2")
-                               .arg(shownName(outputs.value(0)), Cli::tr("out of memory")));
+                               .arg(shownName(outputs.value(writing)), Cli::tr("out of memory")));
     }
     return Done;
 }

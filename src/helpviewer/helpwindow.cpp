@@ -2,19 +2,13 @@
 
 #include "helpwindow.h"
 
+#include "picture/pictureio.h"
+#include "ui/pictureio.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
-
-#include <cerrno>
-#include <cstring>
-#include <optional>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -51,68 +45,29 @@ QString HelpWindow::unreadableText(const QString &path, const QString &reason)
                                                               reason);
 }
 
-namespace {
-
-// The help file's bytes, or why there are none. Only a regular file of at most MaxHelpFileBytes
-// is read, opened without blocking: a pipe or a device in its place is refused, never waited on.
-std::optional<QByteArray> readHelpFile(const QString &path, QString &reason)
-{
-    if (path.isEmpty()) {
-        reason = u"ファイル名が指定されていません。"_s;
-        return std::nullopt;
-    }
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        reason = QString::fromLocal8Bit(std::strerror(errno));
-        return std::nullopt;
-    }
-    const auto closer = qScopeGuard([fd] { ::close(fd); });
-    struct stat st{};
-    if (::fstat(fd, &st) != 0) {
-        reason = QString::fromLocal8Bit(std::strerror(errno));
-        return std::nullopt;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        reason = u"通常のファイルではありません。"_s;
-        return std::nullopt;
-    }
-    if (st.st_size > HelpWindow::MaxHelpFileBytes) {
-        reason = u"ファイルが大きすぎます（%1 バイト）。ヘルプファイルは %2 MB までです。"_s
-                     .arg(st.st_size)
-                     .arg(HelpWindow::MaxHelpFileBytes >> 20);
-        return std::nullopt;
-    }
-    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            reason = QString::fromLocal8Bit(std::strerror(errno));
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        got += n;
-    }
-    bytes.truncate(got);
-    return bytes;
-}
-
-} // namespace
 
 bool HelpWindow::showFile(const QString &path)
 {
     m_shownFile.clear();
-    QString reason;
-    const std::optional<QByteArray> bytes = readHelpFile(path, reason);
-    if (!bytes) {
+    if (path.isEmpty()) {
+        m_browser->setPlainText(unreadableText(path, u"ファイル名が指定されていません。"_s));
+        return false;
+    }
+    // Only a regular file of a help file's size: a pipe or a device in its place is refused, never
+    // waited on or read without end.
+    QByteArray bytes;
+    try {
+        bytes = picture::readRegularFile(path, MaxHelpFileBytes);
+    } catch (const picture::PictureError &e) {
+        const QString reason =
+            e.kind() == picture::PictureError::Kind::FileTooLarge
+                ? u"ファイルが大きすぎます（%1 バイト）。ヘルプファイルは %2 MB までです。"_s.arg(e.bytes).arg(
+                      MaxHelpFileBytes >> 20)
+                : ui::runtimeErrorOf(e).description();
         m_browser->setPlainText(unreadableText(path, reason));
         return false;
     }
-    const QString text = QString::fromUtf8(*bytes);
+    const QString text = QString::fromUtf8(bytes);
     m_browser->setSearchPaths({QFileInfo(path).absolutePath()});
     if (Qt::mightBeRichText(text))
         m_browser->setHtml(text);

@@ -282,22 +282,8 @@ Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
             break;
         }
         // The 1st and 99th percentiles of the greys that have data.
-        std::vector<int> count(Top + 1);
-        qint64 n = 0;
-        for (std::size_t i = 0; i < values.size(); ++i)
-            if (!placed.background[i]) {
-                ++count[values[i]];
-                ++n;
-            }
-        const bool high = isNear != settings.invert;
-        const qint64 wanted = std::max<qint64>(1, (n * (high ? 99 : 1) + 99) / 100);
-        qint64 seen = 0;
-        for (int v = 0; v <= Top; ++v) {
-            seen += count[std::size_t(v)];
-            if (seen >= wanted)
-                return v;
-        }
-        return high ? Top : 0;
+        return percentileGrey(values, [&](std::size_t i) { return placed.background[i] != 0; },
+                              isNear != settings.invert);
     };
     const int nearGrey = bound(settings.nearGrey, true);
     const int farGrey = bound(settings.farGrey, false);

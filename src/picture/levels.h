@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include <algorithm>
+
 #include <QImage>
 
 #include <array>
@@ -101,5 +103,28 @@ double levelColourShare(const QImage &picture);
 // A picture with fewer level colours than this share was not drawn in level colours: a grey depth
 // map, most likely, that `levels` converts.
 inline constexpr double LevelColourMinimum = 0.01;
+
+// The grey `--near auto` or `--far auto` finds among 16-bit `values`: the 99th percentile of those
+// with data for the high end, the 1st for the low one. `isBackground(i)` tells the pixels without
+// data, which do not count.
+template<typename IsBackground>
+int percentileGrey(const std::vector<quint16> &values, IsBackground isBackground, bool high)
+{
+    std::vector<qint64> count(65536);
+    qint64 n = 0;
+    for (std::size_t i = 0; i < values.size(); ++i)
+        if (!isBackground(i)) {
+            ++count[values[i]];
+            ++n;
+        }
+    const qint64 wanted = std::max<qint64>(1, (n * (high ? 99 : 1) + 99) / 100);
+    qint64 seen = 0;
+    for (int v = 0; v < 65536; ++v) {
+        seen += count[std::size_t(v)];
+        if (seen >= wanted)
+            return v;
+    }
+    return high ? 65535 : 0;
+}
 
 } // namespace picture

@@ -274,7 +274,7 @@ QImage decode(const QByteArray &bytes, QSize part)
 }
 
 // Only a regular file is read: opening a pipe waits for a writer, and a device may never end.
-void checkKind(const struct stat &st)
+void checkKind(const struct stat &st, qint64 limit)
 {
     if (S_ISDIR(st.st_mode))
         refuse(Kind::Folder);
@@ -282,19 +282,25 @@ void checkKind(const struct stat &st)
         refuse(Kind::NotRegularFile);
     if (st.st_size == 0)
         refuse(Kind::Empty);
-    if (st.st_size > MaxPictureFileBytes)
-        refuseLargeFile(st.st_size);
+    if (st.st_size > limit) {
+        PictureError error(Kind::FileTooLarge);
+        error.bytes = st.st_size;
+        error.limit = limit;
+        throw error;
+    }
 }
 
-// The whole file, read at once. QFile cannot open without blocking on a pipe that replaced the
-// file after it was looked at; open(2) with O_NONBLOCK can, and fstat then sees what was opened.
-QByteArray readRegularFile(const QString &path)
+} // namespace
+
+// QFile cannot open without blocking on a pipe that replaced the file after it was looked at;
+// open(2) with O_NONBLOCK can, and fstat then sees what was opened.
+QByteArray readRegularFile(const QString &path, qint64 limit)
 {
     const QByteArray name = fileNameBytes(path);
     struct stat st{};
     if (::stat(name.constData(), &st) != 0)
         refuseFile(errno);
-    checkKind(st);
+    checkKind(st, limit);
 
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
@@ -306,7 +312,7 @@ QByteArray readRegularFile(const QString &path)
     } closer{fd};
     if (::fstat(fd, &st) != 0)
         refuseFile(errno);
-    checkKind(st);
+    checkKind(st, limit);
 
     QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
     qsizetype got = 0;
@@ -323,8 +329,6 @@ QByteArray readRegularFile(const QString &path)
     bytes.truncate(got);
     return bytes;
 }
-
-} // namespace
 
 QImage decodePicture(const QByteArray &bytes, QSize part)
 {

@@ -32,6 +32,10 @@ inline constexpr qint64 MaxPictureBytes = qint64(MaxPictureSide) * MaxPictureSid
 // returned, and a reader that can decode part of a picture decodes only that.
 QImage loadPicture(const QString &path, QSize part = {});
 
+// A regular file's bytes, read whole: a pipe, socket, device or folder is refused without being
+// waited on, and so is an empty file or one larger than `limit`. Throws PictureError.
+QByteArray readRegularFile(const QString &path, qint64 limit = MaxPictureFileBytes);
+
 // The decoding half of loadPicture, on a file's bytes: the same checks, the same readers, the same
 // errors. The result is the same for the same bytes and holds no pixel that they do not define.
 QImage decodePicture(const QByteArray &bytes, QSize part = {});

@@ -167,22 +167,7 @@ DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &se
         case picture::Bound::Kind::Auto:
             break;
         }
-        std::vector<qint64> count(Top + 1);
-        qint64 n = 0;
-        for (std::size_t i = 0; i < values.size(); ++i)
-            if (!isBackground(i)) {
-                ++count[std::size_t(values[i])];
-                ++n;
-            }
-        const bool high = isNear != settings.invert;
-        const qint64 wanted = std::max<qint64>(1, (n * (high ? 99 : 1) + 99) / 100);
-        qint64 seen = 0;
-        for (int v = 0; v <= Top; ++v) {
-            seen += count[std::size_t(v)];
-            if (seen >= wanted)
-                return v;
-        }
-        return high ? Top : 0;
+        return qint64(picture::percentileGrey(values, isBackground, isNear != settings.invert));
     };
     const qint64 nearGrey = bound(settings.nearGrey, true);
     const qint64 farGrey = bound(settings.farGrey, false);

@@ -102,8 +102,8 @@ void TestHelpViewer::reportsAFileItCannotRead_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << u"/no/such/zomvorn.hlp"_s << u"No such file"_s;
-    QTest::newRow("a folder") << QDir::tempPath() << u"通常のファイルではありません"_s;
+    QTest::newRow("missing") << u"/no/such/zomvorn.hlp"_s << u"ファイルが見つかりません"_s;
+    QTest::newRow("a folder") << QDir::tempPath() << u"フォルダーです"_s;
     QTest::newRow("no name") << QString() << u"ファイル名が指定されていません"_s;
     // Neither may hang the viewer or fill its memory.
     QTest::newRow("a named pipe") << u"fifo"_s << u"通常のファイルではありません"_s;

@@ -6,6 +6,7 @@
 #include "../cli/clirun.h"
 #include "picture/colour.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -514,6 +515,16 @@ void TestRender::batchSeeds()
     QCOMPARE(fileBytes(dir.filePath(u"b-out.png"_s)), fileBytes(dir.filePath(u"alone.png"_s)));
     QVERIFY(fileBytes(dir.filePath(u"a-out.png"_s)).size() > 1000);
     QVERIFY(QImage(dir.filePath(u"a-out.png"_s)) != QImage(dir.filePath(u"b-out.png"_s)));
+
+    // A slice of the batch: picture 2 alone, under its batch name and from its batch seed.
+    const QString slices = dir.filePath(u"slice"_s);
+    QVERIFY(QDir().mkpath(slices));
+    QCOMPARE(runCli({u"render"_s, u"-q"_s, u"--size"_s, u"300x60"_s, u"--seed"_s, u"5"_s,
+                     u"--runs"_s, u"2-2"_s, a, b, u"-o"_s, slices + u"/{name}-out.png"_s})
+                 .status,
+             0);
+    QCOMPARE(QDir(slices).entryList(QDir::Files), QStringList{u"b-out.png"_s});
+    QCOMPARE(fileBytes(slices + u"/b-out.png"_s), fileBytes(dir.filePath(u"b-out.png"_s)));
 }
 
 void TestRender::refused_data()

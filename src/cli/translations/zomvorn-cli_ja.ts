@@ -267,6 +267,8 @@ Commands:
   reveal  the depth map a stereogram of this program hides
   levels  a grey depth map (white near) made into a map of level colours
   anaglyph  the red/cyan picture of a stereogram, for anaglyph glasses
+  render  a stereogram of any size with smooth depth (a second generator)
+  check   what the eyes decode from a render picture
 
 &apos;%1 COMMAND --help&apos; describes a command&apos;s options.
 Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</source>
@@ -279,6 +281,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
   reveal  このプログラムのステレオグラムに隠れた奥行きマップを取り出す
   levels  グレーの奥行きマップ（白が手前）を高さの色のマップに変換
   anaglyph  ステレオグラムを赤青メガネ用の赤・シアンの絵にする
+  render  任意の大きさで奥行きのなめらかなステレオグラム（第二の生成器）
+  check   render の絵から目が読み取る奥行きを調べる
 
 コマンドのオプションは &apos;%1 コマンド --help&apos; で表示されます。
 終了ステータス: 0 完了、1 ファイルの読み込みまたは書き込みに失敗、2 使い方の誤り。</translation>
@@ -592,8 +596,8 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <location filename="../cli.cpp" line="714"/>
-        <source>unknown command &apos;%1&apos;: make, reveal, levels or anaglyph</source>
-        <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels、anaglyph のいずれか</translation>
+        <source>unknown command &apos;%1&apos;: make, reveal, levels, anaglyph, render or check</source>
+        <translation>不明なコマンド &apos;%1&apos;: make、reveal、levels、anaglyph、render、check のいずれか</translation>
     </message>
     <message>
         <location filename="../cli.cpp" line="46"/>
