@@ -24,6 +24,8 @@
 #include <QSpinBox>
 #include <QStorageInfo>
 #include <QThread>
+
+#include <memory>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -258,8 +260,10 @@ void RenderDialog::startPreview()
             text += u"\n注意: "_s + w;
         return text;
     }());
-    auto *result = new QImage;
-    auto *line = new QString;
+    // Shared by the thread and the window: whichever ends last frees them, also when the window
+    // is closed while the thread still runs.
+    const auto result = std::make_shared<QImage>();
+    const auto line = std::make_shared<QString>();
     m_previewer = QThread::create([s, depth, result, line] {
         *result = R::renderImage(depth, s);
         R::Settings plain = s;
@@ -275,8 +279,6 @@ void RenderDialog::startPreview()
         m_preview = *result;
         PreviewBox->setPixmap(QPixmap::fromImage(m_preview));
         CheckLine->setText(*line);
-        delete result;
-        delete line;
         m_previewer->deleteLater();
         m_previewer = nullptr;
         if (m_previewAgain) {
@@ -335,8 +337,8 @@ bool RenderDialog::save(const QString &path)
     m_cancel = false;
     m_done = 0;
     m_total = out.height();
-    auto *error = new QString;
-    auto *written = new bool(false);
+    const auto error = std::make_shared<QString>();
+    const auto written = std::make_shared<bool>(false);
     m_saver = QThread::create([this, depth, s, path, format, error, written] {
         try {
             *written = R::writeRender(depth, s, path, *format, &m_cancel, [this](int done, int total) {
@@ -352,8 +354,6 @@ bool RenderDialog::save(const QString &path)
     connect(m_saver, &QThread::finished, this, [this, error, written] {
         const bool ok = *written;
         const QString text = *error;
-        delete error;
-        delete written;
         m_saver->deleteLater();
         m_saver = nullptr;
         savingDone(ok, text);
