@@ -58,8 +58,8 @@ int openFolder(int at, const QByteArray &folder)
 }
 
 // Where a file named `path` is to be written: its folder, opened, and the last part of its name,
-// with the user's own links resolved (each once) and everything else refused. `existing` receives
-// what the name holds now, when it holds a file.
+// with the user's own links resolved (each once) and everything else refused. When the name holds
+// a file now, `exists` is set and `st` describes it.
 struct Target
 {
     int folder = -1;
