@@ -38,6 +38,22 @@ int usage(Io &io, const QString &message)
     return WrongUsage;
 }
 
+// Parses the command's words (the command's name left out) and answers --help with `usageLine`
+// and the options. An exit status where the command ends here.
+std::optional<int> parseCommand(QCommandLineParser &p, const QCommandLineOption &help,
+                                QStringList words, const QString &usageLine, Io &io)
+{
+    words.removeAt(1);
+    if (!p.parse(words))
+        return usage(io, p.errorText());
+    if (!p.isSet(help))
+        return std::nullopt;
+    const QString text = p.helpText();
+    io.out << usageLine << text.sliced(text.indexOf(u'\n'));
+    io.out.flush();
+    return Done;
+}
+
 int failure(Io &io, const QString &message)
 {
     io.err << Program << u": "_s << message << '\n';
@@ -303,17 +319,9 @@ int runRender(const QStringList &commandLine, Io &io)
                   runs});
     p.addPositionalArgument(u"DEPTH"_s, Cli::tr("Depth maps: any picture the program reads."),
                             u"DEPTH..."_s);
-    QStringList words = commandLine;
-    words.removeAt(1);
-    if (!p.parse(words))
-        return usage(io, p.errorText());
-    if (p.isSet(help)) {
-        QString text = p.helpText();
-        io.out << Cli::tr("Usage: %1 render [options] DEPTH... -o OUT").arg(Program)
-               << text.sliced(text.indexOf(u'\n'));
-        io.out.flush();
-        return Done;
-    }
+    if (const auto over = parseCommand(p, help, commandLine,
+                                       Cli::tr("Usage: %1 render [options] DEPTH... -o OUT").arg(Program), io))
+        return *over;
     R::Settings settings;
     QImage patternPicture;
     if (const QString problem = readGeometry(p, g, settings, &patternPicture); !problem.isEmpty())
@@ -539,17 +547,9 @@ int runCheck(const QStringList &commandLine, Io &io)
     p.addOptions(g.all());
     p.addPositionalArgument(u"PICTURE"_s, Cli::tr("A picture that render made."));
     p.addPositionalArgument(u"DEPTH"_s, Cli::tr("The depth map it was made from."), u"[DEPTH]"_s);
-    QStringList words = commandLine;
-    words.removeAt(1);
-    if (!p.parse(words))
-        return usage(io, p.errorText());
-    if (p.isSet(help)) {
-        QString text = p.helpText();
-        io.out << Cli::tr("Usage: %1 check [options] PICTURE [DEPTH]").arg(Program)
-               << text.sliced(text.indexOf(u'\n'));
-        io.out.flush();
-        return Done;
-    }
+    if (const auto over = parseCommand(p, help, commandLine,
+                                       Cli::tr("Usage: %1 check [options] PICTURE [DEPTH]").arg(Program), io))
+        return *over;
     const QStringList args = p.positionalArguments();
     if (args.isEmpty() || args.size() > 2 || args.contains(QString()))
         return usage(io, Cli::tr("give a picture and, if you have it, its depth map"));
