@@ -123,15 +123,31 @@ QString shownName(const QString &path)
     return shown;
 }
 
-QString writeStandardOutput(Io &io, const QByteArray &bytes)
+QString writeStandardOutput(Io &io, const picture::PictureRows &rows, picture::FileFormat format,
+                            int dotsPerMeter)
 {
-    if (io.standardOutput->write(bytes) == bytes.size())
-        return {};
-    const auto *device = dynamic_cast<const StandardOutput *>(io.standardOutput);
-    const int error = device ? device->lastError() : 0;
-    if (error == EPIPE)
-        io.pipeClosed = true;
-    return error != 0 ? reason(picture::writeErrorOf(error)) : io.standardOutput->errorString();
+    // The first failure stops the encoding; its reason is what the command reports.
+    struct Stopped
+    {
+    };
+    QString failure;
+    const auto put = [&io, &failure](const char *data, qint64 size) {
+        if (io.standardOutput->write(data, size) == size)
+            return;
+        const auto *device = dynamic_cast<const StandardOutput *>(io.standardOutput);
+        const int error = device ? device->lastError() : 0;
+        if (error == EPIPE)
+            io.pipeClosed = true;
+        failure = error != 0 ? reason(picture::writeErrorOf(error))
+                             : io.standardOutput->errorString();
+        throw Stopped{};
+    };
+    try {
+        picture::encodeRows(rows, format, dotsPerMeter, put);
+    } catch (const Stopped &) {
+        return failure;
+    }
+    return {};
 }
 
 QString runRanges(const QList<int> &runs)
@@ -300,11 +316,10 @@ QString writeStereogram(const QImage &stereogram, int scale, bool guides, int do
 QString writeToStandardOutput(const QImage &stereogram, const MakeRequest &request, Io &io)
 {
     try {
-        const QByteArray bytes = picture::encodePicture(
-            picture::printable(stereogram, request.scale, request.guides),
+        return writeStandardOutput(
+            io, picture::printableRows(stereogram, request.scale, request.guides),
             request.png ? picture::FileFormat::Png : picture::FileFormat::Bmp,
             request.dotsPerMeter);
-        return writeStandardOutput(io, bytes);
     } catch (const picture::PictureError &e) {
         return reason(e);
     } catch (const std::bad_alloc &) {

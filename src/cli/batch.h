@@ -83,9 +83,10 @@ QString reason(const picture::PictureError &error);
 // cannot forge a line of its own.
 QString shownName(const QString &path);
 
-// Writes the bytes to standard output: empty when all went, otherwise why not. A reader that went
-// away sets io.pipeClosed, and the command then ends quietly.
-QString writeStandardOutput(Io &io, const QByteArray &bytes);
+// Encodes the rows onto standard output as they are made: empty when all went, otherwise why not.
+// A reader that went away sets io.pipeClosed, and the command then ends quietly.
+QString writeStandardOutput(Io &io, const picture::PictureRows &rows, picture::FileFormat format,
+                            int dotsPerMeter = picture::SavedDotsPerMeter);
 
 // Run numbers as short ranges: "1-499, 501-515".
 QString runRanges(const QList<int> &runs);

@@ -533,9 +533,10 @@ int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
 {
     try {
         if (path == StandardStream) {
-            const QByteArray bytes = picture::encodePicture(
-                image, png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
-            if (const QString failure = writeStandardOutput(io, bytes); !failure.isEmpty())
+            if (const QString failure = writeStandardOutput(
+                    io, picture::rowsOf(image),
+                    png ? picture::FileFormat::Png : picture::FileFormat::Bmp);
+                !failure.isEmpty())
                 return io.pipeClosed ? FileFailed
                                      : fileError(io, Cli::tr("cannot write %1: %2")
                                                          .arg(shownName(path), failure));

@@ -5,12 +5,9 @@
 #include "filename.h"
 #include "picturescan.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
-#include <QHash>
 
 #include <cmath>
 
@@ -360,82 +357,69 @@ std::optional<FileFormat> formatOfName(const QString &path)
     return std::nullopt;
 }
 
-namespace {
-
-// The picture with a colour table of the colours it uses, in the order they first appear, when
-// there are at most 256 of them; a null image otherwise.
-QImage withPalette(const QImage &rgb)
-{
-    QImage indexed(rgb.size(), QImage::Format_Indexed8);
-    if (indexed.isNull())
-        return {};
-    QHash<QRgb, uchar> indexOf;
-    QList<QRgb> table;
-    QRgb last = 0;
-    uchar lastIndex = 0;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto *from = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
-        uchar *to = indexed.scanLine(y);
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb c = from[x] | 0xff000000u;
-            if (table.isEmpty() || c != last) {
-                auto found = indexOf.constFind(c);
-                if (found == indexOf.cend()) {
-                    if (table.size() == 256)
-                        return {};
-                    found = indexOf.insert(c, uchar(table.size()));
-                    table << c;
-                }
-                last = c;
-                lastIndex = *found;
-            }
-            to[x] = lastIndex;
-        }
-    }
-    indexed.setColorTable(table);
-    return indexed;
-}
-
-} // namespace
-
 int dotsPerMeterOfDpi(int dpi)
 {
     return int(std::lround(dpi / 0.0254));
 }
 
-QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
+PictureRows rowsOf(const QImage &image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format == FileFormat::Bmp ? "bmp" : "png");
-    // Opaque 32-bit pixels: Qt writes them as a 24-bit bitmap, without the round trip through
-    // 24-bit pixels that its writer would undo.
-    QImage bits = image.convertToFormat(QImage::Format_RGB32);
-    if (format == FileFormat::Png) {
-        // For PNG, Qt's quality 80 is zlib's fastest level: random dots compress no better at
-        // any other. A palette PNG skips libpng's row filters, which cost most of the time.
-        writer.setQuality(80);
-        if (QImage indexed = withPalette(bits); !indexed.isNull())
-            bits = indexed;
-    }
-    if (bits.isNull() && !image.isNull())
-        refuse(Kind::OutOfMemory);
-    bits.setDotsPerMeterX(dotsPerMeter);
-    bits.setDotsPerMeterY(dotsPerMeter);
-    if (!writer.write(bits)) {
+    // Most pictures are kept as opaque 32-bit pixels already; others are converted a row at a time,
+    // exactly as the whole picture would be.
+    const bool direct = image.format() == QImage::Format_RGB32;
+    return {image.width(), image.height(), [image, direct](int y, QRgb *scratch) -> const QRgb * {
+                if (direct)
+                    return reinterpret_cast<const QRgb *>(image.constScanLine(y));
+                const QImage line =
+                    image.copy(0, y, image.width(), 1).convertToFormat(QImage::Format_RGB32);
+                std::memcpy(scratch, line.constScanLine(0), size_t(image.width()) * sizeof(QRgb));
+                return scratch;
+            }};
+}
+
+namespace {
+
+void refuseEmptyPicture(const QImage &image)
+{
+    if (image.isNull()) {
         PictureError error(Kind::WriteFailed);
-        error.detail = writer.errorString();
+        error.detail = u"the picture is empty"_s;
         throw error;
     }
+}
+
+} // namespace
+
+QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
+{
+    refuseEmptyPicture(image);
+    QByteArray bytes;
+    if (format == FileFormat::Bmp)
+        bytes.reserve(qsizetype(bitmapBytes(image.width(), image.height())));
+    encodeRows(rowsOf(image), format, dotsPerMeter,
+               [&bytes](const char *data, qint64 size) { bytes.append(data, qsizetype(size)); });
     return bytes;
 }
 
-void savePicture(const QImage &image, const QString &path, FileFormat format)
+void saveRows(const PictureRows &rows, const QString &path, FileFormat format, int dotsPerMeter)
 {
     if (path.isEmpty())
         refuse(Kind::NoFileName);
-    writeFile(encodePicture(image, format), path);
+    FileWriter::Options options;
+    if (format == FileFormat::Bmp)
+        options.expectedBytes = bitmapBytes(rows.width, rows.height);
+    FileWriter file(path, options);
+    encodeRows(rows, format, dotsPerMeter,
+               [&file](const char *data, qint64 size) { file.write(data, size); });
+    file.commit();
+}
+
+void savePicture(const QImage &image, const QString &path, FileFormat format, int dotsPerMeter)
+{
+    if (path.isEmpty())
+        refuse(Kind::NoFileName);
+    refuseEmptyPicture(image);
+    saveRows(rowsOf(image), path, format, dotsPerMeter);
 }
 
 } // namespace picture

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "filewriter.h"
+#include "pictureencoder.h"
 #include "pictureerror.h"
 
 #include <QByteArray>
@@ -40,8 +41,6 @@ QByteArray readRegularFile(const QString &path, qint64 limit = MaxPictureFileByt
 // errors. The result is the same for the same bytes and holds no pixel that they do not define.
 QImage decodePicture(const QByteArray &bytes, QSize part = {});
 
-enum class FileFormat { Bmp, Png };
-
 // The format a file name asks for by its extension (.bmp or .png, in any case), if either.
 std::optional<FileFormat> formatOfName(const QString &path);
 
@@ -56,13 +55,18 @@ inline constexpr int MaxPrintDpi = 4800;
 inline constexpr int DefaultPrintDpi = 300;
 int dotsPerMeterOfDpi(int dpi);
 
-// The bytes of the picture as an opaque 24-bit Windows bitmap, or as a PNG: a palette PNG when it
-// has at most 256 colours (every stereogram and depth map), with the very same pixels. The file
-// says `dotsPerMeter` for its resolution.
+// The picture's rows for encodeRows, as opaque 32-bit pixels.
+PictureRows rowsOf(const QImage &image);
+
+// The bytes of the picture as encodeRows writes it.
 QByteArray encodePicture(const QImage &image, FileFormat format,
                          int dotsPerMeter = SavedDotsPerMeter);
 
-// encodePicture, then writeFile.
-void savePicture(const QImage &image, const QString &path, FileFormat format);
+// The picture encoded straight into its file, through FileWriter.
+void savePicture(const QImage &image, const QString &path, FileFormat format,
+                 int dotsPerMeter = SavedDotsPerMeter);
+
+// encodeRows into a file through FileWriter, committed once the last byte is written.
+void saveRows(const PictureRows &rows, const QString &path, FileFormat format, int dotsPerMeter);
 
 } // namespace picture

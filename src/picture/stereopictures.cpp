@@ -55,25 +55,35 @@ static QImage withGuides(const QImage &stereogram)
     return composed;
 }
 
-QImage printable(const QImage &stereogram, int scale, bool guides)
+PictureRows printableRows(const QImage &stereogram, int scale, bool guides)
 {
     const QImage source = (guides ? withGuides(stereogram) : stereogram)
                               .convertToFormat(QImage::Format_RGB32);
-    if (scale == 1)
-        return source;
+    if (source.isNull() && !stereogram.isNull())
+        throw std::bad_alloc();
+    return {source.width() * scale, source.height() * scale,
+            [source, scale](int y, QRgb *scratch) -> const QRgb * {
+                const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y / scale));
+                if (scale == 1)
+                    return from;
+                for (int x = 0; x < source.width(); ++x)
+                    std::fill_n(scratch + x * scale, scale, from[x]);
+                return scratch;
+            }};
+}
 
-    QImage out(source.width() * scale, source.height() * scale, QImage::Format_RGB32);
+QImage printable(const QImage &stereogram, int scale, bool guides)
+{
+    if (scale == 1 && !guides)
+        return stereogram.convertToFormat(QImage::Format_RGB32);
+    const PictureRows rows = printableRows(stereogram, scale, guides);
+    QImage out(rows.width, rows.height, QImage::Format_RGB32);
     if (out.isNull())
         return out;
-    const size_t rowBytes = size_t(out.width()) * sizeof(QRgb);
-    const int width = source.width();
-    for (int y = 0; y < source.height(); ++y) {
-        const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-        auto *first = reinterpret_cast<QRgb *>(out.scanLine(y * scale));
-        for (int x = 0; x < width; ++x)
-            std::fill_n(first + x * scale, scale, from[x]);
-        for (int k = 1; k < scale; ++k)
-            std::memcpy(out.scanLine(y * scale + k), first, rowBytes);
+    for (int y = 0; y < out.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        if (const QRgb *from = rows.row(y, line); from != line)
+            std::memcpy(line, from, size_t(out.width()) * sizeof(QRgb));
     }
     return out;
 }
@@ -118,10 +128,7 @@ std::optional<Unprinted> unprinted(const QImage &picture)
 void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
                      FileFormat format, int dotsPerMeter)
 {
-    const QImage image = printable(stereogram, scale, guides);
-    if (image.isNull())
-        throw std::bad_alloc();
-    writeFile(encodePicture(image, format, dotsPerMeter), path);
+    saveRows(printableRows(stereogram, scale, guides), path, format, dotsPerMeter);
 }
 
 PackedPicture::PackedPicture(const QImage &image)

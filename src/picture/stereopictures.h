@@ -29,6 +29,10 @@ QImage depthMapOf(const QImage &picture);
 // asked for.
 QImage printable(const QImage &stereogram, int scale, bool guides);
 
+// printable's rows, made as they are asked for from the stereogram: an enlarged picture is never
+// held whole. Throws std::bad_alloc when not even the stereogram with its aid fits in memory.
+PictureRows printableRows(const QImage &stereogram, int scale, bool guides);
+
 // The largest scale printable is asked for.
 inline constexpr int MaxPrintScale = 16;
 
@@ -45,9 +49,8 @@ struct Unprinted
 // only when every block is one colour and the aid's band is exactly the one printable draws.
 std::optional<Unprinted> unprinted(const QImage &picture);
 
-// printable, then encodePicture and writeFile: the file "make --scale K [--guides]" writes, and
-// the desktop program's enlarged export. Throws PictureError, or std::bad_alloc when the
-// enlarged picture does not fit in memory.
+// printableRows, encoded into the file a row at a time: the file "make --scale K [--guides]"
+// writes, and the desktop program's enlarged export. Throws PictureError, or std::bad_alloc.
 void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
                      FileFormat format, int dotsPerMeter = SavedDotsPerMeter);
 

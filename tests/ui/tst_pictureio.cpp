@@ -3,10 +3,13 @@
 #include "support/hostilefiles.h"
 #include "support/testimages.h"
 
+#include "picture/pictureio.h"
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
 
 #include <QBuffer>
+#include <QImageWriter>
+#include <QRandomGenerator>
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -44,6 +47,9 @@ private slots:
     void undefinedPixelsAreTheSameEveryTime();
     void outOfMemoryIsReported();
     void saveWritesA24BitBitmapUnderTheExactName();
+    void encodedAsQtWroteThem_data();
+    void encodedAsQtWroteThem();
+    void failingOutputStopsTheEncoding();
     void failedSaveLeavesTheOldFileWhole_data();
     void failedSaveLeavesTheOldFileWhole();
     void fullDiskIsReported();
@@ -320,6 +326,106 @@ void TestPictureIo::saveWritesA24BitBitmapUnderTheExactName()
     const QImage back(path, "bmp");
     QCOMPARE(back.size(), image.size());
     QCOMPARE(testimages::maxChannelDifference(back, image), 0);
+}
+
+namespace {
+
+QImage indexed(QSize size, const QList<QRgb> &table, const std::function<int(int, int)> &index)
+{
+    QImage image(size, QImage::Format_Indexed8);
+    image.setColorTable(table);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, uint(index(x, y)));
+    return image;
+}
+
+} // namespace
+
+// Each row: a picture, and the same picture as Qt's writer was given it (a palette numbered in the
+// order the colours first appear), whose file is the one expected, for BMP and PNG alike.
+void TestPictureIo::encodedAsQtWroteThem_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<QImage>("asGiven");
+
+    for (const int width : {1, 2, 3, 5}) {
+        QList<QRgb> table; // every pixel a colour of its own, numbered row by row
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < width; ++x)
+                table << qRgb(40 * x, 90 * y, 200);
+        const QImage odd = indexed({width, 3}, table, [width](int x, int y) {
+            return y * width + x;
+        });
+        QTest::addRow("%d wide: rows padded", width)
+            << odd.convertToFormat(QImage::Format_RGB32) << odd;
+    }
+    const QList<QRgb> rgb = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+    const auto stripes = [](int x, int) { return (x / 7) % 3; };
+    const QImage firstSeen = indexed({40, 9}, rgb, stripes);
+    QTest::newRow("three colours, numbered as first seen")
+        << firstSeen.convertToFormat(QImage::Format_RGB32) << firstSeen;
+    // Numbered by first appearance, the greys 0, 1, 2 are their own numbers: a grey PNG.
+    const QList<QRgb> greys = {qRgb(0, 0, 0), qRgb(1, 1, 1), qRgb(2, 2, 2)};
+    const QImage ramp = indexed({40, 9}, greys, stripes);
+    QTest::newRow("the greys 0, 1, 2") << ramp.convertToFormat(QImage::Format_RGB32) << ramp;
+    const QImage ownPalette = indexed({40, 9}, {rgb[2], rgb[1], rgb[0]}, stripes);
+    QTest::newRow("given with a palette of its own") << ownPalette << ownPalette;
+    QImage many(300, 2, QImage::Format_RGB32); // 600 colours: a 24-bit PNG
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 300; ++x)
+            many.setPixel(x, y, qRgb(x & 0xff, x >> 8, y));
+    QTest::newRow("more than 256 colours") << many << many;
+    QImage translucent(20, 20, QImage::Format_ARGB32);
+    translucent.fill(qRgba(200, 100, 50, 128));
+    const QRgb opaque = translucent.convertToFormat(QImage::Format_RGB32).pixel(0, 0);
+    QTest::newRow("translucent: as Qt made it opaque")
+        << translucent << indexed({20, 20}, {opaque}, [](int, int) { return 0; });
+}
+
+void TestPictureIo::encodedAsQtWroteThem()
+{
+    QFETCH(QImage, image);
+    QFETCH(QImage, asGiven);
+    for (const auto format : {picture::FileFormat::Bmp, picture::FileFormat::Png}) {
+        const bool bmp = format == picture::FileFormat::Bmp;
+        QImage given = bmp || asGiven.format() != QImage::Format_Indexed8
+                           ? asGiven.convertToFormat(QImage::Format_RGB32)
+                           : asGiven;
+        given.setDotsPerMeterX(3780);
+        given.setDotsPerMeterY(3780);
+        QByteArray expected;
+        QBuffer buffer(&expected);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, bmp ? "bmp" : "png");
+        writer.setQuality(80);
+        QVERIFY(writer.write(given));
+        QCOMPARE(picture::encodePicture(image, format), expected);
+    }
+}
+
+void TestPictureIo::failingOutputStopsTheEncoding()
+{
+    struct Full
+    {
+    };
+    // Noise, so that the PNG too is handed on in several pieces while libpng is at work.
+    QImage image(600, 600, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < 600; ++y)
+        for (int x = 0; x < 600; ++x)
+            image.setPixel(x, y, random.generate());
+    for (const auto format : {picture::FileFormat::Bmp, picture::FileFormat::Png}) {
+        qint64 taken = 0;
+        QVERIFY_THROWS_EXCEPTION(Full, picture::encodeRows(
+                                           picture::rowsOf(image), format, 3780,
+                                           [&taken](const char *, qint64 size) {
+                                               if (taken > 0)
+                                                   throw Full{};
+                                               taken += size;
+                                           }));
+        QVERIFY(taken > 0);
+    }
 }
 
 // Each row: where the save goes, and a limit on file size that stops the write part-way, as a full

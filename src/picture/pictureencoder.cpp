@@ -1,0 +1,307 @@
+// SPDX-License-Identifier: MIT
+
+#include "pictureencoder.h"
+
+#include "pictureerror.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QSysInfo>
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <exception>
+#include <vector>
+
+namespace picture {
+
+namespace {
+
+// Gathers the encoded bytes into pieces of a bounded size before handing them on: one write for
+// many short rows, and no more held than one piece.
+class Output
+{
+public:
+    explicit Output(const ByteSink &sink) : m_sink(sink) { m_piece.reserve(PieceBytes); }
+
+    void put(const char *data, qint64 size)
+    {
+        while (size > 0) {
+            const qint64 room = PieceBytes - m_piece.size();
+            const qint64 n = std::min(room, size);
+            m_piece.append(data, qsizetype(n));
+            data += n;
+            size -= n;
+            if (m_piece.size() == PieceBytes)
+                flush();
+        }
+    }
+
+    void flush()
+    {
+        if (!m_piece.isEmpty())
+            m_sink(m_piece.constData(), m_piece.size());
+        m_piece.resize(0);
+    }
+
+private:
+    static constexpr qint64 PieceBytes = 256 * 1024;
+    const ByteSink &m_sink;
+    QByteArray m_piece;
+};
+
+void putLittleEndian(std::vector<char> &to, quint32 value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        to.push_back(char((value >> (8 * i)) & 0xff));
+}
+
+int bitmapRowBytes(int width)
+{
+    return ((width * 24 + 31) / 32) * 4;
+}
+
+void encodeBitmap(const PictureRows &rows, int dotsPerMeter, Output &out)
+{
+    const int rowBytes = bitmapRowBytes(rows.width);
+    const quint32 headerBytes = 14 + 40;
+    std::vector<char> header;
+    header.reserve(headerBytes);
+    header.push_back('B');
+    header.push_back('M');
+    putLittleEndian(header, quint32(bitmapBytes(rows.width, rows.height)), 4);
+    putLittleEndian(header, 0, 4);           // reserved
+    putLittleEndian(header, headerBytes, 4); // where the pixels start
+    putLittleEndian(header, 40, 4);          // the info header's size
+    putLittleEndian(header, quint32(rows.width), 4);
+    putLittleEndian(header, quint32(rows.height), 4); // positive: rows bottom-up
+    putLittleEndian(header, 1, 2);                    // planes
+    putLittleEndian(header, 24, 2);                   // bits a pixel
+    putLittleEndian(header, 0, 4);                    // uncompressed
+    putLittleEndian(header, quint32(qint64(rowBytes) * rows.height), 4);
+    putLittleEndian(header, quint32(dotsPerMeter), 4);
+    putLittleEndian(header, quint32(dotsPerMeter), 4);
+    putLittleEndian(header, 0, 4); // colours used
+    putLittleEndian(header, 0, 4); // colours important
+    out.put(header.data(), qint64(header.size()));
+
+    std::vector<QRgb> scratch(size_t(rows.width));
+    std::vector<char> line(size_t(rowBytes), 0);
+    for (int y = rows.height - 1; y >= 0; --y) {
+        const QRgb *from = rows.row(y, scratch.data());
+        char *to = line.data();
+        for (int x = 0; x < rows.width; ++x) {
+            *to++ = char(qBlue(from[x]));
+            *to++ = char(qGreen(from[x]));
+            *to++ = char(qRed(from[x]));
+        }
+        out.put(line.data(), rowBytes);
+    }
+}
+
+// The colours of the picture in the order they first appear, with each one's number; empty when
+// there are more than 256.
+struct Palette
+{
+    QList<QRgb> colours;
+    QHash<QRgb, uchar> indexOf;
+
+    // Whether the colours are the greys 0, 1, 2 … in that order: such a palette is written as a
+    // grey picture, the numbers being the greys.
+    bool isGreyRamp() const
+    {
+        for (qsizetype i = 0; i < colours.size(); ++i)
+            if (colours[i] != qRgb(int(i), int(i), int(i)))
+                return false;
+        return true;
+    }
+};
+
+Palette paletteOf(const PictureRows &rows)
+{
+    Palette palette;
+    std::vector<QRgb> scratch(size_t(rows.width));
+    QRgb last = 0;
+    for (int y = 0; y < rows.height; ++y) {
+        const QRgb *line = rows.row(y, scratch.data());
+        for (int x = 0; x < rows.width; ++x) {
+            const QRgb c = line[x] | 0xff000000u;
+            if (!palette.colours.isEmpty() && c == last)
+                continue;
+            last = c;
+            if (palette.indexOf.contains(c))
+                continue;
+            if (palette.colours.size() == 256)
+                return {};
+            palette.indexOf.insert(c, uchar(palette.colours.size()));
+            palette.colours << c;
+        }
+    }
+    return palette;
+}
+
+// What the PNG callbacks share. Everything with a destructor lives outside the function that
+// calls setjmp, so a longjmp out of libpng skips none.
+struct PngJob
+{
+    const PictureRows *rows = nullptr;
+    const Palette *palette = nullptr; // null: 24-bit
+    int dotsPerMeter = 0;
+    Output *out = nullptr;
+    std::vector<QRgb> *scratch = nullptr;
+    std::vector<uchar> *indices = nullptr;
+    std::exception_ptr sinkFailure;
+    char message[200] = {};
+};
+
+void pngWrite(png_structp png, png_bytep data, size_t size)
+{
+    auto *job = static_cast<PngJob *>(png_get_io_ptr(png));
+    bool failed = false;
+    try {
+        job->out->put(reinterpret_cast<const char *>(data), qint64(size));
+    } catch (...) {
+        job->sinkFailure = std::current_exception();
+        failed = true;
+    }
+    // Outside the handler: the jump must not leave a caught exception behind.
+    if (failed)
+        png_error(png, "the output failed");
+}
+
+void pngFlush(png_structp) {}
+
+// Back to the setjmp below, with the reason kept; were this to return, libpng would print it.
+[[noreturn]] void pngError(png_structp png, png_const_charp message)
+{
+    auto *job = static_cast<PngJob *>(png_get_error_ptr(png));
+    std::strncpy(job->message, message, sizeof job->message - 1);
+    png_longjmp(png, 1);
+}
+
+void pngWarning(png_structp, png_const_charp) {}
+
+// The rows, through libpng, the way Qt's PNG writer wrote them: the same chunks, settings and
+// transformations, so that the files are byte for byte those the programs always wrote.
+bool writePng(png_structp png, png_infop info, PngJob *job)
+{
+    if (setjmp(png_jmpbuf(png)))
+        return false;
+
+    png_set_benign_errors(png, 1);
+    // zlib's fastest level: random dots compress no better at any other.
+    png_set_compression_level(png, 1);
+    png_set_write_fn(png, job, pngWrite, pngFlush);
+
+    const PictureRows &rows = *job->rows;
+    const Palette *palette = job->palette;
+    const bool grey = palette && palette->isGreyRamp();
+    const int colourType = grey      ? PNG_COLOR_TYPE_GRAY
+                           : palette ? PNG_COLOR_TYPE_PALETTE
+                                     : PNG_COLOR_TYPE_RGB;
+    png_set_IHDR(png, info, png_uint_32(rows.width), png_uint_32(rows.height), 8, colourType, 0, 0,
+                 0);
+    if (palette && !grey) {
+        png_color entries[256];
+        const int count = int(palette->colours.size());
+        for (int i = 0; i < count; ++i) {
+            entries[i].red = png_byte(qRed(palette->colours[i]));
+            entries[i].green = png_byte(qGreen(palette->colours[i]));
+            entries[i].blue = png_byte(qBlue(palette->colours[i]));
+        }
+        png_set_PLTE(png, info, entries, count);
+    }
+    if (!palette) {
+        if (QSysInfo::ByteOrder == QSysInfo::BigEndian)
+            png_set_swap_alpha(png);
+        else
+            png_set_bgr(png);
+    }
+    png_set_pHYs(png, info, png_uint_32(job->dotsPerMeter), png_uint_32(job->dotsPerMeter),
+                 PNG_RESOLUTION_METER);
+    png_write_info(png, info);
+    png_set_packing(png);
+    if (!palette)
+        png_set_filler(png, 0,
+                       QSysInfo::ByteOrder == QSysInfo::BigEndian ? PNG_FILLER_BEFORE
+                                                                  : PNG_FILLER_AFTER);
+
+    for (int y = 0; y < rows.height; ++y) {
+        const QRgb *line = rows.row(y, job->scratch->data());
+        if (palette) {
+            uchar *to = job->indices->data();
+            QRgb last = line[0] | 0xff000000u;
+            uchar index = palette->indexOf.value(last);
+            for (int x = 0; x < rows.width; ++x) {
+                const QRgb c = line[x] | 0xff000000u;
+                if (c != last) {
+                    last = c;
+                    index = palette->indexOf.value(c);
+                }
+                to[x] = index;
+            }
+            png_write_row(png, job->indices->data());
+        } else {
+            png_write_row(png, reinterpret_cast<png_const_bytep>(line));
+        }
+    }
+    png_write_end(png, info);
+    return true;
+}
+
+void encodePng(const PictureRows &rows, int dotsPerMeter, Output &out)
+{
+    const Palette palette = paletteOf(rows);
+    std::vector<QRgb> scratch(size_t(std::max(rows.width, 1)));
+    std::vector<uchar> indices(size_t(std::max(rows.width, 1)));
+    PngJob job;
+    job.rows = &rows;
+    job.palette = palette.colours.isEmpty() ? nullptr : &palette;
+    job.dotsPerMeter = dotsPerMeter;
+    job.out = &out;
+    job.scratch = &scratch;
+    job.indices = &indices;
+
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    struct Release
+    {
+        png_structp &png;
+        png_infop &info;
+        ~Release() { png_destroy_write_struct(&png, &info); }
+    } release{png, info};
+    if (!png || !info)
+        throw std::bad_alloc();
+
+    const bool written = writePng(png, info, &job);
+    if (job.sinkFailure)
+        std::rethrow_exception(job.sinkFailure);
+    if (!written) {
+        PictureError error(PictureError::Kind::WriteFailed);
+        error.detail = QString::fromLatin1(job.message);
+        throw error;
+    }
+}
+
+} // namespace
+
+qint64 bitmapBytes(int width, int height)
+{
+    return 14 + 40 + qint64(bitmapRowBytes(width)) * height;
+}
+
+void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
+                const ByteSink &sink)
+{
+    Output out(sink);
+    if (format == FileFormat::Bmp)
+        encodeBitmap(rows, dotsPerMeter, out);
+    else
+        encodePng(rows, dotsPerMeter, out);
+    out.flush();
+}
+
+} // namespace picture

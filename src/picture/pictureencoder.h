@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QRgb>
+#include <QtGlobal>
+
+#include <functional>
+
+namespace picture {
+
+enum class FileFormat { Bmp, Png };
+
+// A picture handed over a row at a time, so that one far larger than any kept in memory (a
+// stereogram enlarged for print) can be written without being made whole. `row(y, scratch)` gives
+// the `width` opaque pixels of row y: a pointer into a picture the source keeps, or `scratch`
+// (room for `width` pixels) filled. Rows are asked for in any order, and a row may be asked for
+// more than once.
+struct PictureRows
+{
+    int width = 0;
+    int height = 0;
+    std::function<const QRgb *(int y, QRgb *scratch)> row;
+};
+
+// Where encoded bytes go, in order. It throws to stop the encoding.
+using ByteSink = std::function<void(const char *data, qint64 size)>;
+
+// The exact size of the bitmap encodeRows writes for a picture of this size.
+qint64 bitmapBytes(int width, int height);
+
+// Encodes the rows as an opaque 24-bit Windows bitmap (rows bottom-up), or as a PNG: a palette PNG
+// when the picture has at most 256 colours (every stereogram and depth map), numbered in the order
+// they first appear, or a grey PNG when those happen to be the greys 0, 1, 2 … in that order; a
+// 24-bit PNG otherwise, at zlib's fastest level. The file says `dotsPerMeter` for its resolution.
+// The bytes go to `sink` in pieces of a bounded size, so no more than a few rows are held at once.
+// Throws PictureError (WriteFailed) if libpng fails, and whatever the sink throws.
+void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
+                const ByteSink &sink);
+
+} // namespace picture
