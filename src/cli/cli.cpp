@@ -474,12 +474,29 @@ std::variant<QStringList, int> mapList(const QString &path, Io &io)
     return namesOfList(bytes);
 }
 
-std::variant<QImage, int> loadOne(const QString &path, Io &io)
+// A picture of neither the stereogram's size nor one that make --scale K --guides writes.
+int notOfThisSize(Io &io, const QString &name, QSize size)
+{
+    return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 pixels, "
+                                 "neither %4 x %5 nor a whole enlargement of that (with or "
+                                 "without guides)")
+                             .arg(name)
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(picture::StereogramSize.width())
+                             .arg(picture::StereogramSize.height()));
+}
+
+std::variant<QImage, int> loadOne(const QString &path, Io &io,
+                                  const std::function<bool(QSize)> &fits = {})
 {
     try {
-        if (path == StandardStream)
-            return picture::decodePicture(readStandardInput(io));
-        return picture::loadPicture(path);
+        const QByteArray bytes =
+            path == StandardStream ? readStandardInput(io) : picture::readRegularFile(path);
+        // A picture of a size the command cannot use is refused from its header, undecoded.
+        if (const QSize stated = picture::statedSize(bytes); fits && stated.isValid() && !fits(stated))
+            return notOfThisSize(io, shownName(path), stated);
+        return picture::decodePicture(bytes);
     } catch (const picture::PictureError &e) {
         return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reason(e)));
     } catch (const std::bad_alloc &) {
@@ -498,7 +515,8 @@ struct OneFile
 };
 
 std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &output,
-                                   const QString &defaultSuffix, Io &io)
+                                   const QString &defaultSuffix, Io &io,
+                                   const std::function<bool(QSize)> &fits = {})
 {
     const QStringList words = command.parser.positionalArguments();
     if (words.size() != 1 || words[0].isEmpty())
@@ -522,7 +540,7 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
         if (const QString problem = outputProblem({files.in}, {files.out}); !problem.isEmpty())
             return usageError(io, problem);
     }
-    auto picture = loadOne(files.in, io);
+    auto picture = loadOne(files.in, io, fits);
     if (const int *status = std::get_if<int>(&picture))
         return *status;
     files.picture = std::get<QImage>(std::move(picture));
@@ -552,19 +570,6 @@ int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
     return Done;
 }
 
-// A picture of neither the stereogram's size nor one that make --scale K --guides writes.
-int notOfThisSize(Io &io, const QString &name, const QImage &picture)
-{
-    return fileError(io, Cli::tr("%1 is not a stereogram of this program: it is %2 x %3 pixels, "
-                                 "neither %4 x %5 nor a whole enlargement of that (with or "
-                                 "without guides)")
-                             .arg(name)
-                             .arg(picture.width())
-                             .arg(picture.height())
-                             .arg(picture::StereogramSize.width())
-                             .arg(picture::StereogramSize.height()));
-}
-
 int runReveal(const QStringList &commandLine, Io &io)
 {
     Command command(u"reveal"_s, u"STEREOGRAM"_s,
@@ -579,7 +584,7 @@ int runReveal(const QStringList &commandLine, Io &io)
     command.parser.addPositionalArgument(u"STEREOGRAM"_s, Cli::tr("The stereogram to read."));
     if (const auto over = command.parse(commandLine, io))
         return *over;
-    const auto files = oneFile(command, output, u"-depth.bmp"_s, io);
+    const auto files = oneFile(command, output, u"-depth.bmp"_s, io, picture::isPrintedSize);
     if (const int *status = std::get_if<int>(&files))
         return *status;
     const auto &[in, out, picture, png] = std::get<OneFile>(files);
@@ -590,7 +595,7 @@ int runReveal(const QStringList &commandLine, Io &io)
     case picture::Revealed::Fault::None:
         break;
     case picture::Revealed::Fault::Size:
-        return notOfThisSize(io, name, picture);
+        return notOfThisSize(io, name, picture.size());
     case picture::Revealed::Fault::NotADotColour:
         return fileError(io, Cli::tr("%1 is not a stereogram of this program: its dots are "
                                      "not all of one tint (pixel %2, %3)")
@@ -632,7 +637,7 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
     command.parser.addPositionalArgument(u"STEREOGRAM"_s, Cli::tr("The stereogram to read."));
     if (const auto over = command.parse(commandLine, io))
         return *over;
-    const auto files = oneFile(command, output, u"-anaglyph.png"_s, io);
+    const auto files = oneFile(command, output, u"-anaglyph.png"_s, io, picture::isPrintedSize);
     if (const int *status = std::get_if<int>(&files))
         return *status;
     const auto &[in, out, picture, png] = std::get<OneFile>(files);
@@ -640,7 +645,7 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
     if (stereogram.size() != picture::StereogramSize) {
         const std::optional<picture::Unprinted> printed = picture::unprinted(picture);
         if (!printed)
-            return notOfThisSize(io, shownName(in), picture);
+            return notOfThisSize(io, shownName(in), picture.size());
         stereogram = printed->stereogram;
     }
     QImage red;

@@ -634,7 +634,12 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
         return usage(io, Cli::tr("%1 would be written over the picture it reads").arg(shownName(out)));
     QImage picture;
     try {
-        picture = picture::loadPicture(in);
+        // Refused from the header when the size is wrong, before any pixel is decoded.
+        const QByteArray bytes = picture::readRegularFile(in);
+        if (const QSize stated = picture::statedSize(bytes);
+            stated.isValid() && stated != R::outputSize(*settings))
+            return failure(io, Cli::tr("%1 is not the size its settings make").arg(shownName(in)));
+        picture = picture::decodePicture(bytes);
     } catch (const picture::PictureError &error) {
         return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(in), reason(error)));
     }

@@ -347,6 +347,14 @@ QImage loadPicture(const QString &path, QSize part)
     }
 }
 
+QSize statedSize(const QByteArray &bytes)
+{
+    const PictureScan scan = scanPicture(bytes);
+    if (scan.width < 0 || scan.height < 0 || scan.width > INT_MAX || scan.height > INT_MAX)
+        return {};
+    return QSize(int(scan.width), int(scan.height));
+}
+
 std::optional<FileFormat> formatOfName(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix();

@@ -42,6 +42,10 @@ QByteArray readRegularFile(const QString &path, qint64 limit = MaxPictureFileByt
 QImage decodePicture(const QByteArray &bytes, QSize part = {});
 
 // The format a file name asks for by its extension (.bmp or .png, in any case), if either.
+// The size a picture file's header states, for the formats loadPicture reads; invalid where the
+// bytes state none that can be trusted.
+QSize statedSize(const QByteArray &bytes);
+
 std::optional<FileFormat> formatOfName(const QString &path);
 
 // The resolution written into saved pictures, 96 dpi, whatever the screen's: the same picture

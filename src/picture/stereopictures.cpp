@@ -88,21 +88,40 @@ QImage printable(const QImage &stereogram, int scale, bool guides)
     return out;
 }
 
-std::optional<Unprinted> unprinted(const QImage &picture)
+namespace {
+
+// The scale and the aid of a picture that printable could have made, from its size alone.
+std::optional<std::pair<int, bool>> printedLayout(QSize size)
 {
     const int width = StereogramSize.width();
-    if (picture.width() % width != 0)
+    if (size.width() % width != 0)
         return std::nullopt;
-    const int scale = picture.width() / width;
+    const int scale = size.width() / width;
     if (scale < 1 || scale > MaxPrintScale)
         return std::nullopt;
     const int plainHeight = StereogramSize.height();
-    const int guidedHeight = plainHeight + GuideBandHeight;
-    bool guides = false;
-    if (picture.height() == guidedHeight * scale)
-        guides = true;
-    else if (picture.height() != plainHeight * scale)
+    if (size.height() == (plainHeight + GuideBandHeight) * scale)
+        return std::pair{scale, true};
+    if (size.height() == plainHeight * scale)
+        return std::pair{scale, false};
+    return std::nullopt;
+}
+
+} // namespace
+
+bool isPrintedSize(QSize size)
+{
+    return printedLayout(size).has_value();
+}
+
+std::optional<Unprinted> unprinted(const QImage &picture)
+{
+    const auto layout = printedLayout(picture.size());
+    if (!layout)
         return std::nullopt;
+    const auto [scale, guides] = *layout;
+    const int width = StereogramSize.width();
+    const int plainHeight = StereogramSize.height();
 
     const QImage source = picture.convertToFormat(QImage::Format_RGB32);
     QImage small(width, source.height() / scale, QImage::Format_RGB32);

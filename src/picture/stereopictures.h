@@ -49,6 +49,10 @@ struct Unprinted
 // only when every block is one colour and the aid's band is exactly the one printable draws.
 std::optional<Unprinted> unprinted(const QImage &picture);
 
+// Whether a picture of this size could be one that printable made (scale 1 included), the size
+// unprinted asks for before it looks at a pixel.
+bool isPrintedSize(QSize size);
+
 // printableRows, encoded into the file a row at a time: the file "make --scale K [--guides]"
 // writes, and the desktop program's enlarged export. Throws PictureError, or std::bad_alloc.
 void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,

@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <cmath>
 
@@ -1023,6 +1024,9 @@ void TestCli::revealRefuses_data()
                                      << u"does not follow the linking rule at pixel 300, 200"_s;
     QTest::newRow("half of it recoloured") << u"tints"_s << u"not all of one tint"_s;
     QTest::newRow("not a picture") << u"text"_s << u"cannot read"_s;
+    // Refused from its header: decoded, it would be found cut short, after 192 MB.
+    QTest::newRow("a header of 8000 x 8000 over a few bytes")
+        << u"header"_s << u"8000 x 8000 pixels, neither"_s;
 }
 
 void TestCli::revealRefuses()
@@ -1065,6 +1069,19 @@ void TestCli::revealRefuses()
         QFile text(file);
         QVERIFY(text.open(QIODevice::WriteOnly));
         text.write("not a stereogram");
+        picture = {};
+    } else if (kind == u"header"_s) {
+        const auto le32 = [](quint32 v) {
+            const quint32 le = qToLittleEndian(v);
+            return QByteArray(reinterpret_cast<const char *>(&le), 4);
+        };
+        QByteArray bmp = QByteArray("BM") + le32(54 + 3 * 8000 * 8000) + le32(0) + le32(54)
+                         + le32(40) + le32(8000) + le32(8000) + QByteArray("\x01\0\x18\0", 4)
+                         + le32(0) + le32(0) + le32(3780) + le32(3780) + le32(0) + le32(0);
+        bmp += QByteArray(300, '\x7f');
+        QFile header(file);
+        QVERIFY(header.open(QIODevice::WriteOnly));
+        header.write(bmp);
         picture = {};
     }
     if (!picture.isNull())
