@@ -20,8 +20,13 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QtEndian>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -65,6 +70,13 @@ QString resultOf(const Entry &entry)
         .arg(image.width())
         .arg(image.height())
         .arg(QString::fromLatin1(hash.result().toHex().left(32)));
+}
+
+QStringList messages;
+
+void keepMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    messages << message;
 }
 
 bool isRefusal(const QString &result)
@@ -163,6 +175,29 @@ private slots:
     void corpusIsRecorded()
     {
         QCOMPARE(m_recorded.keys(), m_corpus.keys());
+    }
+
+    // Reading the whole corpus, damaged files and all, says nothing: neither on standard error
+    // nor through Qt's messages.
+    void nothingPrinted()
+    {
+        QTemporaryFile errors;
+        QVERIFY(errors.open());
+        std::fflush(stderr);
+        const int saved = ::dup(STDERR_FILENO);
+        QVERIFY(saved >= 0);
+        QVERIFY(::dup2(errors.handle(), STDERR_FILENO) >= 0);
+        messages.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+        for (const Entry &entry : std::as_const(m_corpus))
+            resultOf(entry);
+        qInstallMessageHandler(previous);
+        std::fflush(stderr);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        errors.seek(0);
+        QCOMPARE(errors.readAll(), QByteArray());
+        QCOMPARE(messages, QStringList());
     }
 
     void samePixels_data()

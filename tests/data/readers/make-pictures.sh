@@ -20,7 +20,7 @@ alpha() { "$im" "$src" \( -size 48x40 gradient:white-black -rotate 0 \) -alpha o
 "$im" "$src" -strip -quality 85 -colorspace gray -interlace none grey.jpg
 "$im" "$src" -strip -quality 85 -colorspace gray -interlace plane grey-progressive.jpg
 "$im" "$src" -strip -quality 85 -colorspace cmyk cmyk.jpg
-"$im" -size 37x23 plasma:fractal -seed 5 -strip -quality 75 odd-size.jpg 2>/dev/null || \
+"$im" -seed 5 -size 37x23 plasma:fractal -strip -quality 75 odd-size.jpg 2>/dev/null || \
   "$im" "$src" -resize 37x23\! -strip -quality 75 odd-size.jpg
 
 "$im" "$src" -strip -colors 64 -interlace gif interlaced.gif
@@ -57,6 +57,62 @@ for i in range(0, len(data), 255):
     out += bytes([len(block)]) + block
 out += b'\x00;'
 open('local-palette.gif', 'wb').write(out)
+
+# Frames of a 12 x 10 screen with a global palette of 8 colours and background index 5, each in
+# its own file: how a frame is placed on its screen.
+def gif(name, frames_codes, left, top, w, h, interlace=False, transparent=None, size=3,
+        palette_bits=2):
+    clear, end = 1 << size, (1 << size) + 1
+    bits = 0; nbits = 0; data = bytearray(); width = size + 1
+    for c in frames_codes(clear, end):
+        bits |= c << nbits; nbits += width
+        while nbits >= 8:
+            data.append(bits & 0xff); bits >>= 8; nbits -= 8
+    if nbits:
+        data.append(bits & 0xff)
+    out = b'GIF89a' + struct.pack('<HHBBB', 12, 10, 0x80 | palette_bits, 5 % (2 << palette_bits), 0)
+    out += b''.join(bytes(c) for c in [(0, 0, 0), (255, 0, 0), (0, 255, 0), (0, 0, 255),
+                                        (255, 255, 0), (0, 255, 255), (255, 0, 255), (90, 90, 90)][:2 << palette_bits])
+    if transparent is not None:
+        out += b'\x21\xf9\x04\x01\x00\x00' + bytes([transparent]) + b'\x00'
+    out += b'\x2c' + struct.pack('<HHHHB', left, top, w, h, 0x40 if interlace else 0)
+    out += bytes([size])
+    for i in range(0, len(data), 255):
+        block = data[i:i + 255]
+        out += bytes([len(block)]) + block
+    out += b'\x00;'
+    open(name, 'wb').write(out)
+
+# Literal codes only, a clear code before the table would widen them.
+def literal(pixels):
+    def codes(clear, end):
+        out = [clear]
+        for i, p in enumerate(pixels):
+            if i and i % 6 == 0:
+                out.append(clear)
+            out.append(p)
+        return out + [end]
+    return codes
+
+gif('offset.gif', literal([(x * 3 + y) % 8 for y in range(6) for x in range(7)]), 2, 3, 7, 6)
+gif('offset-transparent.gif', literal([(x + y) % 8 for y in range(6) for x in range(7)]),
+    2, 3, 7, 6, transparent=2)
+gif('interlaced-transparent.gif', literal([(x * y) % 8 for y in range(10) for x in range(12)]),
+    0, 0, 12, 10, interlace=True, transparent=0)
+gif('interlaced-offset.gif', literal([(x + 2 * y) % 8 for y in range(7) for x in range(9)]),
+    1, 2, 9, 7, interlace=True)
+# Fewer pixels than the frame holds, then more; a frame reaching past the screen's edges.
+gif('short-frame.gif', literal([(x + y) % 8 for y in range(3) for x in range(7)]), 1, 1, 7, 6)
+gif('short-interlaced.gif', literal([(x + 3 * y) % 8 for y in range(3) for x in range(12)]),
+    0, 0, 12, 10, interlace=True)
+gif('long-frame.gif', literal([(x + y) % 8 for y in range(9) for x in range(7)]), 1, 1, 7, 6)
+gif('past-edge.gif', literal([(x ^ y) % 8 for y in range(8) for x in range(8)]), 7, 5, 8, 8)
+gif('past-edge-interlaced.gif', literal([(x ^ y) % 8 for y in range(8) for x in range(8)]),
+    7, 5, 8, 8, interlace=True)
+# Odd codes: one never defined, and indices past a palette of four colours.
+gif('undefined-code.gif', lambda clear, end: [clear, 1, 2, 14, 3, end], 0, 0, 12, 10)
+gif('past-palette.gif', literal([(x + y) % 8 for y in range(10) for x in range(12)]), 0, 0, 12, 10,
+    palette_bits=1)
 PY
 
 "$im" "$src" -strip -depth 16 -define png:color-type=2 rgb16.png
