@@ -4,7 +4,7 @@
 # Usage: scripts/deps.sh [build|run|test|bench|package|icons|fuzz|slurm]...
 set -euo pipefail
 
-build_pkgs="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev libgif-dev libwebp-dev libpng-dev"
+build_pkgs="cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libgl-dev libgif-dev libwebp-dev libpng-dev libjpeg-dev"
 run_pkgs="qt6-qpa-plugins qt6-wayland qt6-translations-l10n fonts-ipafont-gothic"
 # Every image plugin Debian has: the load path must stay bounded whatever is installed.
 test_pkgs="libqt6svg6 qt6-image-formats-plugins"

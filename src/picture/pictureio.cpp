@@ -4,6 +4,7 @@
 
 #include "filename.h"
 #include "picturescan.h"
+#include "readers.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +24,27 @@
 using namespace Qt::StringLiterals;
 
 namespace picture {
+
+void checkPictureSize(qint64 width, qint64 height, int bitsPerPixel, qint64 workingBytes)
+{
+    if (width > MaxPictureSide || height > MaxPictureSide) {
+        PictureError error(PictureError::Kind::PictureTooLarge);
+        error.width = width;
+        error.height = height;
+        error.limit = MaxPictureSide;
+        throw error;
+    }
+    const qint64 decodedBytes =
+        std::max(width * height * std::max(bitsPerPixel, 8) / 8, workingBytes);
+    if (decodedBytes > MaxPictureBytes) {
+        PictureError error(PictureError::Kind::PictureTooDeep);
+        error.width = width;
+        error.height = height;
+        error.bytes = decodedBytes;
+        error.limit = MaxPictureBytes;
+        throw error;
+    }
+}
 
 namespace {
 
@@ -44,29 +66,6 @@ using Kind = PictureError::Kind;
     error.bytes = bytes;
     error.limit = MaxPictureFileBytes;
     throw error;
-}
-
-// Refuses a picture larger than the limits, from its stated size and the memory it needs decoded
-// at that depth, or for the decoder's own working storage.
-void checkPictureSize(qint64 width, qint64 height, int bitsPerPixel, qint64 workingBytes = 0)
-{
-    if (width > MaxPictureSide || height > MaxPictureSide) {
-        PictureError error(Kind::PictureTooLarge);
-        error.width = width;
-        error.height = height;
-        error.limit = MaxPictureSide;
-        throw error;
-    }
-    const qint64 decodedBytes =
-        std::max(width * height * std::max(bitsPerPixel, 8) / 8, workingBytes);
-    if (decodedBytes > MaxPictureBytes) {
-        PictureError error(Kind::PictureTooDeep);
-        error.width = width;
-        error.height = height;
-        error.bytes = decodedBytes;
-        error.limit = MaxPictureBytes;
-        throw error;
-    }
 }
 
 // A file's bytes as a device for Qt's readers, noting when a reader wants more than there is. A
@@ -126,6 +125,21 @@ private:
     bool m_ranOut = false;
 };
 
+// The top-left `part` of a decoded picture, with a whole colour table.
+QImage finished(QImage image, QSize part)
+{
+    if (part.isValid() && (image.width() > part.width() || image.height() > part.height()))
+        image = image.copy(QRect(QPoint(0, 0), part).intersected(image.rect()));
+    // A palette shorter than the indices in use (a damaged bitmap) leaves those pixels without a
+    // colour; they become opaque black, as Qt's conversions already treat them.
+    if (image.depth() <= 8 && image.colorCount() < (1 << image.depth())) {
+        QList<QRgb> table = image.colorTable();
+        table.resize(1 << image.depth(), qRgb(0, 0, 0));
+        image.setColorTable(table);
+    }
+    return image;
+}
+
 QImage decode(const QByteArray &bytes, QSize part)
 {
     if (bytes.isEmpty())
@@ -170,6 +184,13 @@ QImage decode(const QByteArray &bytes, QSize part)
         if (qint64(scan.scans) * scan.workingBytes / 128 > MaxJpegScanBlocks)
             refuse(Kind::Damaged);
     }
+    // JPEG, PNG and GIF are read by the libraries themselves (readers.h), no plugin loaded.
+    if (scan.format == PictureScan::Format::Jpeg)
+        return finished(readJpeg(bytes, part), part);
+    if (scan.format == PictureScan::Format::Png)
+        return finished(readPng(bytes), part);
+    if (scan.format == PictureScan::Format::Gif)
+        return finished(readGif(bytes), part);
 
     // Qt's own limit stands behind the checks above, for readers whose header understates what
     // they allocate.
@@ -228,16 +249,7 @@ QImage decode(const QByteArray &bytes, QSize part)
             refuse(Kind::OutOfMemory);
         refuse(Kind::Damaged);
     }
-    if (part.isValid() && (image.width() > part.width() || image.height() > part.height()))
-        image = image.copy(QRect(QPoint(0, 0), part).intersected(image.rect()));
-    // A palette shorter than the indices in use (a damaged bitmap) leaves those pixels without a
-    // colour; they become opaque black, as Qt's conversions already treat them.
-    if (image.depth() <= 8 && image.colorCount() < (1 << image.depth())) {
-        QList<QRgb> table = image.colorTable();
-        table.resize(1 << image.depth(), qRgb(0, 0, 0));
-        image.setColorTable(table);
-    }
-    return image;
+    return finished(std::move(image), part);
 }
 
 // The reason a file cannot be opened, read or written, from errno.

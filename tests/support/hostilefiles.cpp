@@ -228,9 +228,13 @@ QList<Case> make(const QString &dirPath)
     add(u"text"_s, text, Invalid, NotPicture);
     // Formats other than the four that are walked before decoding: each is refused unread,
     // whichever plugins are installed, whatever its name says.
-    const QImage small = QImage(4, 3, QImage::Format_RGB32);
+    // Pixels set, so that the same files are made each time.
+    QImage small(4, 3, QImage::Format_RGB32);
+    small.fill(0xff204060u);
+    QImage tiny(2, 2, QImage::Format_ARGB32);
+    tiny.fill(0x80406020u);
     QByteArray ico("\0\0\1\0\1\0", 6);
-    const QByteArray nested = encoded(QImage(2, 2, QImage::Format_ARGB32), "PNG");
+    const QByteArray nested = encoded(tiny, "PNG");
     ico += QByteArray("\2\2\0\0\1\0\x20\0", 8);
     putLe32(ico, quint32(nested.size()));
     putLe32(ico, 22);

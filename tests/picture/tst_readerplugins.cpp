@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+
+// Reading a picture of each format loads no image-format plugin: JPEG, PNG and GIF are read by
+// their libraries directly, BMP by Qt's own reader, which is built in. A process of its own, so
+// that nothing else has loaded a plugin first.
+
+#include "picture/pictureio.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestReaderPlugins : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void noPluginLoaded_data()
+    {
+        QTest::addColumn<QString>("file");
+        const QString data = QStringLiteral(ZOMVORN_TESTDATA);
+        QTest::newRow("BMP") << data + u"/bmpsuite/g/rgb24.bmp"_s;
+        QTest::newRow("PNG") << data + u"/readers/rgba8.png"_s;
+        QTest::newRow("GIF") << data + u"/readers/interlaced.gif"_s;
+        QTest::newRow("JPEG") << data + u"/readers/progressive-422.jpg"_s;
+    }
+
+    void noPluginLoaded()
+    {
+        QFETCH(QString, file);
+        const QImage image = picture::loadPicture(file);
+        QVERIFY(!image.isNull());
+        QFile maps(u"/proc/self/maps"_s);
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt6Gui")); // the check can see shared objects at all
+        for (const QByteArray &line : mapped.split('\n'))
+            QVERIFY2(!line.contains("/imageformats/"), line.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReaderPlugins)
+#include "tst_readerplugins.moc"
