@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 
-// Reading a picture of each format loads no image-format plugin: JPEG, PNG and GIF are read by
-// their libraries directly, BMP by Qt's own reader, which is built in. A process of its own, so
-// that nothing else has loaded a plugin first.
+// Reading a picture of each format, and writing it as BMP and PNG, loads no image-format plugin:
+// JPEG, PNG and GIF are read by their libraries directly, BMP by Qt's own reader, which is built
+// in; both formats are written by the program's own encoder. A process of its own, so that
+// nothing else has loaded a plugin first.
 
 #include "picture/pictureio.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -31,6 +33,9 @@ private slots:
         QFETCH(QString, file);
         const QImage image = picture::loadPicture(file);
         QVERIFY(!image.isNull());
+        QTemporaryDir dir;
+        picture::savePicture(image, dir.filePath(u"out.bmp"_s), picture::FileFormat::Bmp);
+        picture::savePicture(image, dir.filePath(u"out.png"_s), picture::FileFormat::Png);
         QFile maps(u"/proc/self/maps"_s);
         QVERIFY(maps.open(QIODevice::ReadOnly));
         const QByteArray mapped = maps.readAll();
