@@ -57,63 +57,11 @@ static_assert([] {
     return true;
 }(), "every level colour has a key of its own");
 
-// dotColour for a grey value known to be 0 to 255, as shifts by constants, so that the compiler
-// colours several dots at once.
-template<int IroIndex>
-constexpr QRgb tintedDot(QRgb grey)
-{
-    constexpr int shiftOf[3] = {16, 8, 0}; // red, green, blue within a QRgb
-    constexpr QRgb fixed = 0xff000000u | QRgb(FixedComponentValue) << shiftOf[IroIndex];
-    return fixed | grey << shiftOf[(IroIndex + 1) % 3] | grey << shiftOf[(IroIndex + 2) % 3];
-}
-
-template<int IroIndex>
-constexpr bool tintedDotIsDotColour()
-{
-    for (int v = 0; v < 256; ++v)
-        if (tintedDot<IroIndex>(QRgb(v)) != picture::toQRgb(dotColour(v, IroIndex)))
-            return false;
-    return true;
-}
-static_assert(tintedDotIsDotColour<0>() && tintedDotIsDotColour<1>() && tintedDotIsDotColour<2>());
-
-template<int IroIndex>
-void colourRow(const quint8 *grey, QRgb *line, int width)
-{
-    for (int x = 0; x < width; ++x)
-        line[x] = tintedDot<IroIndex>(grey[x]);
-}
-
-// The first column at or after x, before end, whose pixel is not `pixel`: eight pixels compared
-// at a time, since depth maps are long runs of one colour.
-int runEnd(const QRgb *map, int x, int end, QRgb pixel)
-{
-    const quint64 pair = quint64(pixel) << 32 | pixel;
-    for (; x + 8 <= end; x += 8) {
-        quint64 a, b, c, d;
-        std::memcpy(&a, map + x, 8);
-        std::memcpy(&b, map + x + 2, 8);
-        std::memcpy(&c, map + x + 4, 8);
-        std::memcpy(&d, map + x + 6, 8);
-        if (((a ^ pair) | (b ^ pair) | (c ^ pair) | (d ^ pair)) != 0)
-            break;
-    }
-    while (x < end && map[x] == pixel)
-        ++x;
-    return x;
-}
-
-// Rows whose runs of one colour are this long on average are copied run by run.
+// Runs of one colour at least this long are copied as a run; a shorter one shows a stretch of the
+// map where the colour changes often, and the next NoisyStretch columns from it go dot by dot,
+// without looking for runs.
 constexpr int ShortestRun = 8;
-
-// How often the colour changes from one pixel to the next.
-int colourChanges(const QRgb *map, int width)
-{
-    int changes = 0;
-    for (int x = 1; x < width; ++x)
-        changes += map[x] != map[x - 1];
-    return changes;
-}
+constexpr int NoisyStretch = 32;
 
 // Dots copied per step of a run: at least the widest separation, in four 16-dot pieces.
 constexpr int CopyPieces = 4;
@@ -141,7 +89,10 @@ void copyRun(quint8 *dots, int from, int to, int separation)
 
 } // namespace
 
-StereogramGenerator::StereogramGenerator(Rnd &rnd, qint16 level) : m_rnd(rnd), DepthLevel(level) {}
+StereogramGenerator::StereogramGenerator(Rnd &rnd, qint16 level)
+    : m_rnd(rnd), DepthLevel(level), m_path(preferredGeneratorPath())
+{
+}
 
 RunStart runStart(quint64 run, qint16 carriedLevel)
 {
@@ -174,31 +125,38 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
 {
     Q_ASSERT(depth.isNull() || depth.depth() == 32);
     Q_ASSERT(out.format() == QImage::Format_RGB32);
-    static_assert(MappedEnd + CopySpan <= int(std::tuple_size_v<decltype(DotRow)>));
-    quint8 *dots = DotRow.data();
-    m_rnd.fillGreys(dots, StripWidth);
-
     // Past the depth map's edge every pixel reads as no level: the carried level holds.
     const bool rowInMap = y >= 0 && y < depth.height();
-    const int mapWidth = rowInMap ? std::min(depth.width(), MappedEnd - StripWidth) : 0;
-    const auto *map = rowInMap ? reinterpret_cast<const QRgb *>(depth.constScanLine(y)) : nullptr;
+    const bool rowInOut = y >= 0 && y < out.height();
+    makeDots(rowInMap ? reinterpret_cast<const QRgb *>(depth.constScanLine(y)) : nullptr,
+             rowInMap ? std::min(depth.width(), MappedEnd - StripWidth) : 0,
+             rowInOut ? reinterpret_cast<QRgb *>(out.scanLine(y)) : nullptr,
+             std::min(out.width(), ImageWidth), iroIndex);
+}
+
+void StereogramGenerator::makeDots(const QRgb *map, int mapWidth, QRgb *line, int width,
+                                   qint16 iroIndex)
+{
+    static_assert(MappedEnd + CopySpan <= int(std::tuple_size_v<decltype(DotRow)>));
+    quint8 *dots = DotRow.data();
+    fillGreys(m_path, m_rnd, dots, StripWidth);
+
     int level = DepthLevel;
-    if (colourChanges(map, mapWidth) > mapWidth / ShortestRun) {
-        // A noisy row: dot by dot.
-        for (int x = 0; x < mapWidth; ++x) {
-            const int k = levelTable.level(map[x]);
-            level = k >= 0 ? k : level;
-            dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
-        }
-    } else {
-        // Runs of one colour, so of one level, copied in blocks.
-        for (int x = 0; x < mapWidth;) {
-            const QRgb pixel = map[x];
-            const int k = levelTable.level(pixel);
-            level = k >= 0 ? k : level;
-            const int end = runEnd(map, x + 1, mapWidth, pixel);
+    for (int x = 0; x < mapWidth;) {
+        const QRgb pixel = map[x];
+        const int k = levelTable.level(pixel);
+        level = k >= 0 ? k : level;
+        const int end = runEnd(m_path, map, x + 1, mapWidth, pixel);
+        if (end - x >= ShortestRun) {
+            // A run of one colour, so of one level, copied in blocks.
             copyRun(dots, StripWidth + x, StripWidth + end, BaseSeparation - level);
             x = end;
+            continue;
+        }
+        for (const int stretchEnd = std::min(mapWidth, x + NoisyStretch); x < stretchEnd; ++x) {
+            const int j = levelTable.level(map[x]);
+            level = j >= 0 ? j : level;
+            dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
         }
     }
     copyRun(dots, StripWidth + mapWidth, MappedEnd, BaseSeparation - level);
@@ -206,28 +164,30 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
     for (int t = MappedEnd; t < ImageWidth; ++t)
         dots[t] = dots[t - BaseSeparation];
 
-    if (y < 0 || y >= out.height())
-        return;
-    auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-    const int width = std::min(out.width(), ImageWidth);
-    switch (iroIndex) {
-    case 0:
-        colourRow<0>(dots, line, width);
-        break;
-    case 1:
-        colourRow<1>(dots, line, width);
-        break;
-    default:
-        colourRow<2>(dots, line, width);
-        break;
-    }
+    if (line)
+        colourDots(m_path, dots, line, width, iroIndex);
 }
 
 void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex,
                                const std::function<void(int)> &rowDone)
 {
+    Q_ASSERT(depth.isNull() || depth.depth() == 32);
+    Q_ASSERT(out.format() == QImage::Format_RGB32);
+    // The pictures' rows found once, not row by row.
+    const uchar *mapBits = depth.constBits();
+    const qsizetype mapStride = depth.bytesPerLine();
+    const int mapRows = depth.height();
+    const int mapWidth = std::min(depth.width(), MappedEnd - StripWidth);
+    uchar *outBits = out.isNull() ? nullptr : out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    const int outRows = out.height();
+    const int width = std::min(out.width(), ImageWidth);
     for (int y = 0; y < ImageHeight; ++y) {
-        makeRow(depth, y, out, iroIndex);
+        const bool rowInMap = y < mapRows;
+        makeDots(rowInMap ? reinterpret_cast<const QRgb *>(mapBits + y * mapStride) : nullptr,
+                 rowInMap ? mapWidth : 0,
+                 y < outRows ? reinterpret_cast<QRgb *>(outBits + y * outStride) : nullptr, width,
+                 iroIndex);
         if (rowDone)
             rowDone(y);
     }
