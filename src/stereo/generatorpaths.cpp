@@ -2,8 +2,11 @@
 
 #include "generatorpaths.h"
 
+#include "leveltable.h"
+
 #include "picture/stereogramformat.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -16,6 +19,11 @@
 namespace stereo {
 
 namespace {
+
+using picture::BaseSeparation;
+using picture::ImageWidth;
+using picture::MappedEnd;
+using picture::StripWidth;
 
 // Where each component lies within a QRgb: blue in byte 0, green in byte 1, red in byte 2.
 constexpr int shiftOf[3] = {16, 8, 0}; // red, green, blue
@@ -64,6 +72,42 @@ int runEndPlain(const QRgb *map, int x, int end, QRgb pixel)
     return x;
 }
 
+// Dots copied per step of a run: at least the widest separation.
+constexpr int CopySpan = 64;
+static_assert(CopySpan >= BaseSeparation && CopySpan <= DotRowSlack);
+
+// The loops of the plain path, the same on every processor.
+struct PlainLoops
+{
+    static void fillGreys(Rnd &rnd, quint8 *out, int n) { rnd.fillGreys(out, n); }
+
+    static int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+    {
+        return runEndPlain(map, x, end, pixel);
+    }
+
+    // dots[x] to dots[x + CopySpan - 1] = the CopySpan dots from x - separation, all read first.
+    static void copySpan(quint8 *dots, int x, int separation)
+    {
+        quint8 piece[CopySpan];
+        std::memcpy(piece, dots + x - separation, CopySpan);
+        std::memcpy(dots + x, piece, CopySpan);
+    }
+
+    // levels[i] = the level of map[i], -1 for none, i from 0 to n - 1.
+    static void levels(const QRgb *map, int n, int *levels)
+    {
+        for (int i = 0; i < n; ++i)
+            levels[i] = levelTable.level(map[i]);
+    }
+
+    template<int IroIndex>
+    static void colour(const quint8 *grey, QRgb *line, int width)
+    {
+        colourPlain<IroIndex>(grey, line, width);
+    }
+};
+
 #ifdef ZOMVORN_X86_PATHS
 
 // Sixteen dots at a time. A pixel's four bytes, blue, green, red, alpha, are each the grey value or
@@ -98,6 +142,43 @@ void colourSse2(const quint8 *grey, QRgb *line, int width)
             return;
     }
 }
+
+// Sixteen pixels compared at a time, then four, then one.
+int runEndSse2(const QRgb *map, int x, int end, QRgb pixel)
+{
+    const __m128i p = _mm_set1_epi32(int(pixel));
+    const auto same = [&](int at) {
+        return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(map + at)), p);
+    };
+    for (; x + 16 <= end; x += 16) {
+        const __m128i all = _mm_and_si128(_mm_and_si128(same(x), same(x + 4)),
+                                          _mm_and_si128(same(x + 8), same(x + 12)));
+        if (_mm_movemask_epi8(all) != 0xffff)
+            break;
+    }
+    for (; x + 4 <= end; x += 4) {
+        const unsigned differ = ~unsigned(_mm_movemask_epi8(same(x))) & 0xffffu;
+        if (differ != 0)
+            return x + std::countr_zero(differ) / 4;
+    }
+    while (x < end && map[x] == pixel)
+        ++x;
+    return x;
+}
+
+struct Sse2Loops : PlainLoops
+{
+    static int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+    {
+        return runEndSse2(map, x, end, pixel);
+    }
+
+    template<int IroIndex>
+    static void colour(const quint8 *grey, QRgb *line, int width)
+    {
+        colourSse2<IroIndex>(grey, line, width);
+    }
+};
 
 // The byte shuffle that spreads grey values `first` to `first` + 7 of a 16-byte block, repeated in
 // both halves of a 32-byte register, over eight pixels: the grey into the two components that
@@ -137,29 +218,6 @@ __attribute__((target("avx2"))) void colourAvx2(const quint8 *grey, QRgb *line, 
         if (x + 16 == width)
             return;
     }
-}
-
-// Sixteen pixels compared at a time, then four, then one.
-int runEndSse2(const QRgb *map, int x, int end, QRgb pixel)
-{
-    const __m128i p = _mm_set1_epi32(int(pixel));
-    const auto same = [&](int at) {
-        return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(map + at)), p);
-    };
-    for (; x + 16 <= end; x += 16) {
-        const __m128i all = _mm_and_si128(_mm_and_si128(same(x), same(x + 4)),
-                                          _mm_and_si128(same(x + 8), same(x + 12)));
-        if (_mm_movemask_epi8(all) != 0xffff)
-            break;
-    }
-    for (; x + 4 <= end; x += 4) {
-        const unsigned differ = ~unsigned(_mm_movemask_epi8(same(x))) & 0xffffu;
-        if (differ != 0)
-            return x + std::countr_zero(differ) / 4;
-    }
-    while (x < end && map[x] == pixel)
-        ++x;
-    return x;
 }
 
 // Thirty-two pixels compared at a time, then eight, then one.
@@ -241,6 +299,87 @@ __attribute__((target("avx2"))) void fillGreysAvx2(Rnd &rnd, quint8 *out, int n)
     rnd = Rnd(last);
 }
 
+// The level table packed for eight lookups at a time: each slot's colour in bytes 0 to 2 and its
+// level in byte 3; an empty slot holds 0xffffffff, whose colour, white, has a slot of its own.
+constexpr std::array<quint32, 32> packedLevels = [] {
+    std::array<quint32, 32> packed{};
+    for (std::size_t key = 0; key < packed.size(); ++key) {
+        const auto &entry = levelTable.entries[key];
+        packed[key] = entry.level < 0 ? 0xffffffffu : (entry.colour | quint32(entry.level) << 24);
+    }
+    return packed;
+}();
+static_assert(keyOf(0xffffffu) != keyOf(0xfffffeu) && packedLevels[std::size_t(keyOf(0xffffffu))] >> 24 == 15);
+
+// a where bySign's lane is positive, b where it is negative.
+__attribute__((target("avx2"))) inline __m256i select(__m256i a, __m256i b, __m256i bySign)
+{
+    return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b),
+                                                _mm256_castsi256_ps(bySign)));
+}
+
+__attribute__((target("avx2"))) void levelsAvx2(const QRgb *map, int n, int *levels)
+{
+    const auto *table = reinterpret_cast<const __m256i *>(packedLevels.data());
+    const __m256i t0 = _mm256_loadu_si256(table), t1 = _mm256_loadu_si256(table + 1);
+    const __m256i t2 = _mm256_loadu_si256(table + 2), t3 = _mm256_loadu_si256(table + 3);
+    const __m256i colourMask = _mm256_set1_epi32(0xffffff);
+    const __m256i multiplier = _mm256_set1_epi32(int(HashMultiplier));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i colour = _mm256_and_si256(
+            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(map + i)), colourMask);
+        const __m256i key = _mm256_srli_epi32(_mm256_mullo_epi32(colour, multiplier), 27);
+        // Slot key: its low three bits pick within a quarter of the table, bits 3 and 4 the quarter.
+        const __m256i bit3 = _mm256_slli_epi32(key, 28), bit4 = _mm256_slli_epi32(key, 27);
+        const __m256i entry = select(select(_mm256_permutevar8x32_epi32(t0, key),
+                                            _mm256_permutevar8x32_epi32(t1, key), bit3),
+                                     select(_mm256_permutevar8x32_epi32(t2, key),
+                                            _mm256_permutevar8x32_epi32(t3, key), bit3),
+                                     bit4);
+        const __m256i match = _mm256_cmpeq_epi32(_mm256_and_si256(entry, colourMask), colour);
+        const __m256i level = _mm256_or_si256(_mm256_srli_epi32(entry, 24),
+                                              _mm256_andnot_si256(match, _mm256_set1_epi32(-1)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(levels + i), level);
+    }
+    for (; i < n; ++i)
+        levels[i] = levelTable.level(map[i]);
+}
+
+struct Avx2Loops
+{
+    __attribute__((target("avx2"))) static void levels(const QRgb *map, int n, int *levels)
+    {
+        levelsAvx2(map, n, levels);
+    }
+
+    __attribute__((target("avx2"))) static void fillGreys(Rnd &rnd, quint8 *out, int n)
+    {
+        fillGreysAvx2(rnd, out, n);
+    }
+
+    __attribute__((target("avx2"))) static int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+    {
+        return runEndAvx2(map, x, end, pixel);
+    }
+
+    __attribute__((target("avx2"))) static void copySpan(quint8 *dots, int x, int separation)
+    {
+        const auto *from = reinterpret_cast<const __m256i *>(dots + x - separation);
+        const __m256i low = _mm256_loadu_si256(from);
+        const __m256i high = _mm256_loadu_si256(from + 1);
+        auto *to = reinterpret_cast<__m256i *>(dots + x);
+        _mm256_storeu_si256(to, low);
+        _mm256_storeu_si256(to + 1, high);
+    }
+
+    template<int IroIndex>
+    __attribute__((target("avx2"))) static void colour(const quint8 *grey, QRgb *line, int width)
+    {
+        colourAvx2<IroIndex>(grey, line, width);
+    }
+};
+
 bool hasAvx2()
 {
     __builtin_cpu_init();
@@ -249,49 +388,92 @@ bool hasAvx2()
 
 #endif
 
-template<template<int> class Colour>
-void colourTinted(const quint8 *grey, QRgb *line, int width, int iroIndex)
+// Runs of one colour at least this long are copied as a run; a shorter one shows a stretch of the
+// map where the colour changes often, and the next NoisyStretch columns from it go dot by dot,
+// without looking for runs.
+constexpr int ShortestRun = 8;
+constexpr int NoisyStretch = 32;
+
+// dots[x] = dots[x - separation] for x from `from` to `to`, one separation per step: a step reads
+// all it copies before it writes, and reads from exactly where the step before wrote. What a step
+// writes beyond its separation, and a last step beyond `to`, is rewritten before it is read, by
+// the next step, the next run or the tail.
+template<class Loops>
+[[gnu::always_inline]] inline void copyRun(quint8 *dots, int from, int to, int separation)
 {
+    if (to - from < 16) {
+        for (int x = from; x < to; ++x)
+            dots[x] = dots[x - separation];
+        return;
+    }
+    for (int x = from; x < to; x += separation)
+        Loops::copySpan(dots, x, separation);
+}
+
+template<class Loops>
+[[gnu::always_inline]] inline void dotRow(Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth,
+                                          int &carried, QRgb *line, int width, int iroIndex)
+{
+    Loops::fillGreys(rnd, dots, StripWidth);
+    int level = carried;
+    for (int x = 0; x < mapWidth;) {
+        const QRgb pixel = map[x];
+        const int k = levelTable.level(pixel);
+        level = k >= 0 ? k : level;
+        const int end = Loops::runEnd(map, x + 1, mapWidth, pixel);
+        if (end - x >= ShortestRun) {
+            // A run of one colour, so of one level, copied in blocks.
+            copyRun<Loops>(dots, StripWidth + x, StripWidth + end, BaseSeparation - level);
+            x = end;
+            continue;
+        }
+        int levels[NoisyStretch];
+        const int n = std::min(mapWidth - x, NoisyStretch);
+        Loops::levels(map + x, n, levels);
+        for (int i = 0; i < n; ++i, ++x) {
+            level = levels[i] >= 0 ? levels[i] : level;
+            dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
+        }
+    }
+    copyRun<Loops>(dots, StripWidth + mapWidth, MappedEnd, BaseSeparation - level);
+    carried = level;
+    for (int t = MappedEnd; t < ImageWidth; ++t)
+        dots[t] = dots[t - BaseSeparation];
+
+    if (!line)
+        return;
     switch (iroIndex) {
     case 0:
-        Colour<0>::run(grey, line, width);
+        Loops::template colour<0>(dots, line, width);
         break;
     case 1:
-        Colour<1>::run(grey, line, width);
+        Loops::template colour<1>(dots, line, width);
         break;
     default:
-        Colour<2>::run(grey, line, width);
+        Loops::template colour<2>(dots, line, width);
         break;
     }
 }
 
-template<int IroIndex>
-struct Plain
+void dotRowPlain(Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth, int &level, QRgb *line,
+                 int width, int iroIndex)
 {
-    static void run(const quint8 *grey, QRgb *line, int width)
-    {
-        colourPlain<IroIndex>(grey, line, width);
-    }
-};
+    dotRow<PlainLoops>(rnd, dots, map, mapWidth, level, line, width, iroIndex);
+}
 
 #ifdef ZOMVORN_X86_PATHS
-template<int IroIndex>
-struct Sse2
+void dotRowSse2(Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth, int &level, QRgb *line,
+                int width, int iroIndex)
 {
-    static void run(const quint8 *grey, QRgb *line, int width)
-    {
-        colourSse2<IroIndex>(grey, line, width);
-    }
-};
+    dotRow<Sse2Loops>(rnd, dots, map, mapWidth, level, line, width, iroIndex);
+}
 
-template<int IroIndex>
-struct Avx2
+__attribute__((target("avx2"))) void dotRowAvx2(Rnd &rnd, quint8 *dots, const QRgb *map,
+                                                int mapWidth, int &level, QRgb *line, int width,
+                                                int iroIndex)
 {
-    static void run(const quint8 *grey, QRgb *line, int width)
-    {
-        colourAvx2<IroIndex>(grey, line, width);
-    }
-};
+    dotRow<Avx2Loops>(rnd, dots, map, mapWidth, level, line, width, iroIndex);
+}
 #endif
 
 } // namespace
@@ -316,45 +498,20 @@ GeneratorPath preferredGeneratorPath()
     return path;
 }
 
-void fillGreys(GeneratorPath path, Rnd &rnd, quint8 *out, int n)
-{
-#ifdef ZOMVORN_X86_PATHS
-    if (path == GeneratorPath::Avx2) {
-        fillGreysAvx2(rnd, out, n);
-        return;
-    }
-#endif
-    Q_UNUSED(path);
-    rnd.fillGreys(out, n);
-}
-
-int runEnd(GeneratorPath path, const QRgb *map, int x, int end, QRgb pixel)
+void makeDotRow(GeneratorPath path, Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth,
+                int &level, QRgb *line, int width, int iroIndex)
 {
     switch (path) {
 #ifdef ZOMVORN_X86_PATHS
     case GeneratorPath::Avx2:
-        return runEndAvx2(map, x, end, pixel);
-    case GeneratorPath::Sse2:
-        return runEndSse2(map, x, end, pixel);
-#endif
-    default:
-        return runEndPlain(map, x, end, pixel);
-    }
-}
-
-void colourDots(GeneratorPath path, const quint8 *grey, QRgb *line, int width, int iroIndex)
-{
-    switch (path) {
-#ifdef ZOMVORN_X86_PATHS
-    case GeneratorPath::Avx2:
-        colourTinted<Avx2>(grey, line, width, iroIndex);
+        dotRowAvx2(rnd, dots, map, mapWidth, level, line, width, iroIndex);
         return;
     case GeneratorPath::Sse2:
-        colourTinted<Sse2>(grey, line, width, iroIndex);
+        dotRowSse2(rnd, dots, map, mapWidth, level, line, width, iroIndex);
         return;
 #endif
     default:
-        colourTinted<Plain>(grey, line, width, iroIndex);
+        dotRowPlain(rnd, dots, map, mapWidth, level, line, width, iroIndex);
         return;
     }
 }

@@ -22,16 +22,16 @@ QList<GeneratorPath> availableGeneratorPaths();
 // ZOMVORN_PLAIN_GENERATOR is set to anything but 0 or nothing. Read once, at the first call.
 GeneratorPath preferredGeneratorPath();
 
-// The loops themselves; `path` must be one of availableGeneratorPaths().
+// Room a row of dots needs past its first tail column (MappedEnd): runs are copied in blocks that
+// may reach that far before they are written over.
+inline constexpr int DotRowSlack = 64;
 
-// out[0] to out[n - 1] = n calls of rnd.nextGrey(), rnd moved on as those calls move it.
-void fillGreys(GeneratorPath path, Rnd &rnd, quint8 *out, int n);
-
-// The first column at or after x, before end, whose pixel is not `pixel`; end when there is none.
-int runEnd(GeneratorPath path, const QRgb *map, int x, int end, QRgb pixel);
-
-// line[x] = the dot colour of grey value grey[x] in tint iroIndex (dotColour), x from 0 to
-// width - 1.
-void colourDots(GeneratorPath path, const quint8 *grey, QRgb *line, int width, int iroIndex);
+// Makes one row of dots the way `path` says (one of availableGeneratorPaths()): dots[0] to
+// dots[StripWidth - 1] drawn from rnd, the next mapWidth dots linked by the levels of map[0] to
+// map[mapWidth - 1], starting from and updating the carried `level`, the rest by the last level,
+// the tail by the base separation; then coloured into line[0] to line[width - 1] in tint
+// iroIndex, unless line is null. `dots` holds MappedEnd + DotRowSlack dots.
+void makeDotRow(GeneratorPath path, Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth,
+                int &level, QRgb *line, int width, int iroIndex);
 
 } // namespace stereo

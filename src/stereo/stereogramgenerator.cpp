@@ -2,6 +2,8 @@
 
 #include "stereogramgenerator.h"
 
+#include "leveltable.h"
+
 #include "picture/stereopictures.h"
 #include "picture/viewingaids.h"
 
@@ -11,83 +13,6 @@
 #include <tuple>
 
 namespace stereo {
-
-namespace {
-
-// A perfect hash of the 16 level colours into 32 slots: one multiplication finds the only level
-// colour a pixel can be, and one comparison tells whether it is that colour.
-constexpr quint32 HashMultiplier = 0x3b1a11dfu;
-
-constexpr int keyOf(QRgb rgb)
-{
-    return int(((rgb & 0xffffffu) * HashMultiplier) >> 27);
-}
-
-struct LevelTable
-{
-    struct Entry
-    {
-        QRgb colour = 0xffffffffu; // never a pixel's value: pixels are compared without alpha
-        int level = -1;
-    };
-    std::array<Entry, 32> entries{};
-
-    constexpr LevelTable()
-    {
-        for (int k = 0; k < 16; ++k) {
-            const QRgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
-            entries[std::size_t(keyOf(c))] = {c, k};
-        }
-    }
-
-    constexpr int level(QRgb pixel) const
-    {
-        const QRgb c = pixel & 0xffffffu;
-        const Entry &e = entries[std::size_t(keyOf(c))];
-        return e.colour == c ? e.level : -1;
-    }
-};
-
-constexpr LevelTable levelTable;
-
-static_assert([] {
-    for (int k = 0; k < 16; ++k)
-        if (levelTable.level(picture::toQRgb(picture::QBColor(k))) != k)
-            return false;
-    return true;
-}(), "every level colour has a key of its own");
-
-// Runs of one colour at least this long are copied as a run; a shorter one shows a stretch of the
-// map where the colour changes often, and the next NoisyStretch columns from it go dot by dot,
-// without looking for runs.
-constexpr int ShortestRun = 8;
-constexpr int NoisyStretch = 32;
-
-// Dots copied per step of a run: at least the widest separation, in four 16-dot pieces.
-constexpr int CopyPieces = 4;
-constexpr int CopyPiece = 16;
-constexpr int CopySpan = CopyPieces * CopyPiece;
-static_assert(CopySpan >= BaseSeparation);
-
-// dots[x] = dots[x - separation] for x from `from` to `to`, one separation per step: all pieces
-// are read before any is written, and read from exactly where the step before wrote them. What a
-// step writes beyond its separation, and a last step beyond `to`, is rewritten before it is read,
-// by the next step, the next run or the tail.
-void copyRun(quint8 *dots, int from, int to, int separation)
-{
-    if (to - from < CopyPiece) {
-        for (int x = from; x < to; ++x)
-            dots[x] = dots[x - separation];
-        return;
-    }
-    for (int x = from; x < to; x += separation) {
-        quint8 piece[CopySpan];
-        std::memcpy(piece, dots + x - separation, CopySpan);
-        std::memcpy(dots + x, piece, CopySpan);
-    }
-}
-
-} // namespace
 
 StereogramGenerator::StereogramGenerator(Rnd &rnd, qint16 level)
     : m_rnd(rnd), DepthLevel(level), m_path(preferredGeneratorPath())
@@ -137,35 +62,10 @@ void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint1
 void StereogramGenerator::makeDots(const QRgb *map, int mapWidth, QRgb *line, int width,
                                    qint16 iroIndex)
 {
-    static_assert(MappedEnd + CopySpan <= int(std::tuple_size_v<decltype(DotRow)>));
-    quint8 *dots = DotRow.data();
-    fillGreys(m_path, m_rnd, dots, StripWidth);
-
+    static_assert(MappedEnd + DotRowSlack <= int(std::tuple_size_v<decltype(DotRow)>));
     int level = DepthLevel;
-    for (int x = 0; x < mapWidth;) {
-        const QRgb pixel = map[x];
-        const int k = levelTable.level(pixel);
-        level = k >= 0 ? k : level;
-        const int end = runEnd(m_path, map, x + 1, mapWidth, pixel);
-        if (end - x >= ShortestRun) {
-            // A run of one colour, so of one level, copied in blocks.
-            copyRun(dots, StripWidth + x, StripWidth + end, BaseSeparation - level);
-            x = end;
-            continue;
-        }
-        for (const int stretchEnd = std::min(mapWidth, x + NoisyStretch); x < stretchEnd; ++x) {
-            const int j = levelTable.level(map[x]);
-            level = j >= 0 ? j : level;
-            dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
-        }
-    }
-    copyRun(dots, StripWidth + mapWidth, MappedEnd, BaseSeparation - level);
+    makeDotRow(m_path, m_rnd, DotRow.data(), map, mapWidth, level, line, width, iroIndex);
     DepthLevel = qint16(level);
-    for (int t = MappedEnd; t < ImageWidth; ++t)
-        dots[t] = dots[t - BaseSeparation];
-
-    if (line)
-        colourDots(m_path, dots, line, width, iroIndex);
 }
 
 void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex,
