@@ -128,6 +128,41 @@ void BM_GeneratorFlat(benchmark::State &state)
 }
 BENCHMARK(BM_GeneratorFlat)->Unit(benchmark::kMillisecond);
 
+// The same three maps on each of the generator's paths: argument 0 is the map (0 flat, 1 the
+// ordinary map, 2 level noise), argument 1 the path (0 plain, 1 SSE2, 2 AVX2).
+void BM_GeneratorPath(benchmark::State &state)
+{
+    const auto path = stereo::GeneratorPath(state.range(1));
+    if (!stereo::availableGeneratorPaths().contains(path)) {
+        state.SkipWithError("this processor has no such path");
+        return;
+    }
+    QImage map = benchmarkDepthMap();
+    if (state.range(0) == 0) {
+        map.fill(ui::toQRgb(ui::QBColor(9)));
+    } else if (state.range(0) == 2) {
+        quint32 x = 1;
+        for (int j = 0; j < map.height(); ++j) {
+            for (int i = 0; i < map.width(); ++i) {
+                x = x * 1664525u + 1013904223u;
+                map.setPixel(i, j, ui::toQRgb(ui::QBColor(int(x >> 28))));
+            }
+        }
+    }
+    stereo::Rnd rnd;
+    stereo::StereogramGenerator generator(rnd);
+    generator.setPath(path);
+    QImage out(453, 333, QImage::Format_RGB32);
+    for (auto _ : state) {
+        generator.make(map, out, 2);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_GeneratorPath)
+    ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})
+    ->ArgNames({"map", "path"})
+    ->Unit(benchmark::kMillisecond);
+
 // The generator's floor: what no generator can skip, every depth-map pixel read once and every
 // pixel of the picture written once, here as a copy of each map row into the picture's row and a
 // fill of the rest of that row.
