@@ -300,7 +300,8 @@ __attribute__((target("avx2"))) void fillGreysAvx2(Rnd &rnd, quint8 *out, int n)
 }
 
 // The level table packed for eight lookups at a time: each slot's colour in bytes 0 to 2 and its
-// level in byte 3; an empty slot holds 0xffffffff, whose colour, white, has a slot of its own.
+// level in byte 3. An empty slot holds 0xffffffff: its colour, white, is looked up in white's own
+// slot only, so an empty slot never matches.
 constexpr std::array<quint32, 32> packedLevels = [] {
     std::array<quint32, 32> packed{};
     for (std::size_t key = 0; key < packed.size(); ++key) {
@@ -309,9 +310,17 @@ constexpr std::array<quint32, 32> packedLevels = [] {
     }
     return packed;
 }();
-static_assert(keyOf(0xffffffu) != keyOf(0xfffffeu) && packedLevels[std::size_t(keyOf(0xffffffu))] >> 24 == 15);
 
-// a where bySign's lane is positive, b where it is negative.
+static_assert([] {
+    for (int k = 0; k < 16; ++k) {
+        const QRgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
+        if (packedLevels[std::size_t(keyOf(c))] != (c | quint32(k) << 24))
+            return false;
+    }
+    return true;
+}(), "every level colour is found in its packed slot");
+
+// a where bySign's lane has its sign bit clear, b where it is set.
 __attribute__((target("avx2"))) inline __m256i select(__m256i a, __m256i b, __m256i bySign)
 {
     return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(a), _mm256_castsi256_ps(b),

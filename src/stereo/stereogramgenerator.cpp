@@ -8,7 +8,6 @@
 #include "picture/viewingaids.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <tuple>
 
@@ -71,23 +70,9 @@ void StereogramGenerator::makeDots(const QRgb *map, int mapWidth, QRgb *line, in
 void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex,
                                const std::function<void(int)> &rowDone)
 {
-    Q_ASSERT(depth.isNull() || depth.depth() == 32);
-    Q_ASSERT(out.format() == QImage::Format_RGB32);
-    // The pictures' rows found once, not row by row.
-    const uchar *mapBits = depth.constBits();
-    const qsizetype mapStride = depth.bytesPerLine();
-    const int mapRows = depth.height();
-    const int mapWidth = std::min(depth.width(), MappedEnd - StripWidth);
-    uchar *outBits = out.isNull() ? nullptr : out.bits();
-    const qsizetype outStride = out.bytesPerLine();
-    const int outRows = out.height();
-    const int width = std::min(out.width(), ImageWidth);
+    // Each row's lines are asked for anew: what rowDone does may share or change either picture.
     for (int y = 0; y < ImageHeight; ++y) {
-        const bool rowInMap = y < mapRows;
-        makeDots(rowInMap ? reinterpret_cast<const QRgb *>(mapBits + y * mapStride) : nullptr,
-                 rowInMap ? mapWidth : 0,
-                 y < outRows ? reinterpret_cast<QRgb *>(outBits + y * outStride) : nullptr, width,
-                 iroIndex);
+        makeRow(depth, y, out, iroIndex);
         if (rowDone)
             rowDone(y);
     }
