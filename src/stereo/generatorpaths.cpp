@@ -208,16 +208,24 @@ __attribute__((target("avx2"))) void colourAvx2(const quint8 *grey, QRgb *line, 
     const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(spreadLow.data()));
     const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(spreadHigh.data()));
     const __m256i fixed = _mm256_set1_epi32(int(tintedDot<IroIndex>(0)));
-    for (int x = 0;; x += 16) {
-        x = x + 16 > width ? width - 16 : x;
+    const auto sixteen = [&](int x) __attribute__((target("avx2"))) {
         const __m256i g = _mm256_broadcastsi128_si256(
             _mm_loadu_si128(reinterpret_cast<const __m128i *>(grey + x)));
         auto *out = reinterpret_cast<__m256i *>(line + x);
         _mm256_storeu_si256(out, _mm256_or_si256(_mm256_shuffle_epi8(g, low), fixed));
         _mm256_storeu_si256(out + 1, _mm256_or_si256(_mm256_shuffle_epi8(g, high), fixed));
-        if (x + 16 == width)
-            return;
+    };
+    int x = 0;
+    for (; x + 32 <= width; x += 32) {
+        sixteen(x);
+        sixteen(x + 16);
     }
+    if (x + 16 <= width) {
+        sixteen(x);
+        x += 16;
+    }
+    if (x < width)
+        sixteen(width - 16);
 }
 
 // Thirty-two pixels compared at a time, then eight, then one.
@@ -257,8 +265,8 @@ constexpr quint32 incrementOf(int steps)
     return Rnd::advanced(0, quint64(steps));
 }
 
-// Eight values at a time: lane i holds the state i + 1 steps on, and every lane jumps eight
-// steps at once. A grey value is bits 16 to 23 of its state.
+// Eight values at a time, n up to 64: lane i holds the state i + 1 steps on, and every lane jumps
+// eight steps at once. A grey value is bits 16 to 23 of its state.
 __attribute__((target("avx2"))) void fillGreysAvx2(Rnd &rnd, quint8 *out, int n)
 {
     const quint32 start = rnd.state();
@@ -281,21 +289,19 @@ __attribute__((target("avx2"))) void fillGreysAvx2(Rnd &rnd, quint8 *out, int n)
                                            -1, -1, 2, 6, 10, 14, -1, -1, -1, -1, -1, -1, -1, -1,
                                            -1, -1, -1, -1);
     const __m256i halves = _mm256_setr_epi32(0, 4, 1, 1, 1, 1, 1, 1);
-    quint32 last = start;
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const __m256i greys = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(s, third), halves);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + i), _mm256_castsi256_si128(greys));
-        last = quint32(_mm256_extract_epi32(s, 7));
+    // Whole steps of eight into a buffer of their own, of which the first n are kept.
+    alignas(32) quint8 greys[64];
+    alignas(32) quint32 lanes[8];
+    Q_ASSERT(n >= 0 && n <= 64);
+    for (int i = 0; i < n; i += 8) {
+        const __m256i spread = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(s, third), halves);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(greys + i), _mm256_castsi256_si128(spread));
+        if (i + 8 >= n)
+            _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), s);
         s = _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(s, a8), c8), mask);
     }
-    if (i < n) {
-        alignas(32) quint32 lanes[8];
-        _mm256_store_si256(reinterpret_cast<__m256i *>(lanes), s);
-        for (int j = 0; i + j < n; ++j)
-            out[i + j] = quint8(lanes[j] >> 16);
-        last = lanes[n - i - 1];
-    }
+    std::memcpy(out, greys, std::size_t(n));
+    const quint32 last = n > 0 ? lanes[(n - 1) % 8] : start;
     rnd = Rnd(last);
 }
 
