@@ -70,11 +70,31 @@ void StereogramGenerator::makeDots(const QRgb *map, int mapWidth, QRgb *line, in
 void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex,
                                const std::function<void(int)> &rowDone)
 {
-    // Each row's lines are asked for anew: what rowDone does may share or change either picture.
-    for (int y = 0; y < ImageHeight; ++y) {
-        makeRow(depth, y, out, iroIndex);
-        if (rowDone)
+    if (rowDone) {
+        // Each row's lines are asked for anew: what rowDone does may share or change either
+        // picture.
+        for (int y = 0; y < ImageHeight; ++y) {
+            makeRow(depth, y, out, iroIndex);
             rowDone(y);
+        }
+        return;
+    }
+    // Nothing else runs until the picture is made: the pictures' lines are found once.
+    Q_ASSERT(depth.isNull() || depth.depth() == 32);
+    Q_ASSERT(out.format() == QImage::Format_RGB32);
+    const uchar *mapBits = depth.constBits();
+    const qsizetype mapStride = depth.bytesPerLine();
+    const int mapRows = depth.height();
+    const int mapWidth = std::min(depth.width(), MappedEnd - StripWidth);
+    uchar *outBits = out.isNull() ? nullptr : out.bits();
+    const qsizetype outStride = out.bytesPerLine();
+    const int outRows = out.height();
+    const int width = std::min(out.width(), ImageWidth);
+    for (int y = 0; y < ImageHeight; ++y) {
+        makeDots(y < mapRows ? reinterpret_cast<const QRgb *>(mapBits + y * mapStride) : nullptr,
+                 y < mapRows ? mapWidth : 0,
+                 y < outRows ? reinterpret_cast<QRgb *>(outBits + y * outStride) : nullptr, width,
+                 iroIndex);
     }
 }
 
