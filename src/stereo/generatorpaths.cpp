@@ -94,12 +94,9 @@ struct PlainLoops
         std::memcpy(dots + x, piece, CopySpan);
     }
 
-    // levels[i] = the level of map[i], -1 for none, i from 0 to n - 1.
-    static void levels(const QRgb *map, int n, int *levels)
-    {
-        for (int i = 0; i < n; ++i)
-            levels[i] = levelTable.level(map[i]);
-    }
+    // Whether a noisy stretch's levels are looked up all at once (levels()) before its dots are
+    // linked, or pixel by pixel as they are linked.
+    static constexpr bool LevelsAtOnce = false;
 
     template<int IroIndex>
     static void colour(const quint8 *grey, QRgb *line, int width)
@@ -363,6 +360,9 @@ __attribute__((target("avx2"))) void levelsAvx2(const QRgb *map, int n, int *lev
 
 struct Avx2Loops
 {
+    static constexpr bool LevelsAtOnce = true;
+
+    // levels[i] = the level of map[i], -1 for none, i from 0 to n - 1.
     __attribute__((target("avx2"))) static void levels(const QRgb *map, int n, int *levels)
     {
         levelsAvx2(map, n, levels);
@@ -442,12 +442,20 @@ template<class Loops>
             x = end;
             continue;
         }
-        int levels[NoisyStretch];
         const int n = std::min(mapWidth - x, NoisyStretch);
-        Loops::levels(map + x, n, levels);
-        for (int i = 0; i < n; ++i, ++x) {
-            level = levels[i] >= 0 ? levels[i] : level;
-            dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
+        if constexpr (Loops::LevelsAtOnce) {
+            int levels[NoisyStretch];
+            Loops::levels(map + x, n, levels);
+            for (int i = 0; i < n; ++i, ++x) {
+                level = levels[i] >= 0 ? levels[i] : level;
+                dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
+            }
+        } else {
+            for (const int stretchEnd = x + n; x < stretchEnd; ++x) {
+                const int j = levelTable.level(map[x]);
+                level = j >= 0 ? j : level;
+                dots[StripWidth + x] = dots[StripWidth + x - BaseSeparation + level];
+            }
         }
     }
     copyRun<Loops>(dots, StripWidth + mapWidth, MappedEnd, BaseSeparation - level);
