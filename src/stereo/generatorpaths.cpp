@@ -127,7 +127,8 @@ void colourSse2(const quint8 *grey, QRgb *line, int width)
         const __m128i b0 = fixedByte == 0 ? fixed : g;
         const __m128i b1 = fixedByte == 1 ? fixed : g;
         const __m128i b2 = fixedByte == 2 ? fixed : g;
-        const __m128i lowPairsLo = _mm_unpacklo_epi8(b0, b1), lowPairsHi = _mm_unpackhi_epi8(b0, b1);
+        const __m128i lowPairsLo = _mm_unpacklo_epi8(b0, b1);
+        const __m128i lowPairsHi = _mm_unpackhi_epi8(b0, b1);
         const __m128i highPairsLo = _mm_unpacklo_epi8(b2, opaque);
         const __m128i highPairsHi = _mm_unpackhi_epi8(b2, opaque);
         auto *out = reinterpret_cast<__m128i *>(line + x);
@@ -342,7 +343,8 @@ __attribute__((target("avx2"))) void levelsAvx2(const QRgb *map, int n, int *lev
         const __m256i colour = _mm256_and_si256(
             _mm256_loadu_si256(reinterpret_cast<const __m256i *>(map + i)), colourMask);
         const __m256i key = _mm256_srli_epi32(_mm256_mullo_epi32(colour, multiplier), 27);
-        // Slot key: its low three bits pick within a quarter of the table, bits 3 and 4 the quarter.
+        // Slot key: its low three bits pick within a quarter of the table, bits 3 and 4 the
+        // quarter.
         const __m256i bit3 = _mm256_slli_epi32(key, 28), bit4 = _mm256_slli_epi32(key, 27);
         const __m256i entry = select(select(_mm256_permutevar8x32_epi32(t0, key),
                                             _mm256_permutevar8x32_epi32(t1, key), bit3),
@@ -516,7 +518,8 @@ GeneratorPath preferredGeneratorPath()
 {
     static const GeneratorPath path = [] {
         const QByteArray plain = qgetenv("ZOMVORN_PLAIN_GENERATOR");
-        return plain.isEmpty() || plain == "0" ? availableGeneratorPaths().constLast() : GeneratorPath::Plain;
+        return plain.isEmpty() || plain == "0" ? availableGeneratorPaths().constLast()
+                                               : GeneratorPath::Plain;
     }();
     return path;
 }

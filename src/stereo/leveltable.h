@@ -8,6 +8,9 @@
 
 #include <array>
 
+// Which of the 16 depth levels a map pixel's colour is, if any: shared by the generator's row
+// loops and levelLeftBy.
+
 namespace stereo {
 
 // A perfect hash of the 16 level colours into 32 slots: one multiplication finds the only level

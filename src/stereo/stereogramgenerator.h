@@ -50,8 +50,8 @@ public:
 
     qint16 depthLevel() const { return DepthLevel; }
 
-    // How the rows' dots become pixels: preferredGeneratorPath() unless set. Every path gives the same
-    // picture.
+    // The loops the rows are made with: preferredGeneratorPath() unless set. Every path gives the
+    // same picture.
     void setPath(GeneratorPath path) { m_path = path; }
 
 private:
@@ -60,8 +60,8 @@ private:
     void makeDots(const QRgb *map, int mapWidth, QRgb *line, int width, qint16 iroIndex);
 
     Rnd &m_rnd;
-    // Grey values 0 to 255 of the row's dots, columns 0 to 453. The rest is room for the 16-dot
-    // block copies that run past the end of a row.
+    // Grey values 0 to 255 of the row's dots, columns 0 to 453. The rest is room for the block
+    // copies that run past the end of a row (DotRowSlack).
     std::array<quint8, DotRowCapacity> DotRow{};
     qint16 DepthLevel = 0;
     GeneratorPath m_path;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 
-// The generator's pictures, byte for byte, against checksums recorded from the generator as it was
-// before its rows were made faster (tests/data/generator-md5.txt): every map kind, several points of
-// the random sequence, two runs in a row each.
+// The generator's pictures, byte for byte, against checksums recorded from the generator as it
+// was before its rows were made faster (tests/data/generator-md5.txt): every map kind, several
+// points of the random sequence, two runs in a row each, on every path the processor has.
 
 #include "stereo/stereogramgenerator.h"
 #include "picture/colour.h"
@@ -135,12 +135,14 @@ QList<Case> cases()
         {"noisy left, flat right",
          [] {
              Numbers n(18);
-             return mapOf([&](int x, int y) { return levelRgb(x < 150 + y % 60 ? n.below(16) : 6); });
+             return mapOf(
+                 [&](int x, int y) { return levelRgb(x < 150 + y % 60 ? n.below(16) : 6); });
          }},
         {"flat left, noisy right",
          [] {
              Numbers n(19);
-             return mapOf([&](int x, int y) { return levelRgb(x < 150 + y % 60 ? 12 : n.below(16)); });
+             return mapOf(
+                 [&](int x, int y) { return levelRgb(x < 150 + y % 60 ? 12 : n.below(16)); });
          }},
         {"noisy and flat rows in turn",
          [] {
@@ -262,7 +264,8 @@ void TestGeneratorChecksums::sameBytesAsRecorded()
                                  .arg(generator.depthLevel())
                                  .arg(rnd.state());
         QVERIFY2(made == sums.value(name),
-                 qPrintable(u"path %1 made %2, recorded %3"_s.arg(path).arg(made, sums.value(name))));
+                 qPrintable(u"path %1 made %2, recorded %3"_s.arg(path).arg(made,
+                                                                          sums.value(name))));
     }
 }
 
