@@ -113,6 +113,89 @@ void BM_GeneratorLevelNoise(benchmark::State &state)
 }
 BENCHMARK(BM_GeneratorLevelNoise)->Unit(benchmark::kMillisecond);
 
+// The easiest map: one level everywhere, so one run a row.
+void BM_GeneratorFlat(benchmark::State &state)
+{
+    stereo::Rnd rnd;
+    stereo::StereogramGenerator generator(rnd);
+    QImage map(389, 333, QImage::Format_RGB32);
+    map.fill(ui::toQRgb(ui::QBColor(9)));
+    QImage out(453, 333, QImage::Format_RGB32);
+    for (auto _ : state) {
+        generator.make(map, out, 2);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_GeneratorFlat)->Unit(benchmark::kMillisecond);
+
+// The same three maps on each of the generator's paths: argument 0 is the map (0 flat, 1 the
+// ordinary map, 2 level noise), argument 1 the path (0 plain, 1 SSE2, 2 AVX2).
+void BM_GeneratorPath(benchmark::State &state)
+{
+    const auto path = stereo::GeneratorPath(state.range(1));
+    if (!stereo::availableGeneratorPaths().contains(path)) {
+        state.SkipWithError("this processor has no such path");
+        return;
+    }
+    QImage map = benchmarkDepthMap();
+    if (state.range(0) == 0) {
+        map.fill(ui::toQRgb(ui::QBColor(9)));
+    } else if (state.range(0) == 2) {
+        quint32 x = 1;
+        for (int j = 0; j < map.height(); ++j) {
+            for (int i = 0; i < map.width(); ++i) {
+                x = x * 1664525u + 1013904223u;
+                map.setPixel(i, j, ui::toQRgb(ui::QBColor(int(x >> 28))));
+            }
+        }
+    }
+    stereo::Rnd rnd;
+    stereo::StereogramGenerator generator(rnd);
+    generator.setPath(path);
+    QImage out(453, 333, QImage::Format_RGB32);
+    for (auto _ : state) {
+        generator.make(map, out, 2);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_GeneratorPath)
+    ->ArgsProduct({{0, 1, 2}, {0, 1, 2}})
+    ->ArgNames({"map", "path"})
+    ->Unit(benchmark::kMillisecond);
+
+// The generator's floor: what no generator can skip, every depth-map pixel read once and every
+// pixel of the picture written once, here as a copy of each map row into the picture's row and a
+// fill of the rest of that row.
+void BM_GeneratorFloor(benchmark::State &state)
+{
+    const QImage map = benchmarkDepthMap();
+    QImage out(453, 333, QImage::Format_RGB32);
+    QRgb fill = 0;
+    for (auto _ : state) {
+        for (int y = 0; y < out.height(); ++y) {
+            const auto *in = reinterpret_cast<const QRgb *>(map.constScanLine(y));
+            auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+            std::copy(in, in + map.width(), line);
+            std::fill(line + map.width(), line + out.width(), fill++);
+        }
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_GeneratorFloor)->Unit(benchmark::kMillisecond);
+
+// The lower floor: the picture's pixels written once, nothing read.
+void BM_GeneratorFloorWrite(benchmark::State &state)
+{
+    QImage out(453, 333, QImage::Format_RGB32);
+    QRgb fill = 0;
+    for (auto _ : state) {
+        auto *bits = reinterpret_cast<QRgb *>(out.bits());
+        std::fill(bits, bits + out.width() * out.height(), fill++);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_GeneratorFloorWrite)->Unit(benchmark::kMillisecond);
+
 // From the menu click to the moment the display window is up, progress and status included.
 void BM_RandomDotCommand(benchmark::State &state)
 {

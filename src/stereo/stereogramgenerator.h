@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "generatorpaths.h"
 #include "rnd.h"
 
 #include "picture/stereogramformat.h"
@@ -49,12 +50,21 @@ public:
 
     qint16 depthLevel() const { return DepthLevel; }
 
+    // The loops the rows are made with: preferredGeneratorPath() unless set. Every path gives the
+    // same picture.
+    void setPath(GeneratorPath path) { m_path = path; }
+
 private:
+    // Makes one row from the `mapWidth` pixels of its depth-map row (none past the map's edge) into
+    // `line`, `width` pixels (none past the picture's edge).
+    void makeDots(const QRgb *map, int mapWidth, QRgb *line, int width, qint16 iroIndex);
+
     Rnd &m_rnd;
-    // Grey values 0 to 255 of the row's dots, columns 0 to 453. The rest is room for the 16-dot
-    // block copies that run past the end of a row.
+    // Grey values 0 to 255 of the row's dots, columns 0 to 453. The rest is room for the block
+    // copies that run past the end of a row (DotRowSlack).
     std::array<quint8, DotRowCapacity> DotRow{};
     qint16 DepthLevel = 0;
+    GeneratorPath m_path;
 };
 
 // How each stereogram of a job is made and printed, the same for separate files and animations.
