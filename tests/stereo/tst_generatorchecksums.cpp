@@ -111,12 +111,20 @@ QList<Case> cases()
         {"colour noise",
          [] {
              Numbers n(12);
-             return mapOf([&](int, int) { return qRgb(n.below(256), n.below(256), n.below(256)); });
+             // One draw after another: the order of a call's arguments is the compiler's choice.
+             return mapOf([&](int, int) {
+                 const int blue = n.below(256);
+                 const int green = n.below(256);
+                 return qRgb(n.below(256), green, blue);
+             });
          }},
         {"levels one bit off",
          [] {
              Numbers n(13);
-             return mapOf([&](int, int) { return levelRgb(n.below(16)) ^ (1u << n.below(24)); });
+             return mapOf([&](int, int) {
+                 const QRgb level = levelRgb(n.below(16));
+                 return level ^ (1u << n.below(24));
+             });
          }},
         {"single-pixel noise on level 4",
          [] {
