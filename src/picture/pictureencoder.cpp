@@ -288,6 +288,15 @@ void encodePng(const PictureRows &rows, int dotsPerMeter, Output &out)
 
 } // namespace
 
+void refuseEmptyRows(const PictureRows &rows)
+{
+    if (rows.width <= 0 || rows.height <= 0) {
+        PictureError error(PictureError::Kind::WriteFailed);
+        error.detail = QStringLiteral("the picture is empty");
+        throw error;
+    }
+}
+
 qint64 bitmapBytes(int width, int height)
 {
     return 14 + 40 + qint64(bitmapRowBytes(width)) * height;
@@ -296,6 +305,7 @@ qint64 bitmapBytes(int width, int height)
 void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
                 const ByteSink &sink)
 {
+    refuseEmptyRows(rows);
     Output out(sink);
     if (format == FileFormat::Bmp)
         encodeBitmap(rows, dotsPerMeter, out);

@@ -26,6 +26,9 @@ struct PictureRows
 // Where encoded bytes go, in order. It throws to stop the encoding.
 using ByteSink = std::function<void(const char *data, qint64 size)>;
 
+// Refuses a picture of no pixels (PictureError WriteFailed): no file holds one.
+void refuseEmptyRows(const PictureRows &rows);
+
 // The exact size of the bitmap encodeRows writes for a picture of this size.
 qint64 bitmapBytes(int width, int height);
 
@@ -34,7 +37,8 @@ qint64 bitmapBytes(int width, int height);
 // they first appear, or a grey PNG when those happen to be the greys 0, 1, 2 … in that order; a
 // 24-bit PNG otherwise, at zlib's fastest level. The file says `dotsPerMeter` for its resolution.
 // The bytes go to `sink` in pieces of a bounded size, so no more than a few rows are held at once.
-// Throws PictureError (WriteFailed) if libpng fails, and whatever the sink throws.
+// Throws PictureError (WriteFailed) for a picture of no pixels or if libpng fails, and whatever the
+// sink throws.
 void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
                 const ByteSink &sink);
 

@@ -397,22 +397,8 @@ PictureRows rowsOf(const QImage &image)
             }};
 }
 
-namespace {
-
-void refuseEmptyPicture(const QImage &image)
-{
-    if (image.isNull()) {
-        PictureError error(Kind::WriteFailed);
-        error.detail = u"the picture is empty"_s;
-        throw error;
-    }
-}
-
-} // namespace
-
 QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
 {
-    refuseEmptyPicture(image);
     QByteArray bytes;
     if (format == FileFormat::Bmp)
         bytes.reserve(qsizetype(bitmapBytes(image.width(), image.height())));
@@ -425,6 +411,7 @@ void saveRows(const PictureRows &rows, const QString &path, FileFormat format, i
 {
     if (path.isEmpty())
         refuse(Kind::NoFileName);
+    refuseEmptyRows(rows); // before the disk is touched
     FileWriter::Options options;
     if (format == FileFormat::Bmp)
         options.expectedBytes = bitmapBytes(rows.width, rows.height);
@@ -436,9 +423,6 @@ void saveRows(const PictureRows &rows, const QString &path, FileFormat format, i
 
 void savePicture(const QImage &image, const QString &path, FileFormat format, int dotsPerMeter)
 {
-    if (path.isEmpty())
-        refuse(Kind::NoFileName);
-    refuseEmptyPicture(image);
     saveRows(rowsOf(image), path, format, dotsPerMeter);
 }
 
