@@ -2,9 +2,9 @@
 
 #include "levels.h"
 
-#include "stereopictures.h"
-
 #include "colour.h"
+#include "smoothscale.h"
+#include "stereopictures.h"
 
 #include <QPainter>
 
@@ -67,13 +67,12 @@ Placement placementOf(QSize size, Fit fit)
 // on black after (for black-near) inverting.
 void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &placed)
 {
-    QImage part = p.source == picture.rect() ? picture : picture.copy(p.source);
-    QImage scaled = (part.size() == p.canvas.size()
-                         ? part
-                         : part.scaled(p.canvas.size(), Qt::IgnoreAspectRatio,
-                                       Qt::SmoothTransformation))
-                        .convertToFormat(QImage::Format_ARGB32);
-    part = QImage();
+    QImage scaled;
+    if (p.source.size() != p.canvas.size())
+        scaled = smoothScaled(picture, p.source, p.canvas.size());
+    else
+        scaled = p.source == picture.rect() ? picture : picture.copy(p.source);
+    scaled.convertTo(QImage::Format_ARGB32);
     for (bool inverted : {false, true}) {
         if (inverted)
             scaled.invertPixels(QImage::InvertRgb);

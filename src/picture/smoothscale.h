@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QSize>
+
+namespace picture {
+
+// picture.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation), pixel for
+// pixel and in the same format, without ever holding a converted copy of the whole picture. Qt
+// converts a picture of 8 bits or of three bytes a pixel to 32 bits to scale it, which for an
+// 8-bit picture of 8000 x 8000 is four times the picture; where Qt takes that way and makes the
+// picture smaller along both axes, the picture is read here one row at a time instead, each
+// destination pixel the area average of the source pixels under it, in fixed point (weights of
+// 1/16384 along each axis), as Qt computes it. Anything else is Qt's own.
+QImage smoothScaled(const QImage &picture, const QRect &source, QSize size);
+
+} // namespace picture

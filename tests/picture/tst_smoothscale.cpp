@@ -1,0 +1,119 @@
+// SPDX-License-Identifier: MIT
+
+#include "picture/smoothscale.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Noise in every channel, so that every weight shows in the result.
+QImage noise(QSize size, QImage::Format format, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    if (format == QImage::Format_Indexed8) {
+        // A palette with translucent entries, as a PNG's may have.
+        QList<QRgb> table;
+        for (int i = 0; i < 256; ++i)
+            table.append(qRgba(i, 255 - i, (i * 7) & 255, i < 128 ? 255 : i));
+        QImage indexed(size, format);
+        indexed.setColorTable(table);
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x)
+                indexed.setPixel(x, y, random.bounded(256));
+        return indexed;
+    }
+    QImage image(size, QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            line[x] = random.generate();
+    }
+    return image.convertToFormat(format);
+}
+
+} // namespace
+
+class TestSmoothScale : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void asQtScalesIt_data();
+    void asQtScalesIt();
+};
+
+// Qt itself is the oracle: every row here is one where the picture is read a row at a time,
+// except the last, where Qt paints.
+void TestSmoothScale::asQtScalesIt_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QRect>("source");
+    QTest::addColumn<QSize>("scaled");
+
+    const QRect whole;
+    QTest::newRow("RGB32, odd ratio") << QSize(211, 173) << QImage::Format_RGB32 << whole
+                                      << QSize(100, 61);
+    QTest::newRow("RGB32, halved") << QSize(64, 48) << QImage::Format_RGB32 << whole
+                                   << QSize(32, 24);
+    QTest::newRow("RGB32, one less") << QSize(454, 334) << QImage::Format_RGB32 << whole
+                                     << QSize(453, 333);
+    QTest::newRow("RGB32, to one pixel") << QSize(50, 40) << QImage::Format_RGB32 << whole
+                                         << QSize(1, 1);
+    QTest::newRow("premultiplied") << QSize(97, 89) << QImage::Format_ARGB32_Premultiplied
+                                   << whole << QSize(13, 11);
+    QTest::newRow("RGBA8888, premultiplied") << QSize(97, 89)
+                                             << QImage::Format_RGBA8888_Premultiplied << whole
+                                             << QSize(50, 20);
+    // The others are converted, scaled and converted back when large or scaled far down.
+    QTest::newRow("ARGB32, a third") << QSize(211, 173) << QImage::Format_ARGB32 << whole
+                                     << QSize(70, 57);
+    QTest::newRow("grey, a third") << QSize(300, 200) << QImage::Format_Grayscale8 << whole
+                                   << QSize(100, 3);
+    QTest::newRow("grey, large") << QSize(1100, 960) << QImage::Format_Grayscale8 << whole
+                                 << QSize(453, 333);
+    QTest::newRow("grey, 1024², one less") << QSize(1024, 1024) << QImage::Format_Grayscale8
+                                           << whole << QSize(1023, 1023);
+    QTest::newRow("palette with alpha, large") << QSize(1024, 1024) << QImage::Format_Indexed8
+                                               << whole << QSize(389, 333);
+    QTest::newRow("RGB888, a third") << QSize(90, 70) << QImage::Format_RGB888 << whole
+                                     << QSize(29, 23);
+    QTest::newRow("1 bit, a quarter") << QSize(90, 70) << QImage::Format_Mono << whole
+                                      << QSize(17, 17);
+    QTest::newRow("part, from the middle") << QSize(200, 150) << QImage::Format_RGB32
+                                           << QRect(13, 7, 151, 121) << QSize(60, 50);
+    QTest::newRow("part, to the far corner") << QSize(1200, 1000) << QImage::Format_Grayscale8
+                                             << QRect(50, 30, 1150, 970) << QSize(453, 333);
+    QTest::newRow("grey, small, painted") << QSize(64, 48) << QImage::Format_Grayscale8 << whole
+                                          << QSize(32, 24);
+}
+
+void TestSmoothScale::asQtScalesIt()
+{
+    QFETCH(QSize, size);
+    QFETCH(QImage::Format, format);
+    QFETCH(QRect, source);
+    QFETCH(QSize, scaled);
+
+    const QImage picture = noise(size, format, quint32(size.width() * 31 + int(format)));
+    if (!source.isValid())
+        source = picture.rect();
+    const QImage expected =
+        picture.copy(source).scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage actual = picture::smoothScaled(picture, source, scaled);
+    QCOMPARE(actual.format(), expected.format());
+    QCOMPARE(actual.size(), scaled);
+    QCOMPARE(actual.colorTable(), expected.colorTable());
+    for (int y = 0; y < scaled.height(); ++y)
+        for (int x = 0; x < scaled.width(); ++x)
+            if (actual.pixel(x, y) != expected.pixel(x, y))
+                QFAIL(qPrintable(u"(%1, %2): %3, Qt made %4"_s.arg(x).arg(y)
+                                     .arg(actual.pixel(x, y), 8, 16, QChar(u'0'))
+                                     .arg(expected.pixel(x, y), 8, 16, QChar(u'0'))));
+}
+
+QTEST_GUILESS_MAIN(TestSmoothScale)
+#include "tst_smoothscale.moc"
