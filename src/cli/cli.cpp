@@ -371,6 +371,29 @@ int runMake(const QStringList &commandLine, Io &io)
         if (fileKey(map) == fileKey(job.output))
             return usageError(io, Cli::tr("%1 would be written over the depth map it reads")
                                       .arg(shownName(job.output)));
+    auto frameSize = [&](int scale) {
+        const int height = picture::StereogramSize.height()
+                           + (request.guides ? picture::GuideBandHeight : 0);
+        return QSize(picture::StereogramSize.width() * scale, height * scale);
+    };
+    auto fitsWebP = [&](int scale) {
+        const QSize size = frameSize(scale);
+        return qint64(size.width()) * size.height() <= picture::MaxWebPFramePixels;
+    };
+    if (*picture::animationFormatOfName(job.output) == picture::AnimationFormat::WebP
+        && !fitsWebP(request.scale)) {
+        int largest = request.scale;
+        while (largest > 1 && !fitsWebP(largest))
+            --largest;
+        return usageError(io, Cli::tr("--scale %1 makes WebP frames of %2 x %3 pixels; the "
+                                      "lossless encoder holds a whole frame, and a WebP "
+                                      "animation is made within 300 MB up to --scale %4 (GIF "
+                                      "has no such limit)")
+                                  .arg(request.scale)
+                                  .arg(frameSize(request.scale).width())
+                                  .arg(frameSize(request.scale).height())
+                                  .arg(largest));
+    }
     auto number = [&](const QCommandLineOption &option, int low, int high, int &to) {
         bool ok = false;
         to = p.value(option).toInt(&ok);

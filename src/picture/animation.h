@@ -25,6 +25,11 @@ inline constexpr int DefaultFrameDelay = 100;
 // The largest loop count the files hold; 0 loops for ever.
 inline constexpr int MaxLoopCount = 65'535;
 
+// The largest WebP frame made: libwebp's lossless encoder holds a frame several times over, about
+// 16 bytes a pixel, and frames up to this size keep an animation within 300 MB (at --scale 10,
+// 4530 x 3530 pixels with the aid). GIF frames are written row by row and need no such limit.
+inline constexpr qint64 MaxWebPFramePixels = 16'000'000;
+
 // Writes an animated GIF or lossless WebP frame by frame, keeping none of the frames: each is
 // encoded and written as it comes, through a FileWriter. commit() gives the
 // file its name; cancel(), a failure or destruction without commit() leaves no file behind and

@@ -324,6 +324,12 @@ void TestAnimation::wrongUsage_data()
            {u"--animate"_s, u"a.gif"_s, u"--frames"_s, u"3"_s, u"--move"_s, u"0,-10001"_s, map},
            u"DX,DY"_s);
     newRow("over the map", {u"--animate"_s, u"m.GIF"_s, u"m.GIF"_s}, u"over the depth map"_s);
+    // A lossless WebP frame is held whole by its encoder: 4983 x 3663 pixels is past 300 MB.
+    newRow("webp at x11", {u"--animate"_s, u"a.webp"_s, u"--scale"_s, u"11"_s, map},
+           u"--scale 11 makes WebP frames of 4983 x 3663 pixels"_s);
+    newRow("webp at x16 with the aid",
+           {u"--animate"_s, u"a.WEBP"_s, u"-s"_s, u"16"_s, u"--guides"_s, map},
+           u"up to --scale 10"_s);
 }
 
 void TestAnimation::wrongUsage()

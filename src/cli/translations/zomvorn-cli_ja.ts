@@ -691,6 +691,10 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>--maps-from で奥行きマップを指定したときは、ほかにマップを指定しないでください</translation>
     </message>
     <message>
+        <source>--scale %1 makes WebP frames of %2 x %3 pixels; the lossless encoder holds a whole frame, and a WebP animation is made within 300 MB up to --scale %4 (GIF has no such limit)</source>
+        <translation>--scale %1 では WebP のコマが %2 × %3 ピクセルになります。可逆圧縮の符号化はコマ全体を保持するため、WebP アニメーションを 300 MB 以内で作れるのは --scale %4 までです（GIF にはこの制限はありません）</translation>
+    </message>
+    <message>
         <source>an animation is one file and is not split: give no --runs</source>
         <translation>アニメーションは 1 つのファイルなので分割できません: --runs を指定しないでください</translation>
     </message>
