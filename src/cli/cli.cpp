@@ -807,16 +807,16 @@ int runLevels(const QStringList &commandLine, Io &io)
                    << '\n';
     }
 
-    const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
+    auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out, loaded, png] = std::get<OneFile>(files);
+    auto &[in, out, loaded, png] = std::get<OneFile>(files);
     // A picture in a colour scale is read along it; any other colour picture by brightness.
     const picture::MapVerdict verdict = picture::recogniseMap(loaded);
     if (verdict.kind == picture::MapKind::ColourScale || verdict.kind == picture::MapKind::Colour)
         io.err << shownName(in) << u": "_s << pictureKind(verdict) << '\n';
     io.err.flush();
-    const QImage picture = picture::depthPictureOf(loaded, verdict);
+    const QImage picture = picture::depthPictureOf(std::move(loaded), verdict);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
          {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value

@@ -8,6 +8,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <new>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -278,28 +279,44 @@ std::optional<ColourScale> colourScaleOf(const QImage &picture)
     return found;
 }
 
-QImage readAlongScale(const QImage &picture, ColourScale scale)
+QImage readAlongScale(QImage picture, ColourScale scale)
 {
-    QImage grey(picture.size(), QImage::Format_Grayscale8);
     if (picture.isNull())
-        return grey;
+        return QImage(picture.size(), QImage::Format_Grayscale8);
+    const int width = picture.width();
+    const int height = picture.height();
+    const bool inPlace = picture.isDetached() && picture.depth() == 32;
+    QImage grey;
+    if (!inPlace) {
+        grey = QImage(picture.size(), QImage::Format_Grayscale8);
+        if (grey.isNull())
+            throw std::bad_alloc();
+    }
     const auto &samples = samplesOf(scale);
     QHash<QRgb, int> read;
-    for (int y = 0; y < picture.height(); ++y) {
-        const QImage row = picture.copy(0, y, picture.width(), 1).convertToFormat(QImage::Format_RGB32);
+    std::vector<uchar> greys(std::size_t(width), 0);
+    for (int y = 0; y < height; ++y) {
+        const QImage row = picture.copy(0, y, width, 1).convertToFormat(QImage::Format_RGB32);
         const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
-        uchar *out = grey.scanLine(y);
-        for (int x = 0; x < picture.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb c = line[x] | 0xff000000u;
             auto found = read.constFind(c);
             if (found == read.cend()) {
                 const Place p = placeOn(samples, c);
                 found = read.insert(c, isBlack(c) ? 0 : p.position);
             }
-            out[x] = uchar(*found);
+            greys[std::size_t(x)] = uchar(*found);
         }
+        std::copy(greys.begin(), greys.end(), inPlace ? picture.scanLine(y) : grey.scanLine(y));
     }
-    return grey;
+    if (!inPlace)
+        return grey;
+    // The grey picture over the picture's own rows, which it keeps until it is itself let go.
+    uchar *const bits = picture.bits();
+    const qsizetype stride = picture.bytesPerLine();
+    auto *kept = new QImage(std::move(picture));
+    return QImage(bits, width, height, stride, QImage::Format_Grayscale8,
+                  [](void *image) { delete static_cast<QImage *>(image); }, kept);
 }
 
 } // namespace picture

@@ -42,7 +42,10 @@ std::optional<ColourScale> colourScaleOf(const QImage &picture);
 // The picture read along the scale: an 8-bit grey picture of the same size, each pixel's grey
 // its position on the scale (0 cold, 255 warm) or, off the scale, the nearest position; black
 // where the pixel is black.
-// White-near reading of it, as levels makes, puts the warm end nearest.
-QImage readAlongScale(const QImage &picture, ColourScale scale);
+// White-near reading of it, as levels makes, puts the warm end nearest. A picture of 32 bits a
+// pixel that nothing else holds is read in place: each row's greys go over the start of the row,
+// and the grey picture keeps the picture's memory (an 8000 x 8000 picture and a grey copy
+// beside it would be 320 MB).
+QImage readAlongScale(QImage picture, ColourScale scale);
 
 } // namespace picture

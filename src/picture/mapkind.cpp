@@ -134,10 +134,10 @@ MapVerdict recogniseMap(const QImage &picture)
     return verdict;
 }
 
-QImage depthPictureOf(const QImage &picture, const MapVerdict &verdict)
+QImage depthPictureOf(QImage picture, const MapVerdict &verdict)
 {
     if (verdict.kind == MapKind::ColourScale && verdict.scale)
-        return readAlongScale(picture, *verdict.scale);
+        return readAlongScale(std::move(picture), *verdict.scale);
     return picture;
 }
 
@@ -149,7 +149,7 @@ LevelsSettings conversionDefaults()
     return settings;
 }
 
-MapOfPicture mapOfPicture(const QImage &picture, bool asIs)
+MapOfPicture mapOfPicture(QImage picture, bool asIs)
 {
     MapOfPicture made;
     made.verdict = recogniseMap(picture);
@@ -157,7 +157,7 @@ MapOfPicture mapOfPicture(const QImage &picture, bool asIs)
         made.map = depthMapOf(picture);
         return made;
     }
-    made.map = levelsOf(depthPictureOf(picture, made.verdict), conversionDefaults());
+    made.map = levelsOf(depthPictureOf(std::move(picture), made.verdict), conversionDefaults());
     made.converted = true;
     return made;
 }

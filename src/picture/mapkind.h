@@ -57,8 +57,9 @@ struct MapVerdict
 MapVerdict recogniseMap(const QImage &picture);
 
 // What the conversion reads of a depth picture: a picture on a colour scale read along it (an
-// 8-bit grey picture, warm end white), any other picture as it is (by brightness).
-QImage depthPictureOf(const QImage &picture, const MapVerdict &verdict);
+// 8-bit grey picture, warm end white), any other picture as it is (by brightness). Given a
+// picture nothing else holds, the grey picture takes its memory (readAlongScale).
+QImage depthPictureOf(QImage picture, const MapVerdict &verdict);
 
 // The settings a depth picture is converted with when nobody chose any: those the import
 // dialog opens with, near and far found from the picture (`levels --near auto --far auto`).
@@ -73,7 +74,7 @@ struct MapOfPicture
     MapVerdict verdict;
     bool converted = false;
 };
-MapOfPicture mapOfPicture(const QImage &picture, bool asIs = false);
+MapOfPicture mapOfPicture(QImage picture, bool asIs = false);
 
 // The file read whole (loadPicture) and made into a map as above. Throws PictureError.
 MapOfPicture mapOfFile(const QString &path, bool asIs = false);

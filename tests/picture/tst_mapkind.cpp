@@ -312,8 +312,20 @@ void TestMapKind::readingAlongScales()
     QFETCH(picture::ColourScale, scale);
     QFETCH(QList<int>, greys);
     QCOMPARE(picture::colourScaleOf(picture), std::optional(scale));
+    const QImage shown = picture.copy();
     const QImage grey = picture::readAlongScale(picture, scale);
     QCOMPARE(grey.format(), QImage::Format_Grayscale8);
+    // A picture nothing else holds is read in place, to the same greys; one that is shared is
+    // left as it was.
+    QImage own = picture.copy();
+    const uchar *const ownBits = own.constBits();
+    const QImage inPlace = picture::readAlongScale(std::move(own), scale);
+    QCOMPARE(inPlace.constBits(), ownBits);
+    QCOMPARE(inPlace.format(), QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y)
+        QCOMPARE(QByteArrayView(inPlace.constScanLine(y), grey.width()),
+                 QByteArrayView(grey.constScanLine(y), grey.width()));
+    QCOMPARE(picture, shown);
     const int xs[] = {0, 64, 128, 192, 255};
     for (int i = 0; i < 5; ++i)
         QVERIFY2(std::abs(qGray(grey.pixel(xs[i], 4)) - greys[i]) <= 8,
