@@ -701,7 +701,7 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
     } catch (const picture::PictureError &error) {
         return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(out), reason(error)));
     }
-    io.out << Cli::tr("%1: the depth decoded from %2 (white near, black where nothing decodes)")
+    io.out << Cli::tr("%1: the depth decoded from %2 (white near, dark red where nothing decodes)")
                   .arg(shownName(out), shownName(in))
            << '\n';
     io.out.flush();
