@@ -889,6 +889,31 @@ void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, in
     matchOf(nullptr, runs.data(), nullptr, W, candidates, window, tolerance, match);
 }
 
+// For each pixel of a row made at x1: whether it lies in a stretch of linked pixels (each the
+// right image of a link) shorter than `window`, between pixels the links leave free, in which
+// every pixel repeats its left partner exactly.
+void shortStretches(const QRgb *row, int W, const Links &links, int window,
+                    std::vector<quint8> &ok)
+{
+    std::fill(ok.begin(), ok.end(), quint8(0));
+    const int *left = links.left.data();
+    for (int x = 0; x < W;) {
+        if (left[x] == x) {
+            ++x;
+            continue;
+        }
+        int end = x;
+        bool same = true;
+        while (end < W && left[end] != end) {
+            same = same && row[end] == row[left[end]];
+            ++end;
+        }
+        if (same && end - x < window)
+            std::fill(ok.begin() + x, ok.begin() + end, quint8(1));
+        x = end;
+    }
+}
+
 int toleranceOf(const Settings &settings)
 {
     return settings.pattern == Pattern::BlackWhite ? 0 : 1;
@@ -990,6 +1015,7 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     std::vector<quint8> askedSteps(std::size_t(sepOf[0] + 2)), foundSteps(std::size_t(sepOf[0] + 2));
     double errorSum = 0;
     qint64 errorCount = 0;
+    std::vector<quint8> stretchOk(static_cast<std::size_t>(W));
 
     const int tolerance = toleranceOf(settings);
     // The runs of the row above, this one and the one below.
@@ -1007,6 +1033,8 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
         if (sampler) {
             sampler->row(y, z.data());
             linkWith(z.data(), W * k, sepOf.data(), eyes, links);
+            if (k == 1)
+                shortStretches(row, W, links, window, stretchOk);
         }
         for (int x = 0; x < W; ++x) {
             const quint8 *m = match.data() + std::size_t(x) * std::size_t(candidates);
@@ -1031,7 +1059,11 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
                     askedSteps[std::size_t(sv)] = 1;
                     const int s = (sv + k / 2) / k;
                     const int c = s - lowest;
-                    const bool exact = c >= 0 && c < candidates && m[c];
+                    // Where the surface leaves fewer linked pixels in a row than the window,
+                    // the window cannot fill: there the stretch itself, every pixel of it
+                    // repeating its partner, is the window.
+                    const bool exact = (c >= 0 && c < candidates && m[c])
+                                       || (k == 1 && stretchOk[std::size_t(x)]);
                     if (exact) {
                         ++result.exact;
                         foundSteps[std::size_t(sv)] = 1;

@@ -63,6 +63,8 @@ private slots:
     void rowsDependOnSeedAndRowOnly();
     void checkFigures_data();
     void checkFigures();
+    void checkOnASteepSlope_data();
+    void checkOnASteepSlope();
     void settingsTravelInThePng();
     void pngAndBitmapAgree_data();
     void pngAndBitmapAgree();
@@ -384,6 +386,57 @@ void TestRender::checkFigures()
         QCOMPARE(r.inputSteps, 1);
         QCOMPARE(r.outputSteps, 1);
     }
+}
+
+void TestRender::checkOnASteepSlope_data()
+{
+    QTest::addColumn<int>("pattern");
+    QTest::addColumn<bool>("spoil");
+    QTest::addColumn<int>("fewest");
+    QTest::addColumn<int>("most"); // wrong pixels
+    QTest::newRow("grey, as made") << int(R::Pattern::Grey) << false << 0 << 0;
+    // The pixel, and the one that repeats it where it is also a left image.
+    QTest::newRow("grey, a lone linked pixel spoiled") << int(R::Pattern::Grey) << true << 1 << 2;
+    QTest::newRow("bw, as made") << int(R::Pattern::BlackWhite) << false << 0 << 0;
+    // Two-colour windows are 32 pixels: one pixel spoils the windows that hold it.
+    QTest::newRow("bw, a lone linked pixel spoiled") << int(R::Pattern::BlackWhite) << true << 1
+                                                     << 64;
+}
+
+// A near plateau falling to the far plane 2000 steps a pixel: the slope leaves linked pixels
+// alone or in pairs between free ones, fewer than any window, and each is still exact.
+void TestRender::checkOnASteepSlope()
+{
+    QFETCH(int, pattern);
+    QFETCH(bool, spoil);
+    QFETCH(int, fewest);
+    QFETCH(int, most);
+    constexpr int W = 300, H = 6;
+    R::DepthPlane plane = flatPlane(W, H, 0);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            plane.z[std::size_t(y * W + x)] = quint16(std::clamp(65535 - (x - 120) * 2000, 0, 65535));
+    R::Settings s = smallSettings({W, H});
+    s.pattern = R::Pattern(pattern);
+    // The row's links: the lone linked pixels this test is about (the first kept to spoil).
+    R::Links links;
+    R::linkRow(plane.z.data(), W, R::eyePixels(s.geometry), s.geometry.depthPermille, links);
+    int lone = 0, first = -1;
+    for (int x = 1; x + 1 < W; ++x)
+        if (links.left[x] != x && links.left[x - 1] == x - 1 && links.left[x + 1] == x + 1) {
+            ++lone;
+            if (first < 0)
+                first = x;
+        }
+    QVERIFY2(lone >= 10, qPrintable(QString::number(lone)));
+    QImage picture = R::renderImage(plane, s);
+    if (spoil) {
+        const QRgb partner = picture.pixel(links.left[first], 2);
+        picture.setPixel(first, 2, partner == qRgb(0, 0, 0) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    }
+    const R::CheckResult r = R::check(picture, s, &plane);
+    QVERIFY2(r.wrong >= fewest && r.wrong <= most, qPrintable(QString::number(r.wrong)));
+    QCOMPARE(r.exact + r.wrong, r.linked);
 }
 
 void TestRender::settingsTravelInThePng()
