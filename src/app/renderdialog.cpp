@@ -481,6 +481,8 @@ bool RenderDialog::save(const QString &path)
     };
     if (!format)
         return refuse(u"保存先は .png、.bmp または .webp にしてください。"_s);
+    if (GeometryBy->currentIndex() == 1 && NearPx->value() >= FarPx->value())
+        return refuse(u"近い面の間隔は遠い面の間隔より狭くしてください。"_s);
     const R::Settings s = settings();
     if (s.pattern == R::Pattern::Picture && s.patternPicture.isNull())
         return refuse(u"模様の画像を読めません。"_s);

@@ -30,6 +30,8 @@ private slots:
     void initTestCase();
     void sameFileAsTheCli_data();
     void sameFileAsTheCli();
+    void refusedBeforeSaving_data();
+    void refusedBeforeSaving();
     void cancelledLeavesNoFile();
     void previewOffTheThread();
     void readoutInJapanese_data();
@@ -172,6 +174,36 @@ void TestRenderDialog::sameFileAsTheCli()
     const QByteArray made = fileBytes(gui);
     QVERIFY(made.size() > 1000);
     QCOMPARE(made, fileBytes(cli));
+}
+
+void TestRenderDialog::refusedBeforeSaving_data()
+{
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("near not below far") << u"far 80 near 80"_s
+                                        << u"近い面の間隔は遠い面の間隔より狭くしてください。"_s;
+    QTest::newRow("no pattern picture") << u"missing pattern"_s << u"模様の画像を読めません。"_s;
+}
+
+void TestRenderDialog::refusedBeforeSaving()
+{
+    QFETCH(QString, fields);
+    QFETCH(QString, says);
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, QImage());
+    if (fields == u"far 80 near 80"_s) {
+        dialog.GeometryBy->setCurrentIndex(1);
+        dialog.FarPx->setValue(80);
+        dialog.NearPx->setValue(80);
+    } else {
+        dialog.Pattern->setCurrentIndex(6);
+        dialog.PatternPicture->setText(m_dir.filePath(u"no-such-pattern.png"_s));
+    }
+    const QString path = m_dir.filePath(u"refused.png"_s);
+    QVERIFY(!dialog.save(path));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QCOMPARE(dialogs.messages()[0].text, says);
+    QVERIFY(!QFile::exists(path));
 }
 
 void TestRenderDialog::cancelledLeavesNoFile()
