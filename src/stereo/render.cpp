@@ -890,9 +890,10 @@ void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, in
 }
 
 // For each pixel of a row made at x1: whether it lies in a stretch of linked pixels (each the
-// right image of a link) shorter than `window`, between pixels the links leave free, in which
-// every pixel repeats its left partner exactly.
-void shortStretches(const QRgb *row, int W, const Links &links, int window,
+// right image of a link) shorter than `window`, in which every pixel repeats its left partner
+// exactly. A stretch ends at a pixel the links leave free, and where the separation changes by
+// more than `tolerance` from one pixel to the next: where the decoding's runs end too.
+void shortStretches(const QRgb *row, int W, const Links &links, int window, int tolerance,
                     std::vector<quint8> &ok)
 {
     std::fill(ok.begin(), ok.end(), quint8(0));
@@ -904,7 +905,8 @@ void shortStretches(const QRgb *row, int W, const Links &links, int window,
         }
         int end = x;
         bool same = true;
-        while (end < W && left[end] != end) {
+        while (end < W && left[end] != end
+               && (end == x || std::abs((end - left[end]) - (end - 1 - left[end - 1])) <= tolerance)) {
             same = same && row[end] == row[left[end]];
             ++end;
         }
@@ -1034,7 +1036,7 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
             sampler->row(y, z.data());
             linkWith(z.data(), W * k, sepOf.data(), eyes, links);
             if (k == 1)
-                shortStretches(row, W, links, window, stretchOk);
+                shortStretches(row, W, links, window, tolerance, stretchOk);
         }
         for (int x = 0; x < W; ++x) {
             const quint8 *m = match.data() + std::size_t(x) * std::size_t(candidates);
@@ -1059,9 +1061,10 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
                     askedSteps[std::size_t(sv)] = 1;
                     const int s = (sv + k / 2) / k;
                     const int c = s - lowest;
-                    // Where the surface leaves fewer linked pixels in a row than the window,
-                    // the window cannot fill: there the stretch itself, every pixel of it
-                    // repeating its partner, is the window.
+                    // Where the surface leaves fewer linked pixels in a row than the window, or
+                    // changes their separation faster than the decoding follows, the window
+                    // cannot fill: there the stretch itself, every pixel of it repeating its
+                    // partner, is the window.
                     const bool exact = (c >= 0 && c < candidates && m[c])
                                        || (k == 1 && stretchOk[std::size_t(x)]);
                     if (exact) {
