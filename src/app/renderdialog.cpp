@@ -66,6 +66,12 @@ RenderDialog::RenderDialog(ui::Dialogs &dialogs, const QImage &depthMap, QWidget
     }
     Width->setValue(1920);
     Height->setValue(1080);
+    SizeBy = named(new QComboBox(this), u"SizeBy"_s);
+    SizeBy->addItems({u"ピクセルで指定"_s, u"長さで指定"_s});
+    LengthWidth = named(new QDoubleSpinBox(this), u"LengthWidth"_s);
+    LengthHeight = named(new QDoubleSpinBox(this), u"LengthHeight"_s);
+    Unit = named(new QComboBox(this), u"Unit"_s);
+    Unit->addItems({u"mm"_s, u"in"_s});
     Dpi = named(new QSpinBox(this), u"Dpi"_s);
     Dpi->setRange(10, 4800);
     Dpi->setValue(96);
@@ -75,6 +81,16 @@ RenderDialog::RenderDialog(ui::Dialogs &dialogs, const QImage &depthMap, QWidget
     Eye->setDecimals(1);
     Eye->setValue(63.5);
     Eye->setSuffix(u" mm"_s);
+    GeometryBy = named(new QComboBox(this), u"GeometryBy"_s);
+    GeometryBy->addItems({u"目の間隔と奥行きの深さ"_s, u"遠近の間隔をピクセルで"_s});
+    FarPx = named(new QSpinBox(this), u"FarPx"_s);
+    FarPx->setRange(2, R::MaxFarPixels);
+    FarPx->setValue(120);
+    FarPx->setSuffix(u" px"_s);
+    NearPx = named(new QSpinBox(this), u"NearPx"_s);
+    NearPx->setRange(1, R::MaxFarPixels - 1);
+    NearPx->setValue(96);
+    NearPx->setSuffix(u" px"_s);
     Depth = named(new QDoubleSpinBox(this), u"Depth"_s);
     Depth->setRange(0.05, 0.9);
     Depth->setDecimals(3);
@@ -89,6 +105,7 @@ RenderDialog::RenderDialog(ui::Dialogs &dialogs, const QImage &depthMap, QWidget
                        u"画像"_s});
     Pattern->setCurrentIndex(5);
     PatternPicture = named(new QLineEdit(this), u"PatternPicture"_s);
+    ChoosePattern = named(new QPushButton(u"参照..."_s, this), u"ChoosePattern"_s);
     Density = named(new QSpinBox(this), u"Density"_s);
     Density->setRange(0, 100);
     Density->setValue(50);
@@ -120,16 +137,33 @@ RenderDialog::RenderDialog(ui::Dialogs &dialogs, const QImage &depthMap, QWidget
     sizeRow->addWidget(new QLabel(u"×"_s, this));
     sizeRow->addWidget(Height);
     sizeRow->addWidget(Dpi);
+    auto *lengthRow = new QHBoxLayout;
+    lengthRow->addWidget(SizeBy);
+    lengthRow->addWidget(LengthWidth);
+    lengthRow->addWidget(new QLabel(u"×"_s, this));
+    lengthRow->addWidget(LengthHeight);
+    lengthRow->addWidget(Unit);
+    auto *separationRow = new QHBoxLayout;
+    separationRow->addWidget(new QLabel(u"遠"_s, this));
+    separationRow->addWidget(FarPx);
+    separationRow->addWidget(new QLabel(u"近"_s, this));
+    separationRow->addWidget(NearPx);
+    auto *patternRow = new QHBoxLayout;
+    patternRow->addWidget(PatternPicture);
+    patternRow->addWidget(ChoosePattern);
     auto *form = new QFormLayout;
     form->addRow(u"奥行き"_s, Source);
     form->addRow(u"画像"_s, pictureRow);
     form->addRow(u"大きさ"_s, sizeRow);
+    form->addRow(QString(), lengthRow);
+    form->addRow(u"立体の指定"_s, GeometryBy);
     form->addRow(u"目の間隔"_s, Eye);
     form->addRow(u"奥行きの深さ"_s, Depth);
+    form->addRow(u"間隔"_s, separationRow);
     form->addRow(u"オーバーサンプリング"_s, Oversample);
     form->addRow(u"配置"_s, Placement);
     form->addRow(u"模様"_s, Pattern);
-    form->addRow(u"模様の画像"_s, PatternPicture);
+    form->addRow(u"模様の画像"_s, patternRow);
     form->addRow(u"黒の割合"_s, Density);
     form->addRow(u"点の大きさ"_s, Dot);
     form->addRow(u"乱数の種"_s, Seed);
@@ -159,17 +193,31 @@ RenderDialog::RenderDialog(ui::Dialogs &dialogs, const QImage &depthMap, QWidget
     connect(&m_progressTimer, &QTimer::timeout, this, [this] {
         Progress->setValue(int(qint64(m_done.load()) * 100 / std::max(1, m_total.load())));
     });
-    for (QSpinBox *box : {Width, Height, Dpi, Density, Dot, Seed})
+    for (QSpinBox *box : {Width, Height, Dpi, Density, Dot, Seed, FarPx, NearPx})
         connect(box, &QSpinBox::valueChanged, this, [this] { schedulePreview(); });
     for (QDoubleSpinBox *box : {Eye, Depth})
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] { schedulePreview(); });
-    for (QComboBox *box : {Source, Oversample, Placement, Pattern})
+    for (QSpinBox *box : {Width, Height, Dpi})
+        connect(box, &QSpinBox::valueChanged, this, [this] { pixelsChanged(); });
+    for (QDoubleSpinBox *box : {LengthWidth, LengthHeight})
+        connect(box, &QDoubleSpinBox::valueChanged, this, [this] { lengthsChanged(); });
+    connect(Unit, &QComboBox::currentIndexChanged, this, [this] { unitChanged(); });
+    for (QComboBox *box : {SizeBy, GeometryBy, Pattern})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { enableFields(); });
+    for (QComboBox *box : {Source, Oversample, Placement, Pattern, GeometryBy})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { schedulePreview(); });
     for (QCheckBox *box : {Guides, Cross})
         connect(box, &QCheckBox::toggled, this, [this] { schedulePreview(); });
     for (QLineEdit *line : {Picture, PatternPicture})
         connect(line, &QLineEdit::editingFinished, this, [this] { schedulePreview(); });
     connect(ChoosePicture, &QPushButton::clicked, this, [this] { choosePicture(); });
+    connect(ChoosePattern, &QPushButton::clicked, this, [this] { choosePattern(); });
+    for (QDoubleSpinBox *box : {LengthWidth, LengthHeight}) {
+        box->setDecimals(2);
+        box->setRange(0.01, 100'000);
+    }
+    unitChanged();
+    enableFields();
     connect(Save, &QPushButton::clicked, this, [this] { chooseAndSave(); });
     connect(Cancel, &QPushButton::clicked, this, [this] { reject(); });
     schedulePreview();
@@ -195,8 +243,15 @@ R::Settings RenderDialog::settings() const
     R::Settings s;
     s.size = QSize(Width->value(), Height->value());
     s.geometry.dpi = Dpi->value();
-    s.geometry.eyeMicrons = int(std::lround(Eye->value() * 1000));
+    // As the command line reads "2.5in": tenths of a millimetre first.
+    s.geometry.eyeMicrons = Unit->currentIndex() == 1
+                                ? int(std::lround(Eye->value() * 254)) * 100
+                                : int(std::lround(Eye->value() * 1000));
     s.geometry.depthPermille = int(std::lround(Depth->value() * 1000));
+    if (GeometryBy->currentIndex() == 1) {
+        s.geometry.farPixels = FarPx->value();
+        s.geometry.nearPixels = std::min(NearPx->value(), FarPx->value() - 1);
+    }
     static constexpr int Factors[] = {1, 2, 3, 4, 6, 8};
     s.geometry.oversampling = Factors[std::clamp(Oversample->currentIndex(), 0, 5)];
     s.placement = R::Placement(std::clamp(Placement->currentIndex(), 0, 2));
@@ -245,21 +300,17 @@ void RenderDialog::startPreview()
     R::Settings s = settings();
     const QSize full = s.size;
     const QSize shown = full.scaled(PreviewSize, Qt::KeepAspectRatio).expandedTo({16, 16});
-    s.geometry.dpi = std::max(1, int(std::lround(double(s.geometry.dpi) * shown.width() / full.width())));
+    const double scale = double(shown.width()) / full.width();
+    s.geometry.dpi = std::max(1, int(std::lround(double(s.geometry.dpi) * scale)));
+    if (s.geometry.bySeparations()) {
+        s.geometry.farPixels = std::max(2, int(std::lround(s.geometry.farPixels * scale)));
+        s.geometry.nearPixels = std::clamp(int(std::lround(s.geometry.nearPixels * scale)), 1,
+                                           s.geometry.farPixels - 1);
+    }
     s.size = shown;
     s.guides = false;
     const R::DepthPlane depth = depthPlane();
-    Readout->setText([&] {
-        const R::Readout r = R::readoutOf(settings());
-        QString text = u"遠 %1 px (%2 mm)、近 %3 px (%4 mm)、奥行き %5 段"_s.arg(r.farPixels, 0, 'f', 2)
-                           .arg(r.farMm, 0, 'f', 1)
-                           .arg(r.nearPixels, 0, 'f', 2)
-                           .arg(r.nearMm, 0, 'f', 1)
-                           .arg(r.depthSteps);
-        for (const QString &w : r.warnings)
-            text += u"\n注意: "_s + w;
-        return text;
-    }());
+    Readout->setText(readoutText(settings()));
     // Shared by the thread and the window: whichever ends last frees them, also when the window
     // is closed while the thread still runs.
     const auto result = std::make_shared<QImage>();
@@ -287,6 +338,119 @@ void RenderDialog::startPreview()
         }
     });
     m_previewer->start();
+}
+
+QString RenderDialog::readoutText(const R::Settings &s) const
+{
+    const R::Readout r = R::readoutOf(s);
+    QString text = u"遠 %1 px (%2 mm)、近 %3 px (%4 mm)、奥行き %5 段"_s.arg(r.farPixels, 0, 'f', 2)
+                       .arg(r.farMm, 0, 'f', 1)
+                       .arg(r.nearPixels, 0, 'f', 2)
+                       .arg(r.nearMm, 0, 'f', 1)
+                       .arg(r.depthSteps);
+    for (const R::Readout::Warning w : r.warnings) {
+        text += u"\n注意: "_s;
+        switch (w) {
+        case R::Readout::Warning::NearTooClose:
+            text += u"近い面の間隔が遠い面の 0.55 倍より狭く、目で合わせにくくなります。"_s;
+            break;
+        case R::Readout::Warning::FarTooWide:
+            text += u"遠い面の間隔が 40 mm を超え、多くの人の目では合わせられません。"_s;
+            break;
+        case R::Readout::Warning::TooNarrow:
+            text += u"画像の幅が遠い面の間隔の 2 倍より狭くなっています。"_s;
+            break;
+        case R::Readout::Warning::FewSteps:
+            text += u"奥行きの段が 8 段より少なくなります。dpi かオーバーサンプリングを上げてください。"_s;
+            break;
+        }
+    }
+    if (s.geometry.bySeparations() && NearPx->value() >= FarPx->value())
+        text += u"\n注意: 近い面の間隔は遠い面より狭くしてください（%1 px で作ります）。"_s.arg(
+            s.geometry.nearPixels);
+    if (s.pattern == R::Pattern::Picture && s.patternPicture.isNull())
+        text += u"\n注意: 模様の画像を読めません。"_s;
+    return text;
+}
+
+double RenderDialog::pixelsPerUnit() const
+{
+    return Unit->currentIndex() == 1 ? double(Dpi->value()) : Dpi->value() / 25.4;
+}
+
+// The eye separation and the lengths are shown in the unit chosen; the pixels stay as they are.
+void RenderDialog::unitChanged()
+{
+    const int unit = Unit->currentIndex();
+    const QString suffix = unit == 1 ? u" in"_s : u" mm"_s;
+    m_converting = true;
+    const double factor = unit == m_unit ? 1.0 : (unit == 1 ? 1 / 25.4 : 25.4);
+    const double eye = Eye->value() * factor;
+    Eye->setDecimals(unit == 1 ? 3 : 1);
+    Eye->setRange(unit == 1 ? 0.394 : 10, unit == 1 ? 3.937 : 100);
+    Eye->setSingleStep(unit == 1 ? 0.05 : 1);
+    Eye->setValue(eye);
+    Eye->setSuffix(suffix);
+    for (QDoubleSpinBox *box : {LengthWidth, LengthHeight})
+        box->setSuffix(suffix);
+    m_unit = unit;
+    m_converting = false;
+    pixelsChanged();
+    if (SizeBy->currentIndex() == 1)
+        lengthsChanged();
+}
+
+// Lengths given: the pixels follow, as the command line turns "210x297mm" into pixels.
+void RenderDialog::lengthsChanged()
+{
+    if (m_converting || SizeBy->currentIndex() != 1)
+        return;
+    m_converting = true;
+    Width->setValue(int(std::lround(LengthWidth->value() * pixelsPerUnit())));
+    Height->setValue(int(std::lround(LengthHeight->value() * pixelsPerUnit())));
+    m_converting = false;
+}
+
+// Pixels given (or the dpi changed): the lengths show what they come to; with lengths given, the
+// pixels follow the new dpi.
+void RenderDialog::pixelsChanged()
+{
+    if (m_converting)
+        return;
+    if (SizeBy->currentIndex() == 1) {
+        lengthsChanged();
+        return;
+    }
+    m_converting = true;
+    LengthWidth->setValue(Width->value() / pixelsPerUnit());
+    LengthHeight->setValue(Height->value() / pixelsPerUnit());
+    m_converting = false;
+}
+
+void RenderDialog::enableFields()
+{
+    const bool byLength = SizeBy->currentIndex() == 1;
+    Width->setEnabled(!byLength);
+    Height->setEnabled(!byLength);
+    LengthWidth->setEnabled(byLength);
+    LengthHeight->setEnabled(byLength);
+    const bool byPixels = GeometryBy->currentIndex() == 1;
+    Eye->setEnabled(!byPixels);
+    Depth->setEnabled(!byPixels);
+    FarPx->setEnabled(byPixels);
+    NearPx->setEnabled(byPixels);
+    Density->setEnabled(Pattern->currentIndex() == 0);
+}
+
+void RenderDialog::choosePattern()
+{
+    const auto chosen =
+        m_dialogs.showOpen(u"画像|*.png;*.bmp;*.gif;*.jpg;*.jpeg"_s, 1, PatternPicture->text());
+    if (!chosen)
+        return;
+    PatternPicture->setText(*chosen);
+    Pattern->setCurrentIndex(6);
+    schedulePreview();
 }
 
 void RenderDialog::choosePicture()
@@ -317,6 +481,8 @@ bool RenderDialog::save(const QString &path)
     };
     if (!format)
         return refuse(u"保存先は .png、.bmp または .webp にしてください。"_s);
+    if (GeometryBy->currentIndex() == 1 && NearPx->value() >= FarPx->value())
+        return refuse(u"近い面の間隔は遠い面の間隔より狭くしてください。"_s);
     const R::Settings s = settings();
     if (s.pattern == R::Pattern::Picture && s.patternPicture.isNull())
         return refuse(u"模様の画像を読めません。"_s);

@@ -56,15 +56,23 @@ public:
     QComboBox *Source = nullptr;    // 0: the main window's map, 1: a picture
     QLineEdit *Picture = nullptr;
     QPushButton *ChoosePicture = nullptr;
-    QSpinBox *Width = nullptr;
+    QSpinBox *Width = nullptr;      // px: given, or made from the lengths
     QSpinBox *Height = nullptr;
+    QComboBox *SizeBy = nullptr;    // 0: pixels, 1: lengths at the dpi
+    QDoubleSpinBox *LengthWidth = nullptr; // in Unit
+    QDoubleSpinBox *LengthHeight = nullptr;
+    QComboBox *Unit = nullptr;      // 0: mm, 1: in; for the lengths and the eye separation
     QSpinBox *Dpi = nullptr;
-    QDoubleSpinBox *Eye = nullptr;  // mm
+    QComboBox *GeometryBy = nullptr; // 0: eye separation and depth, 1: separations in pixels
+    QDoubleSpinBox *Eye = nullptr;  // in Unit
     QDoubleSpinBox *Depth = nullptr;
+    QSpinBox *FarPx = nullptr;
+    QSpinBox *NearPx = nullptr;
     QComboBox *Oversample = nullptr;
     QComboBox *Placement = nullptr;
     QComboBox *Pattern = nullptr;   // bw, grey, colour, red, green, blue, picture
     QLineEdit *PatternPicture = nullptr;
+    QPushButton *ChoosePattern = nullptr;
     QSpinBox *Density = nullptr;
     QSpinBox *Dot = nullptr;
     QCheckBox *Guides = nullptr;
@@ -81,6 +89,13 @@ private:
     void schedulePreview();
     void startPreview();
     void choosePicture();
+    void choosePattern();
+    void unitChanged();
+    void lengthsChanged();
+    void pixelsChanged();
+    void enableFields();
+    double pixelsPerUnit() const;
+    QString readoutText(const stereo::render::Settings &s) const;
     void chooseAndSave();
     void savingDone(bool written, const QString &error);
     stereo::render::DepthPlane depthPlane() const;
@@ -88,6 +103,8 @@ private:
     ui::Dialogs &m_dialogs;
     QImage m_depthMap;
     QImage m_preview;
+    int m_unit = 0;          // the unit the fields are in now
+    bool m_converting = false;
     QTimer m_previewDelay;
     QTimer m_progressTimer;
     QThread *m_previewer = nullptr;

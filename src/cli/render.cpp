@@ -73,6 +73,13 @@ struct GeometryOptions
                                      "a share of the viewing distance, 0.05 to 0.9 (default "
                                      "0.333)."),
                              u"MU"_s};
+    QCommandLineOption farPx{u"far-px"_s,
+                             Cli::tr("The far separation in pixels, with --near-px in place of "
+                                     "--eye and --depth."),
+                             u"N"_s};
+    QCommandLineOption nearPx{u"near-px"_s,
+                              Cli::tr("The near separation in pixels, less than --far-px."),
+                              u"N"_s};
     QCommandLineOption oversample{u"oversample"_s,
                                   Cli::tr("Depth steps of 1/K pixel: K is 1, 2, 3, 4, 6 or 8 "
                                           "(default 1)."),
@@ -102,7 +109,8 @@ struct GeometryOptions
 
     QList<QCommandLineOption> all() const
     {
-        return {dpi, eye, depth, oversample, pattern, density, dot, fit, guides, cross, seed};
+        return {dpi,     eye,     depth, farPx, nearPx, oversample, pattern,
+                density, dot,     fit,   guides, cross, seed};
     }
 };
 
@@ -150,6 +158,25 @@ QString readGeometry(const QCommandLineParser &p, const GeometryOptions &o, R::S
         if (!ok || !(mu >= 0.05 && mu <= 0.9))
             return Cli::tr("--depth takes a number from 0.05 to 0.9, not '%1'").arg(p.value(o.depth));
         s.geometry.depthPermille = int(std::lround(mu * 1000));
+    }
+    if (p.isSet(o.farPx) || p.isSet(o.nearPx)) {
+        if (!p.isSet(o.farPx) || !p.isSet(o.nearPx))
+            return Cli::tr("give both --far-px and --near-px");
+        if (p.isSet(o.eye) || p.isSet(o.depth))
+            return Cli::tr("give either --eye and --depth or --far-px and --near-px, not both");
+        const int far = p.value(o.farPx).toInt(&ok);
+        if (!ok || far < 2 || far > R::MaxFarPixels)
+            return Cli::tr("--far-px takes a whole number from 2 to %1, not '%2'")
+                .arg(R::MaxFarPixels)
+                .arg(p.value(o.farPx));
+        const int near = p.value(o.nearPx).toInt(&ok);
+        if (!ok || near < 1 || near >= far)
+            return Cli::tr("--near-px takes a whole number from 1 to %1 (less than --far-px), "
+                           "not '%2'")
+                .arg(far - 1)
+                .arg(p.value(o.nearPx));
+        s.geometry.farPixels = far;
+        s.geometry.nearPixels = near;
     }
     if (p.isSet(o.oversample)) {
         s.geometry.oversampling = p.value(o.oversample).toInt(&ok);
@@ -264,8 +291,24 @@ void printReadout(QTextStream &to, const R::Settings &s)
               .arg(r.nearMm, 0, 'f', 1)
               .arg(r.depthSteps)
        << '\n';
-    for (const QString &w : r.warnings)
-        to << Cli::tr("warning: %1").arg(w) << '\n';
+    for (const R::Readout::Warning w : r.warnings) {
+        QString text;
+        switch (w) {
+        case R::Readout::Warning::NearTooClose:
+            text = Cli::tr("the near separation is less than 0.55 of the far one: hard to fuse");
+            break;
+        case R::Readout::Warning::FarTooWide:
+            text = Cli::tr("the far separation is wider than 40 mm: wider than most eyes fuse");
+            break;
+        case R::Readout::Warning::TooNarrow:
+            text = Cli::tr("the picture is narrower than two far separations");
+            break;
+        case R::Readout::Warning::FewSteps:
+            text = Cli::tr("fewer than 8 depth steps: raise the dpi or the oversampling");
+            break;
+        }
+        to << Cli::tr("warning: %1").arg(text) << '\n';
+    }
 }
 
 } // namespace
@@ -658,7 +701,7 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
     } catch (const picture::PictureError &error) {
         return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(out), reason(error)));
     }
-    io.out << Cli::tr("%1: the depth decoded from %2 (white near, black where nothing decodes)")
+    io.out << Cli::tr("%1: the depth decoded from %2 (white near, dark red where nothing decodes)")
                   .arg(shownName(out), shownName(in))
            << '\n';
     io.out.flush();

@@ -3,15 +3,14 @@
 #include "animation.h"
 
 #include "filewriter.h"
+#include "pictureencoder.h"
 #include "pictureerror.h"
 #include "pictureio.h"
 
 #include <QFileInfo>
 #include <QHash>
-#include <QScopeGuard>
 
 #include <gif_lib.h>
-#include <webp/encode.h>
 
 #include <cerrno>
 #include <cstring>
@@ -338,38 +337,11 @@ private:
     // The frame as a lossless WebP, of which the VP8L chunk (with its padding) is kept.
     static QByteArray losslessChunk(const QImage &frame)
     {
-        WebPConfig config;
-        WebPPicture picture;
-        if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, 1)
-            || !WebPPictureInit(&picture))
-            throw std::bad_alloc();
-        config.exact = 1;
-        picture.use_argb = 1;
-        picture.width = frame.width();
-        picture.height = frame.height();
-        WebPMemoryWriter memory;
-        WebPMemoryWriterInit(&memory);
-        picture.writer = WebPMemoryWrite;
-        picture.custom_ptr = &memory;
-        auto release = qScopeGuard([&] {
-            WebPPictureFree(&picture);
-            WebPMemoryWriterClear(&memory);
-        });
-        if (!WebPPictureAlloc(&picture))
-            throw std::bad_alloc();
-        // QRgb and libwebp's ARGB words are both 0xAARRGGBB.
-        for (int y = 0; y < frame.height(); ++y)
-            std::memcpy(picture.argb + size_t(y) * size_t(picture.argb_stride),
-                        frame.constScanLine(y), size_t(frame.width()) * sizeof(quint32));
-        if (!WebPEncode(&config, &picture)) {
-            if (picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY)
-                throw std::bad_alloc();
-            PictureError error(Kind::WriteFailed);
-            error.detail = u"WebP encoder error %1"_s.arg(int(picture.error_code));
-            throw error;
-        }
+        const QByteArray file = encodeLosslessWebP(PictureRows{
+            frame.width(), frame.height(), [&](int y, QRgb *) {
+                return reinterpret_cast<const QRgb *>(frame.constScanLine(y));
+            }});
         // A simple file: RIFF header, then the VP8L chunk.
-        const QByteArray file(reinterpret_cast<const char *>(memory.mem), qsizetype(memory.size));
         if (file.size() < 20 || file.sliced(12, 4) != "VP8L") {
             PictureError error(Kind::WriteFailed);
             error.detail = u"unexpected WebP encoder output"_s;

@@ -9,6 +9,7 @@
 #include <QSysInfo>
 
 #include <png.h>
+#include <webp/encode.h>
 
 #include <csetjmp>
 #include <cstring>
@@ -107,6 +108,10 @@ struct Palette
 {
     QList<QRgb> colours;
     QHash<QRgb, uchar> indexOf;
+    // A palette given beforehand: a colour's index is byIndex[its byte at `shift`], checked.
+    bool fixed = false;
+    int shift = 0;
+    uchar byByte[256] = {};
 
     // Whether the colours are the greys 0, 1, 2 … in that order: such a palette is written as a
     // grey picture, the numbers being the greys.
@@ -152,6 +157,9 @@ struct PngJob
     Output *out = nullptr;
     std::vector<QRgb> *scratch = nullptr;
     std::vector<uchar> *indices = nullptr;
+    png_text *text = nullptr;
+    int textCount = 0;
+    bool subFilter = false;
     std::exception_ptr sinkFailure;
     char message[200] = {};
 };
@@ -197,12 +205,15 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
 
     const PictureRows &rows = *job->rows;
     const Palette *palette = job->palette;
-    const bool grey = palette && palette->isGreyRamp();
+    const bool grey = palette && !palette->fixed && palette->isGreyRamp();
     const int colourType = grey      ? PNG_COLOR_TYPE_GRAY
                            : palette ? PNG_COLOR_TYPE_PALETTE
                                      : PNG_COLOR_TYPE_RGB;
-    png_set_IHDR(png, info, png_uint_32(rows.width), png_uint_32(rows.height), 8, colourType, 0, 0,
-                 0);
+    const int bitDepth = palette && palette->fixed && palette->colours.size() <= 2 ? 1 : 8;
+    png_set_IHDR(png, info, png_uint_32(rows.width), png_uint_32(rows.height), bitDepth,
+                 colourType, 0, 0, 0);
+    if (!palette && job->subFilter)
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
     if (palette && !grey) {
         png_color entries[256];
         const int count = int(palette->colours.size());
@@ -221,6 +232,8 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
     }
     png_set_pHYs(png, info, png_uint_32(job->dotsPerMeter), png_uint_32(job->dotsPerMeter),
                  PNG_RESOLUTION_METER);
+    if (job->textCount > 0)
+        png_set_text(png, info, job->text, job->textCount);
     png_write_info(png, info);
     png_set_packing(png);
     if (!palette)
@@ -230,7 +243,17 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
 
     for (int y = 0; y < rows.height; ++y) {
         const QRgb *line = rows.row(y, job->scratch->data());
-        if (palette) {
+        if (palette && palette->fixed) {
+            uchar *to = job->indices->data();
+            for (int x = 0; x < rows.width; ++x) {
+                const QRgb c = line[x] | 0xff000000u;
+                const uchar index = palette->byByte[(c >> palette->shift) & 0xff];
+                if (palette->colours[index] != c)
+                    png_error(png, "a colour outside the given palette");
+                to[x] = index;
+            }
+            png_write_row(png, job->indices->data());
+        } else if (palette) {
             uchar *to = job->indices->data();
             QRgb last = line[0] | 0xff000000u;
             uchar index = palette->indexOf.value(last);
@@ -251,9 +274,56 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
     return true;
 }
 
-void encodePng(const PictureRows &rows, int dotsPerMeter, Output &out)
+// The given palette, indexed by the first byte of the colours (blue, green, red) that tells
+// them all apart; empty when none does or there are more than 256.
+Palette fixedPalette(const QList<QRgb> &colours)
 {
-    const Palette palette = paletteOf(rows);
+    Palette palette;
+    if (colours.isEmpty() || colours.size() > 256)
+        return palette;
+    for (const int shift : {0, 8, 16}) {
+        bool seen[256] = {};
+        std::fill(std::begin(palette.byByte), std::end(palette.byByte), uchar(0));
+        bool apart = true;
+        for (qsizetype i = 0; i < colours.size() && apart; ++i) {
+            const int b = int((colours[i] >> shift) & 0xff);
+            apart = !seen[b];
+            seen[b] = true;
+            palette.byByte[b] = uchar(i);
+        }
+        if (apart) {
+            palette.fixed = true;
+            palette.shift = shift;
+            for (const QRgb c : colours)
+                palette.colours << (c | 0xff000000u);
+            return palette;
+        }
+    }
+    return {};
+}
+
+void encodePng(const PictureRows &rows, int dotsPerMeter, const PngOptions &options, Output &out)
+{
+    Palette palette;
+    if (options.palette.isEmpty()) {
+        if (!options.trueColour)
+            palette = paletteOf(rows);
+    } else {
+        palette = fixedPalette(options.palette);
+        if (palette.colours.isEmpty()) {
+            PictureError error(PictureError::Kind::WriteFailed);
+            error.detail = QStringLiteral("a palette no byte of its colours tells apart");
+            throw error;
+        }
+    }
+    std::vector<png_text> text(size_t(options.text.size()));
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto &[key, value] = options.text[qsizetype(i)];
+        text[i].compression = PNG_TEXT_COMPRESSION_NONE;
+        text[i].key = const_cast<char *>(key.constData());
+        text[i].text = const_cast<char *>(value.constData());
+        text[i].text_length = size_t(value.size());
+    }
     std::vector<QRgb> scratch(size_t(std::max(rows.width, 1)));
     std::vector<uchar> indices(size_t(std::max(rows.width, 1)));
     PngJob job;
@@ -263,6 +333,9 @@ void encodePng(const PictureRows &rows, int dotsPerMeter, Output &out)
     job.out = &out;
     job.scratch = &scratch;
     job.indices = &indices;
+    job.text = text.data();
+    job.textCount = int(text.size());
+    job.subFilter = options.subFilter;
 
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
@@ -310,8 +383,62 @@ void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
     if (format == FileFormat::Bmp)
         encodeBitmap(rows, dotsPerMeter, out);
     else
-        encodePng(rows, dotsPerMeter, out);
+        encodePng(rows, dotsPerMeter, PngOptions{}, out);
     out.flush();
+}
+
+void encodePngRows(const PictureRows &rows, int dotsPerMeter, const PngOptions &options,
+                   const ByteSink &sink)
+{
+    refuseEmptyRows(rows);
+    Output out(sink);
+    encodePng(rows, dotsPerMeter, options, out);
+    out.flush();
+}
+
+QByteArray encodeLosslessWebP(const PictureRows &rows)
+{
+    refuseEmptyRows(rows);
+    WebPConfig config;
+    WebPPicture picture;
+    if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, 1)
+        || !WebPPictureInit(&picture))
+        throw std::bad_alloc();
+    config.exact = 1;
+    picture.use_argb = 1;
+    picture.width = rows.width;
+    picture.height = rows.height;
+    WebPMemoryWriter memory;
+    WebPMemoryWriterInit(&memory);
+    picture.writer = WebPMemoryWrite;
+    picture.custom_ptr = &memory;
+    struct Release
+    {
+        WebPPicture &picture;
+        WebPMemoryWriter &memory;
+        ~Release()
+        {
+            WebPPictureFree(&picture);
+            WebPMemoryWriterClear(&memory);
+        }
+    } release{picture, memory};
+    if (!WebPPictureAlloc(&picture))
+        throw std::bad_alloc();
+    // QRgb and libwebp's ARGB words are both 0xAARRGGBB.
+    for (int y = 0; y < rows.height; ++y) {
+        QRgb *to = reinterpret_cast<QRgb *>(picture.argb + size_t(y) * size_t(picture.argb_stride));
+        const QRgb *from = rows.row(y, to);
+        if (from != to)
+            std::memcpy(to, from, size_t(rows.width) * sizeof(QRgb));
+    }
+    if (!WebPEncode(&config, &picture)) {
+        if (picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY)
+            throw std::bad_alloc();
+        PictureError error(PictureError::Kind::WriteFailed);
+        error.detail = QStringLiteral("WebP encoder error %1").arg(int(picture.error_code));
+        throw error;
+    }
+    return QByteArray(reinterpret_cast<const char *>(memory.mem), qsizetype(memory.size));
 }
 
 } // namespace picture

@@ -2,10 +2,13 @@
 
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QRgb>
 #include <QtGlobal>
 
 #include <functional>
+#include <utility>
 
 namespace picture {
 
@@ -41,5 +44,31 @@ qint64 bitmapBytes(int width, int height);
 // sink throws.
 void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
                 const ByteSink &sink);
+
+// What a PNG may hold beyond what encodeRows chooses by itself.
+struct PngOptions
+{
+    // tEXt chunks, keyword and Latin-1 text, after the resolution.
+    QList<std::pair<QByteArray, QByteArray>> text;
+    // A palette known beforehand, in index order: the rows are not looked over first (each is
+    // asked for once, top to bottom) and written as indices into it, 1 bit a pixel for two
+    // colours, 8 otherwise; never as greys. Every pixel must be one of these colours, and some
+    // byte of a colour (blue, green or red) must tell all of them apart.
+    QList<QRgb> palette;
+    // 24 bits whatever the colours, the rows asked for once (without a palette given).
+    bool trueColour = false;
+    // For 24 bits: every row filtered by its left neighbour (PNG's "Sub"), not by libpng's
+    // choice of the best filter per row, which takes far longer for random dots.
+    bool subFilter = false;
+};
+
+// A PNG as encodeRows makes it, with these additions.
+void encodePngRows(const PictureRows &rows, int dotsPerMeter, const PngOptions &options,
+                   const ByteSink &sink);
+
+// The rows as a lossless WebP file (RIFF header and VP8L chunk), made whole in memory as the
+// encoder needs: the rows are written straight into its picture. Throws std::bad_alloc when the
+// encoder runs out of memory, PictureError (WriteFailed) when it fails otherwise.
+QByteArray encodeLosslessWebP(const PictureRows &rows);
 
 } // namespace picture

@@ -200,33 +200,65 @@ bool Settings::validOversampling() const
 
 int eyePixels(const Geometry &g)
 {
+    if (g.bySeparations())
+        return 2 * g.farPixels * std::max(1, g.oversampling);
     // E [um] * dpi / 25400 um per inch, times the oversampling, rounded.
     const qint64 num = qint64(g.eyeMicrons) * g.dpi * g.oversampling;
     return int((num + 12'700) / 25'400);
 }
 
-int separationOf(int z, int eye, int depthPermille)
+namespace {
+
+// The eye separation in virtual pixels and mu = muNum / muDen, whole numbers either way the
+// geometry is given.
+struct Eyes
 {
-    // (1 - mu z) E / (2 - mu z) with mu z = depthPermille * z / (1000 * 65535).
-    constexpr qint64 M = 1000LL * Top;
-    const qint64 muz = qint64(depthPermille) * z;
-    const qint64 num = (M - muz) * eye;
+    int eye = 0;
+    qint64 muNum = 0;
+    qint64 muDen = 1000;
+};
+
+Eyes eyesOf(const Geometry &g)
+{
+    if (g.bySeparations())
+        return {eyePixels(g), 2LL * (g.farPixels - g.nearPixels), 2LL * g.farPixels - g.nearPixels};
+    return {eyePixels(g), g.depthPermille, 1000};
+}
+
+int separationWith(int z, const Eyes &e)
+{
+    // (1 - mu z) E / (2 - mu z) with mu z = muNum * z / (muDen * 65535).
+    const qint64 M = e.muDen * Top;
+    const qint64 muz = e.muNum * z;
+    const qint64 num = (M - muz) * e.eye;
     const qint64 den = 2 * M - muz;
     return int((2 * num + den) / (2 * den));
+}
+
+} // namespace
+
+int separationOf(int z, int eye, int depthPermille)
+{
+    return separationWith(z, Eyes{eye, depthPermille, 1000});
+}
+
+int separationOf(int z, const Geometry &g)
+{
+    return separationWith(z, eyesOf(g));
 }
 
 namespace {
 
 // The far (index 0) to near separations of every depth, at the virtual width.
-std::vector<int> separationTable(int eye, int depthPermille)
+std::vector<int> separationTable(const Eyes &e)
 {
     std::vector<int> table(Top + 1);
     for (int z = 0; z <= Top; ++z)
-        table[std::size_t(z)] = separationOf(z, eye, depthPermille);
+        table[std::size_t(z)] = separationWith(z, e);
     return table;
 }
 
-void linkWith(const quint16 *z, int n, const int *sepOf, int eye, int depthPermille, Links &links)
+void linkWith(const quint16 *z, int n, const int *sepOf, const Eyes &e, Links &links)
 {
     links.left.resize(std::size_t(n));
     links.right.resize(std::size_t(n));
@@ -236,12 +268,14 @@ void linkWith(const quint16 *z, int n, const int *sepOf, int eye, int depthPermi
         left[x] = x;
         right[x] = x;
     }
-    const qint64 mu = std::max(1, depthPermille);
+    const int eye = e.eye;
+    const qint64 mu = std::max<qint64>(1, e.muNum);
+    const qint64 twoDen = 2 * e.muDen;
     const qint64 slopeDen = mu * eye;
     // A slope below every point's own: where nothing on a side rises above the point by this
     // much a pixel, that side hides nothing of it. reachLeft[x] = max over t >= 1 of
     // z[x - t] - low * t, and the same to the right; one pass each way.
-    const qint64 low = slopeDen > 0 ? std::max<qint64>(0, 2 * (2000LL - mu) * Top / slopeDen - 1) : 0;
+    const qint64 low = slopeDen > 0 ? std::max<qint64>(0, 2 * (twoDen - mu) * Top / slopeDen - 1) : 0;
     thread_local std::vector<qint64> reach;
     reach.resize(std::size_t(2 * n));
     qint64 *reachLeft = reach.data();
@@ -266,7 +300,7 @@ void linkWith(const quint16 *z, int n, const int *sepOf, int eye, int depthPermi
         // Hidden surfaces: the point at x is seen by both eyes only if nothing between it and
         // its images rises to the ray: z_t = z + 2 (2 - mu z) t / (mu E), in 1/65535 steps.
         if (slopeDen > 0 && (reachLeft[x] >= zx || reachRight[x] >= zx)) {
-            const qint64 slopeNum = 2 * (2000LL * Top - mu * zx);
+            const qint64 slopeNum = 2 * (twoDen * Top - mu * zx);
             // z_t = zx + floor(slopeNum t / slopeDen), stepped without dividing.
             const qint64 step = slopeNum / slopeDen;
             const qint64 part = slopeNum % slopeDen;
@@ -327,7 +361,7 @@ void linkRow(const quint16 *z, int width, int eye, int depthPermille, Links &lin
     std::vector<int> sepOf(Top + 1);
     for (int x = 0; x < width; ++x)
         sepOf[z[x]] = separationOf(z[x], eye, depthPermille);
-    linkWith(z, width, sepOf.data(), eye, depthPermille, links);
+    linkWith(z, width, sepOf.data(), Eyes{eye, depthPermille, 1000}, links);
 }
 
 QPoint patternIndex(int vx, int y, int middle, int tileWidth, int tileHeight, int shift)
@@ -357,22 +391,21 @@ Readout readoutOf(const Settings &settings)
     Readout r;
     const Geometry &g = settings.geometry;
     const int k = std::max(1, g.oversampling);
-    const int eye = eyePixels(g);
-    const int far = separationOf(0, eye, g.depthPermille);
-    const int near = separationOf(Top, eye, g.depthPermille);
+    const int far = separationOf(0, g);
+    const int near = separationOf(Top, g);
     r.farPixels = double(far) / k;
     r.nearPixels = double(near) / k;
     r.farMm = r.farPixels * 25.4 / g.dpi;
     r.nearMm = r.nearPixels * 25.4 / g.dpi;
     r.depthSteps = far - near + 1;
     if (near * 100 < far * 55)
-        r.warnings << u"the near separation is less than 0.55 of the far one: hard to fuse"_s;
+        r.warnings << Readout::Warning::NearTooClose;
     if (r.farMm > 40.0)
-        r.warnings << u"the far separation is wider than 40 mm: wider than most eyes fuse"_s;
+        r.warnings << Readout::Warning::FarTooWide;
     if (settings.size.width() < 2 * r.farPixels)
-        r.warnings << u"the picture is narrower than two far separations"_s;
+        r.warnings << Readout::Warning::TooNarrow;
     if (r.depthSteps < 8)
-        r.warnings << u"fewer than 8 depth steps: raise the dpi or the oversampling"_s;
+        r.warnings << Readout::Warning::FewSteps;
     return r;
 }
 
@@ -542,7 +575,7 @@ qint64 workingBytes(const Settings &settings)
     bytes += qint64(settings.size.width()) * 4;    // the output row
     bytes += qint64(Top + 1) * 4;                  // separations of every depth
     if (settings.pattern == Pattern::Picture) {
-        const int far = separationOf(0, eyePixels(settings.geometry), settings.geometry.depthPermille);
+        const int far = separationOf(0, settings.geometry);
         const QImage &p = settings.patternPicture;
         if (!p.isNull())
             bytes += qint64(far) * 4
@@ -551,78 +584,111 @@ qint64 workingBytes(const Settings &settings)
     return bytes;
 }
 
+struct RowMaker::Parts
+{
+    Parts(const DepthPlane &depth, const Settings &settings)
+        : s(settings), k(std::max(1, settings.geometry.oversampling)),
+          vw(settings.size.width() * k), eyes(eyesOf(settings.geometry)),
+          sepOf(separationTable(eyes)),
+          farVirtual(sepOf[0]), band(guideBandHeight(settings)), sampler(depth, settings),
+          dots{settings},
+          tile(settings.pattern == Pattern::Picture ? tileOf(settings, farVirtual) : Tile{}),
+          dot(std::max(1, settings.dotSize) * k), z(std::size_t(vw)), colour(std::size_t(vw))
+    {
+    }
+
+    const Settings &s;
+    const int k;
+    const int vw;
+    const Eyes eyes;
+    const std::vector<int> sepOf;
+    const int farVirtual;
+    const int band;
+    const Sampler sampler;
+    const DotColours dots;
+    const Tile tile;
+    const int dot;
+    std::vector<quint16> z;
+    Links links;
+    std::vector<QRgb> colour;
+};
+
+RowMaker::RowMaker(const DepthPlane &depth, const Settings &settings)
+    : m(std::make_unique<Parts>(depth, settings))
+{
+}
+
+RowMaker::~RowMaker() = default;
+
+QSize RowMaker::size() const
+{
+    return outputSize(m->s);
+}
+
+void RowMaker::row(int y, QRgb *out)
+{
+    const Settings &settings = m->s;
+    const int W = settings.size.width();
+    const int k = m->k;
+    const int vw = m->vw;
+    if (y < m->band) {
+        drawGuideRow(settings, y, m->band, (m->farVirtual + k / 2) / k, out);
+        return;
+    }
+    y -= m->band;
+    const int middle = vw / 2;
+    m->sampler.row(y, m->z.data());
+    linkWith(m->z.data(), vw, m->sepOf.data(), m->eyes, m->links);
+    const int dotRow = y / std::max(1, settings.dotSize);
+    const Tile &tile = m->tile;
+    auto fresh = [&](int vx) -> QRgb {
+        if (!tile.image.isNull()) {
+            const QPoint p = patternIndex(vx, y, middle, tile.image.width(), tile.image.height(),
+                                          tile.shift);
+            return reinterpret_cast<const QRgb *>(tile.image.constScanLine(p.y()))[p.x()];
+        }
+        return m->dots(dotHash(settings.seed, dotRow, floorDiv(vx, m->dot)));
+    };
+    const int *left = m->links.left.data();
+    const int *right = m->links.right.data();
+    QRgb *colour = m->colour.data();
+    // From the middle out: rightwards each pixel repeats its left partner, leftwards its right
+    // one, so that any distortion is spread evenly to both sides.
+    for (int vx = middle; vx < vw; ++vx)
+        colour[vx] = left[vx] != vx && left[vx] >= middle ? colour[left[vx]] : fresh(vx);
+    for (int vx = middle - 1; vx >= 0; --vx)
+        colour[vx] = right[vx] != vx ? colour[right[vx]] : fresh(vx);
+    if (k == 1) {
+        for (int x = 0; x < W; ++x)
+            out[x] = colour[x] | 0xff000000u;
+    } else {
+        for (int x = 0; x < W; ++x) {
+            int r = 0, g = 0, b = 0;
+            for (int j = 0; j < k; ++j) {
+                const QRgb c = colour[x * k + j];
+                r += qRed(c);
+                g += qGreen(c);
+                b += qBlue(c);
+            }
+            out[x] = qRgb((r + k / 2) / k, (g + k / 2) / k, (b + k / 2) / k);
+        }
+    }
+}
+
 bool render(const DepthPlane &depth, const Settings &settings, const RowSink &sink,
             const std::atomic<bool> *cancel, const std::function<void(int, int)> &progress)
 {
-    const int W = settings.size.width();
-    const int H = settings.size.height();
-    const int k = std::max(1, settings.geometry.oversampling);
-    const int vw = W * k;
-    const int eye = eyePixels(settings.geometry);
-    const int mu = settings.geometry.depthPermille;
-    const std::vector<int> sepOf = separationTable(eye, mu);
-    const int farVirtual = sepOf[0];
+    RowMaker maker(depth, settings);
+    const QSize size = maker.size();
     const int band = guideBandHeight(settings);
-    const int total = band + H;
-    const Sampler sampler(depth, settings);
-    const DotColours dots{settings};
-    const Tile tile = settings.pattern == Pattern::Picture ? tileOf(settings, farVirtual) : Tile{};
-    const int dot = std::max(1, settings.dotSize) * k;
-
-    std::vector<quint16> z(static_cast<std::size_t>(vw));
-    Links links;
-    std::vector<QRgb> colour(static_cast<std::size_t>(vw));
-    std::vector<QRgb> out(static_cast<std::size_t>(W));
-
-    for (int y = 0; y < band; ++y) {
+    std::vector<QRgb> out(static_cast<std::size_t>(size.width()));
+    for (int y = 0; y < size.height(); ++y) {
         if (cancel && cancel->load())
             return false;
-        drawGuideRow(settings, y, band, (farVirtual + k / 2) / k, out.data());
-        sink(y, out.data(), W);
-    }
-    const int middle = vw / 2;
-    for (int y = 0; y < H; ++y) {
-        if (cancel && cancel->load())
-            return false;
-        sampler.row(y, z.data());
-        linkWith(z.data(), vw, sepOf.data(), eye, mu, links);
-        const int dotRow = y / std::max(1, settings.dotSize);
-        auto fresh = [&](int vx) -> QRgb {
-            if (!tile.image.isNull()) {
-                const QPoint p = patternIndex(vx, y, middle, tile.image.width(),
-                                              tile.image.height(), tile.shift);
-                return reinterpret_cast<const QRgb *>(tile.image.constScanLine(p.y()))[p.x()];
-            }
-            return dots(dotHash(settings.seed, dotRow, floorDiv(vx, dot)));
-        };
-        const int *left = links.left.data();
-        const int *right = links.right.data();
-        // From the middle out: rightwards each pixel repeats its left partner, leftwards its
-        // right one, so that any distortion is spread evenly to both sides.
-        for (int vx = middle; vx < vw; ++vx)
-            colour[std::size_t(vx)] = left[vx] != vx && left[vx] >= middle
-                                          ? colour[std::size_t(left[vx])]
-                                          : fresh(vx);
-        for (int vx = middle - 1; vx >= 0; --vx)
-            colour[std::size_t(vx)] = right[vx] != vx ? colour[std::size_t(right[vx])] : fresh(vx);
-        if (k == 1) {
-            for (int x = 0; x < W; ++x)
-                out[std::size_t(x)] = colour[std::size_t(x)] | 0xff000000u;
-        } else {
-            for (int x = 0; x < W; ++x) {
-                int r = 0, g = 0, b = 0;
-                for (int j = 0; j < k; ++j) {
-                    const QRgb c = colour[std::size_t(x * k + j)];
-                    r += qRed(c);
-                    g += qGreen(c);
-                    b += qBlue(c);
-                }
-                out[std::size_t(x)] = qRgb((r + k / 2) / k, (g + k / 2) / k, (b + k / 2) / k);
-            }
-        }
-        sink(band + y, out.data(), W);
-        if (progress && (y % 64 == 63 || y == H - 1))
-            progress(band + y + 1, total);
+        maker.row(y, out.data());
+        sink(y, out.data(), size.width());
+        if (progress && y >= band && ((y - band) % 64 == 63 || y == size.height() - 1))
+            progress(y + 1, size.height());
     }
     return true;
 }
@@ -648,6 +714,10 @@ const char *const PlacementNames[] = {"fit", "fill", "stretch"};
 QString settingsText(const Settings &s)
 {
     const Geometry &g = s.geometry;
+    // Separations given in pixels follow the rest, so that a text without them reads as before.
+    const QString separations = g.bySeparations()
+                                    ? u" far-px=%1 near-px=%2"_s.arg(g.farPixels).arg(g.nearPixels)
+                                    : QString();
     return u"zomvorn-render 1 size=%1x%2 dpi=%3 eye-um=%4 depth-permille=%5 oversampling=%6 "
            "placement=%7 pattern=%8 density=%9 dot=%10 guides=%11 cross=%12 seed=%13"_s
         .arg(s.size.width())
@@ -662,7 +732,8 @@ QString settingsText(const Settings &s)
         .arg(s.dotSize)
         .arg(s.guides ? 1 : 0)
         .arg(s.cross ? 1 : 0)
-        .arg(s.seed);
+        .arg(s.seed)
+           + separations;
 }
 
 bool settingsFromText(const QString &text, Settings &s)
@@ -725,9 +796,17 @@ bool settingsFromText(const QString &text, Settings &s)
             bool good = false;
             read.seed = value.toUInt(&good);
             ok = good;
+        } else if (key == u"far-px"_s) {
+            read.geometry.farPixels = number(2, MaxFarPixels);
+        } else if (key == u"near-px"_s) {
+            read.geometry.nearPixels = number(1, MaxFarPixels - 1);
         }
         all = all && ok;
     }
+    const Geometry &g = read.geometry;
+    const bool separations = g.farPixels > 0 || g.nearPixels > 0;
+    if (separations && !(g.bySeparations() && g.nearPixels < g.farPixels))
+        return false;
     if (!all || !read.validOversampling())
         return false;
     s = read;
@@ -810,6 +889,33 @@ void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, in
     matchOf(nullptr, runs.data(), nullptr, W, candidates, window, tolerance, match);
 }
 
+// For each pixel of a row made at x1: whether it lies in a stretch of linked pixels (each the
+// right image of a link) shorter than `window`, in which every pixel repeats its left partner
+// exactly. A stretch ends at a pixel the links leave free, and where the separation changes by
+// more than `tolerance` from one pixel to the next: where the decoding's runs end too.
+void shortStretches(const QRgb *row, int W, const Links &links, int window, int tolerance,
+                    std::vector<quint8> &ok)
+{
+    std::fill(ok.begin(), ok.end(), quint8(0));
+    const int *left = links.left.data();
+    for (int x = 0; x < W;) {
+        if (left[x] == x) {
+            ++x;
+            continue;
+        }
+        int end = x;
+        bool same = true;
+        while (end < W && left[end] != end
+               && (end == x || std::abs((end - left[end]) - (end - 1 - left[end - 1])) <= tolerance)) {
+            same = same && row[end] == row[left[end]];
+            ++end;
+        }
+        if (same && end - x < window)
+            std::fill(ok.begin() + x, ok.begin() + end, quint8(1));
+        x = end;
+    }
+}
+
 int toleranceOf(const Settings &settings)
 {
     return settings.pattern == Pattern::BlackWhite ? 0 : 1;
@@ -833,10 +939,11 @@ QImage decodedDepth(const QImage &stereogram, const Settings &settings)
     if (picture.width() != W || picture.height() != H + band || out.isNull())
         return {};
     const int k = std::max(1, settings.geometry.oversampling);
-    const int eye = eyePixels(settings.geometry);
-    const int mu = std::max(1, settings.geometry.depthPermille);
-    const int lowest = std::max(1, separationOf(Top, eye, mu) / k - 1);
-    const int highest = std::min((separationOf(0, eye, mu) + k - 1) / k + 1, W - 1);
+    const Eyes eyes = eyesOf(settings.geometry);
+    const int eye = eyes.eye;
+    const double mu = double(std::max<qint64>(1, eyes.muNum)) / double(eyes.muDen);
+    const int lowest = std::max(1, separationWith(Top, eyes) / k - 1);
+    const int highest = std::min((separationWith(0, eyes) + k - 1) / k + 1, W - 1);
     if (highest < lowest)
         return {};
     const int candidates = highest - lowest + 1;
@@ -846,7 +953,7 @@ QImage decodedDepth(const QImage &stereogram, const Settings &settings)
     std::vector<QRgb> greyOf(static_cast<std::size_t>(candidates));
     for (int c = 0; c < candidates; ++c) {
         const double sv = double(lowest + c) * k;
-        const double z = std::clamp((eye - 2 * sv) / (mu / 1000.0 * (eye - sv)), 0.0, 1.0);
+        const double z = std::clamp((eye - 2 * sv) / (mu * (eye - sv)), 0.0, 1.0);
         const int g = int(std::lround(z * 255));
         greyOf[std::size_t(c)] = qRgb(g, g, g);
     }
@@ -882,9 +989,8 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     if (picture.width() != W || picture.height() != H + band)
         return result;
     const int k = std::max(1, settings.geometry.oversampling);
-    const int eye = eyePixels(settings.geometry);
-    const int mu = settings.geometry.depthPermille;
-    const std::vector<int> sepOf = separationTable(eye, mu);
+    const Eyes eyes = eyesOf(settings.geometry);
+    const std::vector<int> sepOf = separationTable(eyes);
     // Candidate separations in output pixels.
     const int lowest = std::max(1, sepOf[Top] / k - 1);
     // No separation is wider than the picture.
@@ -911,6 +1017,7 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     std::vector<quint8> askedSteps(std::size_t(sepOf[0] + 2)), foundSteps(std::size_t(sepOf[0] + 2));
     double errorSum = 0;
     qint64 errorCount = 0;
+    std::vector<quint8> stretchOk(static_cast<std::size_t>(W));
 
     const int tolerance = toleranceOf(settings);
     // The runs of the row above, this one and the one below.
@@ -927,7 +1034,9 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
         std::swap(runs[1], runs[2]);
         if (sampler) {
             sampler->row(y, z.data());
-            linkWith(z.data(), W * k, sepOf.data(), eye, mu, links);
+            linkWith(z.data(), W * k, sepOf.data(), eyes, links);
+            if (k == 1)
+                shortStretches(row, W, links, window, tolerance, stretchOk);
         }
         for (int x = 0; x < W; ++x) {
             const quint8 *m = match.data() + std::size_t(x) * std::size_t(candidates);
@@ -952,7 +1061,12 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
                     askedSteps[std::size_t(sv)] = 1;
                     const int s = (sv + k / 2) / k;
                     const int c = s - lowest;
-                    const bool exact = c >= 0 && c < candidates && m[c];
+                    // Where the surface leaves fewer linked pixels in a row than the window, or
+                    // changes their separation faster than the decoding follows, the window
+                    // cannot fill: there the stretch itself, every pixel of it repeating its
+                    // partner, is the window.
+                    const bool exact = (c >= 0 && c < candidates && m[c])
+                                       || (k == 1 && stretchOk[std::size_t(x)]);
                     if (exact) {
                         ++result.exact;
                         foundSteps[std::size_t(sv)] = 1;

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The large-picture generator: any size, depth of 16 bits, physical units, hidden surfaces
@@ -65,12 +66,25 @@ struct Geometry
     int depthPermille = 333; // mu: the near plane's distance in front of the far one, of the
                              // viewing distance
     int oversampling = 1;    // 1, 2, 3, 4, 6 or 8
+    // The far and near separations in output pixels, given in place of the eye separation and
+    // depth (which they imply: E = 2 far, mu = 2 (far - near) / (2 far - near)); 0 where those
+    // are given. The dpi then only turns them into lengths.
+    int farPixels = 0;
+    int nearPixels = 0;
 
+    bool bySeparations() const { return farPixels > 0 && nearPixels > 0; }
     bool operator==(const Geometry &) const = default;
 };
 
+// The largest far separation that may be given in pixels.
+inline constexpr int MaxFarPixels = 8192;
+
 // The eye separation in virtual pixels (output pixels times the oversampling).
 int eyePixels(const Geometry &g);
+
+// The separation of depth z (0 far to 65535 near) in virtual pixels, for either way of giving
+// the geometry.
+int separationOf(int z, const Geometry &g);
 
 // s(z) = round((1 - mu z) E / (2 - mu z)) in virtual pixels, z from 0 (far) to 65535 (near),
 // mu = depthPermille / 1000, E = eyePixels.
@@ -103,7 +117,14 @@ struct Readout
     double farMm = 0;
     double nearMm = 0;
     int depthSteps = 0; // distinct separations from far to near, at the oversampling
-    QStringList warnings;
+    // What breaks a comfort limit, each worded by the program that shows it.
+    enum class Warning {
+        NearTooClose,  // the near separation less than 0.55 of the far one
+        FarTooWide,    // the far separation wider than 40 mm
+        TooNarrow,     // the picture narrower than two far separations
+        FewSteps,      // fewer than 8 depth steps
+    };
+    QList<Warning> warnings;
 };
 Readout readoutOf(const Settings &settings);
 
@@ -135,6 +156,26 @@ quint32 dotHash(quint32 seed, int row, int column);
 
 // Receives each finished row, top to bottom, `width` pixels of opaque 0xffRRGGBB.
 using RowSink = std::function<void(int y, const QRgb *row, int width)>;
+
+// The stereogram's rows made one at a time, in any order and as often as asked: row y of the
+// whole picture (guide band included) depends on y alone. Keeps `depth` and `settings` by
+// reference.
+class RowMaker
+{
+public:
+    RowMaker(const DepthPlane &depth, const Settings &settings);
+    ~RowMaker();
+    RowMaker(const RowMaker &) = delete;
+    RowMaker &operator=(const RowMaker &) = delete;
+
+    QSize size() const; // outputSize(settings)
+    // Row y's outputSize().width() opaque pixels into `out`.
+    void row(int y, QRgb *out);
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> m;
+};
 
 // Makes the stereogram of `depth` row by row into `sink`. Returns false when `cancel` was set
 // (the sink then has had only some rows). `progress` gets rows done out of the total.

@@ -14,7 +14,9 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,8 +30,12 @@ private slots:
     void initTestCase();
     void sameFileAsTheCli_data();
     void sameFileAsTheCli();
+    void refusedBeforeSaving_data();
+    void refusedBeforeSaving();
     void cancelledLeavesNoFile();
     void previewOffTheThread();
+    void readoutInJapanese_data();
+    void readoutInJapanese();
 
 private:
     QString mapPath();
@@ -70,14 +76,33 @@ void TestRenderDialog::sameFileAsTheCli_data()
     QTest::addColumn<int>("oversample"); // index: x1, x2, x3, x4, x6, x8
     QTest::addColumn<bool>("guides");
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("fields"); // what else the dialog is given, see below
     QTest::newRow("png, blue, x1") << u"a.png"_s << 5 << 0 << false
-                                   << QStringList{u"--pattern"_s, u"blue"_s};
+                                   << QStringList{u"--pattern"_s, u"blue"_s} << QString();
     QTest::newRow("bmp, colour, x4, guides")
         << u"b.bmp"_s << 2 << 3 << true
-        << QStringList{u"--pattern"_s, u"colour"_s, u"--oversample"_s, u"4"_s, u"--guides"_s};
+        << QStringList{u"--pattern"_s, u"colour"_s, u"--oversample"_s, u"4"_s, u"--guides"_s}
+        << QString();
     QTest::newRow("webp, bw, x2") << u"c.webp"_s << 0 << 1 << false
                                   << QStringList{u"--pattern"_s, u"bw"_s, u"--oversample"_s,
-                                                 u"2"_s};
+                                                 u"2"_s}
+                                  << QString();
+    QTest::newRow("png, inches") << u"d.png"_s << 1 << 0 << false
+                                 << QStringList{u"--pattern"_s, u"grey"_s, u"--eye"_s, u"2.5in"_s,
+                                                u"--size"_s, u"2.5x1.5in"_s}
+                                 << u"inches"_s;
+    QTest::newRow("png, mm at 300 dpi") << u"e.png"_s << 3 << 0 << false
+                                        << QStringList{u"--pattern"_s, u"red"_s, u"--dpi"_s,
+                                                       u"300"_s, u"--size"_s, u"60x20mm"_s}
+                                        << u"mm at 300 dpi"_s;
+    QTest::newRow("bmp, separations in pixels, x3")
+        << u"f.bmp"_s << 4 << 2 << true
+        << QStringList{u"--pattern"_s, u"green"_s, u"--oversample"_s, u"3"_s, u"--guides"_s,
+                       u"--far-px"_s, u"100"_s, u"--near-px"_s, u"80"_s}
+        << u"separations"_s;
+    QTest::newRow("png, picture pattern") << u"g.png"_s << 6 << 0 << false
+                                          << QStringList{u"--pattern"_s, u"PATTERN"_s}
+                                          << u"picture"_s;
 }
 
 void TestRenderDialog::sameFileAsTheCli()
@@ -87,6 +112,7 @@ void TestRenderDialog::sameFileAsTheCli()
     QFETCH(int, oversample);
     QFETCH(bool, guides);
     QFETCH(QStringList, options);
+    QFETCH(QString, fields);
     ScriptedDialogs dialogs;
     app::RenderDialog dialog(dialogs, QImage());
     dialog.Source->setCurrentIndex(1);
@@ -100,20 +126,84 @@ void TestRenderDialog::sameFileAsTheCli()
     dialog.Oversample->setCurrentIndex(oversample);
     dialog.Guides->setChecked(guides);
     dialog.Seed->setValue(7);
+    if (fields == u"inches"_s) {
+        dialog.Unit->setCurrentIndex(1);
+        QCOMPARE(dialog.Eye->value(), 2.362); // 60 mm, converted as it stood
+        dialog.Eye->setValue(2.5);
+        dialog.SizeBy->setCurrentIndex(1);
+        dialog.LengthWidth->setValue(2.5);
+        dialog.LengthHeight->setValue(1.5);
+        QCOMPARE(dialog.Width->value(), 300);
+    } else if (fields == u"mm at 300 dpi"_s) {
+        dialog.SizeBy->setCurrentIndex(1);
+        dialog.LengthWidth->setValue(60);
+        dialog.LengthHeight->setValue(20);
+        dialog.Dpi->setValue(300); // the pixels follow the dpi
+        QCOMPARE(dialog.Width->value(), 709);
+        QCOMPARE(dialog.Height->value(), 236);
+    } else if (fields == u"separations"_s) {
+        dialog.GeometryBy->setCurrentIndex(1);
+        dialog.FarPx->setValue(100);
+        dialog.NearPx->setValue(80);
+    } else if (fields == u"picture"_s) {
+        const QString patternPath = m_dir.filePath(u"pattern.png"_s);
+        QImage pattern(40, 30, QImage::Format_RGB32);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x)
+                pattern.setPixel(x, y, qRgb(x * 6, y * 8, (x * y) % 256));
+        QVERIFY(pattern.save(patternPath));
+        options.replace(options.indexOf(u"PATTERN"_s), patternPath);
+        dialogs.fileAnswers.push_back(patternPath);
+        dialog.Pattern->setCurrentIndex(0);
+        dialog.ChoosePattern->click();
+        QCOMPARE(dialog.Pattern->currentIndex(), 6);
+    }
     const QString gui = m_dir.filePath(u"gui-"_s + name);
     QVERIFY(dialog.save(gui));
     QTRY_VERIFY(!dialog.saving());
     QVERIFY(dialogs.messages().isEmpty());
 
     const QString cli = m_dir.filePath(u"cli-"_s + name);
-    const CliResult r = runCli(QStringList{u"render"_s, u"-q"_s, u"--size"_s, u"800x450"_s,
-                                           u"--dpi"_s, u"120"_s, u"--eye"_s, u"60mm"_s,
-                                           u"--depth"_s, u"0.3"_s, u"--seed"_s, u"7"_s}
-                               + options + QStringList{mapPath(), u"-o"_s, cli});
+    QStringList base{u"render"_s, u"-q"_s, u"--size"_s, u"800x450"_s, u"--dpi"_s, u"120"_s,
+                     u"--seed"_s, u"7"_s};
+    if (fields != u"separations"_s)
+        base << u"--eye"_s << u"60mm"_s << u"--depth"_s << u"0.3"_s;
+    // The options of the row come last: the last value of an option given twice counts.
+    const CliResult r = runCli(base + options + QStringList{mapPath(), u"-o"_s, cli});
     QVERIFY2(r.status == cli::Done, qPrintable(r.err));
     const QByteArray made = fileBytes(gui);
     QVERIFY(made.size() > 1000);
     QCOMPARE(made, fileBytes(cli));
+}
+
+void TestRenderDialog::refusedBeforeSaving_data()
+{
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("near not below far") << u"far 80 near 80"_s
+                                        << u"近い面の間隔は遠い面の間隔より狭くしてください。"_s;
+    QTest::newRow("no pattern picture") << u"missing pattern"_s << u"模様の画像を読めません。"_s;
+}
+
+void TestRenderDialog::refusedBeforeSaving()
+{
+    QFETCH(QString, fields);
+    QFETCH(QString, says);
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, QImage());
+    if (fields == u"far 80 near 80"_s) {
+        dialog.GeometryBy->setCurrentIndex(1);
+        dialog.FarPx->setValue(80);
+        dialog.NearPx->setValue(80);
+    } else {
+        dialog.Pattern->setCurrentIndex(6);
+        dialog.PatternPicture->setText(m_dir.filePath(u"no-such-pattern.png"_s));
+    }
+    const QString path = m_dir.filePath(u"refused.png"_s);
+    QVERIFY(!dialog.save(path));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QCOMPARE(dialogs.messages()[0].text, says);
+    QVERIFY(!QFile::exists(path));
 }
 
 void TestRenderDialog::cancelledLeavesNoFile()
@@ -146,6 +236,44 @@ void TestRenderDialog::previewOffTheThread()
     QCOMPARE(dialog.preview().size(), QSize(480, 270));
     QVERIFY2(dialog.CheckLine->text().contains(u"100.00 %"_s), qPrintable(dialog.CheckLine->text()));
     QVERIFY(dialog.Readout->text().startsWith(u"遠 120.00 px (31.8 mm)、近 96.00 px"_s));
+}
+
+void TestRenderDialog::readoutInJapanese_data()
+{
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("near too close") << u"far 120 near 40"_s
+                                    << u"遠 120.00 px (31.8 mm)、近 40.00 px (10.6 mm)、奥行き 81 段\n"
+                                       "注意: 近い面の間隔が遠い面の 0.55 倍より狭く"_s;
+    QTest::newRow("few steps") << u"10 dpi"_s << u"注意: 奥行きの段が 8 段より少なくなります"_s;
+    QTest::newRow("far too wide") << u"eye 100 mm"_s << u"注意: 遠い面の間隔が 40 mm を超え"_s;
+    QTest::newRow("no pattern picture") << u"missing pattern"_s << u"注意: 模様の画像を読めません"_s;
+}
+
+void TestRenderDialog::readoutInJapanese()
+{
+    QFETCH(QString, fields);
+    QFETCH(QString, says);
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, QImage());
+    if (fields == u"far 120 near 40"_s) {
+        dialog.GeometryBy->setCurrentIndex(1);
+        dialog.FarPx->setValue(120);
+        dialog.NearPx->setValue(40);
+    } else if (fields == u"10 dpi"_s) {
+        dialog.Dpi->setValue(10);
+    } else if (fields == u"eye 100 mm"_s) {
+        dialog.Eye->setValue(100);
+    } else {
+        dialog.Pattern->setCurrentIndex(6);
+        dialog.PatternPicture->setText(m_dir.filePath(u"no-such-pattern.png"_s));
+    }
+    QTRY_VERIFY2(dialog.Readout->text().contains(says), qPrintable(dialog.Readout->text()));
+    QTRY_VERIFY(!dialog.previewing());
+    // No English left in it: only the units are in Latin letters.
+    QString latin = dialog.Readout->text();
+    latin.remove(u"px"_s).remove(u"mm"_s).remove(u"dpi"_s);
+    QVERIFY2(!latin.contains(QRegularExpression(u"[A-Za-z]"_s)), qPrintable(latin));
 }
 
 QTEST_MAIN(TestRenderDialog)

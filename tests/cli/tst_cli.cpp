@@ -1190,6 +1190,13 @@ void TestCli::messagesInTheUsersLanguage_data()
     QTest::newRow("Japanese, missing map") << u"ja_JP.UTF-8"_s << missing << 1
                                            << u"ファイルが見つかりません。"_s;
     QTest::newRow("done, nothing said on a pipe") << u"ja_JP.UTF-8"_s << fine << 0 << QString();
+    QTest::newRow("Japanese, render's options")
+        << u"ja_JP.UTF-8"_s
+        << QStringList{u"render"_s, u"--far-px"_s, u"100"_s, u"m.png"_s, u"-o"_s, u"o.png"_s} << 2
+        << u"--far-px と --near-px は両方指定してください"_s;
+    QTest::newRow("Japanese, check's reason")
+        << u"ja_JP.UTF-8"_s << QStringList{u"check"_s} << 2
+        << u"画像と、あればその奥行きマップを指定してください"_s;
     const QStringList cut{u"make"_s, u"CUT"_s};
     QTest::newRow("English, cut short") << u"C"_s << cut << 1
                                         << u"cut.bmp: the file is cut short\n"_s;

@@ -48,6 +48,8 @@ class TestRender : public QObject
 private slots:
     void separation_data();
     void separation();
+    void separationInPixels_data();
+    void separationInPixels();
     void eyePixels_data();
     void eyePixels();
     void thinNearObject_data();
@@ -61,7 +63,13 @@ private slots:
     void rowsDependOnSeedAndRowOnly();
     void checkFigures_data();
     void checkFigures();
+    void checkOnASteepSlope_data();
+    void checkOnASteepSlope();
     void settingsTravelInThePng();
+    void pngAndBitmapAgree_data();
+    void pngAndBitmapAgree();
+    void cancelledLeavesNoFile_data();
+    void cancelledLeavesNoFile();
     void workingBytesAt8K();
     void renderCommand_data();
     void renderCommand();
@@ -101,6 +109,45 @@ void TestRender::separation()
     QFETCH(int, permille);
     QFETCH(int, expected);
     QCOMPARE(R::separationOf(z, eye, permille), expected);
+}
+
+void TestRender::separationInPixels_data()
+{
+    QTest::addColumn<int>("far");
+    QTest::addColumn<int>("near");
+    QTest::addColumn<int>("oversampling");
+    QTest::addColumn<int>("z");
+    QTest::addColumn<int>("expected");
+    // E = 2 far, mu = 2 (far - near) / (2 far - near), then (1 - mu z) E / (2 - mu z) at the
+    // virtual width, worked out with a calculator.
+    QTest::newRow("far plane") << 100 << 80 << 1 << 0 << 100;
+    QTest::newRow("near plane") << 100 << 80 << 1 << 65535 << 80;
+    QTest::newRow("half") << 100 << 80 << 1 << 32768 << 91;       // 90.909
+    QTest::newRow("half, x2") << 100 << 80 << 2 << 32768 << 182;  // 181.818
+    QTest::newRow("60/45 half") << 60 << 45 << 1 << 32768 << 53;  // 53.333
+    QTest::newRow("60/45 quarter, x3") << 60 << 45 << 3 << 16384 << 171; // 170.526
+    QTest::newRow("200/110 three quarters") << 200 << 110 << 1 << 49152 << 139; // 139.325
+}
+
+void TestRender::separationInPixels()
+{
+    QFETCH(int, far);
+    QFETCH(int, near);
+    QFETCH(int, oversampling);
+    QFETCH(int, z);
+    QFETCH(int, expected);
+    R::Geometry g;
+    g.farPixels = far;
+    g.nearPixels = near;
+    g.oversampling = oversampling;
+    g.dpi = 300; // no part in the separations
+    QCOMPARE(R::separationOf(z, g), expected);
+    R::Settings s;
+    s.geometry = g;
+    const R::Readout r = R::readoutOf(s);
+    QCOMPARE(r.farPixels, double(far));
+    QCOMPARE(r.nearPixels, double(near));
+    QCOMPARE(qRound(r.farMm * 100), qRound(far * 2540.0 / 300));
 }
 
 void TestRender::eyePixels_data()
@@ -341,6 +388,72 @@ void TestRender::checkFigures()
     }
 }
 
+void TestRender::checkOnASteepSlope_data()
+{
+    QTest::addColumn<int>("pattern");
+    QTest::addColumn<int>("slope"); // depth steps a pixel, from x = 120 on
+    QTest::addColumn<bool>("spoil");
+    QTest::addColumn<int>("fewest");
+    QTest::addColumn<int>("most"); // wrong pixels
+    const int grey = int(R::Pattern::Grey), bw = int(R::Pattern::BlackWhite);
+    // Falling from near to far: linked pixels alone between free ones.
+    QTest::newRow("falling, grey") << grey << -2000 << false << 0 << 0;
+    // The pixel, and the one that repeats it where it is also a left image.
+    QTest::newRow("falling, grey, spoiled") << grey << -2000 << true << 1 << 2;
+    QTest::newRow("falling, bw") << bw << -2000 << false << 0 << 0;
+    // Two-colour windows are 32 pixels: one pixel spoils the windows that hold it.
+    QTest::newRow("falling, bw, spoiled") << bw << -2000 << true << 1 << 64;
+    // Rising from far to near: the separation jumps by 2 from one linked pixel to the next.
+    QTest::newRow("rising, grey") << grey << 2000 << false << 0 << 0;
+    // The short stretch that holds the pixel (under a window of 4), and the pixel repeating it.
+    QTest::newRow("rising, grey, spoiled") << grey << 2000 << true << 1 << 4;
+    QTest::newRow("rising, bw") << bw << 2000 << false << 0 << 0;
+}
+
+// A steep slope leaves too few linked pixels at one separation for any window; each is still
+// exact, and a spoiled one is found.
+void TestRender::checkOnASteepSlope()
+{
+    QFETCH(int, pattern);
+    QFETCH(int, slope);
+    QFETCH(bool, spoil);
+    QFETCH(int, fewest);
+    QFETCH(int, most);
+    constexpr int W = 300, H = 6;
+    R::DepthPlane plane = flatPlane(W, H, 0);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            plane.z[std::size_t(y * W + x)] = quint16(std::clamp(
+                (slope < 0 ? 65535 : 0) + (x - 120) * slope, 0, 65535));
+    R::Settings s = smallSettings({W, H});
+    s.pattern = R::Pattern(pattern);
+    // The row's links: the pixels this test is about, lone linked ones or ones whose separation
+    // differs from their linked neighbour's by 2 or more (the first kept to spoil).
+    R::Links links;
+    R::linkRow(plane.z.data(), W, R::eyePixels(s.geometry), s.geometry.depthPermille, links);
+    const auto &left = links.left;
+    int found = 0, first = -1;
+    for (int x = 1; x + 1 < W; ++x) {
+        const bool lone = left[x] != x && left[x - 1] == x - 1 && left[x + 1] == x + 1;
+        const bool jump = left[x] != x && left[x - 1] != x - 1
+                          && std::abs((x - left[x]) - (x - 1 - left[x - 1])) > 1;
+        if (slope < 0 ? lone : jump) {
+            ++found;
+            if (first < 0)
+                first = x;
+        }
+    }
+    QVERIFY2(found >= 8, qPrintable(QString::number(found)));
+    QImage picture = R::renderImage(plane, s);
+    if (spoil) {
+        const QRgb partner = picture.pixel(left[first], 2);
+        picture.setPixel(first, 2, partner == qRgb(0, 0, 0) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    }
+    const R::CheckResult r = R::check(picture, s, &plane);
+    QVERIFY2(r.wrong >= fewest && r.wrong <= most, qPrintable(QString::number(r.wrong)));
+    QCOMPARE(r.exact + r.wrong, r.linked);
+}
+
 void TestRender::settingsTravelInThePng()
 {
     R::Settings s = smallSettings({200, 50});
@@ -361,6 +474,78 @@ void TestRender::settingsTravelInThePng()
     QVERIFY(back->guides && back->cross);
     QCOMPARE(back->seed, 4000000000u);
     QVERIFY(!R::settingsOfFile(R::encodeRender(flatPlane(10, 10, 0), s, R::FileFormat::Bmp)));
+}
+
+void TestRender::pngAndBitmapAgree_data()
+{
+    QTest::addColumn<int>("pattern");
+    QTest::addColumn<int>("oversampling");
+    QTest::addColumn<bool>("guides");
+    QTest::addColumn<int>("pngDepth"); // bits a pixel of the PNG read back
+    QTest::newRow("bw") << int(R::Pattern::BlackWhite) << 1 << true << 1;
+    QTest::newRow("bw x2: greys") << int(R::Pattern::BlackWhite) << 2 << false << 8;
+    QTest::newRow("grey, guides") << int(R::Pattern::Grey) << 1 << true << 8;
+    QTest::newRow("red x3") << int(R::Pattern::Red) << 3 << false << 8;
+    // Black and white guide marks are in no tint's palette.
+    QTest::newRow("blue, guides") << int(R::Pattern::Blue) << 1 << true << 32;
+    QTest::newRow("green x2, guides") << int(R::Pattern::Green) << 2 << true << 32;
+    QTest::newRow("colour x4") << int(R::Pattern::Colour) << 4 << false << 32;
+}
+
+void TestRender::pngAndBitmapAgree()
+{
+    QFETCH(int, pattern);
+    QFETCH(int, oversampling);
+    QFETCH(bool, guides);
+    QFETCH(int, pngDepth);
+    R::Settings s = smallSettings({160, 40});
+    s.pattern = R::Pattern(pattern);
+    s.geometry.oversampling = oversampling;
+    s.guides = guides;
+    R::DepthPlane plane = flatPlane(160, 40, 0);
+    for (int y = 10; y < 30; ++y)
+        for (int x = 50; x < 110; ++x)
+            plane.z[std::size_t(y * 160 + x)] = quint16(x * 500);
+    const QImage png = QImage::fromData(R::encodeRender(plane, s, R::FileFormat::Png));
+    const QImage bmp = QImage::fromData(R::encodeRender(plane, s, R::FileFormat::Bmp));
+    QCOMPARE(png.depth(), pngDepth);
+    QCOMPARE(png.size(), QSize(160, 40 + R::guideBandHeight(s)));
+    QCOMPARE(png.convertToFormat(QImage::Format_RGB32), bmp.convertToFormat(QImage::Format_RGB32));
+    if (guides) // the band's marks are black on white
+        QCOMPARE(png.pixel(80 - 60, R::guideBandHeight(s) / 2), qRgb(0, 0, 0));
+}
+
+void TestRender::cancelledLeavesNoFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("png") << u"a.png"_s;
+    QTest::newRow("bmp") << u"a.bmp"_s;
+    QTest::newRow("webp") << u"a.webp"_s;
+}
+
+void TestRender::cancelledLeavesNoFile()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    const R::Settings s = smallSettings({200, 100});
+    const auto format = *R::fileFormatOfName(path);
+    // Cancelled after 40 rows: the file there before stays as it was.
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    std::atomic<bool> cancel{false};
+    int rows = 0;
+    QVERIFY(!R::writeRender(flatPlane(20, 10, 0), s, path, format, &cancel, [&](int done, int) {
+        rows = done;
+        cancel = done >= 40;
+    }));
+    QCOMPARE(rows, 64);
+    QCOMPARE(fileBytes(path), QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    cancel = false;
+    QVERIFY(R::writeRender(flatPlane(20, 10, 0), s, path, format, &cancel));
+    QVERIFY(fileBytes(path).size() > 100);
 }
 
 void TestRender::workingBytesAt8K()
@@ -385,6 +570,9 @@ void TestRender::renderCommand_data()
                                  << QSize(640, 200) << 32;
     QTest::newRow("bmp, guides") << QStringList{u"--guides"_s} << u"d.bmp"_s << QSize(640, 224)
                                  << 32;
+    QTest::newRow("separations in pixels")
+        << QStringList{u"--far-px"_s, u"110"_s, u"--near-px"_s, u"88"_s} << u"f.png"_s
+        << QSize(640, 200) << 8;
     QTest::newRow("mm at 300 dpi") << QStringList{u"--dpi"_s, u"300"_s, u"--size"_s,
                                                   u"60x20mm"_s}
                                    << u"e.png"_s << QSize(709, 236) << 8;
@@ -420,7 +608,7 @@ void TestRender::renderCommand()
     if (name.endsWith(u".png"_s)) {
         const CliResult checked = runCli({u"check"_s, out, mapPath});
         QCOMPARE(checked.status, 0);
-        QVERIFY2(checked.out.contains(u"(100.000 %)"_s) || options.contains(u"bw"_s),
+        QVERIFY2(checked.out.contains(u"(100.000 %)"_s),
                  qPrintable(checked.out));
     } else {
         // A BMP carries no settings: check says so and what to give.
@@ -543,6 +731,16 @@ void TestRender::refused_data()
                                     << u"a WebP is written whole"_s;
     QTest::newRow("guides too tall") << QStringList{u"--size"_s, u"100x16384"_s, u"--guides"_s}
                                      << u"o.png"_s << u"taller than 16384"_s;
+    QTest::newRow("far without near") << QStringList{u"--far-px"_s, u"100"_s} << u"o.png"_s
+                                      << u"give both --far-px and --near-px"_s;
+    QTest::newRow("near not below far")
+        << QStringList{u"--far-px"_s, u"100"_s, u"--near-px"_s, u"100"_s} << u"o.png"_s
+        << u"--near-px takes a whole number from 1 to 99"_s;
+    QTest::newRow("far too wide") << QStringList{u"--far-px"_s, u"9000"_s, u"--near-px"_s, u"10"_s}
+                                  << u"o.png"_s << u"--far-px takes a whole number from 2 to 8192"_s;
+    QTest::newRow("pixels and eyes") << QStringList{u"--far-px"_s, u"100"_s, u"--near-px"_s,
+                                                    u"80"_s, u"--eye"_s, u"60mm"_s}
+                                     << u"o.png"_s << u"not both"_s;
 }
 
 void TestRender::refused()
@@ -583,6 +781,10 @@ void TestRender::carriedSettings_data()
     QTest::newRow("unknown pattern") << QString(good).replace(u"pattern=bw"_s, u"pattern=x"_s)
                                      << false;
     QTest::newRow("no value") << good + u" seed"_s << false;
+    QTest::newRow("separations in pixels") << good + u" far-px=110 near-px=90"_s << true;
+    QTest::newRow("far without near") << good + u" far-px=110"_s << false;
+    QTest::newRow("near not below far") << good + u" far-px=90 near-px=90"_s << false;
+    QTest::newRow("far beyond the options") << good + u" far-px=9000 near-px=90"_s << false;
 }
 
 void TestRender::carriedSettings()

@@ -3,6 +3,8 @@
 #include "support/hostilefiles.h"
 #include "support/testimages.h"
 
+#include "picture/pictureencoder.h"
+#include "picture/pictureerror.h"
 #include "picture/pictureio.h"
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
@@ -50,6 +52,8 @@ private slots:
     void encodedAsQtWroteThem_data();
     void encodedAsQtWroteThem();
     void failingOutputStopsTheEncoding();
+    void pngWithAGivenPalette_data();
+    void pngWithAGivenPalette();
     void failedSaveLeavesTheOldFileWhole_data();
     void failedSaveLeavesTheOldFileWhole();
     void fullDiskIsReported();
@@ -426,6 +430,61 @@ void TestPictureIo::failingOutputStopsTheEncoding()
                                            }));
         QVERIFY(taken > 0);
     }
+}
+
+// A palette handed to encodePngRows: read back by Qt's reader, the colours in the given order,
+// one bit a pixel for two; a colour outside it, or a palette no byte tells apart, refused.
+void TestPictureIo::pngWithAGivenPalette_data()
+{
+    QTest::addColumn<QList<QRgb>>("palette");
+    QTest::addColumn<QList<QRgb>>("pixels"); // a 4 x 1 picture
+    QTest::addColumn<int>("depth");          // read back; 0: refused
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    QTest::newRow("two colours, white first") << QList<QRgb>{white, black}
+                                              << QList<QRgb>{black, white, white, black} << 1;
+    QList<QRgb> greys;
+    for (int g = 0; g < 256; ++g)
+        greys << qRgb(g, g, g);
+    // Greys in order, still a palette: the same bytes for every picture of the pattern.
+    QTest::newRow("256 greys") << greys << QList<QRgb>{greys[9], greys[200], greys[0], greys[255]}
+                               << 8;
+    QTest::newRow("told apart by red only")
+        << QList<QRgb>{qRgb(1, 7, 7), qRgb(2, 7, 7), qRgb(3, 7, 7)}
+        << QList<QRgb>{qRgb(3, 7, 7), qRgb(1, 7, 7), qRgb(2, 7, 7), qRgb(3, 7, 7)} << 8;
+    QTest::newRow("a colour outside it") << QList<QRgb>{white, black}
+                                         << QList<QRgb>{black, qRgb(255, 255, 250), white, black}
+                                         << 0;
+    QTest::newRow("no byte tells them apart")
+        << QList<QRgb>{qRgb(1, 2, 3), qRgb(1, 2, 4), qRgb(5, 2, 3), qRgb(1, 6, 3)}
+        << QList<QRgb>{qRgb(1, 2, 3), qRgb(1, 2, 3), qRgb(1, 2, 3), qRgb(1, 2, 3)} << 0;
+}
+
+void TestPictureIo::pngWithAGivenPalette()
+{
+    QFETCH(QList<QRgb>, palette);
+    QFETCH(QList<QRgb>, pixels);
+    QFETCH(int, depth);
+    picture::PictureRows rows{4, 1, [&](int, QRgb *) { return pixels.constData(); }};
+    picture::PngOptions options;
+    options.palette = palette;
+    options.text = {{"made-by", "a test"}};
+    QByteArray bytes;
+    auto encode = [&] {
+        picture::encodePngRows(rows, 3780, options, [&](const char *data, qint64 size) {
+            bytes.append(data, qsizetype(size));
+        });
+    };
+    if (depth == 0) {
+        QVERIFY_THROWS_EXCEPTION(picture::PictureError, encode());
+        return;
+    }
+    encode();
+    const QImage read = QImage::fromData(bytes, "PNG");
+    QCOMPARE(read.depth(), depth);
+    QCOMPARE(read.colorTable(), palette);
+    QCOMPARE(read.text(u"made-by"_s), u"a test"_s);
+    for (int x = 0; x < 4; ++x)
+        QCOMPARE(read.pixel(x, 0), pixels[x]);
 }
 
 // Each row: where the save goes, and a limit on file size that stops the write part-way, as a full

@@ -718,5 +718,321 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <source>nothing written: %1 of the depth maps runs %2 read could not be read</source>
         <translation>何も書き込んでいません: 実行 %2 が読む奥行きマップのうち %1 個を読み込めませんでした</translation>
     </message>
+    <message>
+        <source>Resolution in dots per inch (default 96).</source>
+        <translation>解像度（1 インチあたりのドット数、既定 96）。</translation>
+    </message>
+    <message>
+        <source>Eye separation: a length with mm or in (default 2.5in).</source>
+        <translation>目の間隔: mm または in を付けた長さ（既定 2.5in）。</translation>
+    </message>
+    <message>
+        <source>How far the near plane stands in front of the far one, a share of the viewing distance, 0.05 to 0.9 (default 0.333).</source>
+        <translation>手前の面が奥の面よりどれだけ前にあるか。見る距離に対する割合で 0.05 から 0.9（既定 0.333）。</translation>
+    </message>
+    <message>
+        <source>The far separation in pixels, with --near-px in place of --eye and --depth.</source>
+        <translation>奥の面の間隔（ピクセル）。--near-px と組にして --eye と --depth の代わりに使います。</translation>
+    </message>
+    <message>
+        <source>The near separation in pixels, less than --far-px.</source>
+        <translation>手前の面の間隔（ピクセル）。--far-px より小さくします。</translation>
+    </message>
+    <message>
+        <source>Depth steps of 1/K pixel: K is 1, 2, 3, 4, 6 or 8 (default 1).</source>
+        <translation>奥行きの段を 1/K ピクセル刻みにします。K は 1、2、3、4、6、8 のいずれか（既定 1）。</translation>
+    </message>
+    <message>
+        <source>Dots: bw, grey, colour, red, green, blue (the program&apos;s tints; default blue); or a picture file, tiled at the far separation.</source>
+        <translation>点の模様: bw、grey、colour、red、green、blue（プログラムの色合い。既定 blue）。または画像ファイルを奥の面の間隔で敷き詰めます。</translation>
+    </message>
+    <message>
+        <source>With --pattern bw: the share of black dots in percent (default 50).</source>
+        <translation>--pattern bw のとき: 黒い点の割合（パーセント、既定 50）。</translation>
+    </message>
+    <message>
+        <source>Dot size: pixels, or a length with mm or in (default 1).</source>
+        <translation>点の大きさ: ピクセル数、または mm か in を付けた長さ（既定 1）。</translation>
+    </message>
+    <message>
+        <source>The depth map on the picture: fit (default), fill or stretch; the margin is far.</source>
+        <translation>奥行きマップの画像への置き方: fit（既定）、fill、stretch。余白は奥の面になります。</translation>
+    </message>
+    <message>
+        <source>Two dots above the picture, the far separation apart.</source>
+        <translation>画像の上に、奥の面の間隔だけ離した 2 つの点を付けます。</translation>
+    </message>
+    <message>
+        <source>For cross-eyed viewing: the depth inverted.</source>
+        <translation>交差法で見るため、奥行きを反転します。</translation>
+    </message>
+    <message>
+        <source>The dots&apos; seed; picture i of several uses seed + i (default 1).</source>
+        <translation>点の乱数の種。複数の画像では i 枚目に種 + i を使います（既定 1）。</translation>
+    </message>
+    <message>
+        <source>--dpi takes a whole number from 10 to 4800, not &apos;%1&apos;</source>
+        <translation>--dpi には 10 から 4800 の整数を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--eye takes a length from 10mm to 100mm (or in inches), not &apos;%1&apos;</source>
+        <translation>--eye には 10mm から 100mm（またはインチ）の長さを指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--depth takes a number from 0.05 to 0.9, not &apos;%1&apos;</source>
+        <translation>--depth には 0.05 から 0.9 の数を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>give both --far-px and --near-px</source>
+        <translation>--far-px と --near-px は両方指定してください</translation>
+    </message>
+    <message>
+        <source>give either --eye and --depth or --far-px and --near-px, not both</source>
+        <translation>--eye と --depth か、--far-px と --near-px のどちらか一方を指定してください</translation>
+    </message>
+    <message>
+        <source>--far-px takes a whole number from 2 to %1, not &apos;%2&apos;</source>
+        <translation>--far-px には 2 から %1 の整数を指定してください（&apos;%2&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--near-px takes a whole number from 1 to %1 (less than --far-px), not &apos;%2&apos;</source>
+        <translation>--near-px には 1 から %1 の整数（--far-px より小さい値）を指定してください（&apos;%2&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--oversample takes 1, 2, 3, 4, 6 or 8, not &apos;%1&apos;</source>
+        <translation>--oversample には 1、2、3、4、6、8 のいずれかを指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>cannot read the pattern %1: %2</source>
+        <translation>模様 %1 を読み込めません: %2</translation>
+    </message>
+    <message>
+        <source>--density takes a whole number from 0 to 100, not &apos;%1&apos;</source>
+        <translation>--density には 0 から 100 の整数を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--dot takes a size from 1 to 1000 pixels (or in mm or in), not &apos;%1&apos;</source>
+        <translation>--dot には 1 から 1000 ピクセル（または mm か in の長さ）を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--fit takes fit, fill or stretch, not &apos;%1&apos;</source>
+        <translation>--fit には fit、fill、stretch のいずれかを指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--seed takes a whole number from 0 to 4294967295, not &apos;%1&apos;</source>
+        <translation>--seed には 0 から 4294967295 の整数を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>separations: far %1 px (%2 mm), near %3 px (%4 mm), %5 depth steps</source>
+        <translation>間隔: 奥 %1 px (%2 mm)、手前 %3 px (%4 mm)、奥行き %5 段</translation>
+    </message>
+    <message>
+        <source>the near separation is less than 0.55 of the far one: hard to fuse</source>
+        <translation>手前の面の間隔が奥の面の 0.55 倍より狭く、目で合わせにくくなります</translation>
+    </message>
+    <message>
+        <source>the far separation is wider than 40 mm: wider than most eyes fuse</source>
+        <translation>奥の面の間隔が 40 mm を超え、多くの人の目では合わせられません</translation>
+    </message>
+    <message>
+        <source>the picture is narrower than two far separations</source>
+        <translation>画像の幅が奥の面の間隔の 2 倍より狭くなっています</translation>
+    </message>
+    <message>
+        <source>fewer than 8 depth steps: raise the dpi or the oversampling</source>
+        <translation>奥行きの段が 8 段より少なくなります。dpi かオーバーサンプリングを上げてください</translation>
+    </message>
+    <message>
+        <source>warning: %1</source>
+        <translation>注意: %1</translation>
+    </message>
+    <message>
+        <source>Makes a stereogram of any size from each depth map, with smooth depth: a map in the 16 level colours (level n is n/15 of the depth), or a grey picture (white near) through the options of &apos;%1 levels&apos;, not quantised. PNG (with its settings in a text chunk, for check and reveal), BMP or lossless WebP.</source>
+        <translation>奥行きマップごとに、なめらかな奥行きで任意の大きさのステレオグラムを作ります。マップは 16 の高さの色で描いたもの（高さ n は奥行きの n/15）か、グレーの画像（白が手前）で、&apos;%1 levels&apos; のオプションで読み、段に丸めません。PNG（check と reveal のために設定をテキストチャンクに記録）、BMP、または可逆圧縮の WebP で保存します。</translation>
+    </message>
+    <message>
+        <source>The picture&apos;s size: WxH pixels, or with mm or in at --dpi (default 1920x1080).</source>
+        <translation>画像の大きさ: 幅x高さのピクセル数、または mm か in を付けて --dpi での長さ（既定 1920x1080）。</translation>
+    </message>
+    <message>
+        <source>The file: .png, .bmp or .webp; with several maps {n} (from 1) and {name} are filled in.</source>
+        <translation>保存するファイル: .png、.bmp、.webp。複数のマップでは {n}（1 から）と {name} を置き換えます。</translation>
+    </message>
+    <message>
+        <source>Read the maps as levels, grey or auto (default: levels where every pixel is a level colour).</source>
+        <translation>マップを levels、grey、auto のどれとして読むか（既定: どの画素も高さの色ならば levels）。</translation>
+    </message>
+    <message>
+        <source>Black near.</source>
+        <translation>黒を手前にします。</translation>
+    </message>
+    <message>
+        <source>The nearest grey, or auto.</source>
+        <translation>最も手前のグレー、または auto。</translation>
+    </message>
+    <message>
+        <source>The farthest grey, or auto.</source>
+        <translation>最も奥のグレー、または auto。</translation>
+    </message>
+    <message>
+        <source>The grey that means no data (far).</source>
+        <translation>データなしを表すグレー（奥になります）。</translation>
+    </message>
+    <message>
+        <source>Depth spaced by this power, 0.1 to 10.</source>
+        <translation>奥行きをこの累乗で割り振ります（0.1 から 10）。</translation>
+    </message>
+    <message>
+        <source>A median filter of radius 0 to 3.</source>
+        <translation>半径 0 から 3 のメディアンフィルタ。</translation>
+    </message>
+    <message>
+        <source>One animated file (.gif or .webp) instead, a frame per map, each from the next seed.</source>
+        <translation>代わりにアニメーションファイル（.gif または .webp）を 1 つ作ります。マップごとに 1 コマで、コマごとに次の種を使います。</translation>
+    </message>
+    <message>
+        <source>No readout.</source>
+        <translation>読み取り値を表示しません。</translation>
+    </message>
+    <message>
+        <source>Makes only pictures FIRST to LAST (from 1) of those the maps make: the same files, with the same names and seeds. This splits the work over processes or machines.</source>
+        <translation>マップから作る画像のうち FIRST 番目から LAST 番目（1 から数える）だけを作ります。ファイル、名前、種は同じです。作業を複数のプロセスやマシンに分けるのに使います。</translation>
+    </message>
+    <message>
+        <source>Depth maps: any picture the program reads.</source>
+        <translation>奥行きマップ: プログラムが読めるどの画像でもかまいません。</translation>
+    </message>
+    <message>
+        <source>Usage: %1 render [options] DEPTH... -o OUT</source>
+        <translation>使い方: %1 render [オプション] DEPTH... -o OUT</translation>
+    </message>
+    <message>
+        <source>--size takes WxH from 16 to %1 pixels a side, in pixels or with mm or in, not &apos;%2&apos;</source>
+        <translation>--size には 1 辺 16 から %1 ピクセルの 幅x高さ を、ピクセルまたは mm か in で指定してください（&apos;%2&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>with --guides the picture would be taller than %1 pixels</source>
+        <translation>--guides を付けると画像の高さが %1 ピクセルを超えます</translation>
+    </message>
+    <message>
+        <source>--near takes a grey value or auto, not &apos;%1&apos;</source>
+        <translation>--near にはグレーの値か auto を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--far takes a grey value or auto, not &apos;%1&apos;</source>
+        <translation>--far にはグレーの値か auto を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--no-data takes a grey value, not &apos;%1&apos;</source>
+        <translation>--no-data にはグレーの値を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--smooth takes 0 to 3, not &apos;%1&apos;</source>
+        <translation>--smooth には 0 から 3 を指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--as takes levels, grey or auto, not &apos;%1&apos;</source>
+        <translation>--as には levels、grey、auto のいずれかを指定してください（&apos;%1&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>--runs takes FIRST-LAST within 1-%1, not &apos;%2&apos;</source>
+        <translation>--runs には 1-%1 の範囲の FIRST-LAST を指定してください（&apos;%2&apos; は使えません）</translation>
+    </message>
+    <message>
+        <source>give the file to write with -o OUT</source>
+        <translation>書き込むファイルを -o OUT で指定してください</translation>
+    </message>
+    <message>
+        <source>an animation&apos;s frames are made whole: at most %1 million pixels, not %2 x %3</source>
+        <translation>アニメーションのコマは全体を作ってから書き込むため、%1 百万ピクセルまでです（%2 x %3 は作れません）</translation>
+    </message>
+    <message>
+        <source>%1: the name must end in .png, .bmp or .webp</source>
+        <translation>%1: 名前は .png、.bmp、.webp のいずれかで終わる必要があります</translation>
+    </message>
+    <message>
+        <source>a WebP is written whole: at most %1 pixels a side and %2 million pixels; write PNG or BMP for %3 x %4</source>
+        <translation>WebP は全体をまとめて書き込むため、1 辺 %1 ピクセル、%2 百万ピクセルまでです。%3 x %4 は PNG か BMP で保存してください</translation>
+    </message>
+    <message>
+        <source>several maps would write one file: put {n} or {name} in the output name</source>
+        <translation>複数のマップが 1 つのファイルに書き込まれます。出力名に {n} か {name} を入れてください</translation>
+    </message>
+    <message>
+        <source>%1 carries no settings of render (a BMP, or a PNG that lost its text chunk): give them as options, --dpi, --eye, --depth, --oversample, --pattern, --guides, --fit as it was made</source>
+        <translation>%1 には render の設定が記録されていません（BMP か、テキストチャンクを失った PNG）。作ったときの設定を --dpi、--eye、--depth、--oversample、--pattern、--guides、--fit のオプションで指定してください</translation>
+    </message>
+    <message>
+        <source>%1 is %2 x %3 pixels, not the %4 x %5 its settings make</source>
+        <translation>%1 は %2 x %3 ピクセルで、設定から決まる %4 x %5 と違います</translation>
+    </message>
+    <message>
+        <source>Decodes a picture that render made as the eyes do: each pixel to the separations at which a window of pixels repeats. With DEPTH, the share of linked pixels decoded to the intended separation, the wrong ones, echo regions and the depth steps lost; without, the echoes only. The settings come from the PNG&apos;s text chunk, or from the options.</source>
+        <translation>render が作った画像を、目がするように読み解きます。各画素を、数画素の窓が繰り返す間隔に読みます。DEPTH を与えると、つながった画素のうち意図した間隔に読めた割合、誤った画素、エコーの領域、失われた奥行きの段を示します。与えないときはエコーだけを示します。設定は PNG のテキストチャンクから、またはオプションから取ります。</translation>
+    </message>
+    <message>
+        <source>A picture that render made.</source>
+        <translation>render が作った画像。</translation>
+    </message>
+    <message>
+        <source>The depth map it was made from.</source>
+        <translation>その画像を作った奥行きマップ。</translation>
+    </message>
+    <message>
+        <source>Usage: %1 check [options] PICTURE [DEPTH]</source>
+        <translation>使い方: %1 check [オプション] PICTURE [DEPTH]</translation>
+    </message>
+    <message>
+        <source>give a picture and, if you have it, its depth map</source>
+        <translation>画像と、あればその奥行きマップを指定してください</translation>
+    </message>
+    <message>
+        <source>cannot check %1: %2</source>
+        <translation>%1 を確認できません: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 x %3 pixels looked at</source>
+        <translation>%1: %2 x %3 ピクセルを調べました</translation>
+    </message>
+    <message>
+        <source>linked pixels: %1, decoded to the intended separation: %2 (%3 %), wrong: %4</source>
+        <translation>つながった画素: %1、意図した間隔に読めた画素: %2 (%3 %)、誤り: %4</translation>
+    </message>
+    <message>
+        <source>depth steps: the map asks for %1 separations, %2 decoded, %3 lost</source>
+        <translation>奥行きの段: マップが求める間隔 %1、読めた間隔 %2、失われた間隔 %3</translation>
+    </message>
+    <message>
+        <source>sub-pixel error of the decoded depth: %1 px on average</source>
+        <translation>読み取った奥行きのサブピクセル誤差: 平均 %1 px</translation>
+    </message>
+    <message>
+        <source>echo pixels (decoded to two separations apart): %1 in %2 regions</source>
+        <translation>エコー（離れた 2 つの間隔に読める画素）: %1 画素、%2 領域</translation>
+    </message>
+    <message>
+        <source>%1: the depth map&apos;s name must end in .bmp or .png</source>
+        <translation>%1: 奥行きマップの名前は .bmp か .png で終わる必要があります</translation>
+    </message>
+    <message>
+        <source>%1 would be written over the picture it reads</source>
+        <translation>%1 は読み込む画像を上書きしてしまいます</translation>
+    </message>
+    <message>
+        <source>%1 is not the size its settings make</source>
+        <translation>%1 は設定から決まる大きさではありません</translation>
+    </message>
+    <message>
+        <source>cannot reveal %1: %2</source>
+        <translation>%1 を読み解けません: %2</translation>
+    </message>
+    <message>
+        <source>%1: its settings leave no separation to decode</source>
+        <translation>%1: 設定からは読み解く間隔が残りません</translation>
+    </message>
+    <message>
+        <source>%1: the depth decoded from %2 (white near, dark red where nothing decodes)</source>
+        <translation>%1: %2 から読み解いた奥行き（白が手前、何も読めない所は暗い赤）</translation>
+    </message>
 </context>
 </TS>
