@@ -5,6 +5,7 @@
 #include "editor/importdialog.h"
 
 #include "picture/animation.h"
+#include "picture/filename.h"
 #include "stereo/animationjob.h"
 
 #include "ui/dialogs.h"
@@ -213,9 +214,9 @@ void AnimationDialog::start()
         return refuse(u"コマ数を指定するときは、奥行きマップを 1 つだけにしてください。"_s);
     if (!picture::animationFormatOfName(request.output))
         return refuse(u"保存先のファイル名は .gif か .webp で終わる名前にしてください。"_s);
-    const QString target = QFileInfo(request.output).absoluteFilePath();
+    const QString target = picture::fileKey(request.output);
     for (const QString &map : request.maps)
-        if (QFileInfo(map).absoluteFilePath() == target)
+        if (picture::fileKey(map) == target)
             return refuse(u"保存先が奥行きマップと同じファイルです。"_s);
 
     auto job = std::make_unique<stereo::AnimationJob>(request);

@@ -2,6 +2,7 @@
 
 #include "renderdialog.h"
 
+#include "picture/filename.h"
 #include "picture/pictureerror.h"
 #include "picture/pictureio.h"
 #include "stereo/renderfile.h"
@@ -481,6 +482,12 @@ bool RenderDialog::save(const QString &path)
     };
     if (!format)
         return refuse(u"保存先は .png、.bmp または .webp にしてください。"_s);
+    const QString target = picture::fileKey(path);
+    if (Source->currentIndex() == 1 && picture::fileKey(Picture->text()) == target)
+        return refuse(u"保存先が奥行きの画像と同じファイルです。"_s);
+    if (R::Pattern(Pattern->currentIndex()) == R::Pattern::Picture
+        && picture::fileKey(PatternPicture->text()) == target)
+        return refuse(u"保存先が模様の画像と同じファイルです。"_s);
     if (GeometryBy->currentIndex() == 1 && NearPx->value() >= FarPx->value())
         return refuse(u"近い面の間隔は遠い面の間隔より狭くしてください。"_s);
     const R::Settings s = settings();

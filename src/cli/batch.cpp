@@ -57,31 +57,17 @@ QString outputName(const QString &pattern, const QString &map, int run)
     return out;
 }
 
-QString fileKey(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    if (folder.isEmpty())
-        return QDir::cleanPath(info.absoluteFilePath());
-    if (info.isSymLink() || info.exists()) {
-        const QString target = info.canonicalFilePath();
-        if (!target.isEmpty())
-            return target;
-    }
-    return folder + u'/' + info.fileName();
-}
-
 QString outputProblem(const QStringList &maps, const QStringList &outputs, int firstRun)
 {
     QHash<QString, QString> depthMaps;
     for (const QString &map : maps)
-        depthMaps.insert(fileKey(map), map);
+        depthMaps.insert(picture::fileKey(map), map);
     QHash<QString, int> runOf;
     for (int i = 0; i < outputs.size(); ++i) {
         const QString &path = outputs[i];
         if (!picture::formatOfName(path))
             return Cli::tr("%1: the file name must end in .bmp or .png").arg(shownName(path));
-        const QString key = fileKey(path);
+        const QString key = picture::fileKey(path);
         if (const auto map = depthMaps.constFind(key); map != depthMaps.cend())
             return Cli::tr("run %1 would write over the depth map %2")
                 .arg(i + firstRun)

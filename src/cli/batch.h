@@ -56,9 +56,6 @@ QString outputName(const QString &pattern, const QString &map, int run);
 // nothing is. `outputs` are those of the runs from `firstRun` on.
 QString outputProblem(const QStringList &maps, const QStringList &outputs, int firstRun = 1);
 
-// Whether two names lead to one file, through links and relative paths alike.
-QString fileKey(const QString &path);
-
 // "make": checks every depth map first (all of them are read, or nothing is written), then makes
 // the stereograms in order as consecutive runs of one session and writes them, holding only a few
 // maps at a time. Returns the exit status.

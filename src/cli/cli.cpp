@@ -8,6 +8,7 @@
 #include "slices.h"
 
 #include "picture/animation.h"
+#include "picture/filename.h"
 #include "picture/levels.h"
 #include "picture/mapkind.h"
 #include "picture/pictureio.h"
@@ -368,7 +369,7 @@ int runMake(const QStringList &commandLine, Io &io)
         return usageError(io, Cli::tr("%1: an animation's name must end in .gif or .webp")
                                   .arg(shownName(job.output)));
     for (const QString &map : job.maps)
-        if (fileKey(map) == fileKey(job.output))
+        if (picture::fileKey(map) == picture::fileKey(job.output))
             return usageError(io, Cli::tr("%1 would be written over the depth map it reads")
                                       .arg(shownName(job.output)));
     auto frameSize = [&](int scale) {
@@ -556,7 +557,7 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
     if (files.out == StandardStream && (!io.standardOutput || io.outIsTerminal))
         return usageError(io, Cli::tr("no picture is written to a terminal: "
                                       "redirect standard output"));
-    if (files.in != StandardStream && fileKey(files.in) == fileKey(files.out))
+    if (files.in != StandardStream && picture::fileKey(files.in) == picture::fileKey(files.out))
         return usageError(io, Cli::tr("%1 would be written over the %2 it reads")
                                   .arg(shownName(files.out), command.arguments));
     if (files.out != StandardStream) {

@@ -7,6 +7,7 @@
 #include "slices.h"
 
 #include "picture/animation.h"
+#include "picture/filename.h"
 #include "picture/pictureio.h"
 #include "stereo/render.h"
 #include "stereo/renderfile.h"
@@ -477,7 +478,7 @@ int runRender(const QStringList &commandLine, Io &io)
     }
     for (const QString &map : maps)
         for (const QString &out : outputs)
-            if (fileKey(map) == fileKey(out))
+            if (picture::fileKey(map) == picture::fileKey(out))
                 return usage(io, Cli::tr("%1 would be written over the depth map it reads")
                                      .arg(shownName(out)));
     if (!p.isSet(quiet))
@@ -673,7 +674,7 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
     const auto format = picture::formatOfName(out);
     if (!format)
         return usage(io, Cli::tr("%1: the depth map's name must end in .bmp or .png").arg(shownName(out)));
-    if (fileKey(in) == fileKey(out))
+    if (picture::fileKey(in) == picture::fileKey(out))
         return usage(io, Cli::tr("%1 would be written over the picture it reads").arg(shownName(out)));
     QImage picture;
     try {

@@ -2,6 +2,9 @@
 
 #include "filename.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace picture {
@@ -114,6 +117,20 @@ bool hasUnreadableBytes(const QString &name)
             return true;
     }
     return false;
+}
+
+QString fileKey(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        return QDir::cleanPath(info.absoluteFilePath());
+    if (info.isSymLink() || info.exists()) {
+        const QString target = info.canonicalFilePath();
+        if (!target.isEmpty())
+            return target;
+    }
+    return folder + u'/' + info.fileName();
 }
 
 } // namespace picture

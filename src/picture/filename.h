@@ -21,4 +21,10 @@ QString shownFileName(const QString &name);
 // a name that cannot be shown as it is.
 bool hasUnreadableBytes(const QString &name);
 
+// The file a name stands for, so that two names of one file compare equal through links and
+// relative paths alike: the target with every link resolved where the name exists (a link to
+// nowhere included), else the real folder and the name. Both programs refuse to write a file
+// over one they read by it.
+QString fileKey(const QString &path);
+
 } // namespace picture

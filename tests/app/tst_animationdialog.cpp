@@ -39,6 +39,8 @@ private slots:
     void sameFileAsTheCli();
     void nothingWritten_data();
     void nothingWritten();
+    void neverOverAMap_data();
+    void neverOverAMap();
     void applicationSequenceUntouched();
 
 private:
@@ -200,6 +202,37 @@ void TestAnimationDialog::nothingWritten()
     QCOMPARE(files(), before);
     if (existing)
         QCOMPARE(fileBytes(path(u"out.webp"_s)), QByteArray("the old file"));
+}
+
+void TestAnimationDialog::neverOverAMap_data()
+{
+    QTest::addColumn<bool>("throughLink");
+    QTest::newRow("the map's own name") << false;
+    QTest::newRow("a link to the map") << true;
+}
+
+// The animation is never written over a map it reads, by its name or through a link to it.
+void TestAnimationDialog::neverOverAMap()
+{
+    QFETCH(bool, throughLink);
+    const QStringList names = maps(2);
+    const QString map = path(u"map.gif"_s);
+    QVERIFY(QFile::copy(names[1], map));
+    const QByteArray before = fileBytes(map);
+    QString output = map;
+    if (throughLink) {
+        output = path(u"out.gif"_s);
+        QVERIFY(QFile::link(map, output));
+    }
+    ScriptedDialogs dialogs;
+    app::AnimationDialog dialog(dialogs, 2);
+    dialog.Files->addItems({names[0], map});
+    dialog.Output->setText(output);
+    dialog.start();
+    QVERIFY(!dialog.running());
+    QCOMPARE(dialogs.messages().size(), 1);
+    QCOMPARE(dialogs.messages()[0].text, u"保存先が奥行きマップと同じファイルです。"_s);
+    QCOMPARE(fileBytes(map), before);
 }
 
 // Image n of ランダムドット作成 is the same whether an animation was made in between or not.

@@ -183,6 +183,11 @@ void TestRenderDialog::refusedBeforeSaving_data()
     QTest::newRow("near not below far") << u"far 80 near 80"_s
                                         << u"近い面の間隔は遠い面の間隔より狭くしてください。"_s;
     QTest::newRow("no pattern picture") << u"missing pattern"_s << u"模様の画像を読めません。"_s;
+    // The pictures it reads are never written over, by their names or through a link.
+    QTest::newRow("over the depth picture") << u"depth"_s
+                                            << u"保存先が奥行きの画像と同じファイルです。"_s;
+    QTest::newRow("over the pattern, through a link")
+        << u"pattern link"_s << u"保存先が模様の画像と同じファイルです。"_s;
 }
 
 void TestRenderDialog::refusedBeforeSaving()
@@ -191,19 +196,33 @@ void TestRenderDialog::refusedBeforeSaving()
     QFETCH(QString, says);
     ScriptedDialogs dialogs;
     app::RenderDialog dialog(dialogs, QImage());
+    QString path = m_dir.filePath(u"refused.png"_s);
     if (fields == u"far 80 near 80"_s) {
         dialog.GeometryBy->setCurrentIndex(1);
         dialog.FarPx->setValue(80);
         dialog.NearPx->setValue(80);
+    } else if (fields == u"depth"_s) {
+        dialog.Source->setCurrentIndex(1);
+        dialog.Picture->setText(mapPath());
+        path = mapPath();
+    } else if (fields == u"pattern link"_s) {
+        dialog.Pattern->setCurrentIndex(6);
+        dialog.PatternPicture->setText(mapPath());
+        path = m_dir.filePath(u"pattern-link.png"_s);
+        QFile::remove(path);
+        QVERIFY(QFile::link(mapPath(), path));
     } else {
         dialog.Pattern->setCurrentIndex(6);
         dialog.PatternPicture->setText(m_dir.filePath(u"no-such-pattern.png"_s));
     }
-    const QString path = m_dir.filePath(u"refused.png"_s);
+    const QByteArray before = QFileInfo::exists(path) ? fileBytes(path) : QByteArray();
     QVERIFY(!dialog.save(path));
     QCOMPARE(dialogs.messages().size(), 1);
     QCOMPARE(dialogs.messages()[0].text, says);
-    QVERIFY(!QFile::exists(path));
+    if (before.isEmpty())
+        QVERIFY(!QFile::exists(path));
+    else
+        QCOMPARE(fileBytes(path), before);
 }
 
 void TestRenderDialog::cancelledLeavesNoFile()
