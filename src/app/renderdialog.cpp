@@ -521,7 +521,7 @@ bool RenderDialog::save(const QString &path)
         } catch (const picture::PictureError &e) {
             *error = ui::runtimeErrorOf(e).description();
         } catch (const std::bad_alloc &) {
-            *error = u"メモリが足りません。"_s;
+            *error = ui::runtimeErrorDescription(ui::RuntimeError::OutOfMemory);
         }
     });
     connect(m_saver, &QThread::finished, this, [this, error, written] {

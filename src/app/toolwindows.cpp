@@ -48,8 +48,6 @@ void makeToolWindow(QWidget *window, const QString &objectName, const QString &t
     window->setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
-QString outOfMemoryText() { return u"メモリが足りません。"_s; }
-
 // The smallest a picture's scroll area is made, each way.
 constexpr int MinimumView = 80;
 // Between a tool window and the windows it keeps clear of.
@@ -595,7 +593,7 @@ bool Tools::writeExport(const QString &path, const ExportDialog::Settings &setti
     } catch (const picture::PictureError &e) {
         reason = ui::runtimeErrorOf(e).description();
     } catch (const std::bad_alloc &) {
-        reason = outOfMemoryText();
+        reason = ui::runtimeErrorDescription(ui::RuntimeError::OutOfMemory);
     }
     m_dialogs.msgBox(writeFailedText(path, reason), ui::MsgBox::Exclamation,
                      ExportDialog::caption());
