@@ -2,6 +2,7 @@
 
 #include "backgroundjob.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -119,6 +120,9 @@ bool runWithProgress(QWidget *parent, const QString &caption, const QString &tex
     // end would make stale.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!ended) {
+        // Over the window the user sees: the one asked for may not be shown yet.
+        if (!parent || !parent->isVisible())
+            parent = QApplication::activeWindow();
         ProgressWindow window(parent, caption, text, job);
         QObject::disconnect(&watch, nullptr, &loop, nullptr);
         QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
