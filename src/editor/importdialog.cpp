@@ -182,11 +182,9 @@ ImportDialog::ImportDialog(ImportPicture prepared, QWidget *parent)
 
 ImportDialog::~ImportDialog()
 {
-    if (m_placer) {
+    // A placement under way holds copies of all it uses: it ends on its own, and frees itself.
+    if (m_placer)
         m_placer->disconnect(this);
-        m_placer->wait();
-        delete m_placer;
-    }
 }
 
 picture::LevelsSettings ImportDialog::settings() const
@@ -250,8 +248,8 @@ void ImportDialog::place(PlacementKey key)
             result->reset();
         }
     });
+    connect(m_placer, &QThread::finished, m_placer, &QObject::deleteLater);
     connect(m_placer, &QThread::finished, this, [this, key, result] {
-        m_placer->deleteLater();
         m_placer = nullptr;
         m_ok->setEnabled(true);
         if (!*result)
