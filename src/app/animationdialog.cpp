@@ -8,6 +8,7 @@
 #include "picture/filename.h"
 #include "stereo/animationjob.h"
 
+#include "ui/backgroundjob.h"
 #include "ui/dialogs.h"
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
@@ -24,6 +25,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -50,6 +52,13 @@ T *named(T *widget, const QString &name)
 }
 
 } // namespace
+
+struct AnimationDialog::Check
+{
+    std::unique_ptr<stereo::AnimationJob> job;
+    ui::JobState state;
+    QList<stereo::BadMap> bad;
+};
 
 AnimationDialog::AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget *parent)
     : QDialog(parent), m_dialogs(dialogs)
@@ -127,9 +136,27 @@ AnimationDialog::AnimationDialog(ui::Dialogs &dialogs, qint16 iroIndex, QWidget 
     connect(Cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(&m_stepper, &QTimer::timeout, this, [this] { step(); });
     m_stepper.setInterval(0);
+    m_checkProgress.setInterval(100);
+    connect(&m_checkProgress, &QTimer::timeout, this, [this] {
+        if (m_check)
+            Progress->setValue(m_check->state.permille());
+    });
 }
 
-AnimationDialog::~AnimationDialog() = default;
+AnimationDialog::~AnimationDialog()
+{
+    if (m_checker) {
+        m_check->state.cancel();
+        m_checker->disconnect(this);
+        m_checker->wait();
+        delete m_checker;
+    }
+}
+
+bool AnimationDialog::checking() const
+{
+    return m_checker && !m_check->state.cancelled();
+}
 
 QString AnimationDialog::caption()
 {
@@ -195,7 +222,8 @@ void AnimationDialog::refuse(const QString &text)
 
 void AnimationDialog::start()
 {
-    if (running())
+    // Also while a cancelled reading of the maps comes to its end.
+    if (m_job || m_checker)
         return;
     stereo::AnimationRequest request;
     // A row names its file, unless it keeps the file apart (the current map).
@@ -219,18 +247,43 @@ void AnimationDialog::start()
         if (picture::fileKey(map) == target)
             return refuse(u"保存先が奥行きマップと同じファイルです。"_s);
 
-    auto job = std::make_unique<stereo::AnimationJob>(request);
+    // Every map is read before a frame is made, off this thread: a thousand maps take seconds.
+    const auto check = std::make_shared<Check>();
+    check->job = std::make_unique<stereo::AnimationJob>(request);
+    m_check = check;
+    m_checker = QThread::create([check] {
+        check->bad = check->job->check(check->state.cancelFlag(), check->state.progressFunction());
+    });
+    connect(m_checker, &QThread::finished, this, [this, check] { checked(check); });
     Status->setText(u"奥行きマップを確認しています..."_s);
-    const QList<stereo::BadMap> bad = job->check();
-    if (!bad.isEmpty()) {
+    Progress->setRange(0, 1000);
+    Progress->setValue(0);
+    Make->setEnabled(false);
+    m_checkProgress.start();
+    m_checker->start();
+}
+
+void AnimationDialog::checked(const std::shared_ptr<Check> &check)
+{
+    m_checkProgress.stop();
+    m_checker->deleteLater();
+    m_checker = nullptr;
+    m_check.reset();
+    if (check->state.cancelled()) {
+        Make->setEnabled(true); // cancel() has said so
+        return;
+    }
+    if (!check->bad.isEmpty()) {
         QStringList lines;
-        for (const stereo::BadMap &map : bad)
+        for (const stereo::BadMap &map : std::as_const(check->bad))
             lines << u"%1: %2"_s.arg(shownName(map.path), reasonOf(map.error));
         Status->clear();
+        Progress->setValue(0);
+        Make->setEnabled(true);
         return refuse(u"読み込めない奥行きマップがあります。何も保存していません。\n\n"_s
                       + lines.join(u'\n'));
     }
-    m_job = std::move(job);
+    m_job = std::move(check->job);
     Progress->setRange(0, m_job->frameCount());
     Progress->setValue(0);
     Status->setText(u"作成しています..."_s);
@@ -276,6 +329,14 @@ void AnimationDialog::finish(const QString &status)
 
 void AnimationDialog::cancel()
 {
+    if (checking()) {
+        // The reading stops before its next map; 作成 comes back once it has.
+        m_check->state.cancel();
+        m_checkProgress.stop();
+        Status->setText(u"キャンセルしました。何も保存していません。"_s);
+        Progress->setValue(0);
+        return;
+    }
     if (!m_job)
         return;
     m_job->cancel();

@@ -16,6 +16,7 @@ class QProgressBar;
 class QPushButton;
 class QSpinBox;
 class QTemporaryDir;
+class QThread;
 
 namespace stereo {
 class AnimationJob;
@@ -29,8 +30,8 @@ namespace app {
 // "アニメーションを作成...": the consecutive stereograms of several depth maps, or of one map
 // moved from frame to frame, as one animated GIF or WebP file, the very file that
 // `zomvorn-cli make --animate` writes for the same maps and settings. The job has its own random
-// sequence; it runs in steps on this thread, a frame at a time, and can be cancelled between
-// them.
+// sequence. Its maps are read first, off this thread; then it runs in steps on this thread, a
+// frame at a time. It can be cancelled while the maps are read and between frames.
 class AnimationDialog : public QDialog
 {
 public:
@@ -39,12 +40,14 @@ public:
 
     static QString caption();
 
-    // The "do" half of 作成: checks the fields and every map, then starts the job. A refusal is
-    // told in a message box and nothing is written.
+    // The "do" half of 作成: checks the fields, then reads every map off this thread and starts
+    // the job. A refusal is told in a message box and nothing is written.
     void start();
     // Stops the job: no file is left behind, an existing one stays as it was.
     void cancel();
-    bool running() const { return m_job != nullptr; }
+    bool running() const { return m_job != nullptr || checking(); }
+    // Whether the maps are being read.
+    bool checking() const;
 
     // The main window's depth map, as the last 編集終了 handed it over: いまのマップを追加 puts it
     // in the list (kept as a PNG file of the dialog's own while the dialog lives).
@@ -70,6 +73,8 @@ public:
     QPushButton *Cancel = nullptr;
 
 private:
+    struct Check;
+    void checked(const std::shared_ptr<Check> &check);
     void step();
     void finish(const QString &status);
     void refuse(const QString &text);
@@ -79,6 +84,10 @@ private:
 
     ui::Dialogs &m_dialogs;
     std::unique_ptr<stereo::AnimationJob> m_job;
+    // The reading of the maps, shared with its thread.
+    std::shared_ptr<Check> m_check;
+    QThread *m_checker = nullptr;
+    QTimer m_checkProgress;
     QTimer m_stepper;
     QImage m_currentMap;
     std::unique_ptr<QTemporaryDir> m_currentDir;

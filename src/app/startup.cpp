@@ -3,6 +3,7 @@
 #include "startup.h"
 
 #include "ui/form.h"
+#include "ui/loopwatch.h"
 #include "ui/platform.h"
 #include "ui/runtimeerror.h"
 
@@ -24,6 +25,7 @@ Startup::Startup(QApplication &application, const QString &folder)
 {
     nameApplication();
     ui::installPlatform(application); // before the first widget
+    ui::watchEventLoopIfAsked();
     m_form2 = std::make_unique<Form2>(m_dialogs, folder);
     ui::centreOnScreen(m_form2.get());
     m_form2->show();

@@ -7,6 +7,7 @@
 #include "picture/viewingaids.h"
 #include "stereo/stereogramgenerator.h"
 
+#include "ui/backgroundjob.h"
 #include "ui/dialogs.h"
 #include "ui/imageview.h"
 #include "ui/placement.h"
@@ -586,10 +587,17 @@ bool Tools::writeExport(const QString &path, const ExportDialog::Settings &setti
 {
     QString reason;
     try {
-        picture::writeStereogram(m_stereogram, settings.scale, settings.guides, path,
-                                 picture::formatOfName(path).value_or(picture::FileFormat::Png),
-                                 picture::dotsPerMeterOfDpi(settings.dpi));
-        return true;
+        // Off the window's thread, with a progress bar and キャンセル: a large scale takes seconds.
+        const QImage stereogram = m_stereogram;
+        return ui::runWithProgress(
+            &m_owner, ExportDialog::caption(), u"拡大したステレオグラムを保存しています..."_s,
+            [&](ui::JobState &job) {
+                return picture::writeStereogram(
+                    stereogram, settings.scale, settings.guides, path,
+                    picture::formatOfName(path).value_or(picture::FileFormat::Png),
+                    picture::dotsPerMeterOfDpi(settings.dpi), job.cancelFlag(),
+                    job.progressFunction());
+            });
     } catch (const picture::PictureError &e) {
         reason = ui::runtimeErrorOf(e).description();
     } catch (const std::bad_alloc &) {

@@ -179,7 +179,8 @@ public:
     void followEditor(QWidget &editor);
 
     // The "do" half of export: writes the enlarged stereogram to `path` (PNG unless the name
-    // ends in .bmp), or says why not.
+    // ends in .bmp) off the window's thread, or says why not; false also when キャンセル stopped
+    // it, which leaves no file.
     bool writeExport(const QString &path, const ExportDialog::Settings &settings);
     static QString exportFilter();
 

@@ -12,6 +12,7 @@
 #include "picture/levels.h"
 #include "picture/mapkind.h"
 
+#include "ui/backgroundjob.h"
 #include "ui/colour.h"
 #include "ui/dialogs.h"
 #include "ui/picturebox.h"
@@ -627,15 +628,28 @@ bool Form1::importPictureAs()
 bool Form1::importPicture(const QString &path)
 {
     endStroke();
-    QImage source;
+    // Reading, recognising and placing a large picture takes a second or more: off the window's
+    // thread, with a progress bar and キャンセル.
+    std::optional<ImportPicture> prepared;
     try {
-        source = ui::LoadPicture(path);
+        const bool done = ui::runWithProgress(
+            this, u"画像から奥行きマップ"_s, u"画像を読み込んでいます..."_s, [&](ui::JobState &job) {
+                job.progress(0, 2);
+                const QImage source = ui::LoadPicture(path);
+                if (job.cancelled())
+                    return false;
+                job.progress(1, 2);
+                prepared = prepareImport(source, job.cancelFlag());
+                return prepared.has_value();
+            });
+        if (!done)
+            return false;
     } catch (const ui::RuntimeError &e) {
         m_dialogs.msgBox(loadFailedText(path, e.description()), ui::MsgBox::Exclamation,
                          u"画像から奥行きマップ"_s);
         return false;
     }
-    ImportDialog dialog(std::move(source), this);
+    ImportDialog dialog(std::move(*prepared), this);
     if (m_runDialog(dialog) != QDialog::Accepted)
         return false;
     putMap(dialog.levels().map);

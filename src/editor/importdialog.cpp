@@ -18,9 +18,12 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -57,10 +60,38 @@ static QString readingText(const picture::MapVerdict &verdict)
     }
 }
 
-ImportDialog::ImportDialog(QImage picture, QWidget *parent)
-    : QDialog(parent), m_verdict(picture::recogniseMap(picture)), m_original(std::move(picture)),
-      m_picture(picture::depthPictureOf(m_original, m_verdict))
+namespace {
+
+// How the dialog first places a picture: fitted into the frame, no value taken as no data.
+constexpr picture::Fit FirstFit = picture::Fit::Fit;
+
+} // namespace
+
+std::optional<ImportPicture> prepareImport(const QImage &original, const std::atomic<bool> *cancel)
 {
+    auto stopped = [cancel] { return cancel && cancel->load(); };
+    ImportPicture made;
+    made.verdict = picture::recogniseMap(original);
+    if (stopped())
+        return std::nullopt;
+    made.picture = picture::depthPictureOf(original, made.verdict);
+    if (stopped())
+        return std::nullopt;
+    made.placed = picture::placePicture(made.picture, FirstFit, std::nullopt);
+    if (stopped())
+        return std::nullopt;
+    return made;
+}
+
+ImportDialog::ImportDialog(QImage picture, QWidget *parent)
+    : ImportDialog(*prepareImport(picture), parent)
+{
+}
+
+ImportDialog::ImportDialog(ImportPicture prepared, QWidget *parent)
+    : QDialog(parent), m_verdict(prepared.verdict), m_picture(std::move(prepared.picture))
+{
+    keep({int(FirstFit), -1}, std::move(prepared.placed));
     setObjectName(u"ImportDialog"_s);
     setWindowTitle(u"画像から奥行きマップ"_s);
     const int greyMax = picture::greyMaxOf(m_picture);
@@ -127,7 +158,8 @@ ImportDialog::ImportDialog(QImage picture, QWidget *parent)
     form->addRow(new QLabel(u"(0〜%1)"_s.arg(greyMax), this));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    m_ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -148,7 +180,12 @@ ImportDialog::ImportDialog(QImage picture, QWidget *parent)
     refresh();
 }
 
-ImportDialog::~ImportDialog() = default;
+ImportDialog::~ImportDialog()
+{
+    // A placement under way holds copies of all it uses: it ends on its own, and frees itself.
+    if (m_placer)
+        m_placer->disconnect(this);
+}
 
 picture::LevelsSettings ImportDialog::settings() const
 {
@@ -174,13 +211,66 @@ void ImportDialog::setGreyPreview(bool grey)
     greyPreview->setChecked(grey);
 }
 
-const picture::PlacedPicture &ImportDialog::placed(picture::Fit how, std::optional<int> value)
+const picture::PlacedPicture *ImportDialog::placed(PlacementKey key)
 {
-    const std::pair key{int(how), value.value_or(-1)};
-    auto found = m_placed.find(key);
+    const auto found = std::find_if(m_placed.begin(), m_placed.end(),
+                                    [&](const auto &kept) { return kept.first == key; });
     if (found == m_placed.end())
-        found = m_placed.emplace(key, picture::placePicture(m_picture, how, value)).first;
-    return found->second;
+        return nullptr;
+    m_placed.splice(m_placed.begin(), m_placed, found);
+    return &m_placed.front().second;
+}
+
+void ImportDialog::keep(PlacementKey key, picture::PlacedPicture placed)
+{
+    m_placed.emplace_front(key, std::move(placed));
+    while (m_placed.size() > std::size_t(PlacementsKept))
+        m_placed.pop_back();
+}
+
+// Places the picture off the window's thread; the window shows the last levels meanwhile, and
+// refreshes once the placement is made. One placement at a time: a change made meanwhile is
+// placed after it.
+void ImportDialog::place(PlacementKey key)
+{
+    if (m_placer)
+        return;
+    m_ok->setEnabled(false);
+    // Shared by the thread and the window, whichever ends last frees them.
+    const auto result = std::make_shared<std::optional<picture::PlacedPicture>>();
+    const QImage picture = m_picture;
+    m_placer = QThread::create([picture, key, result] {
+        try {
+            *result = picture::placePicture(picture, picture::Fit(key.first),
+                                            key.second < 0 ? std::nullopt
+                                                           : std::optional<int>(key.second));
+        } catch (const std::bad_alloc &) {
+            result->reset();
+        }
+    });
+    connect(m_placer, &QThread::finished, m_placer, &QObject::deleteLater);
+    connect(m_placer, &QThread::finished, this, [this, key, result] {
+        m_placer = nullptr;
+        m_ok->setEnabled(true);
+        if (!*result)
+            return; // no memory for it: the levels before it stay
+        keep(key, std::move(**result));
+        refresh();
+        if (m_acceptWhenPlaced && !m_placer) {
+            m_acceptWhenPlaced = false;
+            QDialog::accept();
+        }
+    });
+    m_placer->start();
+}
+
+void ImportDialog::accept()
+{
+    if (m_placer) {
+        m_acceptWhenPlaced = true;
+        return;
+    }
+    QDialog::accept();
 }
 
 void ImportDialog::refresh()
@@ -189,7 +279,11 @@ void ImportDialog::refresh()
     noData->setEnabled(noDataOn->isChecked());
     nearGrey->setEnabled(!automatic->isChecked());
     farGrey->setEnabled(!automatic->isChecked());
-    m_levels = picture::quantise(placed(s.fit, s.noData), s);
+    const PlacementKey key{int(s.fit), s.noData.value_or(-1)};
+    const picture::PlacedPicture *made = placed(key);
+    if (!made)
+        return place(key);
+    m_levels = picture::quantise(*made, s);
     if (automatic->isChecked()) {
         // The values Auto found, shown where the user would set them.
         const QSignalBlocker nearBlocked(nearGrey);

@@ -144,10 +144,35 @@ std::optional<Unprinted> unprinted(const QImage &picture)
     return result;
 }
 
-void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
-                     FileFormat format, int dotsPerMeter)
+bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+                     FileFormat format, int dotsPerMeter, const std::atomic<bool> *cancel,
+                     const std::function<void(int, int)> &progress)
 {
-    saveRows(printableRows(stereogram, scale, guides), path, format, dotsPerMeter);
+    // Thrown from a row to stop the encoding; the writer, never committed, leaves no file.
+    struct Stopped
+    {
+    };
+    PictureRows rows = printableRows(stereogram, scale, guides);
+    const int total = format == FileFormat::Png ? 2 * rows.height : rows.height;
+    int asked = 0;
+    if (cancel || progress)
+        rows.row = [row = std::move(rows.row), cancel, &progress, &asked, total](int y,
+                                                                                QRgb *scratch) {
+            if (cancel && cancel->load())
+                throw Stopped{};
+            if (progress)
+                progress(std::min(++asked, total), total);
+            return row(y, scratch);
+        };
+    try {
+        saveRows(rows, path, format, dotsPerMeter);
+    } catch (const Stopped &) {
+        return false;
+    }
+    // A PNG of more than 256 colours stops reading its colours early.
+    if (progress && asked < total)
+        progress(total, total);
+    return true;
 }
 
 PackedPicture::PackedPicture(const QImage &image)

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QSize>
 
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -55,8 +57,13 @@ bool isPrintedSize(QSize size);
 
 // printableRows, encoded into the file a row at a time: the file "make --scale K [--guides]"
 // writes, and the desktop program's enlarged export. Throws PictureError, or std::bad_alloc.
-void writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
-                     FileFormat format, int dotsPerMeter = SavedDotsPerMeter);
+// `cancel`, once set, stops it before the next row: no file is left and it returns false.
+// `progress` gets the rows handed to the encoder so far out of all it will ask for (a PNG's rows
+// are read twice: once for its colours, once to write them).
+bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+                     FileFormat format, int dotsPerMeter = SavedDotsPerMeter,
+                     const std::atomic<bool> *cancel = nullptr,
+                     const std::function<void(int done, int total)> &progress = {});
 
 // The converging aid: a white band this high above the picture, with two black dots one
 // background separation apart, centred.

@@ -70,11 +70,17 @@ int AnimationJob::frameCount() const
     return m_request.frames > 0 ? m_request.frames : int(m_request.maps.size());
 }
 
-QList<BadMap> AnimationJob::check()
+QList<BadMap> AnimationJob::check(const std::atomic<bool> *cancel,
+                                  const std::function<void(int, int)> &progress)
 {
     QList<BadMap> bad;
     qint64 keptBytes = 0;
-    for (int i = 0; i < m_files.size(); ++i) {
+    const int files = int(m_files.size());
+    for (int i = 0; i < files; ++i) {
+        if (cancel && cancel->load())
+            break;
+        if (progress)
+            progress(i, files);
         try {
             const picture::MapOfPicture made = readDepthMap(m_files[i], m_request.asIs);
             if (made.converted)

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 
 namespace stereo {
@@ -65,7 +67,10 @@ public:
     int framesDone() const { return m_done; }
 
     // Reads every map, each distinct file once; the ones that could not be read. Writes nothing.
-    QList<BadMap> check();
+    // `cancel`, once set, stops it before the next file; `progress` gets the files read so far out
+    // of all.
+    QList<BadMap> check(const std::atomic<bool> *cancel = nullptr,
+                        const std::function<void(int done, int total)> &progress = {});
     // The maps check() found to be depth pictures and converted, each distinct file once.
     const QList<ConvertedMap> &converted() const { return m_converted; }
 

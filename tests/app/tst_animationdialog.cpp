@@ -159,10 +159,15 @@ void TestAnimationDialog::nothingWritten_data()
 {
     QTest::addColumn<bool>("badMap");
     QTest::addColumn<bool>("existing");
-    QTest::newRow("bad map among many") << true << false;
-    QTest::newRow("bad map, file there") << true << true;
-    QTest::newRow("cancelled") << false << false;
-    QTest::newRow("cancelled, file there") << false << true;
+    // Cancelled while the maps are read, before any frame.
+    QTest::addColumn<bool>("whileReading");
+    QTest::newRow("bad map among many") << true << false << false;
+    QTest::newRow("bad map, file there") << true << true << false;
+    QTest::newRow("cancelled") << false << false << false;
+    QTest::newRow("cancelled, file there") << false << true << false;
+    QTest::newRow("cancelled reading") << false << false << true;
+    QTest::newRow("cancelled reading, file there") << false << true << true;
+    QTest::newRow("cancelled reading, bad map") << true << false << true;
 }
 
 // A bad map is named with its reason before anything is written; a cancelled job leaves nothing.
@@ -170,6 +175,7 @@ void TestAnimationDialog::nothingWritten()
 {
     QFETCH(bool, badMap);
     QFETCH(bool, existing);
+    QFETCH(bool, whileReading);
     QStringList names = maps(12);
     if (badMap) {
         QFile bad(path(u"broken.bmp"_s));
@@ -188,8 +194,19 @@ void TestAnimationDialog::nothingWritten()
     dialog.Files->addItems(names);
     dialog.Output->setText(path(u"out.webp"_s));
     dialog.start();
-    if (badMap) {
+    QVERIFY(dialog.running());
+    if (whileReading) {
+        // The reading has not been answered yet: no event has been handled since start().
+        QVERIFY(dialog.checking());
+        dialog.Cancel->click();
         QVERIFY(!dialog.running());
+        QVERIFY(!dialog.Make->isEnabled());
+        QTRY_VERIFY(dialog.Make->isEnabled());
+        QVERIFY(!dialog.running());
+        QVERIFY(dialogs.messages().isEmpty());
+        QCOMPARE(dialog.Status->text(), u"キャンセルしました。何も保存していません。"_s);
+    } else if (badMap) {
+        QTRY_VERIFY(!dialog.running());
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messages()[0].text.contains(u"broken.bmp"_s));
     } else {

@@ -325,10 +325,13 @@ void TestCliIdentity::importEqualsLevels()
         d.gamma->setValue(controls.gamma);
         d.fit->setCurrentIndex(controls.fit);
         d.smooth->setValue(controls.smooth);
+        if (!QTest::qWaitFor([&] { return !d.placing(); }))
+            return int(QDialog::Rejected);
+        // "編集終了" once the editor shows the map: the picture is read while the window answers.
+        QTimer::singleShot(0, [&] { form2.Form1()->controls().Command1->click(); });
         return int(QDialog::Accepted);
     });
     dialogs.fileAnswers.push_back(paths[0]);
-    QTimer::singleShot(0, [&] { form2.Form1()->controls().Command1->click(); }); // "編集終了"
     form2.findChild<QAction *>(u"MenuToolImport"_s)->trigger();
     QVERIFY(dialogs.messages().isEmpty());
     QCOMPARE(form2.controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),

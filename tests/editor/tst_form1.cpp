@@ -23,7 +23,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDialogButtonBox>
 #include <QDirIterator>
+#include <QComboBox>
 #include <QFile>
 #include <QAction>
 #include <QCheckBox>
@@ -216,6 +218,9 @@ private slots:
     void restoredDraftOfAGreyPictureIsOffered();
     void importDialogShowsTheNearEnd_data();
     void importDialogShowsTheNearEnd();
+    void importKeepsFewPlacements_data();
+    void importKeepsFewPlacements();
+    void importOkWaitsForThePlacement();
 
 private:
     void activate();
@@ -1460,6 +1465,62 @@ void TestForm1::importDialogShowsTheNearEnd()
     const int centre = dialog.nearMarker->geometry().center().x();
     QVERIFY2(std::abs(centre - markerX) <= 20 + dialog.nearMarker->width() / 2,
              qPrintable(QString::number(centre)));
+}
+
+// Each placement is made off the window's thread; the last few are kept, and the map is always
+// the one the command line makes for the settings shown.
+void TestForm1::importKeepsFewPlacements_data()
+{
+    QTest::addColumn<QList<QPoint>>("visits"); // 配置's index and データなし's value (-1: off)
+    QTest::addColumn<int>("kept");
+    QTest::newRow("the first placement only") << QList<QPoint>{} << 1;
+    QTest::newRow("one more") << QList<QPoint>{{1, -1}} << 2;
+    QTest::newRow("back and forth") << QList<QPoint>{{1, -1}, {0, -1}, {1, -1}, {0, -1}} << 2;
+    QTest::newRow("every fit") << QList<QPoint>{{1, -1}, {2, -1}, {3, -1}} << 4;
+    QTest::newRow("many no-data values")
+        << QList<QPoint>{{0, 10}, {0, 20}, {0, 30}, {0, 40}, {0, 50}, {0, 60}, {0, 70}} << 4;
+    QTest::newRow("a dropped one again")
+        << QList<QPoint>{{1, -1}, {2, -1}, {3, -1}, {3, 5}, {3, 6}, {1, -1}} << 4;
+}
+
+void TestForm1::importKeepsFewPlacements()
+{
+    QFETCH(QList<QPoint>, visits);
+    QFETCH(int, kept);
+    const QImage picture = testimages::sixteenBitRamp({900, 600});
+    editor::ImportDialog dialog(picture);
+    for (const QPoint &visit : visits) {
+        dialog.fit->setCurrentIndex(visit.x());
+        dialog.noData->setValue(std::max(0, visit.y()));
+        dialog.noDataOn->setChecked(visit.y() >= 0);
+        QTRY_VERIFY(!dialog.placing());
+        QCOMPARE(dialog.settings().fit, picture::Fit(dialog.fit->currentData().toInt()));
+        QCOMPARE(dialog.levels().map,
+                 picture::levelsOf(picture::depthPictureOf(picture, dialog.verdict()),
+                                   dialog.settings()));
+    }
+    QCOMPARE(dialog.placementsKept(), kept);
+}
+
+// OK pressed while a placement is made closes the dialog once it is made, with its map.
+void TestForm1::importOkWaitsForThePlacement()
+{
+    const QImage picture = testimages::sixteenBitRamp({900, 600});
+    editor::ImportDialog dialog(picture);
+    const QImage fitted = dialog.levels().map;
+    dialog.fit->setCurrentIndex(2);
+    QVERIFY(dialog.placing());
+    QPushButton *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
+    QVERIFY(!ok->isEnabled());
+    dialog.accept();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.levels().map, fitted);
+    QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(ok->isEnabled());
+    const QImage stretched = dialog.levels().map;
+    QVERIFY(stretched != fitted);
+    QCOMPARE(stretched, picture::levelsOf(picture::depthPictureOf(picture, dialog.verdict()),
+                                          dialog.settings()));
 }
 
 QTEST_MAIN(TestForm1)
