@@ -66,7 +66,7 @@ Form2::Form2(ui::Dialogs &dialogs, QString helpDirectory)
                        [this] { makeAnimation(); });
     ui::connectGuarded(m_dialogs, m_ui.MenuToolRender, &QAction::triggered, this, [this] {
         RenderDialog dialog(m_dialogs, m_ui.Picture1->Image(), this);
-        dialog.exec();
+        m_dialogs.runModal(dialog);
     });
     ui::connectGuarded(m_dialogs, m_ui.MenuToolsLevelNumbers, &QAction::toggled, this,
                        [this](bool on) {
@@ -251,7 +251,7 @@ void Form2::offerDraft()
         return;
     const DraftAnswer answer = m_chooseDraft ? m_chooseDraft(readable) : [&] {
         DraftChoice question(readable, this);
-        question.exec();
+        m_dialogs.runModal(question);
         return question.answer();
     }();
     for (int i : answer.discard)
@@ -313,7 +313,7 @@ void Form2::makeAnimation()
 {
     AnimationDialog dialog(m_dialogs, m_iroIndex, this);
     dialog.offerCurrentMap(m_ui.Picture1->Image());
-    dialog.exec();
+    m_dialogs.runModal(dialog);
 }
 
 void Form2::MenuToolImport_Click()

@@ -573,7 +573,7 @@ void Tools::exportStereogram()
     if (!hasStereogram())
         return;
     ExportDialog dialog(m_exportSettings, &m_owner);
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_dialogs.runModal(dialog) != QDialog::Accepted)
         return;
     m_exportSettings = dialog.settings();
     const std::optional<QString> path = m_dialogs.showSave(exportFilter(), 0, m_exportName);

@@ -49,8 +49,7 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *s
     : ui::Form(Form1Ui::caption(), Form1Ui::clientArea()), m_dialogs(dialogs),
       m_depthStore(depthStore),
       m_ownSession(session ? nullptr : std::make_unique<EditingSession>()),
-      m_session(session ? *session : *m_ownSession),
-      m_runDialog([](QDialog &dialog) { return dialog.exec(); })
+      m_session(session ? *session : *m_ownSession)
 {
     m_ui.setupUi(this);
     m_session.attach(&m_ui.Picture1->surface());
@@ -271,7 +270,7 @@ void Form1::restoreDraft(const QImage &draft)
         return;
     endStroke();
     ImportDialog dialog(draft, this);
-    if (m_runDialog(dialog) == QDialog::Accepted)
+    if (m_dialogs.runModal(dialog) == QDialog::Accepted)
         putMap(dialog.levels().map);
 }
 
@@ -635,11 +634,11 @@ bool Form1::importPicture(const QString &path)
         const bool done = ui::runWithProgress(
             this, u"画像から奥行きマップ"_s, u"画像を読み込んでいます..."_s, [&](ui::JobState &job) {
                 job.progress(0, 2);
-                const QImage source = ui::LoadPicture(path);
+                QImage source = ui::LoadPicture(path);
                 if (job.cancelled())
                     return false;
                 job.progress(1, 2);
-                prepared = prepareImport(source, job.cancelFlag());
+                prepared = prepareImport(std::move(source), job.cancelFlag());
                 return prepared.has_value();
             });
         if (!done)
@@ -650,7 +649,7 @@ bool Form1::importPicture(const QString &path)
         return false;
     }
     ImportDialog dialog(std::move(*prepared), this);
-    if (m_runDialog(dialog) != QDialog::Accepted)
+    if (m_dialogs.runModal(dialog) != QDialog::Accepted)
         return false;
     putMap(dialog.levels().map);
     return true;
@@ -666,7 +665,7 @@ void Form1::insertText()
     endStroke();
     cancelText();
     TextDialog dialog(this);
-    if (m_runDialog(dialog) != QDialog::Accepted)
+    if (m_dialogs.runModal(dialog) != QDialog::Accepted)
         return;
     const CanvasText text = dialog.canvasText();
     if (!text.text.trimmed().isEmpty())

@@ -96,7 +96,6 @@ public:
     void cancelText();
 
     // How the import and text dialogs are run: exec() unless a test says otherwise.
-    void setDialogRunner(std::function<int(QDialog &)> run) { m_runDialog = std::move(run); }
 
     // The right-click menu of the canvas.
     QMenu *canvasMenu() const { return m_canvasMenu; }
@@ -169,7 +168,6 @@ private:
     QAction *m_cancelText = nullptr;
     QMenu *m_canvasMenu = nullptr;
     QLabel *m_closedLine = nullptr;
-    std::function<int(QDialog &)> m_runDialog;
     std::optional<QImage> m_textMask;
     int m_textLevel = 0;
     QRubberBand *m_textOutline = nullptr;

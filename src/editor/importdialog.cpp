@@ -67,14 +67,14 @@ constexpr picture::Fit FirstFit = picture::Fit::Fit;
 
 } // namespace
 
-std::optional<ImportPicture> prepareImport(const QImage &original, const std::atomic<bool> *cancel)
+std::optional<ImportPicture> prepareImport(QImage original, const std::atomic<bool> *cancel)
 {
     auto stopped = [cancel] { return cancel && cancel->load(); };
     ImportPicture made;
     made.verdict = picture::recogniseMap(original);
     if (stopped())
         return std::nullopt;
-    made.picture = picture::depthPictureOf(original, made.verdict);
+    made.picture = picture::depthPictureOf(std::move(original), made.verdict);
     if (stopped())
         return std::nullopt;
     made.placed = picture::placePicture(made.picture, FirstFit, std::nullopt);
@@ -84,7 +84,7 @@ std::optional<ImportPicture> prepareImport(const QImage &original, const std::at
 }
 
 ImportDialog::ImportDialog(QImage picture, QWidget *parent)
-    : ImportDialog(*prepareImport(picture), parent)
+    : ImportDialog(*prepareImport(std::move(picture)), parent)
 {
 }
 

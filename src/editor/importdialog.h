@@ -35,7 +35,8 @@ struct ImportPicture
     QImage picture;
     picture::PlacedPicture placed;
 };
-std::optional<ImportPicture> prepareImport(const QImage &original,
+// Given a picture nothing else holds, a picture on a colour scale is read along it in place.
+std::optional<ImportPicture> prepareImport(QImage original,
                                            const std::atomic<bool> *cancel = nullptr);
 
 // "画像から奥行きマップ": the settings that make a grey picture into a depth map, with a live

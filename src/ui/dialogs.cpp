@@ -235,6 +235,11 @@ std::optional<QString> QtDialogs::showSave(const QString &filter, int filterInde
     return showFileDialog(true, filter, filterIndex, fileName);
 }
 
+int QtDialogs::runModal(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
 bool QtDialogs::showHelp(const QString &helpFile)
 {
     switch (sendToHelpViewer(m_helpServer, helpFile, m_uidOf)) {

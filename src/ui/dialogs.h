@@ -9,6 +9,7 @@
 
 #include <optional>
 
+class QDialog;
 class QFileDialog;
 class QWidget;
 
@@ -54,6 +55,10 @@ public:
     // Shows a file in the help viewer: the user's viewer already open shows it in place of its file
     // and comes to the front; otherwise one is started, detached. False when none could be started.
     virtual bool showHelp(const QString &helpFile) = 0;
+
+    // Shows one of the program's own dialogs modally; returns its result (QDialog::Accepted or
+    // Rejected). Tests work the dialog and answer for it.
+    virtual int runModal(QDialog &dialog) = 0;
 };
 
 // One entry of a file dialog's filter list.
@@ -95,6 +100,7 @@ public:
     std::optional<QString> showSave(const QString &filter, int filterIndex,
                                     const QString &fileName) override;
     bool showHelp(const QString &helpFile) override;
+    int runModal(QDialog &dialog) override;
 
 private:
     std::optional<QString> showFileDialog(bool save, const QString &filter, int filterIndex,

@@ -136,7 +136,7 @@ QList<QByteArray> TestCliIdentity::desktopSession(const QStringList &maps, int i
             editor::Form1 &editor = form2.Form1().get();
             const auto &controls = editor.controls();
             // A depth picture not drawn in level colours: はい, then the import dialog's OK.
-            editor.setDialogRunner([](QDialog &) { return int(QDialog::Accepted); });
+            dialogs.modal = [](QDialog &) { return int(QDialog::Accepted); };
             dialogs.msgBoxAnswers.push_back(ui::MsgBox::Yes);
             dialogs.fileAnswers.push_back(maps[k]);
             controls.Command2->click(); // "ファイル読み込み"
@@ -312,7 +312,7 @@ void TestCliIdentity::importEqualsLevels()
     app::Form2 form2(dialogs, m_dir.path());
     form2.setEndApplication([] {});
     form2.show();
-    form2.Form1()->setDialogRunner([&](QDialog &dialog) {
+    dialogs.modal = [&](QDialog &dialog) {
         auto &d = static_cast<editor::ImportDialog &>(dialog);
         d.invert->setChecked(controls.invert);
         d.automatic->setChecked(controls.automatic);
@@ -330,7 +330,7 @@ void TestCliIdentity::importEqualsLevels()
         // "編集終了" once the editor shows the map: the picture is read while the window answers.
         QTimer::singleShot(0, [&] { form2.Form1()->controls().Command1->click(); });
         return int(QDialog::Accepted);
-    });
+    };
     dialogs.fileAnswers.push_back(paths[0]);
     form2.findChild<QAction *>(u"MenuToolImport"_s)->trigger();
     QVERIFY(dialogs.messages().isEmpty());

@@ -1296,12 +1296,12 @@ void TestForm1::importIsOneStep()
         }
     const QString path = m_dir.filePath(u"grey16.png"_s);
     QVERIFY(grey.save(path));
-    m_form->setDialogRunner([&](QDialog &dialog) {
+    m_dialogs->modal = [&](QDialog &dialog) {
         auto &import = static_cast<editor::ImportDialog &>(dialog);
         import.smooth->setValue(smooth);
         import.invert->setChecked(invert);
         return int(QDialog::Accepted);
-    });
+    };
     QVERIFY(m_form->importPicture(path));
     QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32), expected);
     QVERIFY(m_dialogs->messages().isEmpty());
@@ -1322,10 +1322,10 @@ void TestForm1::unreadableFileThroughTheImport()
     paintSomething();
     const QImage before = m_form->controls().Picture1->Image();
     bool dialogShown = false;
-    m_form->setDialogRunner([&](QDialog &) {
+    m_dialogs->modal = [&](QDialog &) {
         dialogShown = true;
         return int(QDialog::Accepted);
-    });
+    };
     m_dialogs->fileAnswers.push_back(path);
     QVERIFY(!m_form->importPictureAs());
     QVERIFY(!dialogShown);
@@ -1387,10 +1387,10 @@ void TestForm1::greyPictureOffersTheImport()
     m_dialogs->fileAnswers.push_back(path);
     m_dialogs->msgBoxAnswers.push_back(answer);
     int dialogs = 0;
-    m_form->setDialogRunner([&](QDialog &) {
+    m_dialogs->modal = [&](QDialog &) {
         ++dialogs;
         return dialogEnds;
-    });
+    };
     m_form->Command2_Click();
     const auto messages = m_dialogs->messages();
     const bool asked = !question.isEmpty();
@@ -1419,7 +1419,7 @@ void TestForm1::restoredDraftOfAGreyPictureIsOffered()
     const QImage grey = testimages::sphereOnBlack(testimages::CanvasSize, 120, {194, 166},
                                                   QImage::Format_RGB32);
     m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
-    m_form->setDialogRunner([](QDialog &) { return int(QDialog::Accepted); });
+    m_dialogs->modal = [](QDialog &) { return int(QDialog::Accepted); };
     m_form->restoreDraft(grey);
     QCOMPARE(m_dialogs->messages().size(), 1);
     QCOMPARE(m_dialogs->messages()[0].title, u"編集の復元"_s);

@@ -48,6 +48,12 @@ bool ScriptedDialogs::showHelp(const QString &helpFile)
     return helpStarts;
 }
 
+int ScriptedDialogs::runModal(QDialog &dialog)
+{
+    modalsShown.append(dialog.objectName());
+    return modal ? modal(dialog) : dialog.exec();
+}
+
 QList<ScriptedDialogs::Asked> ScriptedDialogs::fileDialogs() const
 {
     QList<Asked> out;

@@ -6,8 +6,12 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
+#include <functional>
+
+class QDialog;
 
 // Answers the program's questions from a script and records what was asked.
 class ScriptedDialogs final : public ui::Dialogs
@@ -28,6 +32,11 @@ public:
     std::deque<int> msgBoxAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     bool helpStarts = true;
+    // Works a modal dialog and answers for it; without it, the dialog runs as the program runs it
+    // (exec), for a timer of the test to work.
+    std::function<int(QDialog &)> modal;
+    // The object names of the modal dialogs shown, in order.
+    QStringList modalsShown;
 
     QList<Asked> asked;
 
@@ -37,6 +46,7 @@ public:
     std::optional<QString> showSave(const QString &filter, int filterIndex,
                                     const QString &fileName) override;
     bool showHelp(const QString &helpFile) override;
+    int runModal(QDialog &dialog) override;
 
     QList<Asked> messages() const;
     // The file dialogs asked for, in order.
