@@ -28,6 +28,7 @@
 #include <memory>
 #include <cstdlib>
 #include <new>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -784,16 +785,17 @@ int runLevels(const QStringList &commandLine, Io &io)
                    << '\n';
     }
 
-    const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
+    auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    const auto &[in, out, loaded, png] = std::get<OneFile>(files);
+    auto &[in, out, loaded, png] = std::get<OneFile>(files);
     // A picture in a colour scale is read along it; any other colour picture by brightness.
     const picture::MapVerdict verdict = picture::recogniseMap(loaded);
     if (verdict.kind == picture::MapKind::ColourScale || verdict.kind == picture::MapKind::Colour)
         io.err << shownName(in) << u": "_s << pictureKind(verdict) << '\n';
     io.err.flush();
-    const QImage picture = picture::depthPictureOf(loaded, verdict);
+    // Only the picture levelsOf works on is kept, so that it can convert it in place.
+    QImage picture = picture::depthPictureOf(std::exchange(loaded, QImage()), verdict);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
          {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value
@@ -811,7 +813,7 @@ int runLevels(const QStringList &commandLine, Io &io)
     }
     QImage map;
     try {
-        map = picture::levelsOf(picture, settings);
+        map = picture::levelsOf(std::move(picture), settings);
     } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(shownName(in), Cli::tr("out of memory")));
