@@ -57,7 +57,7 @@ private slots:
         files.setOption(QFileDialog::DontUseNativeDialog);
         files.show();
         QVERIFY(QTest::qWaitForWindowExposed(&files));
-        for (int sp = 0; sp < int(QStyle::SP_CustomBase); ++sp)
+        for (int sp = 0; sp <= int(QStyle::SP_RestoreDefaultsButton); ++sp)
             QApplication::style()->standardIcon(QStyle::StandardPixmap(sp)).pixmap(32);
         QCOMPARE(imageFormatObjects(), QByteArrayList());
 
