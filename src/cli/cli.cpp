@@ -794,7 +794,7 @@ int runLevels(const QStringList &commandLine, Io &io)
     if (verdict.kind == picture::MapKind::ColourScale || verdict.kind == picture::MapKind::Colour)
         io.err << shownName(in) << u": "_s << pictureKind(verdict) << '\n';
     io.err.flush();
-    // Only the picture levelsOf works on is kept, so that it can convert it in place.
+    // Only the picture handed to levelsOf is kept: it converts that one without a copy.
     QImage picture = picture::depthPictureOf(std::exchange(loaded, QImage()), verdict);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
