@@ -68,8 +68,8 @@ Placement placementOf(QSize size, Fit fit)
     return {kept, kept};
 }
 
-// `picture`, which nothing else holds, converted to `format` a strip of rows at a time, exactly
-// as convertToFormat converts it; each strip's whole pages of the picture are handed back to the
+// `picture` converted to `format` a strip of rows at a time, exactly as convertToFormat converts
+// it. Where nothing else holds the picture, each strip's whole pages of it are handed back to the
 // system once converted (they read as zeros after), so that the two are never held whole together.
 QImage convertedReleasing(QImage picture, QImage::Format format)
 {
@@ -77,7 +77,9 @@ QImage convertedReleasing(QImage picture, QImage::Format format)
     if (out.isNull())
         throw std::bad_alloc();
     const qsizetype bpl = picture.bytesPerLine();
-    uchar *const bits = picture.bits(); // not shared: no copy
+    // A picture held elsewhere too is only read.
+    const bool own = picture.isDetached();
+    const uchar *const bits = own ? picture.bits() : picture.constBits();
     const auto page = quintptr(sysconf(_SC_PAGESIZE));
     quintptr released = (quintptr(bits) + page - 1) / page * page;
     const int strip = int(std::max<qsizetype>(1, (qsizetype(1) << 20) / bpl));
@@ -88,7 +90,7 @@ QImage convertedReleasing(QImage picture, QImage::Format format)
             std::memcpy(out.scanLine(y + i), rows.constScanLine(i),
                         size_t(std::min(out.bytesPerLine(), rows.bytesPerLine())));
         const quintptr done = (quintptr(bits) + quintptr(qsizetype(y + n) * bpl)) / page * page;
-        if (done > released) {
+        if (own && done > released) {
             madvise(reinterpret_cast<void *>(released), done - released, MADV_DONTNEED);
             released = done;
         }
