@@ -63,16 +63,22 @@ public:
         return option == Size || option == ImageFormat;
     }
 
+    // Read from the header, which leaves the device where the picture's reading starts.
     QVariant option(ImageOption option) const override
     {
-        BuiltInReader reader(device(), format());
-        if (!reader.canRead())
+        if (!device() || device()->isSequential())
             return {};
-        if (option == Size)
-            return reader->size();
-        if (option == ImageFormat)
-            return reader->imageFormat();
-        return {};
+        const qint64 at = device()->pos();
+        QVariant value;
+        {
+            BuiltInReader reader(device(), format());
+            if (reader.canRead() && option == Size)
+                value = reader->size();
+            else if (reader.canRead() && option == ImageFormat)
+                value = reader->imageFormat();
+        }
+        device()->seek(at);
+        return value;
     }
 };
 
