@@ -28,7 +28,6 @@
 #include <memory>
 #include <cstdlib>
 #include <new>
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -785,17 +784,16 @@ int runLevels(const QStringList &commandLine, Io &io)
                    << '\n';
     }
 
-    auto files = oneFile(command, output, u"-levels.bmp"_s, io);
+    const auto files = oneFile(command, output, u"-levels.bmp"_s, io);
     if (const int *status = std::get_if<int>(&files))
         return *status;
-    auto &[in, out, loaded, png] = std::get<OneFile>(files);
+    const auto &[in, out, loaded, png] = std::get<OneFile>(files);
     // A picture in a colour scale is read along it; any other colour picture by brightness.
     const picture::MapVerdict verdict = picture::recogniseMap(loaded);
     if (verdict.kind == picture::MapKind::ColourScale || verdict.kind == picture::MapKind::Colour)
         io.err << shownName(in) << u": "_s << pictureKind(verdict) << '\n';
     io.err.flush();
-    // Only the picture handed to levelsOf is kept: it converts that one without a copy.
-    QImage picture = picture::depthPictureOf(std::exchange(loaded, QImage()), verdict);
+    const QImage picture = picture::depthPictureOf(loaded, verdict);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
          {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value
@@ -813,7 +811,7 @@ int runLevels(const QStringList &commandLine, Io &io)
     }
     QImage map;
     try {
-        map = picture::levelsOf(std::move(picture), settings);
+        map = picture::levelsOf(picture, settings);
     } catch (const std::bad_alloc &) {
         return fileError(io, Cli::tr("cannot read %1: %2")
                                  .arg(shownName(in), Cli::tr("out of memory")));

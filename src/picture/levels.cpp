@@ -10,11 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <new>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace picture {
 
@@ -68,45 +63,15 @@ Placement placementOf(QSize size, Fit fit)
     return {kept, kept};
 }
 
-// `picture` converted to `format` a strip of rows at a time, exactly as convertToFormat converts
-// it. Where nothing else holds the picture, each strip's whole pages of it are handed back to the
-// system once converted (they read as zeros after), so that the two are never held whole together.
-QImage convertedReleasing(QImage picture, QImage::Format format)
-{
-    QImage out(picture.size(), format);
-    if (out.isNull())
-        throw std::bad_alloc();
-    const qsizetype bpl = picture.bytesPerLine();
-    // A picture held elsewhere too is only read.
-    const bool own = picture.isDetached();
-    const uchar *const bits = own ? picture.bits() : picture.constBits();
-    const auto page = quintptr(sysconf(_SC_PAGESIZE));
-    quintptr released = (quintptr(bits) + page - 1) / page * page;
-    const int strip = int(std::max<qsizetype>(1, (qsizetype(1) << 20) / bpl));
-    for (int y = 0; y < picture.height(); y += strip) {
-        const int n = std::min(strip, picture.height() - y);
-        const QImage rows = picture.copy(0, y, picture.width(), n).convertToFormat(format);
-        for (int i = 0; i < n; ++i)
-            std::memcpy(out.scanLine(y + i), rows.constScanLine(i),
-                        size_t(std::min(out.bytesPerLine(), rows.bytesPerLine())));
-        const quintptr done = (quintptr(bits) + quintptr(qsizetype(y + n) * bpl)) / page * page;
-        if (own && done > released) {
-            madvise(reinterpret_cast<void *>(released), done - released, MADV_DONTNEED);
-            released = done;
-        }
-    }
-    return out;
-}
-
 // Greys of an 8-bit picture exactly as levels were always made: Qt's smooth scaling, composited
 // on black after (for black-near) inverting.
-void placeEightBit(QImage picture, const Placement &p, PlacedPicture &placed)
+void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &placed)
 {
-    QImage part = p.source == picture.rect() ? std::move(picture) : picture.copy(p.source);
-    picture = QImage();
+    QImage part = p.source == picture.rect() ? picture : picture.copy(p.source);
     QImage scaled = (part.size() == p.canvas.size()
-                         ? std::move(part)
-                         : smoothlyScaled(std::move(part), p.canvas.size()))
+                         ? part
+                         : part.scaled(p.canvas.size(), Qt::IgnoreAspectRatio,
+                                       Qt::SmoothTransformation))
                         .convertToFormat(QImage::Format_ARGB32);
     part = QImage();
     for (bool inverted : {false, true}) {
@@ -274,31 +239,12 @@ std::vector<quint16> medianOf(const std::vector<quint16> &plane,
 
 } // namespace
 
-// Qt scales a picture of a million pixels or more with 8 bits a pixel by converting it to 32 bits
-// and scaling that, then converting the result back; its conversion copies the picture first and
-// keeps the copy, so that three pictures are held at once (390 MB for 8000 x 8000). The same steps
-// here hold the 32-bit one alone.
-QImage smoothlyScaled(QImage picture, QSize size)
-{
-    const QImage::Format format = picture.format();
-    if ((format != QImage::Format_Indexed8 && format != QImage::Format_Grayscale8)
-        || qint64(picture.width()) * picture.height() < (1 << 20))
-        return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage::Format wide =
-        picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    const QImage scaled = convertedReleasing(std::move(picture), wide)
-                              .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    // Back to the picture's format, as Qt's scaling does (a picture of colour indices gets a
-    // colour table of its own).
-    return scaled.convertToFormat(format);
-}
-
 int greyMaxOf(const QImage &picture)
 {
     return sixteenBit(picture.format()) ? Top : 255;
 }
 
-PlacedPicture placePicture(QImage picture, Fit fit, std::optional<int> noData)
+PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> noData)
 {
     PlacedPicture placed;
     placed.greyMax = greyMaxOf(picture);
@@ -315,7 +261,7 @@ PlacedPicture placePicture(QImage picture, Fit fit, std::optional<int> noData)
     if (placed.greyMax == Top || noData)
         placeAveraged(picture, p, noData, placed);
     else
-        placeEightBit(std::move(picture), p, placed);
+        placeEightBit(picture, p, placed);
     return placed;
 }
 
@@ -371,16 +317,16 @@ Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
     return levels;
 }
 
-QImage levelsOf(QImage picture, const LevelsSettings &settings)
+QImage levelsOf(const QImage &picture, const LevelsSettings &settings)
 {
-    return quantise(placePicture(std::move(picture), settings.fit, settings.noData), settings).map;
+    return quantise(placePicture(picture, settings.fit, settings.noData), settings).map;
 }
 
-QImage levelsOf(QImage picture, bool invert)
+QImage levelsOf(const QImage &picture, bool invert)
 {
     LevelsSettings settings;
     settings.invert = invert;
-    return levelsOf(std::move(picture), settings);
+    return levelsOf(picture, settings);
 }
 
 double levelColourShare(const QImage &picture)

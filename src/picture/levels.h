@@ -67,13 +67,7 @@ struct PlacedPicture
     std::vector<quint8> background;
 };
 
-// QImage::scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation): the same pixels in the
-// same format. A large 8-bit picture handed over with std::move is never held together with the
-// 32-bit copy that the scaling works on.
-QImage smoothlyScaled(QImage picture, QSize size);
-
-// Taken by value: a picture handed over with std::move is converted in place where it is scaled.
-PlacedPicture placePicture(QImage picture, Fit fit, std::optional<int> noData);
+PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> noData);
 
 // The cheap half: the depth map of level colours, with what went into it.
 struct Levels
@@ -89,13 +83,13 @@ struct Levels
 Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings);
 
 // placePicture then quantise.
-QImage levelsOf(QImage picture, const LevelsSettings &settings);
+QImage levelsOf(const QImage &picture, const LevelsSettings &settings);
 
 // A grey depth map (white near, black far; the other way round with `invert`) as a depth map of
 // level colours that the editor loads exactly: scaled smoothly to fit the canvas keeping its
 // aspect ratio, centred on black (far, either way), each pixel's luminance L (0 to 255) made
 // level round(L * 15 / 255) in that level's colour.
-QImage levelsOf(QImage picture, bool invert);
+QImage levelsOf(const QImage &picture, bool invert);
 
 // round(L * 15 / 255) for L from 0 to 255.
 constexpr int levelOfLuminance(int luminance)
