@@ -8,6 +8,10 @@
 #include "ui/runtimeerror.h"
 
 #include <QApplication>
+#include <QtPlugin>
+
+// Qt's built-in PNG and XPM readers, so that Qt's own icons load no image-format plugin.
+Q_IMPORT_PLUGIN(BuiltInFormats)
 
 using namespace Qt::StringLiterals;
 

@@ -10,6 +10,10 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QtPlugin>
+
+// Qt's built-in PNG and XPM readers, so that Qt's own icons load no image-format plugin.
+Q_IMPORT_PLUGIN(BuiltInFormats)
 
 using namespace Qt::StringLiterals;
 

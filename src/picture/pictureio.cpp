@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <cmath>
 
@@ -68,63 +67,6 @@ using Kind = PictureError::Kind;
     throw error;
 }
 
-// A file's bytes as a device for Qt's readers, noting when a reader wants more than there is. A
-// request at the very end wants data past it; for a reader that asks for exactly what it needs, so
-// does any request the rest cannot fill. Unbuffered, every request that arrives here is the
-// reader's own; buffered, QIODevice asks ahead in blocks of its own, which only a reader asking for
-// exact amounts can bear.
-class PictureDevice final : public QIODevice
-{
-public:
-    PictureDevice(const QByteArray &bytes, PictureScan::Reads reads) : m_bytes(bytes)
-    {
-        m_exact = reads == PictureScan::Reads::Exact;
-        open(reads == PictureScan::Reads::Bytes ? ReadOnly : ReadOnly | Unbuffered);
-    }
-
-    bool isSequential() const override { return false; }
-    qint64 size() const override { return m_bytes.size(); }
-
-    bool ranOut() const { return m_ranOut; }
-    void clearRanOut() { m_ranOut = false; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 left = std::max<qint64>(0, size() - pos());
-        if (maxSize > 0 && (left == 0 || (m_exact && maxSize > left)))
-            m_ranOut = true;
-        const qint64 n = std::min(maxSize, left);
-        if (n > 0)
-            std::memcpy(data, m_bytes.constData() + pos(), size_t(n));
-        return n;
-    }
-
-    // A last line without its line feed is not a read past the end; and a line at a time is far
-    // quicker than QIODevice's character at a time.
-    qint64 readLineData(char *data, qint64 maxSize) override
-    {
-        const qint64 left = std::max<qint64>(0, size() - pos());
-        if (left == 0) {
-            m_ranOut = true;
-            return 0;
-        }
-        const char *from = m_bytes.constData() + pos();
-        const qint64 span = std::min(maxSize, left);
-        const auto *feed = static_cast<const char *>(std::memchr(from, '\n', size_t(span)));
-        const qint64 n = feed ? feed - from + 1 : span;
-        std::memcpy(data, from, size_t(n));
-        return n;
-    }
-
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    const QByteArray &m_bytes;
-    bool m_exact = false;
-    bool m_ranOut = false;
-};
-
 // The top-left `part` of a decoded picture, with a whole colour table.
 QImage finished(QImage image, QSize part)
 {
@@ -159,97 +101,29 @@ QImage decode(const QByteArray &bytes, QSize part)
     case PictureScan::Verdict::Fine:
         break;
     }
-    // Only the readers whose files are walked above are asked, and each only for its own format:
-    // another reader would trust what it reads, and some open other files or inflate without end.
-    const char *readerFormat = nullptr;
-    switch (scan.format) {
-    case PictureScan::Format::Bmp:
-        readerFormat = "bmp";
-        break;
-    case PictureScan::Format::Png:
-        readerFormat = "png";
-        break;
-    case PictureScan::Format::Jpeg:
-        readerFormat = "jpeg";
-        break;
-    case PictureScan::Format::Gif:
-        readerFormat = "gif";
-        break;
-    case PictureScan::Format::None:
+    if (scan.format == PictureScan::Format::None)
         refuse(Kind::UnknownFormat);
-    }
     if (scan.width >= 0 && scan.height >= 0) {
         checkPictureSize(scan.width, scan.height, 32, scan.workingBytes);
         // Each coefficient block takes 128 bytes.
         if (qint64(scan.scans) * scan.workingBytes / 128 > MaxJpegScanBlocks)
             refuse(Kind::Damaged);
     }
-    // JPEG, PNG and GIF are read by the libraries themselves (readers.h), no plugin loaded.
-    if (scan.format == PictureScan::Format::Jpeg)
-        return finished(readJpeg(bytes, part), part);
-    if (scan.format == PictureScan::Format::Png)
+    // Only the format whose walk passed is read, by the program's own reader or straight on its
+    // library (readers.h); no image-format plugin is ever asked.
+    switch (scan.format) {
+    case PictureScan::Format::Bmp:
+        return finished(readBmp(bytes), part);
+    case PictureScan::Format::Png:
         return finished(readPng(bytes), part);
-    if (scan.format == PictureScan::Format::Gif)
+    case PictureScan::Format::Jpeg:
+        return finished(readJpeg(bytes, part), part);
+    case PictureScan::Format::Gif:
         return finished(readGif(bytes), part);
-
-    // Qt's own limit stands behind the checks above, for readers whose header understates what
-    // they allocate.
-    QImageReader::setAllocationLimit(int(MaxPictureBytes >> 20) + 1);
-    PictureDevice device(bytes, scan.reads);
-    QImageReader reader(&device, readerFormat);
-    reader.setAutoDetectImageFormat(false);
-    reader.setAutoTransform(false);
-    if (!reader.canRead())
-        refuse(Kind::Damaged);
-    QSize size = reader.size();
-    if (!size.isValid() && device.ranOut())
-        refuse(Kind::CutShort);
-    // Qt's bitmap reader gives a top-down bitmap a negative height.
-    if (!size.isValid() && scan.width >= 0 && scan.height >= 0)
-        size = QSize(int(scan.width), int(scan.height));
-    // A reader that can decode part of a picture decodes only what is kept and writes all of it;
-    // the others decode the whole picture, into an image made below.
-    const bool partial = reader.supportsOption(QImageIOHandler::ClipRect);
-    QImage::Format format = QImage::Format_Invalid;
-    if (size.isValid() && !partial) {
-        // Taken as a number first: Qt's JPEG reader answers with an unset member after a bad
-        // header, and other readers might too.
-        const int reported = int(reader.imageFormat());
-        if (reported > QImage::Format_Invalid && reported < QImage::NImageFormats)
-            format = QImage::Format(reported);
+    case PictureScan::Format::None:
+        break;
     }
-    if (size.isValid()) {
-        const int bits =
-            format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
-        checkPictureSize(size.width(), size.height(), bits);
-    }
-
-    // The part of a whole picture is cut out below: QImageReader's own cut would pad a smaller one.
-    if (part.isValid() && size.isValid() && partial)
-        reader.setClipRect(QRect(QPoint(0, 0), part).intersected(QRect(QPoint(0, 0), size)));
-
-    QImage image;
-    // Qt's readers write into the image they are given when size and format match, and some leave
-    // pixels alone: the bitmap reader those that RLE data skips or that missing rows never reach,
-    // the PNG reader the colour of transparent pixels in 16-bit pictures with a transparent
-    // colour. Give them one that is already zero.
-    if (format != QImage::Format_Invalid) {
-        image = QImage(size, format);
-        if (image.isNull())
-            refuse(Kind::OutOfMemory);
-        image.fill(0);
-    }
-
-    device.clearRanOut();
-    const bool read = reader.read(&image);
-    if (device.ranOut())
-        refuse(Kind::CutShort);
-    if (!read || image.isNull()) {
-        if (size.isValid() && format != QImage::Format_Invalid && QImage(size, format).isNull())
-            refuse(Kind::OutOfMemory);
-        refuse(Kind::Damaged);
-    }
-    return finished(std::move(image), part);
+    refuse(Kind::UnknownFormat);
 }
 
 // The reason a file cannot be opened, read or written, from errno.

@@ -164,8 +164,8 @@ PictureScan scanJpeg(const uchar *b, qint64 size)
     return scan;
 }
 
-// Windows bitmap: the size, and what Qt's reader makes of the depth and compression. Only the
-// combinations it decodes are supported; for the uncompressed ones it reads whole rows.
+// Windows bitmap: the size, and the depth and compression. Only the combinations that bitmaps
+// have always been read in are supported (readBmp).
 PictureScan scanBmp(const uchar *b, qint64 size)
 {
     PictureScan scan;
@@ -212,9 +212,6 @@ PictureScan scanBmp(const uchar *b, qint64 size)
                          || (compression == BitFields && (bits == 16 || bits == 32));
     if (!decoded)
         return scan.verdict = Verdict::Unsupported, scan;
-    scan.reads = compression == Rgb || compression == BitFields
-                     ? PictureScan::Reads::Exact
-                     : PictureScan::Reads::Bytes;
     scan.verdict = Verdict::Fine;
     return scan;
 }

@@ -34,16 +34,6 @@ struct PictureScan
     qint64 workingBytes = 0;
     // Scans of a JPEG; each one is a pass over all of its components' blocks.
     int scans = 0;
-    // How Qt's reader for the format asks for bytes, which decides what a request past the end is.
-    enum class Reads {
-        Blocks, // in requests of its own size, which may run past the end: only a request at the
-                // very end asks for bytes the file does not hold
-        Exact,  // exactly the bytes it needs, taking a short read as the end of the data
-                // (uncompressed bitmap rows): any request the rest cannot fill
-        Bytes,  // a byte at a time (RLE bitmaps): served from a buffer, since one call
-                // per byte is slow; only a request at the very end
-    };
-    Reads reads = Reads::Blocks;
 };
 
 PictureScan scanPicture(QByteArrayView bytes);

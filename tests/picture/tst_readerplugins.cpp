@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 
 // Reading a picture of each format, and writing it as BMP and PNG, loads no image-format plugin:
-// JPEG, PNG and GIF are read by their libraries directly, BMP by Qt's own reader, which is built
-// in; both formats are written by the program's own encoder. A process of its own, so that
+// JPEG, PNG and GIF are read by their libraries directly, BMP by the program's own reader; both
+// formats are written by the program's own encoder. A process of its own, so that
 // nothing else has loaded a plugin first.
 
 #include "picture/pictureio.h"

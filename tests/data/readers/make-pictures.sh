@@ -144,3 +144,52 @@ insert('rgb16-trns.png', b'tRNS', struct.pack('>HHH', 0x1010, 0x2020, 0x3030))
 insert('grey-trns.png', b'tRNS', struct.pack('>H', 0x80))
 insert('gamma.png', b'gAMA', struct.pack('>I', 70000))
 PY2
+
+# Bitmaps in the variants the bitmap reader treats apart that bmpsuite lacks: an OS/2 1.x header
+# on a 24-bit picture, a version 5 header whose alpha mask makes an uncompressed 32-bit picture
+# transparent, top-down rows at 4 and 32 bits with a gap before the data, two-colour pixels with a
+# palette of four, and run-length data whose runs cross the end of a row (they go on into the
+# next row in memory, cut only at the end of the first) and whose literal runs are odd.
+python3 - <<'PY3'
+import struct
+def bitmap(name, header, palette, pixels, gap=0):
+    offset = 14 + len(header) + len(palette) + gap
+    with open(name, 'wb') as f:
+        f.write(b'BM' + struct.pack('<IHHI', offset + len(pixels), 0, 0, offset) + header
+                + palette + bytes(gap) + pixels)
+def info(size, w, h, bits, compression, colours=0, alpha=0):
+    out = struct.pack('<IiiHHIIiiII', size, w, h, 1, bits, compression, 0, 3780, 3780, colours, 0)
+    if size >= 108:
+        out += struct.pack('<4I', 0xff0000, 0xff00, 0xff, alpha) + b'BGRs' + bytes(48)
+    if size == 124:
+        out += bytes(16)
+    return out
+def palette(n, entry=4):
+    return b''.join(bytes([(37 * i) % 256, (91 * i + 40) % 256, (53 * i + 200) % 256])
+                    + bytes(entry - 3) for i in range(n))
+def rows(w, h, bits, value):
+    stride = (w * bits + 31) // 32 * 4
+    return b''.join(bytes(value(x, y) for x in range(stride)) for y in range(h))
+bitmap('os2-rgb24.bmp', struct.pack('<IhhHH', 12, 13, 9, 1, 24), b'',
+       rows(13, 9, 24, lambda x, y: (x * 19 + y * 31) % 256))
+bitmap('v5-alpha-rgb32.bmp', info(124, 11, -7, 32, 0, alpha=0xff000000), b'',
+       rows(11, 7, 32, lambda x, y: (x * 23 + y * 41) % 256 if x % 4 != 3 else (x * 9 + y * 36) % 256))
+bitmap('topdown-pal4.bmp', info(40, 9, -5, 4, 0, 16), palette(16),
+       rows(9, 5, 4, lambda x, y: (x * 29 + y * 7) % 256), gap=6)
+bitmap('topdown-rgb32.bmp', info(108, 6, -4, 32, 0), b'',
+       rows(6, 4, 32, lambda x, y: (x * 13 + y * 57) % 256), gap=3)
+bitmap('mono-4-colours.bmp', info(40, 21, 6, 1, 0, 4), palette(4),
+       rows(21, 6, 1, lambda x, y: (x * 77 + y * 19) % 256))
+# 13 pixels a row (16 bytes with padding): a long run on row 1 reaches into row 0's memory.
+rle8 = (bytes([5, 1, 0, 3, 2, 3, 4, 0, 4, 5, 0, 0])          # run, odd literal run, end of row
+        + bytes([20, 6, 0, 0])                                 # row 1: a run of 20 wraps
+        + bytes([0, 2, 3, 1, 9, 7, 0, 5, 8, 9, 10, 11, 12, 0])  # move, run, odd literal
+        + bytes([0, 0, 30, 2, 0, 1]))                          # another wrap, end of picture
+bitmap('rle8-wrapping.bmp', info(40, 13, 5, 8, 1, 16), palette(16), rle8)
+rle4 = (bytes([7, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0])      # run, literal of 5, end of row
+        + bytes([25, 0x9a, 0, 0])                              # a run of 25 wraps
+        + bytes([0, 3, 0xbc, 0xd0, 0, 2, 2, 1, 4, 0xef])       # literal of 3, move, run
+        + bytes([0, 0, 4, 0x77, 0, 9, 0x11, 0x22, 0x33, 0x44, 0x50, 0])  # literal past the row
+        + bytes([0, 1]))
+bitmap('rle4-wrapping-topdown.bmp', info(40, 10, -6, 4, 2, 16), palette(16), rle4)
+PY3
