@@ -30,7 +30,6 @@ public:
         asking = false;
     }
 
-    QImageReader &operator*() { return m_reader; }
     QImageReader *operator->() { return &m_reader; }
     bool canRead() const { return m_canRead; }
 
