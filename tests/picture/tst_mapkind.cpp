@@ -154,6 +154,8 @@ private slots:
     void levelMapsAreUsedAsTheyAre();
     void scaleEnds_data();
     void scaleEnds();
+    void scaleKnots_data();
+    void scaleKnots();
     void readingAlongScales_data();
     void readingAlongScales();
     void conversions_data();
@@ -281,6 +283,41 @@ void TestMapKind::scaleEnds()
     QVERIFY2(std::abs(qRed(got) - qRed(colour)) <= 1 && std::abs(qGreen(got) - qGreen(colour)) <= 1
                  && std::abs(qBlue(got) - qBlue(colour)) <= 1,
              qPrintable(u"got %1"_s.arg(got & 0xffffffu, 6, 16, QChar(u'0'))));
+}
+
+void TestMapKind::scaleKnots_data()
+{
+    QTest::addColumn<picture::ColourScale>("scale");
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("green");
+    QTest::addColumn<int>("blue");
+    // Sums of the channels at positions 0, 8, ... 248 and 255, from matplotlib's own listed
+    // colour maps (its _cm_listed.py) times 255, rounded: one colour off by one shows.
+    using S = picture::ColourScale;
+    QTest::newRow("viridis") << S::Viridis << 2843 << 4520 << 3570;
+    QTest::newRow("plasma") << S::Plasma << 5896 << 2892 << 3615;
+    QTest::newRow("inferno") << S::Inferno << 5304 << 2840 << 2347;
+    QTest::newRow("magma") << S::Magma << 5272 << 2787 << 3602;
+    QTest::newRow("cividis") << S::Cividis << 4135 << 4191 << 3415;
+    QTest::newRow("turbo") << S::Turbo << 4555 << 4772 << 3303;
+}
+
+void TestMapKind::scaleKnots()
+{
+    QFETCH(picture::ColourScale, scale);
+    QFETCH(int, red);
+    QFETCH(int, green);
+    QFETCH(int, blue);
+    int sum[3] = {};
+    for (int at = 0; at <= 256; at += 8) {
+        const QRgb c = picture::colourOnScale(scale, std::min(at, 255) / 255.0);
+        sum[0] += qRed(c);
+        sum[1] += qGreen(c);
+        sum[2] += qBlue(c);
+    }
+    QCOMPARE(sum[0], red);
+    QCOMPARE(sum[1], green);
+    QCOMPARE(sum[2], blue);
 }
 
 void TestMapKind::readingAlongScales_data()
