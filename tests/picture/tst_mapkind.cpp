@@ -150,6 +150,8 @@ private slots:
     void verdicts_data();
     void verdicts();
     void jpegOfALevelMapIsOffPaletteInPlaces();
+    void offLevelPixelsCountWithTheirNeighbours_data();
+    void offLevelPixelsCountWithTheirNeighbours();
     void levelMapsAreUsedAsTheyAre_data();
     void levelMapsAreUsedAsTheyAre();
     void scaleEnds_data();
@@ -161,6 +163,8 @@ private slots:
     void conversions_data();
     void conversions();
     void asIsKeepsTheLiteralColours();
+    void printedPicturesReadBack_data();
+    void printedPicturesReadBack();
 };
 
 void TestMapKind::verdicts_data()
@@ -225,6 +229,31 @@ void TestMapKind::jpegOfALevelMapIsOffPaletteInPlaces()
     qInfo("painted levels through JPEG: %.2f %% of pixels off the palette", share * 100);
     QVERIFY(share > 0.01);
     QVERIFY(share < 0.10);
+}
+
+void TestMapKind::offLevelPixelsCountWithTheirNeighbours_data()
+{
+    QTest::addColumn<QStringList>("rows"); // o: orange, off-level; .: black
+    QTest::addColumn<int>("counted");
+    QTest::newRow("all orange") << QStringList{u"oooo"_s, u"oooo"_s, u"oooo"_s} << 12;
+    // The hole and its four neighbours are left out, and nothing else.
+    QTest::newRow("a hole") << QStringList{u"oooo"_s, u"oo.o"_s, u"oooo"_s, u"oooo"_s} << 11;
+    QTest::newRow("a black column")
+        << QStringList{u"oo.oo"_s, u"oo.oo"_s, u"oo.oo"_s} << 6;
+}
+
+// A colour picture's off-level pixels count only with their four neighbours off-level too.
+void TestMapKind::offLevelPixelsCountWithTheirNeighbours()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(int, counted);
+    QImage picture(int(rows[0].size()), int(rows.size()), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, rows[y][x] == u'o' ? qRgb(255, 140, 0) : level(0));
+    const picture::MapVerdict verdict = picture::recogniseMap(picture);
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    QCOMPARE(qRound64(verdict.offLevelShare * double(pixels)), qint64(counted));
 }
 
 void TestMapKind::levelMapsAreUsedAsTheyAre_data()
@@ -408,6 +437,39 @@ void TestMapKind::asIsKeepsTheLiteralColours()
     QVERIFY(!made.converted);
     QCOMPARE(made.verdict.kind, MapKind::Grey);
     QCOMPARE(made.map, grey);
+}
+
+void TestMapKind::printedPicturesReadBack_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QPoint>("spoiled"); // a pixel of the print changed, or (-1, -1)
+    QTest::addColumn<bool>("read");
+    QTest::newRow("x2 as printed") << 2 << QPoint(-1, -1) << true;
+    // Every pixel of every block is looked at, the first column of each row too.
+    QTest::newRow("x2, first column, a block's second row") << 2 << QPoint(0, 1) << false;
+    QTest::newRow("x3, a block's last pixel") << 3 << QPoint(5, 5) << false;
+    QTest::newRow("x2, the last pixel") << 2 << QPoint(905, 665) << false;
+}
+
+void TestMapKind::printedPicturesReadBack()
+{
+    QFETCH(int, scale);
+    QFETCH(QPoint, spoiled);
+    QFETCH(bool, read);
+    QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
+    for (int y = 0; y < stereogram.height(); ++y)
+        for (int x = 0; x < stereogram.width(); ++x)
+            stereogram.setPixel(x, y, level((x * 7 + y * 3) % 16));
+    QImage print = picture::printable(stereogram, scale, false);
+    QCOMPARE(print.size(), picture::StereogramSize * scale);
+    if (spoiled.x() >= 0)
+        print.setPixel(spoiled, qRgb(1, 2, 3));
+    const std::optional<picture::Unprinted> back = picture::unprinted(print);
+    QCOMPARE(back.has_value(), read);
+    if (read) {
+        QCOMPARE(back->scale, scale);
+        QCOMPARE(back->stereogram.convertToFormat(QImage::Format_RGB32), stereogram);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMapKind)
