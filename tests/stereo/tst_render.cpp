@@ -50,6 +50,8 @@ private slots:
     void separation();
     void separationInPixels_data();
     void separationInPixels();
+    void readoutWarnings_data();
+    void readoutWarnings();
     void eyePixels_data();
     void eyePixels();
     void thinNearObject_data();
@@ -63,6 +65,8 @@ private slots:
     void rowsDependOnSeedAndRowOnly();
     void checkFigures_data();
     void checkFigures();
+    void decodedDepth_data();
+    void decodedDepth();
     void checkOnASteepSlope_data();
     void checkOnASteepSlope();
     void settingsTravelInThePng();
@@ -148,6 +152,38 @@ void TestRender::separationInPixels()
     QCOMPARE(r.farPixels, double(far));
     QCOMPARE(r.nearPixels, double(near));
     QCOMPARE(qRound(r.farMm * 100), qRound(far * 2540.0 / 300));
+}
+
+void TestRender::readoutWarnings_data()
+{
+    QTest::addColumn<int>("far");
+    QTest::addColumn<int>("near");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("warnings");
+    // At 96 dpi 40 mm are 151.2 pixels.
+    QTest::newRow("none") << 100 << 55 << 200 << u""_s;
+    QTest::newRow("near below 0.55 of far") << 100 << 54 << 200 << u"near"_s;
+    QTest::newRow("far over 40 mm") << 152 << 100 << 304 << u"wide"_s;
+    QTest::newRow("narrower than two far") << 100 << 80 << 199 << u"narrow"_s;
+    QTest::newRow("seven steps") << 100 << 94 << 200 << u"steps"_s;
+}
+
+void TestRender::readoutWarnings()
+{
+    QFETCH(int, far);
+    QFETCH(int, near);
+    QFETCH(int, width);
+    QFETCH(QString, warnings);
+    R::Settings s = smallSettings({width, 50});
+    s.geometry.farPixels = far;
+    s.geometry.nearPixels = near;
+    s.geometry.dpi = 96;
+    const R::Readout r = R::readoutOf(s);
+    QStringList got;
+    for (const R::Readout::Warning w : r.warnings)
+        got << std::array{u"near"_s, u"wide"_s, u"narrow"_s, u"steps"_s}[std::size_t(w)];
+    QCOMPARE(got.join(u','), warnings);
+    QCOMPARE(r.depthSteps, far - near + 1);
 }
 
 void TestRender::eyePixels_data()
@@ -386,6 +422,28 @@ void TestRender::checkFigures()
         QCOMPARE(r.inputSteps, 1);
         QCOMPARE(r.outputSteps, 1);
     }
+}
+
+void TestRender::decodedDepth_data()
+{
+    QTest::addColumn<int>("z");
+    QTest::addColumn<int>("grey");
+    // E = 240, mu = 0.333: a separation s decodes as (E - 2 s) / (mu (E - s)), times 255.
+    QTest::newRow("far, 120") << 0 << 0;
+    QTest::newRow("near, 96") << 65535 << 255;          // 48 / 47.952, clamped
+    QTest::newRow("half, 109") << 32768 << 129;         // 22 / 43.623 = 0.5043
+}
+
+// A flat plane decodes as its grey from 120 pixels in; where nothing repeats, dark red.
+void TestRender::decodedDepth()
+{
+    QFETCH(int, z);
+    QFETCH(int, grey);
+    const R::Settings s = smallSettings({400, 40});
+    const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(400, 40, quint16(z)), s), s);
+    QCOMPARE(decoded.size(), QSize(400, 40));
+    QCOMPARE(decoded.pixel(300, 20), qRgb(grey, grey, grey));
+    QCOMPARE(decoded.pixel(10, 20), qRgb(160, 0, 0));
 }
 
 void TestRender::checkOnASteepSlope_data()
