@@ -317,15 +317,23 @@ void TestRender::depthPlane_data()
     QTest::addColumn<QColor>("colour");
     QTest::addColumn<bool>("invert");
     QTest::addColumn<bool>("noData");
+    QTest::addColumn<int>("farGrey"); // -1: the end
+    QTest::addColumn<int>("nearGrey");
     QTest::addColumn<int>("expected");
     // A picture of level colours only is read as levels: n * 4369.
-    QTest::newRow("level 15") << QColor(255, 255, 255) << false << false << 65535;
-    QTest::newRow("level 5") << QColor(128, 0, 128) << false << false << 21845;
-    QTest::newRow("level 0") << QColor(0, 0, 0) << false << false << 0;
+    QTest::newRow("level 15") << QColor(255, 255, 255) << false << false << -1 << -1 << 65535;
+    QTest::newRow("level 5") << QColor(128, 0, 128) << false << false << -1 << -1 << 21845;
+    QTest::newRow("level 0") << QColor(0, 0, 0) << false << false << -1 << -1 << 0;
     // Any other colour makes the picture grey: 8-bit grey g is g * 257, not quantised.
-    QTest::newRow("grey 100") << QColor(100, 100, 100) << false << false << 25700;
-    QTest::newRow("grey 100 inverted") << QColor(100, 100, 100) << true << false << 39835;
-    QTest::newRow("grey 100 no data") << QColor(100, 100, 100) << false << true << 0;
+    QTest::newRow("grey 100") << QColor(100, 100, 100) << false << false << -1 << -1 << 25700;
+    QTest::newRow("grey 100 inverted") << QColor(100, 100, 100) << true << false << -1 << -1
+                                       << 39835;
+    QTest::newRow("grey 100 no data") << QColor(100, 100, 100) << false << true << -1 << -1 << 0;
+    // Greys 50 to 200 spread over the whole depth: 100 is a third of the way, 220 is past near.
+    QTest::newRow("grey 100 of 50-200") << QColor(100, 100, 100) << false << false << 50 << 200
+                                        << 21845;
+    QTest::newRow("grey 220 of 50-200") << QColor(220, 220, 220) << false << false << 50 << 200
+                                        << 65535;
 }
 
 void TestRender::depthPlane()
@@ -333,6 +341,8 @@ void TestRender::depthPlane()
     QFETCH(QColor, colour);
     QFETCH(bool, invert);
     QFETCH(bool, noData);
+    QFETCH(int, farGrey);
+    QFETCH(int, nearGrey);
     QFETCH(int, expected);
     QImage picture(4, 2, QImage::Format_RGB32);
     picture.fill(Qt::black);
@@ -341,6 +351,11 @@ void TestRender::depthPlane()
     settings.invert = invert;
     if (noData)
         settings.noData = 100;
+    using Kind = picture::Bound::Kind;
+    if (farGrey >= 0)
+        settings.farGrey = {Kind::Value, farGrey};
+    if (nearGrey >= 0)
+        settings.nearGrey = {Kind::Value, nearGrey};
     const R::DepthPlane plane = R::depthPlaneOf(picture, settings);
     QCOMPARE(plane.width, 4);
     QCOMPARE(int(plane.at(1, 1)), expected);
