@@ -67,6 +67,7 @@ private slots:
     void checkFigures();
     void decodedDepth_data();
     void decodedDepth();
+    void oversampledCheck();
     void checkOnASteepSlope_data();
     void checkOnASteepSlope();
     void settingsTravelInThePng();
@@ -459,6 +460,19 @@ void TestRender::decodedDepth()
     QCOMPARE(decoded.size(), QSize(400, 40));
     QCOMPARE(decoded.pixel(300, 20), qRgb(grey, grey, grey));
     QCOMPARE(decoded.pixel(10, 20), qRgb(160, 0, 0));
+}
+
+// At x2 the far plane's separation is 240 virtual pixels, 120 output pixels, and the decoding
+// finds it to well within a pixel.
+void TestRender::oversampledCheck()
+{
+    R::Settings s = smallSettings({400, 40});
+    s.geometry.oversampling = 2;
+    const R::DepthPlane depth = flatPlane(400, 40, 0);
+    const R::CheckResult r = R::check(R::renderImage(depth, s), s, &depth);
+    qInfo("sub-pixel error %.4f", r.subpixelError);
+    QCOMPARE(r.linked, 11200);
+    QVERIFY(r.subpixelError < 0.25);
 }
 
 void TestRender::checkOnASteepSlope_data()
