@@ -62,6 +62,8 @@ private slots:
     void patternIndex();
     void depthPlane_data();
     void depthPlane();
+    void smoothedDepth_data();
+    void smoothedDepth();
     void rowsDependOnSeedAndRowOnly();
     void checkFigures_data();
     void checkFigures();
@@ -360,6 +362,32 @@ void TestRender::depthPlane()
     const R::DepthPlane plane = R::depthPlaneOf(picture, settings);
     QCOMPARE(plane.width, 4);
     QCOMPARE(int(plane.at(1, 1)), expected);
+}
+
+void TestRender::smoothedDepth_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<int>("grey");
+    // Greys 10, 20, ... 120 row by row, 4 x 3; the median of each 3 x 3 neighbourhood inside the
+    // picture, the upper of the two middle ones where there are four.
+    QTest::newRow("top left") << QPoint(0, 0) << 50;      // 10 20 50 60
+    QTest::newRow("top right") << QPoint(3, 0) << 70;     // 30 40 70 80
+    QTest::newRow("inside") << QPoint(1, 1) << 60;        // 10 20 30 50 60 70 90 100 110
+    QTest::newRow("bottom right") << QPoint(3, 2) << 110; // 70 80 110 120
+    QTest::newRow("bottom left") << QPoint(0, 2) << 90;   // 50 60 90 100
+}
+
+void TestRender::smoothedDepth()
+{
+    QFETCH(QPoint, at);
+    QFETCH(int, grey);
+    QImage picture(4, 3, QImage::Format_RGB32);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            picture.setPixel(x, y, qRgb(10 * (y * 4 + x + 1), 10 * (y * 4 + x + 1), 10 * (y * 4 + x + 1)));
+    picture::LevelsSettings settings;
+    settings.smooth = 1;
+    QCOMPARE(int(R::depthPlaneOf(picture, settings).at(at.x(), at.y())), grey * 257);
 }
 
 void TestRender::rowsDependOnSeedAndRowOnly()
