@@ -83,6 +83,8 @@ private slots:
     void placement_data();
     void placement();
     void guideBand();
+    void patternPicture_data();
+    void patternPicture();
     void batchSeeds();
     void refused_data();
     void refused();
@@ -796,6 +798,30 @@ void TestRender::guideBand()
                                       std::tuple{140, 16, black}, std::tuple{140, 17, white},
                                       std::tuple{200, 12, white}, std::tuple{0, 0, white}})
         QCOMPARE(image.pixel(x, y), colour);
+}
+
+void TestRender::patternPicture_data()
+{
+    QTest::addColumn<QColor>("colour"); // of the pattern picture; invalid: none given
+    QTest::newRow("an orange picture") << QColor(255, 140, 0);
+    // A file's settings name the picture pattern without the picture: dots instead.
+    QTest::newRow("no picture") << QColor();
+}
+
+void TestRender::patternPicture()
+{
+    QFETCH(QColor, colour);
+    R::Settings s = smallSettings({300, 20});
+    s.pattern = R::Pattern::Picture;
+    if (colour.isValid()) {
+        s.patternPicture = QImage(16, 16, QImage::Format_RGB32);
+        s.patternPicture.fill(colour);
+    }
+    const QImage image = R::renderImage(flatPlane(300, 20, 0), s);
+    QCOMPARE(image.size(), QSize(300, 20));
+    if (colour.isValid())
+        for (const int x : {0, 150, 299})
+            QCOMPARE(image.pixel(x, 10), colour.rgb());
 }
 
 void TestRender::batchSeeds()
