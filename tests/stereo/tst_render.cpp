@@ -434,6 +434,9 @@ void TestRender::checkFigures_data()
     // A 30 x 10 block copied 100 to the right: there the eyes find 100, not 120.
     QTest::newRow("an echo") << u"copy"_s << true << 11200LL << 10900LL << 300LL << 300LL << 1LL;
     QTest::newRow("as made, no depth") << u"none"_s << false << 0LL << 0LL << 0LL << 0LL << 0LL;
+    // A blank picture repeats at every separation the check tries, 95 (the near 96 less 1) to
+    // 121: each pixel from x = 97 on matches at two more than a dot apart, 303 a row.
+    QTest::newRow("blank, no depth") << u"blank"_s << false << 0LL << 0LL << 0LL << 12120LL << 1LL;
 }
 
 void TestRender::checkFigures()
@@ -452,6 +455,8 @@ void TestRender::checkFigures()
         for (int y = 10; y < 20; ++y)
             for (int x = 200; x < 210; ++x)
                 picture.setPixel(x, y, qRgb(255, 0, 0));
+    } else if (spoil == u"blank"_s) {
+        picture.fill(qRgb(255, 255, 255));
     } else if (spoil == u"copy"_s) {
         for (int y = 10; y < 20; ++y)
             for (int x = 200; x < 230; ++x)
