@@ -244,6 +244,10 @@ void TestFileWriter::namesAreTheSystemsBytes_data()
     QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80.bmp") << u"\\xED\\xA0\\x80.bmp"_s;
     QTest::newRow("cut-short sequence") << QByteArray("x\xe5\x9c") << u"x\\xE5\\x9C"_s;
     QTest::newRow("outside the BMP") << QByteArray("\xf0\x9f\x98\x80") << u"\U0001F600"_s;
+    // U+1F480 is D83D DC80 in UTF-16: its low half looks like a carried byte, right after the
+    // name's first character.
+    QTest::newRow("outside the BMP, low half U+DC80") << QByteArray("\xf0\x9f\x92\x80.png")
+                                                      << u"\U0001F480.png"_s;
 }
 
 // A name goes to the system as the very bytes it came as, and is shown escaped where they are not

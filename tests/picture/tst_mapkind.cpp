@@ -150,15 +150,21 @@ private slots:
     void verdicts_data();
     void verdicts();
     void jpegOfALevelMapIsOffPaletteInPlaces();
+    void offLevelPixelsCountWithTheirNeighbours_data();
+    void offLevelPixelsCountWithTheirNeighbours();
     void levelMapsAreUsedAsTheyAre_data();
     void levelMapsAreUsedAsTheyAre();
     void scaleEnds_data();
     void scaleEnds();
+    void scaleKnots_data();
+    void scaleKnots();
     void readingAlongScales_data();
     void readingAlongScales();
     void conversions_data();
     void conversions();
     void asIsKeepsTheLiteralColours();
+    void printedPicturesReadBack_data();
+    void printedPicturesReadBack();
 };
 
 void TestMapKind::verdicts_data()
@@ -225,6 +231,31 @@ void TestMapKind::jpegOfALevelMapIsOffPaletteInPlaces()
     QVERIFY(share < 0.10);
 }
 
+void TestMapKind::offLevelPixelsCountWithTheirNeighbours_data()
+{
+    QTest::addColumn<QStringList>("rows"); // o: orange, off-level; .: black
+    QTest::addColumn<int>("counted");
+    QTest::newRow("all orange") << QStringList{u"oooo"_s, u"oooo"_s, u"oooo"_s} << 12;
+    // The hole and its four neighbours are left out, and nothing else.
+    QTest::newRow("a hole") << QStringList{u"oooo"_s, u"oo.o"_s, u"oooo"_s, u"oooo"_s} << 11;
+    QTest::newRow("a black column")
+        << QStringList{u"oo.oo"_s, u"oo.oo"_s, u"oo.oo"_s} << 6;
+}
+
+// A colour picture's off-level pixels count only with their four neighbours off-level too.
+void TestMapKind::offLevelPixelsCountWithTheirNeighbours()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(int, counted);
+    QImage picture(int(rows[0].size()), int(rows.size()), QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, rows[y][x] == u'o' ? qRgb(255, 140, 0) : level(0));
+    const picture::MapVerdict verdict = picture::recogniseMap(picture);
+    const qint64 pixels = qint64(picture.width()) * picture.height();
+    QCOMPARE(qRound64(verdict.offLevelShare * double(pixels)), qint64(counted));
+}
+
 void TestMapKind::levelMapsAreUsedAsTheyAre_data()
 {
     QTest::addColumn<QImage>("picture");
@@ -281,6 +312,41 @@ void TestMapKind::scaleEnds()
     QVERIFY2(std::abs(qRed(got) - qRed(colour)) <= 1 && std::abs(qGreen(got) - qGreen(colour)) <= 1
                  && std::abs(qBlue(got) - qBlue(colour)) <= 1,
              qPrintable(u"got %1"_s.arg(got & 0xffffffu, 6, 16, QChar(u'0'))));
+}
+
+void TestMapKind::scaleKnots_data()
+{
+    QTest::addColumn<picture::ColourScale>("scale");
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("green");
+    QTest::addColumn<int>("blue");
+    // Sums of the channels at positions 0, 8, ... 248 and 255, from matplotlib's own listed
+    // colour maps (its _cm_listed.py) times 255, rounded: one colour off by one shows.
+    using S = picture::ColourScale;
+    QTest::newRow("viridis") << S::Viridis << 2843 << 4520 << 3570;
+    QTest::newRow("plasma") << S::Plasma << 5896 << 2892 << 3615;
+    QTest::newRow("inferno") << S::Inferno << 5304 << 2840 << 2347;
+    QTest::newRow("magma") << S::Magma << 5272 << 2787 << 3602;
+    QTest::newRow("cividis") << S::Cividis << 4135 << 4191 << 3415;
+    QTest::newRow("turbo") << S::Turbo << 4555 << 4772 << 3303;
+}
+
+void TestMapKind::scaleKnots()
+{
+    QFETCH(picture::ColourScale, scale);
+    QFETCH(int, red);
+    QFETCH(int, green);
+    QFETCH(int, blue);
+    int sum[3] = {};
+    for (int at = 0; at <= 256; at += 8) {
+        const QRgb c = picture::colourOnScale(scale, std::min(at, 255) / 255.0);
+        sum[0] += qRed(c);
+        sum[1] += qGreen(c);
+        sum[2] += qBlue(c);
+    }
+    QCOMPARE(sum[0], red);
+    QCOMPARE(sum[1], green);
+    QCOMPARE(sum[2], blue);
 }
 
 void TestMapKind::readingAlongScales_data()
@@ -371,6 +437,39 @@ void TestMapKind::asIsKeepsTheLiteralColours()
     QVERIFY(!made.converted);
     QCOMPARE(made.verdict.kind, MapKind::Grey);
     QCOMPARE(made.map, grey);
+}
+
+void TestMapKind::printedPicturesReadBack_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QPoint>("spoiled"); // a pixel of the print changed, or (-1, -1)
+    QTest::addColumn<bool>("read");
+    QTest::newRow("x2 as printed") << 2 << QPoint(-1, -1) << true;
+    // Every pixel of every block is looked at, the first column of each row too.
+    QTest::newRow("x2, first column, a block's second row") << 2 << QPoint(0, 1) << false;
+    QTest::newRow("x3, a block's last pixel") << 3 << QPoint(5, 5) << false;
+    QTest::newRow("x2, the last pixel") << 2 << QPoint(905, 665) << false;
+}
+
+void TestMapKind::printedPicturesReadBack()
+{
+    QFETCH(int, scale);
+    QFETCH(QPoint, spoiled);
+    QFETCH(bool, read);
+    QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
+    for (int y = 0; y < stereogram.height(); ++y)
+        for (int x = 0; x < stereogram.width(); ++x)
+            stereogram.setPixel(x, y, level((x * 7 + y * 3) % 16));
+    QImage print = picture::printable(stereogram, scale, false);
+    QCOMPARE(print.size(), picture::StereogramSize * scale);
+    if (spoiled.x() >= 0)
+        print.setPixel(spoiled, qRgb(1, 2, 3));
+    const std::optional<picture::Unprinted> back = picture::unprinted(print);
+    QCOMPARE(back.has_value(), read);
+    if (read) {
+        QCOMPARE(back->scale, scale);
+        QCOMPARE(back->stereogram.convertToFormat(QImage::Format_RGB32), stereogram);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMapKind)

@@ -45,6 +45,10 @@ private slots:
     void partIsTheTopLeft();
     void sizeLimit_data();
     void sizeLimit();
+    void greyPngWithATransparentGrey_data();
+    void greyPngWithATransparentGrey();
+    void statedSize_data();
+    void statedSize();
     void undefinedPixelsAreTheSameEveryTime_data();
     void undefinedPixelsAreTheSameEveryTime();
     void outOfMemoryIsReported();
@@ -211,6 +215,66 @@ void TestPictureIo::sizeLimit()
                                              .arg(size.width())
                                              .arg(size.height())));
     }
+}
+
+void TestPictureIo::greyPngWithATransparentGrey_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("transparent"); // the tRNS grey
+    QTest::addColumn<QByteArray>("row");  // one row, without its filter byte
+    QTest::addColumn<QList<QRgb>>("pixels"); // alpha 0: the colour is not compared
+    const QRgb clear = qRgba(0, 0, 0, 0);
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    QTest::newRow("1 bit, white transparent") << 1 << 1 << QByteArray("\xa0", 1)
+                                              << QList<QRgb>{clear, black, clear, black};
+    QTest::newRow("1 bit, black transparent") << 1 << 0 << QByteArray("\xa0", 1)
+                                              << QList<QRgb>{white, clear, white, clear};
+    QTest::newRow("16 bits") << 16 << 0x4040 << QByteArray("\x40\x40\x80\x80\xff\xff", 6)
+                             << QList<QRgb>{clear, qRgb(128, 128, 128), white};
+}
+
+void TestPictureIo::greyPngWithATransparentGrey()
+{
+    QFETCH(int, depth);
+    QFETCH(int, transparent);
+    QFETCH(QByteArray, row);
+    QFETCH(QList<QRgb>, pixels);
+    const int width = int(row.size()) * 8 / depth;
+    QByteArray ihdr("\0\0\0\0\0\0\0\x01", 8); // width x 1
+    ihdr[3] = char(width);
+    ihdr.append(char(depth)).append(4, '\0'); // grey, no interlace
+    const QByteArray trns = QByteArray(1, char(transparent >> 8)) + char(transparent & 0xff);
+    const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n", 8) + hostilefiles::pngChunk("IHDR", ihdr)
+                           + hostilefiles::pngChunk("tRNS", trns)
+                           + hostilefiles::pngChunk("IDAT", qCompress(QByteArray(1, '\0') + row).mid(4))
+                           + hostilefiles::pngChunk("IEND", {});
+    const QImage image =
+        ui::LoadPicture(writeFile(m_dir, u"grey.png"_s, png)).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(image.size(), QSize(width, 1));
+    for (int x = 0; x < pixels.size(); ++x) {
+        const QRgb got = image.pixel(x, 0);
+        QCOMPARE(qAlpha(got), qAlpha(pixels[x]));
+        if (qAlpha(got))
+            QCOMPARE(got, pixels[x]);
+    }
+}
+
+void TestPictureIo::statedSize_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("JPEG frame header") << hostilefiles::jpegSkeleton(32, 16, false) << QSize(32, 16);
+    // A frame header of 7 bytes ends before its component count: it states nothing.
+    QTest::newRow("JPEG frame header cut to 7 bytes")
+        << QByteArray("\xff\xd8\xff\xc0\x00\x07\x08\x00\x10\x00\x20\xff\xd9", 13) << QSize();
+    QTest::newRow("PNG") << hostilefiles::pngHeader(40, 30) << QSize(40, 30);
+}
+
+void TestPictureIo::statedSize()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    QCOMPARE(picture::statedSize(bytes), size);
 }
 
 // Bitmaps whose RLE data skips pixels or stops early, or whose indices run past the palette: what
