@@ -2,6 +2,7 @@
 
 #include "startup.h"
 
+#include "picture/pictureio.h"
 #include "ui/form.h"
 #include "ui/loopwatch.h"
 #include "ui/platform.h"
@@ -28,6 +29,7 @@ Startup::Startup(QApplication &application, const QString &folder)
     : m_dialogs(folder + u"/zomvorn-help"_s)
 {
     nameApplication();
+    picture::setPictureBytesLimit(picture::DesktopPictureBytes);
     ui::installPlatform(application); // before the first widget
     ui::watchEventLoopIfAsked();
     m_form2 = std::make_unique<Form2>(m_dialogs, folder);

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include <cerrno>
@@ -24,6 +26,22 @@ using namespace Qt::StringLiterals;
 
 namespace picture {
 
+namespace {
+
+std::atomic<qint64> bytesLimit{MaxPictureBytes};
+
+} // namespace
+
+void setPictureBytesLimit(qint64 bytes)
+{
+    bytesLimit = std::clamp<qint64>(bytes, 1, MaxPictureBytes);
+}
+
+qint64 pictureBytesLimit()
+{
+    return bytesLimit;
+}
+
 void checkPictureSize(qint64 width, qint64 height, int bitsPerPixel, qint64 workingBytes)
 {
     if (width > MaxPictureSide || height > MaxPictureSide) {
@@ -35,12 +53,12 @@ void checkPictureSize(qint64 width, qint64 height, int bitsPerPixel, qint64 work
     }
     const qint64 decodedBytes =
         std::max(width * height * std::max(bitsPerPixel, 8) / 8, workingBytes);
-    if (decodedBytes > MaxPictureBytes) {
+    if (decodedBytes > pictureBytesLimit()) {
         PictureError error(PictureError::Kind::PictureTooDeep);
         error.width = width;
         error.height = height;
         error.bytes = decodedBytes;
-        error.limit = MaxPictureBytes;
+        error.limit = pictureBytesLimit();
         throw error;
     }
 }

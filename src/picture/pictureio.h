@@ -22,6 +22,13 @@ inline constexpr qint64 MaxPictureFileBytes = 50'000'000;
 // pixel memory is allocated.
 inline constexpr int MaxPictureSide = 8000;
 inline constexpr qint64 MaxPictureBytes = qint64(MaxPictureSide) * MaxPictureSide * 4;
+// The desktop program holds a picture beside its windows (about 50 MB with a file dialog shown)
+// and stays within 300 MB by decoding no picture that needs more than this: 7500 x 7500 pixels at
+// 32 bits a pixel, 8000 x 8000 at 8. The limit checkPictureSize applies, set once at start-up;
+// MaxPictureBytes until then.
+inline constexpr qint64 DesktopPictureBytes = qint64(7500) * 7500 * 4;
+void setPictureBytesLimit(qint64 bytes);
+qint64 pictureBytesLimit();
 
 // Reads a picture file: BMP, PNG, GIF and JPEG, each walked before its reader sees it. The format
 // is the one the file's first bytes announce, and only that format's reader is asked; any other

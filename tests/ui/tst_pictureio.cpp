@@ -6,6 +6,7 @@
 #include "picture/pictureencoder.h"
 #include "picture/pictureerror.h"
 #include "picture/pictureio.h"
+#include "picture/readers.h"
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
 
@@ -37,6 +38,8 @@ class TestPictureIo : public QObject
 
 private slots:
     void emptyPathIsTheEmptyPicture();
+    void desktopPictureLimit_data();
+    void desktopPictureLimit();
     void hostileFileIsRefusedWithItsReason_data();
     void hostileFileIsRefusedWithItsReason();
     void pictureLoads_data();
@@ -731,6 +734,43 @@ void TestPictureIo::errorText()
              u"実行時エラー '481':\n\nピクチャが不正です。"_s);
     const auto e = ui::RuntimeError::withDetail(53, u"detail"_s);
     QCOMPARE(e.description(), u"ファイルが見つかりません。\ndetail"_s);
+}
+
+void TestPictureIo::desktopPictureLimit_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("7500 x 7500 at 32 bits") << 7500 << 7500 << 32 << true;
+    QTest::newRow("one row more") << 7500 << 7501 << 32 << false;
+    QTest::newRow("8000 x 8000 at 32 bits") << 8000 << 8000 << 32 << false;
+    QTest::newRow("8000 x 8000 grey") << 8000 << 8000 << 8 << true;
+}
+
+// The desktop program's lower limit, named in the refusal; the CLI keeps the full one.
+void TestPictureIo::desktopPictureLimit()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, bits);
+    QFETCH(bool, read);
+    QCOMPARE(picture::pictureBytesLimit(), 256'000'000);
+    picture::checkPictureSize(width, height, bits);
+    picture::setPictureBytesLimit(picture::DesktopPictureBytes);
+    auto restore = qScopeGuard([] { picture::setPictureBytesLimit(picture::MaxPictureBytes); });
+    try {
+        picture::checkPictureSize(width, height, bits);
+        QVERIFY(read);
+    } catch (const picture::PictureError &error) {
+        QVERIFY(!read);
+        QCOMPARE(error.kind(), picture::PictureError::Kind::PictureTooDeep);
+        QCOMPARE(error.limit, 225'000'000);
+        QCOMPARE(ui::runtimeErrorOf(error).description(),
+                 u"ピクチャが不正です。\n画像が大きすぎます（%1 × %2 ピクセル、展開すると %3 MB）。"
+                 u"読み込めるのは 225 MB までです。"_s.arg(width).arg(height)
+                     .arg(qint64(width) * height * bits / 8 / 1'000'000));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPictureIo)
