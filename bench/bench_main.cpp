@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -56,6 +57,7 @@ public:
         return std::nullopt;
     }
     bool showHelp(const QString &) override { return true; }
+    int runModal(QDialog &) override { return QDialog::Rejected; }
 };
 
 // A depth map with a shape of several levels and some colours of no level.

@@ -106,7 +106,7 @@ int main(int argc, char *argv[])
         editor::Form1 form(dialogs, store);
         form.load();
         form.show();
-        form.setDialogRunner([](QDialog &) { return int(QDialog::Accepted); });
+        dialogs.modal = [](QDialog &) { return int(QDialog::Accepted); };
         // Drawn once, as a user has seen it: its Japanese captions load the fonts every window uses.
         (void)form.grab();
         const qint64 gap = longestGap([&](const auto &done) {
