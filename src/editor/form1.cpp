@@ -27,7 +27,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QRubberBand>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -52,6 +51,12 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *s
       m_session(session ? *session : *m_ownSession)
 {
     m_ui.setupUi(this);
+    m_keyboard = std::make_unique<KeyboardPen>(
+        *m_ui.Picture1, *m_ui.HScroll1, *m_ui.HScroll2,
+        KeyboardPen::Button{[this](float x, float y) { Picture1_MouseDown(1, 0, x, y); },
+                            [this](float x, float y) { Picture1_MouseMove(1, 0, x, y); },
+                            [this](float x, float y) { Picture1_MouseUp(1, 0, x, y); }});
+    m_text = std::make_unique<TextPlacement>(*m_ui.Picture1);
     m_session.attach(&m_ui.Picture1->surface());
 
     ui::connectGuarded(m_dialogs, m_ui.HScroll1, &QScrollBar::valueChanged, this,
@@ -72,8 +77,6 @@ Form1::Form1(ui::Dialogs &dialogs, ui::PictureBox &depthStore, EditingSession *s
         ui::connectGuarded(m_dialogs, cell, &ui::Shape::pressed, this,
                            [this, level] { m_ui.HScroll2->setValue(level); });
     }
-    m_keyboardAt = QPoint(m_ui.Picture1->surface().size().width() / 2,
-                          m_ui.Picture1->surface().size().height() / 2);
     m_ui.Picture1->installEventFilter(this);
     installEventFilter(this);
     ui::connectGuarded(m_dialogs, m_ui.Command2, &QPushButton::clicked, this,
@@ -274,11 +277,6 @@ void Form1::restoreDraft(const QImage &draft)
         putMap(dialog.levels().map);
 }
 
-QString Form1::saveFailedText(const QString &path, const QString &reason)
-{
-    return u"「%1」に保存できませんでした。\n\n%2"_s.arg(QDir::toNativeSeparators(path), reason);
-}
-
 bool Form1::saveMap(const QString &path)
 {
     endStroke();
@@ -286,7 +284,7 @@ bool Form1::saveMap(const QString &path)
     try {
         saveDepthMap(image, path);
     } catch (const ui::RuntimeError &e) {
-        m_dialogs.msgBox(saveFailedText(path, e.description()), ui::MsgBox::Exclamation,
+        m_dialogs.msgBox(ui::writeFailedText(path, e.description()), ui::MsgBox::Exclamation,
                          u"奥行きマップを保存"_s);
         return false;
     }
@@ -328,7 +326,7 @@ void Form1::showPen()
     const int size = m_ui.HScroll1->value();
     const int level = m_ui.HScroll2->value();
     if (m_ui.Picture1->markShown())
-        m_ui.Picture1->showMark(m_keyboardAt, size);
+        m_keyboard->showMark();
     showLevelMarks();
     DrawPenPreview(size, level);
     m_ui.Label7->setText(QString::number(size));
@@ -357,9 +355,7 @@ void Form1::DrawPenPreview(int size, int level)
 void Form1::Picture1_MouseDown(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
-    const QSize area = m_ui.Picture1->surface().size();
-    m_keyboardAt = QPoint(std::clamp(int(std::floor(X + 0.5f)), 0, area.width() - 1),
-                          std::clamp(int(std::floor(Y + 0.5f)), 0, area.height() - 1));
+    m_keyboard->pointedAt(X, Y);
     if (Button == 1 && placingText()) {
         placeText(qRound(X), qRound(Y));
         return;
@@ -376,8 +372,7 @@ void Form1::Picture1_MouseMove(int Button, int Shift, float X, float Y)
 {
     Q_UNUSED(Shift);
     if (placingText()) {
-        m_textOutline->move(m_ui.Picture1->contentsRect().topLeft() + QPoint(qRound(X), qRound(Y)));
-        m_textOutline->show();
+        m_text->follow(qRound(X), qRound(Y));
         return;
     }
     if (Button == 1) {
@@ -410,14 +405,11 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             const auto reason = static_cast<QFocusEvent *>(event)->reason();
             if (!std::exchange(m_shownFocus, false)
                 && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason))
-                m_ui.Picture1->showMark(m_keyboardAt, m_ui.HScroll1->value());
+                m_keyboard->showMark();
         } else if (event->type() == QEvent::FocusOut) {
             // A stroke by keyboard ends where the keyboard leaves the canvas.
-            if (m_spaceDown) {
-                m_spaceDown = false;
+            if (m_keyboard->leave())
                 ui::runHandler(m_dialogs, [this] { endStroke(); });
-            }
-            m_ui.Picture1->hideMark();
         } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
             const auto *key = static_cast<QKeyEvent *>(event);
             const bool press = event->type() == QEvent::KeyPress;
@@ -434,75 +426,14 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return ui::Form::eventFilter(watched, event);
 }
 
-void Form1::moveKeyboardPosition(QPoint to)
-{
-    const QSize area = m_ui.Picture1->surface().size();
-    m_keyboardAt = QPoint(std::clamp(to.x(), 0, area.width() - 1),
-                          std::clamp(to.y(), 0, area.height() - 1));
-    m_ui.Picture1->showMark(m_keyboardAt, m_ui.HScroll1->value());
-}
-
 bool Form1::Picture1_KeyDown(int KeyCode, int Shift, bool repeated)
 {
-    // Ctrl and Alt belong to the window's commands.
-    if ((Shift & ~1) != 0)
-        return false;
-    const int step = (Shift & 1) ? 10 : 1;
-    // The first key shows where the keyboard is before it moves anything.
-    QPoint to = m_keyboardAt;
-    const bool hidden = !m_ui.Picture1->markShown();
-    switch (KeyCode) {
-    case Qt::Key_Left:
-        to.rx() -= step;
-        break;
-    case Qt::Key_Right:
-        to.rx() += step;
-        break;
-    case Qt::Key_Up:
-        to.ry() -= step;
-        break;
-    case Qt::Key_Down:
-        to.ry() += step;
-        break;
-    case Qt::Key_Space:
-        if (!repeated && !m_spaceDown) {
-            m_spaceDown = true;
-            moveKeyboardPosition(m_keyboardAt);
-            Picture1_MouseDown(1, 0, float(m_keyboardAt.x()), float(m_keyboardAt.y()));
-        }
-        return true;
-    case Qt::Key_Plus:
-    case Qt::Key_Equal:
-        m_ui.HScroll1->setValue(m_ui.HScroll1->value() + 1);
-        return true;
-    case Qt::Key_Minus:
-        m_ui.HScroll1->setValue(m_ui.HScroll1->value() - 1);
-        return true;
-    case Qt::Key_BracketRight:
-        m_ui.HScroll2->setValue(m_ui.HScroll2->value() + 1);
-        return true;
-    case Qt::Key_BracketLeft:
-        m_ui.HScroll2->setValue(m_ui.HScroll2->value() - 1);
-        return true;
-    default:
-        return false;
-    }
-    moveKeyboardPosition(hidden ? m_keyboardAt : to);
-    if (m_spaceDown)
-        Picture1_MouseMove(1, 0, float(m_keyboardAt.x()), float(m_keyboardAt.y()));
-    return true;
+    return m_keyboard->keyDown(KeyCode, Shift, repeated);
 }
 
 bool Form1::Picture1_KeyUp(int KeyCode, int Shift, bool repeated)
 {
-    Q_UNUSED(Shift);
-    if (KeyCode != Qt::Key_Space)
-        return false;
-    if (!repeated && m_spaceDown) {
-        m_spaceDown = false;
-        Picture1_MouseUp(1, 0, float(m_keyboardAt.x()), float(m_keyboardAt.y()));
-    }
-    return true;
+    return m_keyboard->keyUp(KeyCode, Shift, repeated);
 }
 
 void Form1::showLevelMarks()
@@ -544,12 +475,6 @@ void Form1::Command1_Click()
     setVisible(false);
 }
 
-QString Form1::loadFailedText(const QString &path, const QString &reason)
-{
-    return u"「%1」はピクチャとして読み込めませんでした。\n\n%2"_s
-        .arg(QDir::toNativeSeparators(path), reason);
-}
-
 QImage Form1::loadDepthImage(const QString &path)
 {
     QImage loaded = ui::LoadPicture(path, m_ui.Picture1->surface().size());
@@ -575,7 +500,7 @@ void Form1::Command2_Click()
     try {
         changeCanvas([&] { loaded = loadDepthImage(*path); });
     } catch (const ui::RuntimeError &e) {
-        m_dialogs.msgBox(loadFailedText(*path, e.description()), ui::MsgBox::Exclamation,
+        m_dialogs.msgBox(ui::readFailedText(*path, e.description()), ui::MsgBox::Exclamation,
                          u"ファイル読み込み"_s);
         return;
     }
@@ -607,17 +532,10 @@ QString Form1::notLevelColoursPrompt(const picture::MapVerdict &verdict)
            u"「画像から奥行きマップ」で変換しますか？"_s.arg(pictureKindText(verdict));
 }
 
-// Grey depth maps come as PNG more often than as bitmaps: the import shows every format it reads.
-static QString pictureFilter()
-{
-    return u"画像ファイル(*.png;*.bmp;*.jpg;*.jpeg;*.gif)|*.png;*.bmp;*.jpg;*.jpeg;*.gif|"
-           u"すべてのファイル (*.*)|*.*"_s;
-}
-
 bool Form1::importPictureAs()
 {
     endStroke();
-    const std::optional<QString> path = m_dialogs.showOpen(pictureFilter(), 0, m_fileName);
+    const std::optional<QString> path = m_dialogs.showOpen(ui::openPictureFilter(), 0, m_fileName);
     if (!path)
         return false;
     m_fileName = *path;
@@ -644,7 +562,7 @@ bool Form1::importPicture(const QString &path)
         if (!done)
             return false;
     } catch (const ui::RuntimeError &e) {
-        m_dialogs.msgBox(loadFailedText(path, e.description()), ui::MsgBox::Exclamation,
+        m_dialogs.msgBox(ui::readFailedText(path, e.description()), ui::MsgBox::Exclamation,
                          u"画像から奥行きマップ"_s);
         return false;
     }
@@ -674,50 +592,23 @@ void Form1::insertText()
 
 void Form1::beginPlacingText(const CanvasText &text)
 {
-    const QImage mask = textMask(text, m_ui.Picture1->surface().persistentImage().size());
-    if (mask.isNull())
-        return;
-    m_textMask = mask;
-    m_textLevel = text.level;
-    if (!m_textOutline)
-        m_textOutline = new QRubberBand(QRubberBand::Rectangle, m_ui.Picture1);
-    m_textOutline->resize(mask.size());
-    m_textOutline->hide();
-    m_ui.Picture1->setMouseTracking(true);
-    m_cancelText->setEnabled(true);
+    if (m_text->begin(text))
+        m_cancelText->setEnabled(true);
 }
 
 void Form1::cancelText()
 {
-    m_textMask.reset();
-    if (m_textOutline)
-        m_textOutline->hide();
-    m_ui.Picture1->setMouseTracking(false);
+    m_text->cancel();
     m_cancelText->setEnabled(false);
 }
 
 void Form1::placeText(int x, int y)
 {
-    if (!m_textMask)
+    const std::function<void()> draw = m_text->placedAt(x, y);
+    if (!draw)
         return;
-    const QImage mask = *m_textMask;
-    const QRgb colour = picture::toQRgb(picture::QBColor(m_textLevel));
     cancelText();
-    changeCanvas([&] {
-        m_ui.Picture1->drawLayers([&](QImage &persistent, QImage &screen) {
-            const QRect area = QRect(QPoint(x, y), mask.size()).intersected(persistent.rect());
-            for (int j = area.top(); j <= area.bottom(); ++j) {
-                const uchar *in = mask.constScanLine(j - y);
-                for (int i = area.left(); i <= area.right(); ++i) {
-                    if (in[i - x] == 0)
-                        continue;
-                    persistent.setPixel(i, j, colour);
-                    screen.setPixel(i, j, colour);
-                }
-            }
-            return area;
-        });
-    });
+    changeCanvas(draw);
 }
 
 void Form1::Form_Unload(int &Cancel)

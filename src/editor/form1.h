@@ -7,7 +7,9 @@
 #include "picture/mapkind.h"
 #include "ui/form.h"
 
+#include "keyboardpen.h"
 #include "textdialog.h"
+#include "textplacement.h"
 
 #include <functional>
 #include <memory>
@@ -16,7 +18,6 @@
 class QAction;
 class QLabel;
 class QMenu;
-class QRubberBand;
 
 namespace ui {
 class Dialogs;
@@ -90,23 +91,19 @@ public:
     void insertText();
     // The text that the next left click places, with an outline following the mouse.
     void beginPlacingText(const CanvasText &text);
-    bool placingText() const { return m_textMask.has_value(); }
+    bool placingText() const { return m_text->active(); }
     // Puts the text with its top left at (x, y) as one step, in exactly the level's colour.
     void placeText(int x, int y);
     void cancelText();
 
-    // How the import and text dialogs are run: exec() unless a test says otherwise.
-
     // The right-click menu of the canvas.
     QMenu *canvasMenu() const { return m_canvasMenu; }
 
-    // Painting from the keyboard, on the canvas: the arrow keys move the keyboard position by a
-    // pixel (with Shift by ten), Space stamps there as a left click does and, held while moving,
-    // stamps along the way as a drag does, in one step; + and - change the pen's size, [ and ]
-    // its level. Returns whether the key was the canvas's.
+    // A key on the canvas, for painting from the keyboard (KeyboardPen); a stroke by keyboard is
+    // one step, as a drag is. Returns whether the key was the canvas's.
     bool Picture1_KeyDown(int KeyCode, int Shift, bool repeated);
     bool Picture1_KeyUp(int KeyCode, int Shift, bool repeated);
-    QPoint keyboardPosition() const { return m_keyboardAt; }
+    QPoint keyboardPosition() const { return m_keyboard->position(); }
 
     // The levels as numbers on the palette, and the canvas shown as a grey ramp (dark far, light
     // near) instead of the level colours; a view only.
@@ -124,10 +121,6 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-    // The message shown when a chosen file cannot be read as a picture.
-    static QString loadFailedText(const QString &path, const QString &reason);
-    static QString saveFailedText(const QString &path, const QString &reason);
-
 private:
     // The pen's read-outs and preview, from the sliders.
     void showPen();
@@ -140,7 +133,6 @@ private:
     // The canvas moved to another state of its history.
     void canvasMoved();
     void updateActions();
-    void moveKeyboardPosition(QPoint to);
     void showLevelMarks();
     // Says once, at the end of a step, that the draft cannot be written.
     void reportDraftTrouble();
@@ -153,9 +145,6 @@ private:
     EditingSession &m_session;
     // The draft trouble was said, and no draft was written since.
     bool m_draftTroubleShown = false;
-    // Where the keyboard stamps, in canvas pixels; and whether Space is held down there.
-    QPoint m_keyboardAt;
-    bool m_spaceDown = false;
     bool m_shownFocus = false;
     bool m_levelNumbers = false;
     Form1Ui m_ui;
@@ -168,9 +157,8 @@ private:
     QAction *m_cancelText = nullptr;
     QMenu *m_canvasMenu = nullptr;
     QLabel *m_closedLine = nullptr;
-    std::optional<QImage> m_textMask;
-    int m_textLevel = 0;
-    QRubberBand *m_textOutline = nullptr;
+    std::unique_ptr<KeyboardPen> m_keyboard;
+    std::unique_ptr<TextPlacement> m_text;
     // CommonDialog1's FileName: the last file chosen, for as long as the editor stays loaded.
     QString m_fileName;
 };
