@@ -233,22 +233,14 @@ QByteArray readRegularFile(const QString &path, qint64 limit)
 
 QImage decodePicture(const QByteArray &bytes, QSize part)
 {
-    try {
-        return decode(bytes, part);
-    } catch (const std::bad_alloc &) {
-        refuse(Kind::OutOfMemory);
-    }
+    return guarded([&] { return decode(bytes, part); });
 }
 
 QImage loadPicture(const QString &path, QSize part)
 {
     if (path.isEmpty())
         return {};
-    try {
-        return decode(readRegularFile(path), part);
-    } catch (const std::bad_alloc &) {
-        refuse(Kind::OutOfMemory);
-    }
+    return guarded([&] { return decode(readRegularFile(path), part); });
 }
 
 QSize statedSize(const QByteArray &bytes)
@@ -257,65 +249,6 @@ QSize statedSize(const QByteArray &bytes)
     if (scan.width < 0 || scan.height < 0 || scan.width > INT_MAX || scan.height > INT_MAX)
         return {};
     return QSize(int(scan.width), int(scan.height));
-}
-
-std::optional<FileFormat> formatOfName(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix();
-    if (suffix.compare(u"bmp"_s, Qt::CaseInsensitive) == 0)
-        return FileFormat::Bmp;
-    if (suffix.compare(u"png"_s, Qt::CaseInsensitive) == 0)
-        return FileFormat::Png;
-    return std::nullopt;
-}
-
-int dotsPerMeterOfDpi(int dpi)
-{
-    return int(std::lround(dpi / 0.0254));
-}
-
-PictureRows rowsOf(const QImage &image)
-{
-    // Most pictures are kept as opaque 32-bit pixels already; others are converted a row at a time,
-    // exactly as the whole picture would be.
-    const bool direct = image.format() == QImage::Format_RGB32;
-    return {image.width(), image.height(), [image, direct](int y, QRgb *scratch) -> const QRgb * {
-                if (direct)
-                    return reinterpret_cast<const QRgb *>(image.constScanLine(y));
-                const QImage line =
-                    image.copy(0, y, image.width(), 1).convertToFormat(QImage::Format_RGB32);
-                std::memcpy(scratch, line.constScanLine(0), size_t(image.width()) * sizeof(QRgb));
-                return scratch;
-            }};
-}
-
-QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
-{
-    QByteArray bytes;
-    if (format == FileFormat::Bmp)
-        bytes.reserve(qsizetype(bitmapBytes(image.width(), image.height())));
-    encodeRows(rowsOf(image), format, dotsPerMeter,
-               [&bytes](const char *data, qint64 size) { bytes.append(data, qsizetype(size)); });
-    return bytes;
-}
-
-void saveRows(const PictureRows &rows, const QString &path, FileFormat format, int dotsPerMeter)
-{
-    if (path.isEmpty())
-        refuse(Kind::NoFileName);
-    refuseEmptyRows(rows); // before the disk is touched
-    FileWriter::Options options;
-    if (format == FileFormat::Bmp)
-        options.expectedBytes = bitmapBytes(rows.width, rows.height);
-    FileWriter file(path, options);
-    encodeRows(rows, format, dotsPerMeter,
-               [&file](const char *data, qint64 size) { file.write(data, size); });
-    file.commit();
-}
-
-void savePicture(const QImage &image, const QString &path, FileFormat format, int dotsPerMeter)
-{
-    saveRows(rowsOf(image), path, format, dotsPerMeter);
 }
 
 } // namespace picture
