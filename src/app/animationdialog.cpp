@@ -166,8 +166,8 @@ QString AnimationDialog::caption()
 void AnimationDialog::addFiles()
 {
     const auto chosen = m_dialogs.showOpen(
-        u"奥行きマップ (*.bmp;*.png;*.gif;*.jpg)|*.bmp;*.png;*.gif;*.jpg;*.jpeg|すべてのファイル (*.*)|*.*"_s,
-        1, Files->count() > 0 ? Files->item(Files->count() - 1)->text() : QString());
+        ui::openPictureFilter(), 1,
+        Files->count() > 0 ? Files->item(Files->count() - 1)->text() : QString());
     if (chosen)
         Files->addItem(*chosen);
 }
@@ -209,7 +209,7 @@ void AnimationDialog::addCurrentMap()
 void AnimationDialog::chooseOutput()
 {
     const auto chosen = m_dialogs.showSave(
-        u"GIF アニメーション (*.gif)|*.gif|WebP アニメーション (*.webp)|*.webp"_s, 1,
+        ui::saveFilter({picture::NamedFormat::Gif, picture::NamedFormat::WebP}), 1,
         Output->text());
     if (chosen)
         Output->setText(*chosen);

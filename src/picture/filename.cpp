@@ -133,4 +133,35 @@ QString fileKey(const QString &path)
     return folder + u'/' + info.fileName();
 }
 
+namespace {
+
+const struct {
+    QLatin1StringView suffix;
+    NamedFormat format;
+} namedSuffixes[] = {{"bmp"_L1, NamedFormat::Bmp},   {"png"_L1, NamedFormat::Png},
+                     {"gif"_L1, NamedFormat::Gif},   {"jpg"_L1, NamedFormat::Jpeg},
+                     {"jpeg"_L1, NamedFormat::Jpeg}, {"webp"_L1, NamedFormat::WebP}};
+
+} // namespace
+
+std::optional<NamedFormat> formatNamed(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    for (const auto &n : namedSuffixes) {
+        if (suffix.compare(n.suffix, Qt::CaseInsensitive) == 0)
+            return n.format;
+    }
+    return std::nullopt;
+}
+
+QStringList suffixesOf(NamedFormat format)
+{
+    QStringList suffixes;
+    for (const auto &n : namedSuffixes) {
+        if (n.format == format)
+            suffixes.append(n.suffix);
+    }
+    return suffixes;
+}
+
 } // namespace picture

@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 namespace picture {
 
@@ -26,5 +29,13 @@ bool hasUnreadableBytes(const QString &name);
 // nowhere included), else the real folder and the name. Both programs refuse to write a file
 // over one they read by it.
 QString fileKey(const QString &path);
+
+// Every format a file name can ask for, by its extension in any case: the one rule behind each
+// writer's choice of format (formatOfName, animationFormatOfName and the large stereogram's
+// fileFormatOfName take the formats they write of it).
+enum class NamedFormat { Bmp, Png, Gif, Jpeg, WebP };
+std::optional<NamedFormat> formatNamed(const QString &path);
+// The extensions that ask for the format, without the dot: "jpg" and "jpeg" for JPEG.
+QStringList suffixesOf(NamedFormat format);
 
 } // namespace picture

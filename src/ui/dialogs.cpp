@@ -46,6 +46,54 @@ QString defaultSuffix(const FileFilter &filter)
     return {};
 }
 
+namespace {
+
+QString labelOf(picture::NamedFormat format)
+{
+    switch (format) {
+    case picture::NamedFormat::Bmp:
+        return u"ビットマップファイル"_s;
+    case picture::NamedFormat::Png:
+        return u"PNG ファイル"_s;
+    case picture::NamedFormat::Gif:
+        return u"GIF ファイル"_s;
+    case picture::NamedFormat::Jpeg:
+        return u"JPEG ファイル"_s;
+    case picture::NamedFormat::WebP:
+        return u"WebP ファイル"_s;
+    }
+    return {};
+}
+
+QString patternsOf(std::initializer_list<picture::NamedFormat> formats)
+{
+    QStringList patterns;
+    for (const picture::NamedFormat format : formats) {
+        for (const QString &suffix : picture::suffixesOf(format))
+            patterns.append(u"*."_s + suffix);
+    }
+    return patterns.join(u';');
+}
+
+} // namespace
+
+QString saveFilter(std::initializer_list<picture::NamedFormat> formats)
+{
+    QStringList entries;
+    for (const picture::NamedFormat format : formats) {
+        const QString patterns = patternsOf({format});
+        entries << u"%1 (%2)"_s.arg(labelOf(format), patterns) << patterns;
+    }
+    return entries.join(u'|');
+}
+
+QString openPictureFilter()
+{
+    using F = picture::NamedFormat;
+    const QString patterns = patternsOf({F::Png, F::Bmp, F::Gif, F::Jpeg});
+    return u"画像ファイル (%1)|%1|すべてのファイル (*.*)|*.*"_s.arg(patterns);
+}
+
 QStringList qtNameFilters(const QList<FileFilter> &filters)
 {
     QStringList out;

@@ -4,9 +4,12 @@
 
 #include "helpchannel.h"
 
+#include "picture/filename.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
 #include <optional>
 
 class QDialog;
@@ -78,6 +81,12 @@ QStringList qtNameFilters(const QList<FileFilter> &filters);
 // The extension a filter entry names, for a name typed without one: "bmp" for "*.bmp", nothing
 // for "*.*".
 QString defaultSuffix(const FileFilter &filter);
+
+// The filter texts of the added dialogs, from the one rule that gives a file name its format:
+// to save, an entry for each format ("PNG ファイル (*.png)|*.png|…"); to open a picture, one
+// entry of every format the programs read and one of every file.
+QString saveFilter(std::initializer_list<picture::NamedFormat> formats);
+QString openPictureFilter();
 
 // Sets up Qt's file dialog as the open (`save` false) or save dialog of the commands, as
 // Dialogs::showOpen and showSave describe; sizes and dates are written in the program's locale.
