@@ -145,11 +145,6 @@ QString Form2::aboutText()
     return u"ZOMIRA -VORNA-  Version 1.02  ランダムドット・ステレオグラム作成ソフト"_s;
 }
 
-QString Form2::saveFailedText(const QString &path, const QString &reason)
-{
-    return u"「%1」に保存できませんでした。\n\n%2"_s.arg(QDir::toNativeSeparators(path), reason);
-}
-
 QString Form2::helpFilePath() const
 {
     return QDir::toNativeSeparators(m_helpDirectory + u"/zomvorn.hlp"_s);
@@ -205,7 +200,7 @@ bool Form2::saveStereogram(const QString &path, const QString &caption)
         ui::SavePicture(image, path);
         return true;
     } catch (const ui::RuntimeError &e) {
-        m_dialogs.msgBox(saveFailedText(path, e.description()), ui::MsgBox::Exclamation, caption);
+        m_dialogs.msgBox(ui::writeFailedText(path, e.description()), ui::MsgBox::Exclamation, caption);
         return false;
     }
 }

@@ -76,7 +76,6 @@ public:
     // The About box's one line.
     static QString aboutText();
     static QString newPrompt();
-    static QString saveFailedText(const QString &path, const QString &reason);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

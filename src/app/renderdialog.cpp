@@ -446,7 +446,7 @@ void RenderDialog::enableFields()
 void RenderDialog::choosePattern()
 {
     const auto chosen =
-        m_dialogs.showOpen(u"画像|*.png;*.bmp;*.gif;*.jpg;*.jpeg"_s, 1, PatternPicture->text());
+        m_dialogs.showOpen(ui::openPictureFilter(), 1, PatternPicture->text());
     if (!chosen)
         return;
     PatternPicture->setText(*chosen);
@@ -456,7 +456,7 @@ void RenderDialog::choosePattern()
 
 void RenderDialog::choosePicture()
 {
-    const auto chosen = m_dialogs.showOpen(u"画像|*.png;*.bmp;*.gif;*.jpg;*.jpeg"_s, 1, Picture->text());
+    const auto chosen = m_dialogs.showOpen(ui::openPictureFilter(), 1, Picture->text());
     if (!chosen)
         return;
     Picture->setText(*chosen);
@@ -466,7 +466,8 @@ void RenderDialog::choosePicture()
 
 void RenderDialog::chooseAndSave()
 {
-    const auto chosen = m_dialogs.showSave(u"PNG|*.png|BMP|*.bmp|WebP|*.webp"_s, 1, QString());
+    using F = picture::NamedFormat;
+    const auto chosen = m_dialogs.showSave(ui::saveFilter({F::Png, F::Bmp, F::WebP}), 1, QString());
     if (chosen)
         save(*chosen);
 }
@@ -519,9 +520,7 @@ bool RenderDialog::save(const QString &path)
                 m_total = total;
             });
         } catch (const picture::PictureError &e) {
-            *error = ui::runtimeErrorOf(e).description();
-        } catch (const std::bad_alloc &) {
-            *error = ui::runtimeErrorDescription(ui::RuntimeError::OutOfMemory);
+            *error = ui::writeFailedText(path, ui::runtimeErrorOf(e).description());
         }
     });
     connect(m_saver, &QThread::finished, this, [this, error, written] {

@@ -38,6 +38,8 @@ using namespace Qt::StringLiterals;
 
 namespace cli {
 
+using picture::reasonText;
+
 QString outputName(const QString &pattern, const QString &map, int run)
 {
     // One pass, so that a name holding "{n}" stays as it is.
@@ -124,7 +126,7 @@ QString writeStandardOutput(Io &io, const picture::PictureRows &rows, picture::F
         const int error = device ? device->lastError() : 0;
         if (error == EPIPE)
             io.pipeClosed = true;
-        failure = error != 0 ? reason(picture::writeErrorOf(error))
+        failure = error != 0 ? reasonText(picture::writeErrorOf(error))
                              : io.standardOutput->errorString();
         throw Stopped{};
     };
@@ -148,88 +150,6 @@ QString runRanges(const QList<int> &runs)
         i = j + 1;
     }
     return parts.join(u", "_s);
-}
-
-static QString megabytes(qint64 bytes)
-{
-    // A few kilobytes are not "0.0 MB": anything at all shows as at least 0.1.
-    const double shown = bytes > 0 ? std::max(double(bytes) / 1e6, 0.1) : 0.0;
-    return QString::number(shown, 'f', bytes < 10'000'000 ? 1 : 0);
-}
-
-QString reason(const picture::PictureError &error)
-{
-    using Kind = picture::PictureError::Kind;
-    switch (error.kind()) {
-    case Kind::NoFileName:
-        return Cli::tr("no file name");
-    case Kind::NotFound:
-        return Cli::tr("file not found");
-    case Kind::PathNotFound:
-        return Cli::tr("path not found");
-    case Kind::NoPermission:
-        return Cli::tr("no permission to read it");
-    case Kind::NotWritable:
-        return Cli::tr("no permission to write it");
-    case Kind::FolderNotWritable:
-        return Cli::tr("no permission to write in the folder %1").arg(error.detail);
-    case Kind::ReadOnly:
-        return Cli::tr("the disk is read-only");
-    case Kind::Folder:
-        return Cli::tr("it is a folder");
-    case Kind::NotRegularFile:
-        return Cli::tr("not a regular file (a named pipe, socket or device)");
-    case Kind::ForeignLink:
-        return Cli::tr("a symbolic link that belongs to another user; not followed");
-    case Kind::Empty:
-        return Cli::tr("the file is empty (0 bytes)");
-    case Kind::FileTooLarge:
-        return Cli::tr("too large: the file is %1 MB; files up to %2 MB are read")
-            .arg(megabytes(error.bytes), megabytes(error.limit));
-    case Kind::PictureTooLarge:
-        return Cli::tr("too large: %1 x %2 pixels; pictures up to %3 x %3 pixels are read")
-            .arg(error.width)
-            .arg(error.height)
-            .arg(error.limit);
-    case Kind::PictureTooDeep:
-        return Cli::tr("too large: %1 x %2 pixels take %3 MB decoded; up to %4 MB are read")
-            .arg(error.width)
-            .arg(error.height)
-            .arg(megabytes(error.bytes), megabytes(error.limit));
-    case Kind::CutShort:
-        return Cli::tr("the file is cut short");
-    case Kind::Damaged:
-        return Cli::tr("the picture is damaged");
-    case Kind::Unsupported:
-        return Cli::tr("a kind of picture that is not supported");
-    case Kind::UnknownFormat:
-        return Cli::tr("not a picture, or a format that is not read (BMP, PNG, GIF and JPEG are)");
-    case Kind::OutOfMemory:
-        return Cli::tr("out of memory");
-    case Kind::DeviceError:
-        return Cli::tr("device I/O error");
-    case Kind::SystemError:
-        return QString::fromLocal8Bit(std::strerror(error.code));
-    case Kind::DiskFull:
-        if (error.bytes >= 0 && error.limit >= 0)
-            return Cli::tr("the disk is full: %1 MB are needed, %2 MB are free")
-                .arg(megabytes(error.bytes), megabytes(error.limit));
-        return error.bytes < 0 ? Cli::tr("the disk is full")
-                               : Cli::tr("the disk is full: %1 MB are needed")
-                                     .arg(megabytes(error.bytes));
-    case Kind::QuotaExceeded:
-        return Cli::tr("the disk quota is used up");
-    case Kind::WriteFailed:
-        return error.detail;
-    case Kind::TooManyColours:
-        return Cli::tr("a frame has %1 colours; a GIF frame holds at most %2 (WebP holds any)")
-            .arg(error.count)
-            .arg(error.limit);
-    case Kind::OutputTooLarge:
-        return Cli::tr("the file would be larger than its format allows (%1 MB)")
-            .arg(megabytes(error.limit));
-    }
-    return {};
 }
 
 QString pictureKind(const picture::MapVerdict &verdict)
@@ -279,9 +199,7 @@ ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput, 
                                                : picture::mapOfFile(path, asIs);
         return {picture::PackedPicture(made.map), {}, made.verdict, made.converted};
     } catch (const picture::PictureError &e) {
-        return {{}, reason(e), {}, false};
-    } catch (const std::bad_alloc &) {
-        return {{}, Cli::tr("out of memory"), {}, false};
+        return {{}, reasonText(e), {}, false};
     }
 }
 
@@ -293,9 +211,7 @@ QString writeStereogram(const QImage &stereogram, int scale, bool guides, int do
                                  dotsPerMeter);
         return {};
     } catch (const picture::PictureError &e) {
-        return reason(e);
-    } catch (const std::bad_alloc &) {
-        return Cli::tr("out of memory");
+        return reasonText(e);
     }
 }
 
@@ -307,9 +223,7 @@ QString writeToStandardOutput(const QImage &stereogram, const MakeRequest &reque
             request.png ? picture::FileFormat::Png : picture::FileFormat::Bmp,
             request.dotsPerMeter);
     } catch (const picture::PictureError &e) {
-        return reason(e);
-    } catch (const std::bad_alloc &) {
-        return Cli::tr("out of memory");
+        return reasonText(e);
     }
 }
 
@@ -473,8 +387,8 @@ int make(const MakeRequest &request, Io &io)
         QImage stereogram;
         try {
             stereogram = runsOfMake.made(depthMap);
-        } catch (const std::bad_alloc &) {
-            readFailure = Cli::tr("out of memory");
+        } catch (const picture::PictureError &e) {
+            readFailure = reasonText(e);
             failed = true;
             break;
         }
@@ -536,7 +450,7 @@ int animate(const stereo::AnimationRequest &request, bool progress, Io &io)
     if (!bad.isEmpty()) {
         for (const stereo::BadMap &map : bad)
             io.err << u"zomvorn-cli: "_s
-                   << Cli::tr("cannot read %1: %2").arg(shownName(map.path), reason(map.error))
+                   << Cli::tr("cannot read %1: %2").arg(shownName(map.path), reasonText(map.error))
                    << '\n';
         io.err << u"zomvorn-cli: "_s
                << Cli::tr("nothing written: %1 of %2 depth maps could not be read")
@@ -564,9 +478,9 @@ int animate(const stereo::AnimationRequest &request, bool progress, Io &io)
         line.finish(rate());
         return Done;
     } catch (const stereo::BadMap &map) {
-        failure = Cli::tr("cannot read %1: %2").arg(shownName(map.path), reason(map.error));
+        failure = Cli::tr("cannot read %1: %2").arg(shownName(map.path), reasonText(map.error));
     } catch (const picture::PictureError &e) {
-        failure = Cli::tr("cannot write %1: %2").arg(shownName(request.output), reason(e));
+        failure = Cli::tr("cannot write %1: %2").arg(shownName(request.output), reasonText(e));
     }
     line.end();
     io.err << u"zomvorn-cli: "_s << failure << '\n'

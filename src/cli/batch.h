@@ -73,8 +73,6 @@ QString pictureKind(const picture::MapVerdict &verdict);
 // "face.png: a grey depth map, converted as `levels --near auto --far auto`".
 QString conversionLine(const QString &path, const picture::MapVerdict &verdict);
 
-// Why a picture could not be read or written, in the user's language.
-QString reason(const picture::PictureError &error);
 
 // A file name as messages show it: native separators, control characters escaped, so that a name
 // cannot forge a line of its own.

@@ -34,6 +34,8 @@ using namespace Qt::StringLiterals;
 
 namespace cli {
 
+using picture::reasonText;
+
 namespace {
 
 const QString Program = u"zomvorn-cli"_s;
@@ -522,10 +524,7 @@ std::variant<QImage, int> loadOne(const QString &path, Io &io,
             return notOfThisSize(io, shownName(path), stated);
         return picture::decodePicture(bytes);
     } catch (const picture::PictureError &e) {
-        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reason(e)));
-    } catch (const std::bad_alloc &) {
-        return fileError(io, Cli::tr("cannot read %1: %2")
-                                 .arg(shownName(path), Cli::tr("out of memory")));
+        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reasonText(e)));
     }
 }
 
@@ -586,10 +585,7 @@ int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
         }
         picture::savePicture(image, path, *picture::formatOfName(path));
     } catch (const picture::PictureError &e) {
-        return fileError(io, Cli::tr("cannot write %1: %2").arg(shownName(path), reason(e)));
-    } catch (const std::bad_alloc &) {
-        return fileError(io, Cli::tr("cannot write %1: %2")
-                                 .arg(shownName(path), Cli::tr("out of memory")));
+        return fileError(io, Cli::tr("cannot write %1: %2").arg(shownName(path), reasonText(e)));
     }
     return Done;
 }
@@ -675,9 +671,8 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
     QImage red;
     try {
         red = picture::anaglyph(stereogram);
-    } catch (const std::bad_alloc &) {
-        return fileError(io, Cli::tr("cannot read %1: %2")
-                                 .arg(shownName(in), Cli::tr("out of memory")));
+    } catch (const picture::PictureError &e) {
+        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(in), reasonText(e)));
     }
     return writeOne(red, out, io, png);
 }
@@ -836,9 +831,8 @@ int runLevels(const QStringList &commandLine, Io &io)
     QImage map;
     try {
         map = picture::levelsOf(picture, settings);
-    } catch (const std::bad_alloc &) {
-        return fileError(io, Cli::tr("cannot read %1: %2")
-                                 .arg(shownName(in), Cli::tr("out of memory")));
+    } catch (const picture::PictureError &e) {
+        return fileError(io, Cli::tr("cannot read %1: %2").arg(shownName(in), reasonText(e)));
     }
     return writeOne(map, out, io, png);
 }
@@ -881,8 +875,9 @@ int run(const QStringList &arguments, Io &io)
 void installTranslations(const QLocale &locale)
 {
     static std::unique_ptr<QTranslator> messages;
+    static std::unique_ptr<QTranslator> reasons;
     static std::unique_ptr<QTranslator> qt;
-    for (auto *t : {&messages, &qt}) {
+    for (auto *t : {&messages, &reasons, &qt}) {
         if (*t)
             QCoreApplication::removeTranslator(t->get());
         t->reset();
@@ -891,6 +886,11 @@ void installTranslations(const QLocale &locale)
     messages = std::make_unique<QTranslator>();
     if (messages->load(locale, u"zomvorn-cli"_s, u"_"_s, u":/zomvorn-cli/i18n"_s))
         QCoreApplication::installTranslator(messages.get());
+    // The picture library's words for why a file could not be read or written.
+    reasons = std::make_unique<QTranslator>();
+    if (reasons->load(locale, QString::fromLatin1(picture::ReasonTranslationsName), u"_"_s,
+                      picture::reasonTranslationsFolder()))
+        QCoreApplication::installTranslator(reasons.get());
     qt = std::make_unique<QTranslator>();
     if (qt->load(locale, u"qtbase"_s, u"_"_s,
                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -25,6 +25,8 @@ using namespace Qt::StringLiterals;
 
 namespace cli {
 
+using picture::reasonText;
+
 namespace {
 
 namespace R = stereo::render;
@@ -204,7 +206,7 @@ QString readGeometry(const QCommandLineParser &p, const GeometryOptions &o, R::S
                 try {
                     *patternPicture = picture::loadPicture(name);
                 } catch (const picture::PictureError &e) {
-                    return Cli::tr("cannot read the pattern %1: %2").arg(shownName(name), reason(e));
+                    return Cli::tr("cannot read the pattern %1: %2").arg(shownName(name), reasonText(e));
                 }
                 s.pattern = R::Pattern::Picture;
                 s.patternPicture = *patternPicture;
@@ -498,7 +500,7 @@ int runRender(const QStringList &commandLine, Io &io)
             try {
                 map = picture::loadPicture(maps[i]);
             } catch (const picture::PictureError &e) {
-                return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(maps[i]), reason(e)));
+                return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(maps[i]), reasonText(e)));
             }
             const R::DepthPlane depth = R::depthPlaneOf(map, levels, source);
             map = QImage();
@@ -512,10 +514,8 @@ int runRender(const QStringList &commandLine, Io &io)
         if (animation)
             animation->commit();
     } catch (const picture::PictureError &e) {
-        return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(outputs.value(writing)), reason(e)));
-    } catch (const std::bad_alloc &) {
         return failure(io, Cli::tr("cannot write %1: %2")
-                               .arg(shownName(outputs.value(writing)), Cli::tr("out of memory")));
+                               .arg(shownName(outputs.value(writing)), reasonText(e)));
     }
     return Done;
 }
@@ -545,7 +545,7 @@ std::variant<Examined, int> examine(const QCommandLineParser &p, const GeometryO
     try {
         e.picture = picture::loadPicture(path);
     } catch (const picture::PictureError &error) {
-        return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reason(error)));
+        return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(path), reasonText(error)));
     }
     bool optionsGiven = false;
     for (const QCommandLineOption &o : g.all())
@@ -606,14 +606,14 @@ int runCheck(const QStringList &commandLine, Io &io)
         try {
             depth = R::depthPlaneOf(picture::loadPicture(args[1]), {});
         } catch (const picture::PictureError &error) {
-            return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(args[1]), reason(error)));
+            return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(args[1]), reasonText(error)));
         }
     }
     R::CheckResult r;
     try {
         r = R::check(e.picture, e.settings, depth.isNull() ? nullptr : &depth);
-    } catch (const std::bad_alloc &) {
-        return failure(io, Cli::tr("cannot check %1: %2").arg(shownName(args[0]), Cli::tr("out of memory")));
+    } catch (const picture::PictureError &error) {
+        return failure(io, Cli::tr("cannot check %1: %2").arg(shownName(args[0]), reasonText(error)));
     }
     io.out << Cli::tr("%1: %2 x %3 pixels looked at")
                   .arg(shownName(args[0]))
@@ -685,22 +685,22 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
             return failure(io, Cli::tr("%1 is not the size its settings make").arg(shownName(in)));
         picture = picture::decodePicture(bytes);
     } catch (const picture::PictureError &error) {
-        return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(in), reason(error)));
+        return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(in), reasonText(error)));
     }
     if (R::outputSize(*settings) != picture.size())
         return failure(io, Cli::tr("%1 is not the size its settings make").arg(shownName(in)));
     QImage depth;
     try {
         depth = R::decodedDepth(picture, *settings);
-    } catch (const std::bad_alloc &) {
-        return failure(io, Cli::tr("cannot reveal %1: %2").arg(shownName(in), Cli::tr("out of memory")));
+    } catch (const picture::PictureError &error) {
+        return failure(io, Cli::tr("cannot reveal %1: %2").arg(shownName(in), reasonText(error)));
     }
     if (depth.isNull())
         return failure(io, Cli::tr("%1: its settings leave no separation to decode").arg(shownName(in)));
     try {
         picture::savePicture(depth, out, *format);
     } catch (const picture::PictureError &error) {
-        return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(out), reason(error)));
+        return failure(io, Cli::tr("cannot write %1: %2").arg(shownName(out), reasonText(error)));
     }
     io.out << Cli::tr("%1: the depth decoded from %2 (white near, dark red where nothing decodes)")
                   .arg(shownName(out), shownName(in))

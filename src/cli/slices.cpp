@@ -24,6 +24,8 @@ using namespace Qt::StringLiterals;
 
 namespace cli {
 
+using picture::reasonText;
+
 std::optional<RunRange> runRangeOf(const QString &words)
 {
     const QStringList parts = words.split(u'-');
@@ -74,9 +76,7 @@ LevelRead levelLeftByFile(const QString &path, bool cross, bool asIs)
         const QImage map = picture::mapOfFile(path, asIs).map;
         return {stereo::levelLeftBy(map, cross), {}};
     } catch (const picture::PictureError &e) {
-        return {std::nullopt, reason(e)};
-    } catch (const std::bad_alloc &) {
-        return {std::nullopt, Cli::tr("out of memory")};
+        return {std::nullopt, reasonText(e)};
     }
 }
 

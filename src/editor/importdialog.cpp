@@ -244,7 +244,7 @@ void ImportDialog::place(PlacementKey key)
             *result = picture::placePicture(picture, picture::Fit(key.first),
                                             key.second < 0 ? std::nullopt
                                                            : std::optional<int>(key.second));
-        } catch (const std::bad_alloc &) {
+        } catch (const picture::PictureError &) {
             result->reset();
         }
     });

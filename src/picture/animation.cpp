@@ -2,6 +2,7 @@
 
 #include "animation.h"
 
+#include "filename.h"
 #include "filewriter.h"
 #include "pictureencoder.h"
 #include "pictureerror.h"
@@ -26,10 +27,10 @@ using Kind = PictureError::Kind;
 
 std::optional<AnimationFormat> animationFormatOfName(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix();
-    if (suffix.compare(u"gif"_s, Qt::CaseInsensitive) == 0)
+    const auto named = formatNamed(path);
+    if (named == NamedFormat::Gif)
         return AnimationFormat::Gif;
-    if (suffix.compare(u"webp"_s, Qt::CaseInsensitive) == 0)
+    if (named == NamedFormat::WebP)
         return AnimationFormat::WebP;
     return std::nullopt;
 }
@@ -43,7 +44,7 @@ QImage shiftedWrapped(const QImage &image, int dx, int dy)
         return source;
     QImage out(source.size(), QImage::Format_RGB32);
     if (out.isNull())
-        throw std::bad_alloc();
+        throw PictureError(PictureError::Kind::OutOfMemory);
     out.setDotsPerMeterX(source.dotsPerMeterX());
     out.setDotsPerMeterY(source.dotsPerMeterY());
     // Source column x lands in column (x + dx) mod w: two copies per row, either side of the seam.
@@ -137,7 +138,7 @@ public:
         int error = 0;
         m_gif = EGifOpen(this, &GifEncoder::output, &error);
         if (!m_gif)
-            throw std::bad_alloc();
+            throw PictureError(PictureError::Kind::OutOfMemory);
     }
 
     ~GifEncoder() override
@@ -171,7 +172,7 @@ private:
         if (code < 0 && m_gif)
             code = m_gif->Error;
         if (code == E_GIF_ERR_NOT_ENOUGH_MEM)
-            throw std::bad_alloc();
+            throw PictureError(PictureError::Kind::OutOfMemory);
         PictureError error(Kind::WriteFailed);
         error.detail = QString::fromLatin1(GifErrorString(code));
         throw error;
@@ -246,7 +247,7 @@ private:
         table.resize(size_t(entries), GifColorType{0, 0, 0});
         ColorMapObject *map = GifMakeMapObject(entries, table.data());
         if (!map)
-            throw std::bad_alloc();
+            throw PictureError(PictureError::Kind::OutOfMemory);
 
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_DO_NOT;
@@ -358,14 +359,12 @@ AnimationWriter::AnimationWriter(const QString &path, AnimationFormat format, in
 {
     Q_ASSERT(delayMs >= MinFrameDelay && delayMs <= MaxFrameDelay);
     Q_ASSERT(loopCount >= 0 && loopCount <= MaxLoopCount);
-    try {
+    picture::guarded([&] {
         if (format == AnimationFormat::Gif)
             m_encoder = std::make_unique<GifEncoder>(path, delayMs, loopCount);
         else
             m_encoder = std::make_unique<WebPEncoder>(path, delayMs, loopCount);
-    } catch (const std::bad_alloc &) {
-        throw PictureError(Kind::OutOfMemory);
-    }
+    });
 }
 
 AnimationWriter::~AnimationWriter()
@@ -379,10 +378,7 @@ void AnimationWriter::guarded(Step step)
 {
     Q_ASSERT(m_encoder);
     try {
-        step();
-    } catch (const std::bad_alloc &) {
-        cancel();
-        throw PictureError(Kind::OutOfMemory);
+        picture::guarded(step);
     } catch (...) {
         cancel();
         throw;

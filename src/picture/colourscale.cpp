@@ -2,6 +2,8 @@
 
 #include "colourscale.h"
 
+#include "pictureerror.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -290,7 +292,7 @@ QImage readAlongScale(QImage picture, ColourScale scale)
     if (!inPlace) {
         grey = QImage(picture.size(), QImage::Format_Grayscale8);
         if (grey.isNull())
-            throw std::bad_alloc();
+            throw PictureError(PictureError::Kind::OutOfMemory);
     }
     const auto &samples = samplesOf(scale);
     QHash<QRgb, int> read;

@@ -3,6 +3,7 @@
 #include "levels.h"
 
 #include "colour.h"
+#include "pictureerror.h"
 #include "smoothscale.h"
 #include "stereopictures.h"
 
@@ -243,7 +244,8 @@ int greyMaxOf(const QImage &picture)
     return sixteenBit(picture.format()) ? Top : 255;
 }
 
-PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> noData)
+static PlacedPicture placePictureUnguarded(const QImage &picture, Fit fit,
+                                           std::optional<int> noData)
 {
     PlacedPicture placed;
     placed.greyMax = greyMaxOf(picture);
@@ -262,6 +264,11 @@ PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> no
     else
         placeEightBit(picture, p, placed);
     return placed;
+}
+
+PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> noData)
+{
+    return guarded([&] { return placePictureUnguarded(picture, fit, noData); });
 }
 
 Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
@@ -318,7 +325,9 @@ Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
 
 QImage levelsOf(const QImage &picture, const LevelsSettings &settings)
 {
-    return quantise(placePicture(picture, settings.fit, settings.noData), settings).map;
+    return guarded([&] {
+        return quantise(placePicture(picture, settings.fit, settings.noData), settings).map;
+    });
 }
 
 QImage levelsOf(const QImage &picture, bool invert)

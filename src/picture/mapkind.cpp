@@ -164,12 +164,12 @@ MapOfPicture mapOfPicture(QImage picture, bool asIs)
 
 MapOfPicture mapOfFile(const QString &path, bool asIs)
 {
-    return mapOfPicture(loadPicture(path), asIs);
+    return guarded([&] { return mapOfPicture(loadPicture(path), asIs); });
 }
 
 MapOfPicture mapOfBytes(const QByteArray &bytes, bool asIs)
 {
-    return mapOfPicture(decodePicture(bytes), asIs);
+    return guarded([&] { return mapOfPicture(decodePicture(bytes), asIs); });
 }
 
 } // namespace picture

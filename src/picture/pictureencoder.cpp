@@ -347,7 +347,7 @@ void encodePng(const PictureRows &rows, int dotsPerMeter, const PngOptions &opti
         ~Release() { png_destroy_write_struct(&png, &info); }
     } release{png, info};
     if (!png || !info)
-        throw std::bad_alloc();
+        throw PictureError(PictureError::Kind::OutOfMemory);
 
     const bool written = writePng(png, info, &job);
     if (job.sinkFailure)
@@ -375,8 +375,8 @@ qint64 bitmapBytes(int width, int height)
     return 14 + 40 + qint64(bitmapRowBytes(width)) * height;
 }
 
-void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
-                const ByteSink &sink)
+static void encodeRowsUnguarded(const PictureRows &rows, FileFormat format, int dotsPerMeter,
+                                const ByteSink &sink)
 {
     refuseEmptyRows(rows);
     Output out(sink);
@@ -385,6 +385,12 @@ void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
     else
         encodePng(rows, dotsPerMeter, PngOptions{}, out);
     out.flush();
+}
+
+void encodeRows(const PictureRows &rows, FileFormat format, int dotsPerMeter,
+                const ByteSink &sink)
+{
+    return guarded([&] { return encodeRowsUnguarded(rows, format, dotsPerMeter, sink); });
 }
 
 void encodePngRows(const PictureRows &rows, int dotsPerMeter, const PngOptions &options,
@@ -403,7 +409,7 @@ QByteArray encodeLosslessWebP(const PictureRows &rows)
     WebPPicture picture;
     if (!WebPConfigInit(&config) || !WebPConfigLosslessPreset(&config, 1)
         || !WebPPictureInit(&picture))
-        throw std::bad_alloc();
+        throw PictureError(PictureError::Kind::OutOfMemory);
     config.exact = 1;
     picture.use_argb = 1;
     picture.width = rows.width;
@@ -423,7 +429,7 @@ QByteArray encodeLosslessWebP(const PictureRows &rows)
         }
     } release{picture, memory};
     if (!WebPPictureAlloc(&picture))
-        throw std::bad_alloc();
+        throw PictureError(PictureError::Kind::OutOfMemory);
     // QRgb and libwebp's ARGB words are both 0xAARRGGBB.
     for (int y = 0; y < rows.height; ++y) {
         QRgb *to = reinterpret_cast<QRgb *>(picture.argb + size_t(y) * size_t(picture.argb_stride));
@@ -433,7 +439,7 @@ QByteArray encodeLosslessWebP(const PictureRows &rows)
     }
     if (!WebPEncode(&config, &picture)) {
         if (picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY)
-            throw std::bad_alloc();
+            throw PictureError(PictureError::Kind::OutOfMemory);
         PictureError error(PictureError::Kind::WriteFailed);
         error.detail = QStringLiteral("WebP encoder error %1").arg(int(picture.error_code));
         throw error;

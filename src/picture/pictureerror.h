@@ -4,12 +4,17 @@
 
 #include <QString>
 
+#include <new>
+
 #include <exception>
+#include <utility>
+
+class QTranslator;
 
 namespace picture {
 
-// Why a picture could not be read or written: a kind, and the figures that go with it. The
-// programs put it into words, each in its own language; the library says nothing itself.
+// Why a picture could not be read or written: a kind, and the figures that go with it. It is the
+// one error the library throws; running out of memory is one of its kinds (see guarded below).
 class PictureError : public std::exception
 {
 public:
@@ -60,5 +65,27 @@ public:
 private:
     Kind m_kind;
 };
+
+// The reason in words, for the end of a message: in English as written in pictureerror.cpp, or in
+// the language of the translations installed (context "picture::PictureError"). `translations`,
+// where given, is asked instead: the desktop program speaks Japanese whatever the locale.
+QString reasonText(const PictureError &error, const QTranslator *translations = nullptr);
+
+// The library's Japanese words for its errors (a resource of the library), to install or to hand
+// to reasonText.
+QString reasonTranslationsFolder();
+inline constexpr char ReasonTranslationsName[] = "zomira-picture";
+
+// Runs `work` with an allocation that fails turned into PictureError's OutOfMemory, for the
+// library's functions that make large pictures: the programs then catch the one error type.
+template <typename Work>
+decltype(auto) guarded(Work &&work)
+{
+    try {
+        return std::forward<Work>(work)();
+    } catch (const std::bad_alloc &) {
+        throw PictureError(PictureError::Kind::OutOfMemory);
+    }
+}
 
 } // namespace picture

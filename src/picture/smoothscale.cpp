@@ -2,6 +2,8 @@
 
 #include "smoothscale.h"
 
+#include "pictureerror.h"
+
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -66,7 +68,7 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
                                                             : QImage::Format_RGB32;
     QImage scaled(size, format);
     if (scaled.isNull())
-        throw std::bad_alloc();
+        throw PictureError(PictureError::Kind::OutOfMemory);
     const auto columns = tapsOf(sw, dw);
     const auto rows = tapsOf(sh, dh);
 
@@ -80,7 +82,7 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
         const QImage line =
             picture.copy(source.x(), source.y() + row, sw, 1).convertToFormat(format);
         if (line.isNull())
-            throw std::bad_alloc();
+            throw PictureError(PictureError::Kind::OutOfMemory);
         const auto *pixels = reinterpret_cast<const QRgb *>(line.constScanLine(0));
         for (int x = 0; x < dw; ++x) {
             quint32 red = 0, green = 0, blue = 0, alpha = 0;

@@ -2,6 +2,8 @@
 
 #include "stereopictures.h"
 
+#include "pictureerror.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -60,7 +62,7 @@ PictureRows printableRows(const QImage &stereogram, int scale, bool guides)
     const QImage source = (guides ? withGuides(stereogram) : stereogram)
                               .convertToFormat(QImage::Format_RGB32);
     if (source.isNull() && !stereogram.isNull())
-        throw std::bad_alloc();
+        throw PictureError(PictureError::Kind::OutOfMemory);
     return {source.width() * scale, source.height() * scale,
             [source, scale](int y, QRgb *scratch) -> const QRgb * {
                 const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y / scale));
@@ -144,9 +146,10 @@ std::optional<Unprinted> unprinted(const QImage &picture)
     return result;
 }
 
-bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
-                     FileFormat format, int dotsPerMeter, const std::atomic<bool> *cancel,
-                     const std::function<void(int, int)> &progress)
+static bool writeStereogramUnguarded(const QImage &stereogram, int scale, bool guides,
+                                     const QString &path, FileFormat format, int dotsPerMeter,
+                                     const std::atomic<bool> *cancel,
+                                     const std::function<void(int, int)> &progress)
 {
     // Thrown from a row to stop the encoding; the writer, never committed, leaves no file.
     struct Stopped
@@ -173,6 +176,16 @@ bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QSt
     if (progress && asked < total)
         progress(total, total);
     return true;
+}
+
+bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+                     FileFormat format, int dotsPerMeter, const std::atomic<bool> *cancel,
+                     const std::function<void(int, int)> &progress)
+{
+    return guarded([&] {
+        return writeStereogramUnguarded(stereogram, scale, guides, path, format, dotsPerMeter,
+                                        cancel, progress);
+    });
 }
 
 PackedPicture::PackedPicture(const QImage &image)

@@ -3,11 +3,12 @@
 #include "viewingaids.h"
 
 #include "colour.h"
+#include "pictureerror.h"
 #include "stereogramformat.h"
 
 namespace picture {
 
-QImage anaglyph(const QImage &stereogram)
+static QImage anaglyphUnguarded(const QImage &stereogram)
 {
     const int width = stereogram.width() - BaseSeparation;
     if (width <= 0)
@@ -25,6 +26,11 @@ QImage anaglyph(const QImage &stereogram)
         }
     }
     return out;
+}
+
+QImage anaglyph(const QImage &stereogram)
+{
+    return guarded([&] { return anaglyphUnguarded(stereogram); });
 }
 
 QImage crossEyedDepthMap(const QImage &depthMap)

@@ -23,11 +23,7 @@ constexpr qint64 KeptMapBytes = 64LL << 20;
 // as the import dialog converts it by default.
 picture::MapOfPicture readDepthMap(const QString &path, bool asIs)
 {
-    try {
-        return picture::mapOfFile(path, asIs);
-    } catch (const std::bad_alloc &) {
-        throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
-    }
+    return picture::mapOfFile(path, asIs);
 }
 
 // A GIF frame holds at most 256 colours, and the dots of a stereogram may use all 256 greys of
@@ -93,8 +89,6 @@ QList<BadMap> AnimationJob::check(const std::atomic<bool> *cancel,
             }
         } catch (const picture::PictureError &e) {
             bad.append({m_files[i], e});
-        } catch (const std::bad_alloc &) {
-            bad.append({m_files[i], picture::PictureError(picture::PictureError::Kind::OutOfMemory)});
         }
     }
     return bad;
@@ -122,29 +116,28 @@ QImage AnimationJob::depthMap(int frame)
 bool AnimationJob::step()
 {
     try {
-        if (m_done == 0 && !m_writer) {
-            const auto format = picture::animationFormatOfName(m_request.output);
-            Q_ASSERT(format);
-            m_writer = std::make_unique<picture::AnimationWriter>(
-                m_request.output, *format, m_request.delayMs, m_request.loopCount);
-        }
-        Q_ASSERT(m_writer && m_done < frameCount());
-        QImage frame = m_runs.next(depthMap(m_done));
-        if (m_request.settings.guides
-            && picture::animationFormatOfName(m_request.output) == picture::AnimationFormat::Gif)
-            guidesInDotColours(frame, m_request.settings);
-        m_writer->add(frame);
-        ++m_done;
-        if (m_done == 1)
-            m_writer->checkRoomFor(frameCount());
-        if (m_done < frameCount())
-            return false;
-        m_writer->commit();
-        m_writer.reset();
-        return true;
-    } catch (const std::bad_alloc &) {
-        cancel();
-        throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
+        return picture::guarded([&] {
+            if (m_done == 0 && !m_writer) {
+                const auto format = picture::animationFormatOfName(m_request.output);
+                Q_ASSERT(format);
+                m_writer = std::make_unique<picture::AnimationWriter>(
+                    m_request.output, *format, m_request.delayMs, m_request.loopCount);
+            }
+            Q_ASSERT(m_writer && m_done < frameCount());
+            QImage frame = m_runs.next(depthMap(m_done));
+            if (m_request.settings.guides
+                && picture::animationFormatOfName(m_request.output) == picture::AnimationFormat::Gif)
+                guidesInDotColours(frame, m_request.settings);
+            m_writer->add(frame);
+            ++m_done;
+            if (m_done == 1)
+                m_writer->checkRoomFor(frameCount());
+            if (m_done < frameCount())
+                return false;
+            m_writer->commit();
+            m_writer.reset();
+            return true;
+        });
     } catch (...) {
         cancel();
         throw;

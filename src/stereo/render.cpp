@@ -3,6 +3,7 @@
 #include "render.h"
 
 #include "picture/colour.h"
+#include "picture/pictureerror.h"
 #include "picture/stereogramformat.h"
 
 #include <QHash>
@@ -102,8 +103,9 @@ bool isLevelMap(const QImage &picture)
     return true;
 }
 
-DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &settings,
-                        DepthSource source)
+static DepthPlane depthPlaneOfUnguarded(const QImage &picture,
+                                        const picture::LevelsSettings &settings,
+                                        DepthSource source)
 {
     DepthPlane plane;
     if (picture.isNull())
@@ -190,6 +192,12 @@ DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &se
     for (std::size_t i = 0; i < values.size(); ++i)
         plane.z[i] = isBackground(i) ? 0 : depthOf[std::size_t(values[i])];
     return plane;
+}
+
+DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &settings,
+                        DepthSource source)
+{
+    return picture::guarded([&] { return depthPlaneOfUnguarded(picture, settings, source); });
 }
 
 bool Settings::validOversampling() const
@@ -693,7 +701,7 @@ bool render(const DepthPlane &depth, const Settings &settings, const RowSink &si
     return true;
 }
 
-QImage renderImage(const DepthPlane &depth, const Settings &settings)
+static QImage renderImageUnguarded(const DepthPlane &depth, const Settings &settings)
 {
     QImage image(outputSize(settings), QImage::Format_RGB32);
     if (image.isNull())
@@ -702,6 +710,11 @@ QImage renderImage(const DepthPlane &depth, const Settings &settings)
         std::copy_n(row, width, reinterpret_cast<QRgb *>(image.scanLine(y)));
     });
     return image;
+}
+
+QImage renderImage(const DepthPlane &depth, const Settings &settings)
+{
+    return picture::guarded([&] { return renderImageUnguarded(depth, settings); });
 }
 
 namespace {
@@ -929,7 +942,7 @@ int windowOf(const Settings &settings)
 
 } // namespace
 
-QImage decodedDepth(const QImage &stereogram, const Settings &settings)
+static QImage decodedDepthUnguarded(const QImage &stereogram, const Settings &settings)
 {
     const int W = settings.size.width();
     const int H = settings.size.height();
@@ -979,7 +992,13 @@ QImage decodedDepth(const QImage &stereogram, const Settings &settings)
     return out;
 }
 
-CheckResult check(const QImage &stereogram, const Settings &settings, const DepthPlane *depth)
+QImage decodedDepth(const QImage &stereogram, const Settings &settings)
+{
+    return picture::guarded([&] { return decodedDepthUnguarded(stereogram, settings); });
+}
+
+static CheckResult checkUnguarded(const QImage &stereogram, const Settings &settings,
+                                  const DepthPlane *depth)
 {
     CheckResult result;
     const int W = settings.size.width();
@@ -1135,6 +1154,11 @@ CheckResult check(const QImage &stereogram, const Settings &settings, const Dept
     }
     result.subpixelError = errorCount ? errorSum / double(errorCount) : 0;
     return result;
+}
+
+CheckResult check(const QImage &stereogram, const Settings &settings, const DepthPlane *depth)
+{
+    return picture::guarded([&] { return checkUnguarded(stereogram, settings, depth); });
 }
 
 } // namespace stereo::render

@@ -3,6 +3,7 @@
 #include "renderfile.h"
 
 #include "picture/colour.h"
+#include "picture/filename.h"
 #include "picture/filewriter.h"
 #include "picture/pictureencoder.h"
 #include "picture/pictureerror.h"
@@ -123,12 +124,12 @@ bool encodeInto(const DepthPlane &depth, const Settings &settings, FileFormat fo
 
 std::optional<FileFormat> fileFormatOfName(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"png"_s)
+    const auto named = picture::formatNamed(path);
+    if (named == picture::NamedFormat::Png)
         return FileFormat::Png;
-    if (suffix == u"bmp"_s)
+    if (named == picture::NamedFormat::Bmp)
         return FileFormat::Bmp;
-    if (suffix == u"webp"_s)
+    if (named == picture::NamedFormat::WebP)
         return FileFormat::WebP;
     return std::nullopt;
 }
@@ -137,18 +138,14 @@ QByteArray encodeRender(const DepthPlane &depth, const Settings &settings, FileF
                         const std::atomic<bool> *cancel,
                         const std::function<void(int, int)> &progress)
 {
-    QByteArray bytes;
-    try {
+    return picture::guarded([&]() -> QByteArray {
+        QByteArray bytes;
         const bool done = encodeInto(
             depth, settings, format,
             [&](const char *data, qint64 size) { bytes.append(data, qsizetype(size)); }, cancel,
             progress);
-        if (!done)
-            return {};
-    } catch (const std::bad_alloc &) {
-        throw PictureError(PictureError::Kind::OutOfMemory);
-    }
-    return bytes;
+        return done ? bytes : QByteArray();
+    });
 }
 
 bool writeRender(const DepthPlane &depth, const Settings &settings, const QString &path,
@@ -161,7 +158,7 @@ bool writeRender(const DepthPlane &depth, const Settings &settings, const QStrin
         const QSize size = outputSize(settings);
         options.expectedBytes = picture::bitmapBytes(size.width(), size.height());
     }
-    try {
+    return picture::guarded([&] {
         picture::FileWriter file(path, options);
         const bool done = encodeInto(
             depth, settings, format,
@@ -171,10 +168,8 @@ bool writeRender(const DepthPlane &depth, const Settings &settings, const QStrin
             return false;
         }
         file.commit();
-    } catch (const std::bad_alloc &) {
-        throw PictureError(PictureError::Kind::OutOfMemory);
-    }
-    return true;
+        return true;
+    });
 }
 
 std::optional<Settings> settingsOfFile(const QByteArray &bytes)

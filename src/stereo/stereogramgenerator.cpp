@@ -4,6 +4,7 @@
 
 #include "leveltable.h"
 
+#include "picture/pictureerror.h"
 #include "picture/stereopictures.h"
 #include "picture/viewingaids.h"
 
@@ -26,7 +27,7 @@ RunStart runStart(quint64 run, qint16 carriedLevel)
     return {Rnd::advanced(Rnd::StartState, steps), carriedLevel};
 }
 
-std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross)
+static std::optional<qint16> levelLeftByUnguarded(const QImage &depthMap, bool cross)
 {
     const QImage depth = depthMap.isNull() || depthMap.depth() == 32
                              ? depthMap
@@ -43,6 +44,11 @@ std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross)
         }
     }
     return std::nullopt;
+}
+
+std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross)
+{
+    return picture::guarded([&] { return levelLeftByUnguarded(depthMap, cross); });
 }
 
 void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint16 iroIndex)
@@ -100,23 +106,26 @@ void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex
 
 QImage StereogramRuns::made(const QImage &depthMap)
 {
-    QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
-    if (stereogram.isNull())
-        throw std::bad_alloc();
-    stereogram.fill(Qt::white);
-    const QImage depth = depthMap.isNull() || depthMap.depth() == 32
-                             ? depthMap
-                             : depthMap.convertToFormat(QImage::Format_RGB32);
-    m_generator.make(m_settings.cross ? picture::crossEyedDepthMap(depth) : depth, stereogram,
-                     m_settings.iroIndex);
-    return stereogram;
+    return picture::guarded([&] {
+        QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
+        if (stereogram.isNull())
+            throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
+        stereogram.fill(Qt::white);
+        const QImage depth = depthMap.isNull() || depthMap.depth() == 32
+                                 ? depthMap
+                                 : depthMap.convertToFormat(QImage::Format_RGB32);
+        m_generator.make(m_settings.cross ? picture::crossEyedDepthMap(depth) : depth, stereogram,
+                         m_settings.iroIndex);
+        return stereogram;
+    });
 }
 
 QImage StereogramRuns::next(const QImage &depthMap)
 {
-    QImage out = picture::printable(made(depthMap), m_settings.scale, m_settings.guides);
+    QImage out = picture::guarded(
+        [&] { return picture::printable(made(depthMap), m_settings.scale, m_settings.guides); });
     if (out.isNull())
-        throw std::bad_alloc();
+        throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
     return out;
 }
 

@@ -3,8 +3,10 @@
 #include "runtimeerror.h"
 
 #include "dialogs.h"
+#include "pictureio.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <new>
 
@@ -53,6 +55,17 @@ QString uncaughtErrorText(int number, const QString &description)
     return u"実行時エラー '%1':\n\n%2"_s.arg(number).arg(description);
 }
 
+QString readFailedText(const QString &path, const QString &reason)
+{
+    return u"「%1」はピクチャとして読み込めませんでした。\n\n%2"_s
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString writeFailedText(const QString &path, const QString &reason)
+{
+    return u"「%1」に保存できませんでした。\n\n%2"_s.arg(QDir::toNativeSeparators(path), reason);
+}
+
 void runHandler(Dialogs &dialogs, const std::function<void()> &handler)
 {
     int number = 0;
@@ -63,6 +76,10 @@ void runHandler(Dialogs &dialogs, const std::function<void()> &handler)
     } catch (const RuntimeError &e) {
         number = e.number();
         description = e.description();
+    } catch (const picture::PictureError &e) {
+        const RuntimeError error = runtimeErrorOf(e);
+        number = error.number();
+        description = error.description();
     } catch (const std::bad_alloc &) {
         number = RuntimeError::OutOfMemory;
         description = runtimeErrorDescription(number);

@@ -75,4 +75,9 @@ QMetaObject::Connection connectGuarded(Dialogs &dialogs, Sender *sender, Signal 
 // Builds the text of that message box.
 QString uncaughtErrorText(int number, const QString &description);
 
+// The desktop's one way of saying that a file the user chose could not be read or written: a
+// message box with the exclamation mark, naming the file, then why (a run-time error's description).
+QString readFailedText(const QString &path, const QString &reason);
+QString writeFailedText(const QString &path, const QString &reason);
+
 } // namespace ui

@@ -1201,7 +1201,7 @@ void TestCli::messagesInTheUsersLanguage_data()
     QTest::newRow("English, cut short") << u"C"_s << cut << 1
                                         << u"cut.bmp: the file is cut short\n"_s;
     QTest::newRow("Japanese, cut short") << u"ja_JP.UTF-8"_s << cut << 1
-                                         << u"cut.bmp を読み込めません: ファイルが途中で切れています\n"_s;
+                                         << u"cut.bmp を読み込めません: ファイルが途中で切れています。\n"_s;
     QTest::newRow("English, damaged JPEG, no decoder remarks")
         << u"C"_s << QStringList{u"make"_s, u"BAD"_s} << 1
         << u"cannot read bad.jpg: "_s;

@@ -18,6 +18,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <csignal>
 #include <functional>
@@ -67,6 +68,7 @@ private slots:
     void writeTargetsAreChecked_data();
     void writeTargetsAreChecked();
     void errorText();
+    void reasonsWordedOncePerLanguage();
 
 private:
     QTemporaryDir m_dir;
@@ -734,6 +736,47 @@ void TestPictureIo::errorText()
              u"実行時エラー '481':\n\nピクチャが不正です。"_s);
     const auto e = ui::RuntimeError::withDetail(53, u"detail"_s);
     QCOMPARE(e.description(), u"ファイルが見つかりません。\ndetail"_s);
+}
+
+// Every reason has its Japanese words, the desktop shows the very words zomvorn-cli gives under a
+// Japanese locale, and a failed allocation in the library arrives as the one error type.
+void TestPictureIo::reasonsWordedOncePerLanguage()
+{
+    using Kind = picture::PictureError::Kind;
+    QTranslator cliJapanese;
+    QVERIFY(cliJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan),
+                             QString::fromLatin1(picture::ReasonTranslationsName), u"_"_s,
+                             picture::reasonTranslationsFolder()));
+    for (int k = 0; k <= int(Kind::OutputTooLarge); ++k) {
+        picture::PictureError error{Kind(k)};
+        error.width = 9000;
+        error.height = 10;
+        error.bytes = 3'000'000;
+        error.limit = 1'000'000;
+        error.count = 300;
+        error.code = EIO;
+        if (Kind(k) == Kind::WriteFailed)
+            continue; // the writer's own words, as they come
+        const QString english = picture::reasonText(error);
+        QVERIFY2(!english.isEmpty(), qPrintable(QString::number(k)));
+        const QString japanese = picture::reasonText(error, &cliJapanese);
+        QVERIFY2(japanese != english, qPrintable(english));
+        const QString shown = ui::runtimeErrorOf(error).description();
+        QVERIFY2(shown.endsWith(japanese) || !shown.contains(u'\n'), qPrintable(shown));
+    }
+    picture::PictureError full(Kind::DiskFull);
+    full.bytes = 3'000'000;
+    full.limit = 1'000'000;
+    QCOMPARE(picture::reasonText(full), u"the disk is full: 3.0 MB are needed, 1.0 MB are free"_s);
+    QCOMPARE(ui::runtimeErrorOf(full).description(),
+             u"ディスクの空き容量が不足しています。\n保存には 3.0 MB の空きが必要ですが、空きは 1.0 MB です。"_s);
+
+    try {
+        picture::guarded([]() -> int { throw std::bad_alloc(); });
+        QFAIL("nothing thrown");
+    } catch (const picture::PictureError &error) {
+        QCOMPARE(error.kind(), Kind::OutOfMemory);
+    }
 }
 
 void TestPictureIo::desktopPictureLimit_data()
