@@ -4,9 +4,8 @@
 
 #include <QString>
 
-#include <new>
-
 #include <exception>
+#include <new>
 #include <utility>
 
 class QTranslator;
@@ -78,7 +77,7 @@ inline constexpr char ReasonTranslationsName[] = "zomira-picture";
 
 // Runs `work` with an allocation that fails turned into PictureError's OutOfMemory, for the
 // library's functions that make large pictures: the programs then catch the one error type.
-template <typename Work>
+template<typename Work>
 decltype(auto) guarded(Work &&work)
 {
     try {
