@@ -80,29 +80,14 @@ LevelRead levelLeftByFile(const QString &path, bool cross, bool asIs)
     }
 }
 
-QString fileNameOf(const QString &path)
-{
-    return path.sliced(path.lastIndexOf(u'/') + 1);
-}
-
-// What is wrong with the files the slice writes: among themselves and against the maps it reads,
-// as for a whole batch, and against any map of the list of the same file name (another slice's
-// map must not be written over either). A pattern without {n} names each file after its map
-// alone, so there a run elsewhere in the batch that would write the same name is found too.
+// What is wrong with the files the slice writes: among themselves and against every map of the
+// list, as for a whole batch (another slice's map must not be written over either, whatever name
+// or link leads to it). A pattern without {n} names each file after its map alone, so there a run
+// elsewhere in the batch that would write the same name is found too.
 QString sliceOutputProblem(const QStringList &maps, const QString &pattern, RunRange runs,
                            const QStringList &outputs)
 {
-    const QSet<QString> names = [&] {
-        QSet<QString> set;
-        for (const QString &out : outputs)
-            set.insert(fileNameOf(out));
-        return set;
-    }();
-    QStringList guarded = maps.mid(runs.first - 1, runs.last - runs.first + 1);
-    for (int i = 0; i < maps.size(); ++i)
-        if ((i < runs.first - 1 || i >= runs.last) && names.contains(fileNameOf(maps[i])))
-            guarded << maps[i];
-    if (QString problem = outputProblem(guarded, outputs, runs.first); !problem.isEmpty())
+    if (QString problem = outputProblem(maps, outputs, runs.first); !problem.isEmpty())
         return problem;
     if (pattern.contains(u"{n}"_s))
         return {};

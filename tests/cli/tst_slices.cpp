@@ -69,6 +69,7 @@ private slots:
     void piecesJoinedAreTheWhole();
     void unreadableMapsWriteNothing_data();
     void unreadableMapsWriteNothing();
+    void noMapOfTheListWrittenOver();
     void mapsFrom_data();
     void mapsFrom();
 
@@ -207,6 +208,23 @@ void TestSlices::unreadableMapsWriteNothing()
     for (const QString &file : maps(named))
         QVERIFY2(made.err.contains(u"cannot read %1: file not found"_s.arg(file)),
                  qPrintable(made.err));
+}
+
+// A map of another slice that is the file this slice would write, by a link of another name:
+// refused before anything is written, the map as it was.
+void TestSlices::noMapOfTheListWrittenOver()
+{
+    const QString out = folder(u"linked"_s);
+    const QString theirs = out + u"/1.bmp"_s;
+    QVERIFY(QFile::copy(maps(u"b"_s)[0], theirs));
+    const QByteArray before = fileBytes(theirs);
+    const QString link = m_dir.filePath(u"elsewhere.png"_s);
+    QVERIFY(QFile::link(theirs, link));
+    const CliResult made = runCli({u"make"_s, u"-q"_s, u"-o"_s, out + u"/{n}.bmp"_s, u"--runs"_s,
+                                   u"1"_s, u"--maps-from"_s, list(maps(u"a"_s) << link)});
+    QCOMPARE(made.status, 2);
+    QVERIFY2(made.err.contains(u"run 1 would write over the depth map"_s), qPrintable(made.err));
+    QCOMPARE(fileBytes(theirs), before);
 }
 
 void TestSlices::mapsFrom_data()
