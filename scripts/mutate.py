@@ -245,7 +245,10 @@ AIMED = {
     "src/app": ["tst_form2", "tst_tools", "tst_animationdialog", "tst_randomdots", "tst_startup",
                 "tst_cliidentity", "tst_scaling"],
     "src/helpviewer": ["tst_helpviewer", "tst_display"],
-    "src/cli": ["tst_cli", "tst_animation", "tst_tools", "tst_cliidentity"],
+    "src/cli/render.cpp": ["tst_render", "tst_cli", "tst_renderdialog", "tst_cliidentity"],
+    "src/cli/slices.cpp": ["tst_slices", "tst_cli"],
+    "src/cli": ["tst_cli", "tst_animation", "tst_tools", "tst_cliidentity", "tst_slices",
+                "tst_clistreams"],
 }
 
 

@@ -146,6 +146,7 @@ private slots:
     void messagesInTheUsersLanguage();
     void standardOutputThatIsFullIsAFailure_data();
     void standardOutputThatIsFullIsAFailure();
+    void aRefusingOutputDeviceGivesItsOwnReason();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -1241,6 +1242,35 @@ void TestCli::standardOutputThatIsFullIsAFailure()
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitCode(), int(cli::FileFailed));
     QVERIFY2(err.startsWith(u"zomvorn-cli: cannot write standard input or output (-): "_s),
+             qPrintable(err));
+}
+
+// A host's own device for standard output, not the program's file descriptor: when it refuses the
+// bytes, its own reason is the one reported.
+void TestCli::aRefusingOutputDeviceGivesItsOwnReason()
+{
+    struct Refusing final : QIODevice
+    {
+        Refusing()
+        {
+            open(QIODevice::WriteOnly);
+            setErrorString(u"the tape is full"_s);
+        }
+        qint64 readData(char *, qint64) override { return -1; }
+        qint64 writeData(const char *, qint64) override { return -1; }
+    } refusing;
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(3, false));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QBuffer in;
+    in.open(QIODevice::ReadOnly);
+    cli::Io io{outStream, errStream, false, &in, &refusing, false};
+    const int status = cli::run({u"zomvorn-cli"_s, u"make"_s, u"-o"_s, u"-"_s, map}, io);
+    errStream.flush();
+    QCOMPARE(status, int(cli::FileFailed));
+    QVERIFY2(err.contains(u"cannot write standard input or output (-): the tape is full"_s),
              qPrintable(err));
 }
 

@@ -491,10 +491,12 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
     QString folder;
     QStringList selected;
     QStringList listed;
+    bool opens = false;
     QTimer::singleShot(0, [&] {
         auto putAway = qScopeGuard(&closeModalWindows);
         QFileDialog *dialog = openFileDialog();
         QVERIFY(dialog);
+        opens = dialog->acceptMode() == QFileDialog::AcceptOpen;
         folder = dialog->directory().absolutePath();
         selected = dialog->selectedFiles();
         auto *files = qobject_cast<QFileSystemModel *>(dialog->proxyModel()->sourceModel());
@@ -507,6 +509,7 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
     });
     ui::QtDialogs dialogs{QString(), QString()};
     QCOMPARE(dialogs.showOpen(bitmapFilter, 0, dir.filePath(u"last.bmp"_s)), std::nullopt);
+    QVERIFY(opens);
     QCOMPARE(folder, QDir(dir.path()).absolutePath());
     QCOMPARE(selected, QStringList{QDir(dir.path()).absoluteFilePath(u"last.bmp"_s)});
     // Bitmaps are listed whatever the letter case of their extension.
