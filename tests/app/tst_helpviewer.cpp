@@ -44,6 +44,7 @@ private slots:
     void closesWithEscapeOrCtrlW_data();
     void closesWithEscapeOrCtrlW();
     void carriesTheProgramIcon();
+    void comesToTheFrontEachTime();
 
     void aSecondRequestShowsItsFileInTheOpenViewer();
     void theFileAlreadyShownStaysWhereItWas();
@@ -208,6 +209,20 @@ void TestHelpViewer::carriesTheProgramIcon()
     helpviewer::HelpWindow window;
     QVERIFY(!window.windowIcon().isNull());
     QCOMPARE(window.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
+}
+
+// Each request brings the viewer to the front, also after the reader has gone to another window.
+void TestHelpViewer::comesToTheFrontEachTime()
+{
+    helpviewer::HelpWindow window;
+    QWidget other;
+    other.show();
+    for (int i = 0; i < 2; ++i) {
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window.bringToFront();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
 }
 
 void TestHelpViewer::aSecondRequestShowsItsFileInTheOpenViewer()
