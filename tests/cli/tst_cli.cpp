@@ -281,6 +281,7 @@ void TestCli::wrongUsage_data()
     row("empty file name", {u"make"_s, u""_s}, u"empty file name"_s);
     row("unknown colour", {u"make"_s, u"--colour"_s, u"pink"_s, u"MAP"_s},
         u"unknown colour 'pink'"_s);
+    row("empty colour", {u"make"_s, u"--colour"_s, u""_s, u"MAP"_s}, u"unknown colour ''"_s);
     row("levels: gamma 0", {u"levels"_s, u"--gamma"_s, u"0"_s, u"MAP"_s}, u"--gamma"_s);
     row("levels: unknown fit", {u"levels"_s, u"--fit"_s, u"wide"_s, u"MAP"_s}, u"--fit"_s);
     row("levels: smooth 4", {u"levels"_s, u"--smooth"_s, u"4"_s, u"MAP"_s}, u"--smooth"_s);
