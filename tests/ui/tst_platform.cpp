@@ -492,6 +492,8 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
     QStringList selected;
     QStringList listed;
     bool opens = false;
+    QVariant sizeAlignment;
+    QVariant qtSizeAlignment;
     QTimer::singleShot(0, [&] {
         auto putAway = qScopeGuard(&closeModalWindows);
         QFileDialog *dialog = openFileDialog();
@@ -504,6 +506,10 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
         QTRY_COMPARE(files->rowCount(root), 2);
         for (int i = 0; i < files->rowCount(root); ++i)
             listed << files->index(i, 0, root).data().toString();
+        // Only the shown text of the size column is reworded; its other roles stay Qt's.
+        const QModelIndex size = files->index(dir.filePath(u"last.bmp"_s), 1);
+        qtSizeAlignment = size.data(Qt::TextAlignmentRole);
+        sizeAlignment = dialog->proxyModel()->mapFromSource(size).data(Qt::TextAlignmentRole);
         dialog->reject();
         putAway.dismiss();
     });
@@ -515,6 +521,8 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
     // Bitmaps are listed whatever the letter case of their extension.
     listed.sort();
     QCOMPARE(listed, (QStringList{u"UPPER.BMP"_s, u"last.bmp"_s}));
+    QVERIFY(qtSizeAlignment.isValid());
+    QCOMPARE(sizeAlignment, qtSizeAlignment);
 }
 
 // The child of handlerGuardShowsTheErrorAndEnds: a handler fails inside the event loop; the guard
