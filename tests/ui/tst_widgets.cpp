@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 
+#include "ui/imageview.h"
 #include "ui/picturebox.h"
 #include "ui/shape.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -14,6 +16,7 @@ class TestWidgets : public QObject
     Q_OBJECT
 
 private slots:
+    void imageViewShowsEveryPixel();
     void shapeBorderAndMark_data();
     void shapeBorderAndMark();
     void shapeIsPressedOnlyWhenPressable_data();
@@ -22,6 +25,24 @@ private slots:
     void pictureBoxMarkAndShownColours();
     void hidingTheMarkRepaints();
 };
+
+// Run also at screen scale 2 (see CMakeLists.txt): each pixel of a 3 x 3 picture, each in a colour
+// of its own, is a block of device pixels of exactly its colour.
+void TestWidgets::imageViewShowsEveryPixel()
+{
+    QImage picture(3, 3, QImage::Format_RGB32);
+    for (int i = 0; i < 9; ++i)
+        picture.setPixel(i % 3, i / 3, ui::toQRgb(ui::QBColor(i + 1)));
+    ui::ImageView view;
+    view.setImage(picture);
+    QCOMPARE(view.size(), QSize(3, 3));
+    const QImage shot = view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int ratio = int(qApp->devicePixelRatio());
+    QCOMPARE(shot.size(), QSize(3 * ratio, 3 * ratio));
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            QCOMPARE(shot.pixel(x, y), picture.pixel(x / ratio, y / ratio));
+}
 
 // Each row: a pixel of a 20 x 20 shape in QBColor(9) (blue), unmarked and marked. The border is
 // its outermost pixels; the mark a black frame just inside the border and a white one inside that.
@@ -49,6 +70,8 @@ void TestWidgets::shapeBorderAndMark()
     QFETCH(QPoint, at);
     QFETCH(uint, unmarked);
     QFETCH(uint, marked);
+    if (qApp->devicePixelRatio() != 1)
+        QSKIP("pixels worked out at one device pixel to a pixel");
     QWidget window;
     window.resize(40, 40);
     ui::Shape shape(&window, QRect(5, 5, 20, 20));
@@ -110,6 +133,8 @@ void TestWidgets::pictureBoxMarkAndShownColours()
     QFETCH(bool, red);
     QFETCH(QPoint, at);
     QFETCH(uint, colour);
+    if (qApp->devicePixelRatio() != 1)
+        QSKIP("pixels worked out at one device pixel to a pixel");
     QWidget window;
     ui::PictureBox box(&window, QRect(0, 0, 44, 44), ui::QBColor(8),
                        ui::PictureSurface::FillStyle::Transparent);
