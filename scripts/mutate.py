@@ -237,6 +237,7 @@ AIMED = {
     "src/picture/animation.cpp": ["tst_animation", "tst_animationdialog"],
     "src/picture/levels.cpp": ["tst_cli", "tst_form1", "tst_cliidentity"],
     "src/picture": ["tst_pictureio", "tst_cli", "tst_animation", "tst_tools", "tst_form1"],
+    "src/ui/builtinformats.cpp": ["tst_startupplugins", "tst_helpviewer", "tst_form2"],
     "src/ui": ["tst_picturesurface", "tst_pictureio", "tst_platform", "tst_display",
                "tst_form1", "tst_form2"],
     "src/stereo": ["tst_stereogramgenerator", "tst_generatorequivalence", "tst_rnd", "tst_form3",
@@ -245,7 +246,10 @@ AIMED = {
     "src/app": ["tst_form2", "tst_tools", "tst_animationdialog", "tst_randomdots", "tst_startup",
                 "tst_cliidentity", "tst_scaling"],
     "src/helpviewer": ["tst_helpviewer", "tst_display"],
-    "src/cli": ["tst_cli", "tst_animation", "tst_tools", "tst_cliidentity"],
+    "src/cli/render.cpp": ["tst_render", "tst_cli", "tst_renderdialog", "tst_cliidentity"],
+    "src/cli/slices.cpp": ["tst_slices", "tst_cli"],
+    "src/cli": ["tst_cli", "tst_animation", "tst_tools", "tst_cliidentity", "tst_slices",
+                "tst_clistreams"],
 }
 
 

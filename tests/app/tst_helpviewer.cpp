@@ -4,8 +4,11 @@
 #include "helpviewer/helpwindow.h"
 
 #include "ui/dialogs.h"
+#include "ui/helpchannel.h"
 
+#include <QAction>
 #include <QFile>
+#include <QLayout>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
@@ -15,6 +18,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -33,11 +37,14 @@ class TestHelpViewer : public QObject
 private slots:
     void initTestCase();
     void showsTheShippedHelpFile();
+    void showsHtmlOrPlainText_data();
+    void showsHtmlOrPlainText();
     void reportsAFileItCannotRead_data();
     void reportsAFileItCannotRead();
     void closesWithEscapeOrCtrlW_data();
     void closesWithEscapeOrCtrlW();
     void carriesTheProgramIcon();
+    void comesToTheFrontEachTime();
 
     void aSecondRequestShowsItsFileInTheOpenViewer();
     void theFileAlreadyShownStaysWhereItWas();
@@ -55,6 +62,9 @@ private slots:
     void requestsAreHeardUpTo64KB();
     void onlyThisUserIsHeard();
     void theRealViewerRunsOnlyOnce();
+    void aSecondViewerHandsOverItsFileAbsolute();
+    void theRealViewerReadsTheFileItIsGiven_data();
+    void theRealViewerReadsTheFileItIsGiven();
 
 private:
     // A name of this test's own, so that no viewer the user has open answers.
@@ -88,6 +98,9 @@ void TestHelpViewer::showsTheShippedHelpFile()
     helpviewer::HelpWindow window;
     // Its own title before any file; the help file's title is the same words.
     QCOMPARE(window.windowTitle(), u"ZOMIRA -VORNA- ヘルプ"_s);
+    // The text fills the window, 640 by 560 as it opens.
+    window.layout()->activate();
+    QCOMPARE(window.browser()->geometry(), QRect(0, 0, 640, 560));
     QVERIFY(window.showFile(QStringLiteral(ZOMVORN_HELPFILE)));
     const QString text = window.browser()->toPlainText();
     for (const QString &topic : {u"奥行きマップ"_s, u"高さ"_s, u"ファイル読み込み"_s,
@@ -96,6 +109,31 @@ void TestHelpViewer::showsTheShippedHelpFile()
         QVERIFY2(text.contains(topic), qPrintable(topic));
     QCOMPARE(window.windowTitle(), u"ZOMIRA -VORNA- ヘルプ"_s);
     QCOMPARE(window.shownFile(), QStringLiteral(ZOMVORN_HELPFILE));
+}
+
+// Each row: a file's bytes, the text shown and the window's title.
+void TestHelpViewer::showsHtmlOrPlainText_data()
+{
+    QTest::addColumn<QByteArray>("contents");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("HTML with a title of its own")
+        << QByteArray("<html><head><title>別の題</title></head><body><p>本文</p></body></html>")
+        << u"本文"_s << u"別の題"_s;
+    // As HTML it would be one line of single spaces.
+    QTest::newRow("plain text")
+        << QByteArray("one\n\ntwo   three") << u"one\n\ntwo   three"_s << u"ZOMIRA -VORNA- ヘルプ"_s;
+}
+
+void TestHelpViewer::showsHtmlOrPlainText()
+{
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    helpviewer::HelpWindow window;
+    QVERIFY(window.showFile(writeFile(u"page.txt"_s, contents)));
+    QCOMPARE(window.browser()->toPlainText(), text);
+    QCOMPARE(window.windowTitle(), title);
 }
 
 void TestHelpViewer::reportsAFileItCannotRead_data()
@@ -129,6 +167,8 @@ void TestHelpViewer::reportsAFileItCannotRead()
         path = made;
     }
     helpviewer::HelpWindow window;
+    // The file shown before is no longer the one shown.
+    QVERIFY(window.showFile(QStringLiteral(ZOMVORN_HELPFILE)));
     QVERIFY(!window.showFile(path));
     QVERIFY(window.browser()->toPlainText().startsWith(u"ヘルプファイル"_s));
     QVERIFY2(window.browser()->toPlainText().contains(reason),
@@ -142,6 +182,8 @@ void TestHelpViewer::closesWithEscapeOrCtrlW_data()
     QTest::addColumn<int>("modifiers");
     QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
     QTest::newRow("Ctrl+W") << int(Qt::Key_W) << int(Qt::ControlModifier);
+    // No key: the action found by its name, as a script drives it.
+    QTest::newRow("the closeHelp action") << 0 << 0;
 }
 
 void TestHelpViewer::closesWithEscapeOrCtrlW()
@@ -155,7 +197,10 @@ void TestHelpViewer::closesWithEscapeOrCtrlW()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     // The keys reach the text first, as they do when the reader has clicked into it.
     window.browser()->setFocus();
-    QTest::keyClick(window.browser(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (key == 0)
+        window.findChild<QAction *>(u"closeHelp"_s)->trigger();
+    else
+        QTest::keyClick(window.browser(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QVERIFY(!window.isVisible());
 }
 
@@ -164,6 +209,20 @@ void TestHelpViewer::carriesTheProgramIcon()
     helpviewer::HelpWindow window;
     QVERIFY(!window.windowIcon().isNull());
     QCOMPARE(window.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
+}
+
+// Each request brings the viewer to the front, also after the reader has gone to another window.
+void TestHelpViewer::comesToTheFrontEachTime()
+{
+    helpviewer::HelpWindow window;
+    QWidget other;
+    other.show();
+    for (int i = 0; i < 2; ++i) {
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window.bringToFront();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
 }
 
 void TestHelpViewer::aSecondRequestShowsItsFileInTheOpenViewer()
@@ -533,6 +592,68 @@ void TestHelpViewer::theRealViewerRunsOnlyOnce()
     QCOMPARE(third.state(), QProcess::Running);
     third.kill();
     QVERIFY(third.waitForFinished());
+}
+
+// A viewer that finds the name held by a viewer of this user hands it the file, made absolute,
+// and ends: the viewer holding the name has a working folder of its own.
+void TestHelpViewer::aSecondViewerHandsOverItsFileAbsolute()
+{
+    qputenv("DISPLAY", u":tst_helpviewer-%1"_s.arg(QCoreApplication::applicationPid()).toUtf8());
+    qunsetenv("WAYLAND_DISPLAY");
+    // A viewer killed before may have left its socket file.
+    QLocalServer::removeServer(ui::helpViewerServerName());
+    QLocalServer listener;
+    QVERIFY(listener.listen(ui::helpViewerServerName()));
+    QVERIFY(!writeFile(u"handed.html"_s, "<p>handed</p>").isEmpty());
+
+    QProcess viewer;
+    viewer.setWorkingDirectory(m_dir.path());
+    viewer.start(QStringLiteral(ZOMVORN_HELPVIEWER), {u"handed.html"_s});
+    // The viewer first connects only to see whether the socket is a stale one.
+    QVERIFY(listener.waitForNewConnection(10000));
+    delete listener.nextPendingConnection();
+    QVERIFY(listener.waitForNewConnection(10000));
+    QLocalSocket *socket = listener.nextPendingConnection();
+    QVERIFY(socket);
+    QTRY_VERIFY(socket->canReadLine());
+    QCOMPARE(QString::fromUtf8(socket->readLine()), m_dir.filePath(u"handed.html"_s) + u'\n');
+    QTRY_COMPARE_WITH_TIMEOUT(viewer.state(), QProcess::NotRunning, 10000);
+    QCOMPARE(viewer.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(viewer.exitCode(), 0);
+}
+
+void TestHelpViewer::theRealViewerReadsTheFileItIsGiven_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("listening") << QStringList{u"probe.html"_s};
+    QTest::newRow("--alone") << QStringList{u"--alone"_s, u"probe.html"_s};
+}
+
+// The page shows a picture that is a named pipe: the viewer that lays the page out opens it for
+// reading, which lets this end open it for writing.
+void TestHelpViewer::theRealViewerReadsTheFileItIsGiven()
+{
+    QFETCH(QStringList, arguments);
+    qputenv("DISPLAY", u":tst_helpviewer-%1"_s.arg(QCoreApplication::applicationPid()).toUtf8());
+    qunsetenv("WAYLAND_DISPLAY");
+    QTemporaryDir scratch;
+    const QByteArray pipe = QFile::encodeName(scratch.filePath(u"probe.png"_s));
+    QCOMPARE(::mkfifo(pipe.constData(), 0600), 0);
+    QFile page(scratch.filePath(u"probe.html"_s));
+    QVERIFY(page.open(QIODevice::WriteOnly));
+    page.write("<html><body><p>probe</p><img src=\"probe.png\"></body></html>");
+    page.close();
+
+    QProcess viewer;
+    viewer.setWorkingDirectory(scratch.path());
+    viewer.start(QStringLiteral(ZOMVORN_HELPVIEWER), arguments);
+    QVERIFY(viewer.waitForStarted());
+    int fd = -1;
+    QTRY_VERIFY_WITH_TIMEOUT((fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK)) >= 0, 20000);
+    ::close(fd);
+    QCOMPARE(viewer.state(), QProcess::Running);
+    viewer.kill();
+    QVERIFY(viewer.waitForFinished());
 }
 
 QTEST_MAIN(TestHelpViewer)

@@ -128,6 +128,7 @@ void TestAnimation::framesAreTheSeparateFiles_data()
     newRow("gif blue guides", u"g.gif"_s, {u"--guides"_s}, 2, {},
            {qRgb(255, 255, 250), qRgb(0, 0, 250)});
     newRow("webp moved past the edge", u"m.webp"_s, {}, 5, QPoint(-400, 340));
+    newRow("gif moved by the most there is", u"m.gif"_s, {}, 2, QPoint(10000, -10000));
 }
 
 // Decoded, frame k has the pixels of the k-th file make writes for the same maps.

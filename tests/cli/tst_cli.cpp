@@ -146,6 +146,7 @@ private slots:
     void messagesInTheUsersLanguage();
     void standardOutputThatIsFullIsAFailure_data();
     void standardOutputThatIsFullIsAFailure();
+    void aRefusingOutputDeviceGivesItsOwnReason();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -280,6 +281,7 @@ void TestCli::wrongUsage_data()
     row("empty file name", {u"make"_s, u""_s}, u"empty file name"_s);
     row("unknown colour", {u"make"_s, u"--colour"_s, u"pink"_s, u"MAP"_s},
         u"unknown colour 'pink'"_s);
+    row("empty colour", {u"make"_s, u"--colour"_s, u""_s, u"MAP"_s}, u"unknown colour ''"_s);
     row("levels: gamma 0", {u"levels"_s, u"--gamma"_s, u"0"_s, u"MAP"_s}, u"--gamma"_s);
     row("levels: unknown fit", {u"levels"_s, u"--fit"_s, u"wide"_s, u"MAP"_s}, u"--fit"_s);
     row("levels: smooth 4", {u"levels"_s, u"--smooth"_s, u"4"_s, u"MAP"_s}, u"--smooth"_s);
@@ -1241,6 +1243,35 @@ void TestCli::standardOutputThatIsFullIsAFailure()
     const QString err = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitCode(), int(cli::FileFailed));
     QVERIFY2(err.startsWith(u"zomvorn-cli: cannot write standard input or output (-): "_s),
+             qPrintable(err));
+}
+
+// A host's own device for standard output, not the program's file descriptor: when it refuses the
+// bytes, its own reason is the one reported.
+void TestCli::aRefusingOutputDeviceGivesItsOwnReason()
+{
+    struct Refusing final : QIODevice
+    {
+        Refusing()
+        {
+            open(QIODevice::WriteOnly);
+            setErrorString(u"the tape is full"_s);
+        }
+        qint64 readData(char *, qint64) override { return -1; }
+        qint64 writeData(const char *, qint64) override { return -1; }
+    } refusing;
+    const QString map = writeMap(u"map.bmp"_s, shapesMap(3, false));
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QBuffer in;
+    in.open(QIODevice::ReadOnly);
+    cli::Io io{outStream, errStream, false, &in, &refusing, false};
+    const int status = cli::run({u"zomvorn-cli"_s, u"make"_s, u"-o"_s, u"-"_s, map}, io);
+    errStream.flush();
+    QCOMPARE(status, int(cli::FileFailed));
+    QVERIFY2(err.contains(u"cannot write standard input or output (-): the tape is full"_s),
              qPrintable(err));
 }
 

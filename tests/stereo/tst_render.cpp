@@ -732,6 +732,10 @@ void TestRender::renderCommand()
         QCOMPARE(checked.status, 0);
         QVERIFY2(checked.out.contains(u"(100.000 %)"_s),
                  qPrintable(checked.out));
+        // reveal writes the depth map where -o says.
+        const QString depthMap = dir.filePath(u"depth of %1"_s.arg(name));
+        QCOMPARE(runCli({u"reveal"_s, out, u"-o"_s, depthMap}).status, 0);
+        QVERIFY(QFileInfo::exists(depthMap));
     } else {
         // A BMP carries no settings: check says so and what to give.
         const CliResult checked = runCli({u"check"_s, out});

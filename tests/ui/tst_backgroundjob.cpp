@@ -23,6 +23,8 @@ class TestBackgroundJob : public QObject
     Q_OBJECT
 
 private slots:
+    void permille_data();
+    void permille();
     void answersWhatTheJobAnswered_data();
     void answersWhatTheJobAnswered();
     void throwsOnTheWindowThread();
@@ -35,6 +37,31 @@ private slots:
 private:
     QTemporaryDir m_dir;
 };
+
+// Each row: the steps done and the steps in all that the job gave, and the bar's value.
+void TestBackgroundJob::permille_data()
+{
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<int>("permille");
+    QTest::newRow("nothing told") << qint64(0) << qint64(0) << 0;
+    QTest::newRow("a third, rounded down") << qint64(1) << qint64(3) << 333;
+    QTest::newRow("all done") << qint64(3) << qint64(3) << 1000;
+    QTest::newRow("more than all") << qint64(5) << qint64(3) << 1000;
+    QTest::newRow("a total beyond int") << qint64(3) << qint64(6'000'000'000) << 0;
+    QTest::newRow("half of a total beyond int") << qint64(3'000'000'000) << qint64(6'000'000'000)
+                                                << 500;
+}
+
+void TestBackgroundJob::permille()
+{
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(int, permille);
+    ui::JobState state;
+    state.progress(done, total);
+    QCOMPARE(state.permille(), permille);
+}
 
 // The job runs elsewhere than on the window's thread, and what it answers comes back.
 void TestBackgroundJob::answersWhatTheJobAnswered_data()

@@ -41,6 +41,8 @@ private slots:
     void emptyPathIsTheEmptyPicture();
     void desktopPictureLimit_data();
     void desktopPictureLimit();
+    void diskFullSaysWhatIsKnown_data();
+    void diskFullSaysWhatIsKnown();
     void hostileFileIsRefusedWithItsReason_data();
     void hostileFileIsRefusedWithItsReason();
     void pictureLoads_data();
@@ -814,6 +816,33 @@ void TestPictureIo::desktopPictureLimit()
                  u"読み込めるのは 225 MB までです。"_s.arg(width).arg(height)
                      .arg(qint64(width) * height * bits / 8 / 1'000'000));
     }
+}
+
+// Each row: what a full disk's refusal knows (-1: not known), and what the program says.
+void TestPictureIo::diskFullSaysWhatIsKnown_data()
+{
+    QTest::addColumn<qint64>("needed");
+    QTest::addColumn<qint64>("free");
+    QTest::addColumn<QString>("description");
+    const QString full = u"ディスクの空き容量が不足しています。"_s;
+    QTest::newRow("needed and free") << qint64(3'000'000) << qint64(1'000'000)
+                                     << full + u"\n保存には 3.0 MB の空きが必要ですが、空きは 1.0 MB です。"_s;
+    QTest::newRow("needed only") << qint64(25'000'000) << qint64(-1)
+                                 << full + u"\n保存には 25 MB の空きが必要です。"_s;
+    QTest::newRow("nothing known") << qint64(-1) << qint64(-1) << full;
+}
+
+void TestPictureIo::diskFullSaysWhatIsKnown()
+{
+    QFETCH(qint64, needed);
+    QFETCH(qint64, free);
+    QFETCH(QString, description);
+    picture::PictureError error(picture::PictureError::Kind::DiskFull);
+    error.bytes = needed;
+    error.limit = free;
+    const ui::RuntimeError e = ui::runtimeErrorOf(error);
+    QCOMPARE(e.number(), int(ui::RuntimeError::DiskFull));
+    QCOMPARE(e.description(), description);
 }
 
 QTEST_GUILESS_MAIN(TestPictureIo)

@@ -53,6 +53,10 @@ void TestPlacement::placeBeside_data()
     QTest::newRow("1280x800, a wide window: below it")
         << QSize(405, 400) << QRect(100, 0, 1080, 300) << QRect() << laptop << QList<QRect>()
         << QRect(100, 308, 405, 400) << false << false;
+    // 42 pixels below it are too few: above it, at full size.
+    QTest::newRow("1280x800, a wide window low down: above it")
+        << QSize(405, 400) << QRect(100, 500, 1080, 250) << QRect() << laptop << QList<QRect>()
+        << QRect(100, 92, 405, 400) << false << false;
     QTest::newRow("no free place: inside the screen, over the window")
         << QSize(405, 400) << QRect(0, 0, 1280, 800) << QRect() << laptop << QList<QRect>()
         << QRect(875, 0, 405, 400) << false << true;

@@ -491,10 +491,14 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
     QString folder;
     QStringList selected;
     QStringList listed;
+    bool opens = false;
+    QVariant sizeAlignment;
+    QVariant qtSizeAlignment;
     QTimer::singleShot(0, [&] {
         auto putAway = qScopeGuard(&closeModalWindows);
         QFileDialog *dialog = openFileDialog();
         QVERIFY(dialog);
+        opens = dialog->acceptMode() == QFileDialog::AcceptOpen;
         folder = dialog->directory().absolutePath();
         selected = dialog->selectedFiles();
         auto *files = qobject_cast<QFileSystemModel *>(dialog->proxyModel()->sourceModel());
@@ -502,16 +506,23 @@ void TestPlatform::openDialogSelectsTheRememberedFile()
         QTRY_COMPARE(files->rowCount(root), 2);
         for (int i = 0; i < files->rowCount(root); ++i)
             listed << files->index(i, 0, root).data().toString();
+        // Only the shown text of the size column is reworded; its other roles stay Qt's.
+        const QModelIndex size = files->index(dir.filePath(u"last.bmp"_s), 1);
+        qtSizeAlignment = size.data(Qt::TextAlignmentRole);
+        sizeAlignment = dialog->proxyModel()->mapFromSource(size).data(Qt::TextAlignmentRole);
         dialog->reject();
         putAway.dismiss();
     });
     ui::QtDialogs dialogs{QString(), QString()};
     QCOMPARE(dialogs.showOpen(bitmapFilter, 0, dir.filePath(u"last.bmp"_s)), std::nullopt);
+    QVERIFY(opens);
     QCOMPARE(folder, QDir(dir.path()).absolutePath());
     QCOMPARE(selected, QStringList{QDir(dir.path()).absoluteFilePath(u"last.bmp"_s)});
     // Bitmaps are listed whatever the letter case of their extension.
     listed.sort();
     QCOMPARE(listed, (QStringList{u"UPPER.BMP"_s, u"last.bmp"_s}));
+    QVERIFY(qtSizeAlignment.isValid());
+    QCOMPARE(sizeAlignment, qtSizeAlignment);
 }
 
 // The child of handlerGuardShowsTheErrorAndEnds: a handler fails inside the event loop; the guard
