@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "support/controls.h"
 #include "support/scripteddialogs.h"
 
 #include "../cli/clirun.h"
@@ -36,6 +37,8 @@ private slots:
     void previewOffTheThread();
     void readoutInJapanese_data();
     void readoutInJapanese();
+    void fieldsInTheUnitChosen_data();
+    void fieldsInTheUnitChosen();
 
 private:
     QString mapPath();
@@ -103,6 +106,9 @@ void TestRenderDialog::sameFileAsTheCli_data()
     QTest::newRow("png, picture pattern") << u"g.png"_s << 6 << 0 << false
                                           << QStringList{u"--pattern"_s, u"PATTERN"_s}
                                           << u"picture"_s;
+    // Nothing but the size and the seed given: the dialog starts from the command line's values.
+    QTest::newRow("png, as it opens") << u"h.png"_s << 5 << 0 << false << QStringList()
+                                      << u"as it opens"_s;
 }
 
 void TestRenderDialog::sameFileAsTheCli()
@@ -119,16 +125,20 @@ void TestRenderDialog::sameFileAsTheCli()
     dialog.Picture->setText(mapPath());
     dialog.Width->setValue(800);
     dialog.Height->setValue(450);
-    dialog.Dpi->setValue(120);
-    dialog.Eye->setValue(60.0);
-    dialog.Depth->setValue(0.3);
-    dialog.Pattern->setCurrentIndex(pattern);
-    dialog.Oversample->setCurrentIndex(oversample);
-    dialog.Guides->setChecked(guides);
     dialog.Seed->setValue(7);
+    const bool asItOpens = fields == u"as it opens"_s;
+    if (!asItOpens) {
+        dialog.Dpi->setValue(120);
+        dialog.Eye->setValue(60.0);
+        dialog.Depth->setValue(0.3);
+        dialog.Pattern->setCurrentIndex(pattern);
+        dialog.Oversample->setCurrentIndex(oversample);
+        dialog.Guides->setChecked(guides);
+    }
     if (fields == u"inches"_s) {
         dialog.Unit->setCurrentIndex(1);
         QCOMPARE(dialog.Eye->value(), 2.362); // 60 mm, converted as it stood
+        QCOMPARE(dialog.LengthWidth->value(), 6.67); // 800 px at 120 dpi
         dialog.Eye->setValue(2.5);
         dialog.SizeBy->setCurrentIndex(1);
         dialog.LengthWidth->setValue(2.5);
@@ -143,6 +153,8 @@ void TestRenderDialog::sameFileAsTheCli()
         QCOMPARE(dialog.Height->value(), 236);
     } else if (fields == u"separations"_s) {
         dialog.GeometryBy->setCurrentIndex(1);
+        QVERIFY(dialog.FarPx->isEnabled() && dialog.NearPx->isEnabled());
+        QVERIFY(!dialog.Eye->isEnabled() && !dialog.Depth->isEnabled());
         dialog.FarPx->setValue(100);
         dialog.NearPx->setValue(80);
     } else if (fields == u"picture"_s) {
@@ -164,9 +176,10 @@ void TestRenderDialog::sameFileAsTheCli()
     QVERIFY(dialogs.messages().isEmpty());
 
     const QString cli = m_dir.filePath(u"cli-"_s + name);
-    QStringList base{u"render"_s, u"-q"_s, u"--size"_s, u"800x450"_s, u"--dpi"_s, u"120"_s,
-                     u"--seed"_s, u"7"_s};
-    if (fields != u"separations"_s)
+    QStringList base{u"render"_s, u"-q"_s, u"--size"_s, u"800x450"_s, u"--seed"_s, u"7"_s};
+    if (!asItOpens)
+        base << u"--dpi"_s << u"120"_s;
+    if (!asItOpens && fields != u"separations"_s)
         base << u"--eye"_s << u"60mm"_s << u"--depth"_s << u"0.3"_s;
     // The options of the row come last: the last value of an option given twice counts.
     const CliResult r = runCli(base + options + QStringList{mapPath(), u"-o"_s, cli});
@@ -293,6 +306,31 @@ void TestRenderDialog::readoutInJapanese()
     QString latin = dialog.Readout->text();
     latin.remove(u"px"_s).remove(u"mm"_s).remove(u"dpi"_s);
     QVERIFY2(!latin.contains(QRegularExpression(u"[A-Za-z]"_s)), qPrintable(latin));
+}
+
+void TestRenderDialog::fieldsInTheUnitChosen_data()
+{
+    QTest::addColumn<int>("unit");
+    // The eye separation, the width as a length (1920 px at 96 dpi) and the dpi as shown.
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("mm") << 0 << QStringList{u"63.5 mm"_s, u"508.00 mm"_s, u"96 dpi"_s};
+    QTest::newRow("in") << 1 << QStringList{u"2.500 in"_s, u"20.00 in"_s, u"96 dpi"_s};
+}
+
+// Every control in its place, none over another; the lengths in the unit chosen.
+void TestRenderDialog::fieldsInTheUnitChosen()
+{
+    QFETCH(int, unit);
+    QFETCH(QStringList, shown);
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, QImage());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
+    dialog.Unit->setCurrentIndex(unit);
+    QCOMPARE((QStringList{dialog.Eye->text(), dialog.LengthWidth->text(), dialog.Dpi->text()}),
+             shown);
+    QTRY_VERIFY(!dialog.previewing());
 }
 
 QTEST_MAIN(TestRenderDialog)
