@@ -35,6 +35,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRubberBand>
 #include <QScrollBar>
 #include <QScreen>
 #include <QStyle>
@@ -1236,6 +1237,10 @@ void TestForm1::textIsOnlyTheLevelColourAndOneStep()
     QVERIFY(m_form->placingText());
     ui::PictureBox *canvas = m_form->controls().Picture1;
     sendMove(canvas, onCanvas(150, 150), Qt::NoButton);
+    // The text's outline follows the mouse, its top left corner at the pointer.
+    const auto *outline = canvas->findChild<QRubberBand *>();
+    QVERIFY(outline && !outline->isHidden());
+    QCOMPARE(outline->pos(), canvas->contentsRect().topLeft() + QPoint(150, 150));
     QTest::mouseClick(canvas, Qt::LeftButton, {}, onCanvas(40, 60));
     QVERIFY(!m_form->placingText());
     const QImage after = canvas->Image().convertToFormat(QImage::Format_RGB32);
@@ -1427,8 +1432,15 @@ void TestForm1::restoredDraftOfAGreyPictureIsOffered()
     QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
              picture::mapOfPicture(grey).map);
 
+    // キャンセル in the import dialog keeps the draft as it was.
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    m_dialogs->modal = [](QDialog &) { return int(QDialog::Rejected); };
+    m_form->restoreDraft(grey);
+    QCOMPARE(m_dialogs->messages().size(), 2);
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32), grey);
+
     m_form->restoreDraft(testimages::uniformDepthMap(9));
-    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_dialogs->messages().size(), 2);
     QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
              testimages::uniformDepthMap(9).convertToFormat(QImage::Format_RGB32));
 }
