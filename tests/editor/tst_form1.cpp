@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "support/controls.h"
 #include "support/hostilefiles.h"
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
@@ -1553,6 +1554,7 @@ void TestForm1::importKeepsFewPlacements()
                                    dialog.settings()));
     }
     QCOMPARE(dialog.placementsKept(), kept);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no placement closes it by itself
 }
 
 // OK pressed while a placement is made closes the dialog once it is made, with its map.
@@ -1576,16 +1578,25 @@ void TestForm1::importOkWaitsForThePlacement()
                                           dialog.settings()));
 }
 
-// Black on the left, white on the right: the far and the near level, half the map each. In grey the
-// preview shows them as they are; the bars stand 12 pixels wide on a white ground 64 high, the
-// two used ones 62 pixels high (framed in dark grey), the others not at all.
+// Dark grey on the left, light on the right: the far and the near level, half the map each. In
+// grey the preview shows them black and white; the bars stand 12 pixels wide on a white ground
+// 64 high, the two used ones 62 pixels high (framed in dark grey), the others not at all.
 void TestForm1::importDialogPreviewAndBars()
 {
     QImage picture(389, 333, QImage::Format_Grayscale8);
     for (int y = 0; y < 333; ++y)
         for (int x = 0; x < 389; ++x)
-            picture.scanLine(y)[x] = x < 194 ? 0 : 255;
+            picture.scanLine(y)[x] = x < 194 ? 60 : 200;
     editor::ImportDialog dialog(picture);
+    // 自動 found the picture's two greys, shown where they would be set by hand.
+    QCOMPARE(dialog.nearGrey->value(), 200);
+    QCOMPARE(dialog.farGrey->value(), 60);
+    QVERIFY(!dialog.nearGrey->isEnabled() && !dialog.farGrey->isEnabled());
+    dialog.automatic->setChecked(false);
+    QVERIFY(dialog.nearGrey->isEnabled() && dialog.farGrey->isEnabled());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
     dialog.findChild<QCheckBox *>(u"greyPreview"_s)->setChecked(true);
     const QImage shown = dialog.preview->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.pixel(50, 100), qRgb(0, 0, 0));
