@@ -21,6 +21,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 class TestRenderDialog : public QObject
@@ -34,6 +39,7 @@ private slots:
     void refusedBeforeSaving_data();
     void refusedBeforeSaving();
     void cancelledLeavesNoFile();
+    void refusedOnASmallDisk();
     void previewOffTheThread();
     void readoutInJapanese_data();
     void readoutInJapanese();
@@ -255,6 +261,39 @@ void TestRenderDialog::cancelledLeavesNoFile()
     QCOMPARE(QDir(m_dir.path()).entryList({u"cancelled*"_s}, QDir::Files), QStringList());
 }
 
+// A BMP of 400 x 100 takes 120,054 bytes, more than a disk of 64 KB has: refused before anything
+// is made, with the megabytes it needs rounded up. The disk is mounted in a child process, seen
+// by no one else.
+void TestRenderDialog::refusedOnASmallDisk()
+{
+    const QString disk = m_dir.filePath(u"small-disk"_s);
+    QVERIFY(QDir().mkpath(disk));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(60);
+        if (::unshare(CLONE_NEWNS) != 0
+            || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0)
+            ::_exit(77);
+        ScriptedDialogs dialogs;
+        app::RenderDialog dialog(dialogs, QImage());
+        dialog.Width->setValue(400);
+        dialog.Height->setValue(100);
+        const bool started = dialog.save(disk + u"/big.bmp"_s);
+        const auto said = dialogs.messages();
+        ::_exit(!started && said.size() == 1
+                        && said[0].text == u"空き容量が足りません（1 MB 必要）。"_s
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        QSKIP("no disk can be mounted here");
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
 void TestRenderDialog::previewOffTheThread()
 {
     ScriptedDialogs dialogs;
@@ -313,8 +352,12 @@ void TestRenderDialog::fieldsInTheUnitChosen_data()
     QTest::addColumn<int>("unit");
     // The eye separation, the width as a length (1920 px at 96 dpi) and the dpi as shown.
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("mm") << 0 << QStringList{u"63.5 mm"_s, u"508.00 mm"_s, u"96 dpi"_s};
-    QTest::newRow("in") << 1 << QStringList{u"2.500 in"_s, u"20.00 in"_s, u"96 dpi"_s};
+    // The eye separations offered: the command line's 10 to 100 mm.
+    QTest::addColumn<QList<double>>("eyeBounds");
+    QTest::newRow("mm") << 0 << QStringList{u"63.5 mm"_s, u"508.00 mm"_s, u"96 dpi"_s}
+                        << QList<double>{10, 100};
+    QTest::newRow("in") << 1 << QStringList{u"2.500 in"_s, u"20.00 in"_s, u"96 dpi"_s}
+                        << QList<double>{0.394, 3.937};
 }
 
 // Every control in its place, none over another; the lengths in the unit chosen.
@@ -322,6 +365,7 @@ void TestRenderDialog::fieldsInTheUnitChosen()
 {
     QFETCH(int, unit);
     QFETCH(QStringList, shown);
+    QFETCH(QList<double>, eyeBounds);
     ScriptedDialogs dialogs;
     app::RenderDialog dialog(dialogs, QImage());
     dialog.show();
@@ -330,6 +374,10 @@ void TestRenderDialog::fieldsInTheUnitChosen()
     dialog.Unit->setCurrentIndex(unit);
     QCOMPARE((QStringList{dialog.Eye->text(), dialog.LengthWidth->text(), dialog.Dpi->text()}),
              shown);
+    dialog.Eye->setValue(0);
+    const double least = dialog.Eye->value();
+    dialog.Eye->setValue(1000);
+    QCOMPARE((QList<double>{least, dialog.Eye->value()}), eyeBounds);
     QTRY_VERIFY(!dialog.previewing());
 }
 
