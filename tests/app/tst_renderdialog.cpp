@@ -2,12 +2,14 @@
 
 #include "support/controls.h"
 #include "support/scripteddialogs.h"
+#include "support/testimages.h"
 
 #include "../cli/clirun.h"
 
 #include "app/renderdialog.h"
 
 #include "picture/colour.h"
+#include "stereo/render.h"
 #include "ui/platform.h"
 
 #include <QCheckBox>
@@ -41,6 +43,7 @@ private slots:
     void cancelledLeavesNoFile();
     void refusedOnASmallDisk();
     void previewOffTheThread();
+    void previewAtItsOwnDpi();
     void readoutInJapanese_data();
     void readoutInJapanese();
     void fieldsInTheUnitChosen_data();
@@ -307,6 +310,25 @@ void TestRenderDialog::previewOffTheThread()
     QCOMPARE(dialog.preview().size(), QSize(480, 270));
     QVERIFY2(dialog.CheckLine->text().contains(u"100.00 %"_s), qPrintable(dialog.CheckLine->text()));
     QVERIFY(dialog.Readout->text().startsWith(u"遠 120.00 px (31.8 mm)、近 96.00 px"_s));
+}
+
+// 4000 x 2250 at 10 dpi is previewed 480 x 270 at 1 dpi (10 x 0.12, rounded), without the guides
+// asked for the file: the renderer's picture for those settings.
+void TestRenderDialog::previewAtItsOwnDpi()
+{
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, testimages::shapeMap());
+    dialog.Width->setValue(4000);
+    dialog.Height->setValue(2250);
+    dialog.Dpi->setValue(10);
+    dialog.Guides->setChecked(true);
+    QTRY_VERIFY(!dialog.preview().isNull() && !dialog.previewing());
+    stereo::render::Settings s = dialog.settings();
+    s.size = {480, 270};
+    s.geometry.dpi = 1;
+    s.guides = false;
+    QCOMPARE(dialog.preview(), stereo::render::renderImage(
+                                   stereo::render::depthPlaneOf(testimages::shapeMap(), {}), s));
 }
 
 void TestRenderDialog::readoutInJapanese_data()
