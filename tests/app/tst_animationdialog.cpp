@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "support/controls.h"
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
 
@@ -255,12 +256,16 @@ void TestAnimationDialog::neverOverAMap()
     QCOMPARE(fileBytes(map), before);
 }
 
-// 追加 opens where the list's last map is and adds what was chosen; 削除 takes the selected row out.
+// Every control apart from the others. 追加 opens where the list's last map is and adds what was
+// chosen; 削除 takes the selected row out.
 void TestAnimationDialog::mapList()
 {
     ScriptedDialogs dialogs;
     dialogs.fileAnswers = {u"/maps/a.png"_s, u"/maps/b.png"_s, std::nullopt};
     app::AnimationDialog dialog(dialogs, 2);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
     for (int i = 0; i < 3; ++i)
         dialog.AddFiles->click();
     QCOMPARE(dialogs.fileDialogs().size(), 3);
