@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "support/controls.h"
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
 
@@ -41,6 +42,7 @@ private slots:
     void nothingWritten();
     void neverOverAMap_data();
     void neverOverAMap();
+    void mapList();
     void applicationSequenceUntouched();
 
 private:
@@ -210,10 +212,12 @@ void TestAnimationDialog::nothingWritten()
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messages()[0].text.contains(u"broken.bmp"_s));
     } else {
-        QTRY_VERIFY(dialog.Progress->value() >= 2);
+        // Cancelled while frames are made: the reading of the maps is over.
+        QTRY_VERIFY(!dialog.checking() && dialog.Progress->value() >= 2);
         QVERIFY(dialog.running());
         dialog.Cancel->click();
         QVERIFY(!dialog.running());
+        QVERIFY(dialog.Make->isEnabled());
         QVERIFY(dialogs.messages().isEmpty());
     }
     QCOMPARE(files(), before);
@@ -250,6 +254,29 @@ void TestAnimationDialog::neverOverAMap()
     QCOMPARE(dialogs.messages().size(), 1);
     QCOMPARE(dialogs.messages()[0].text, u"保存先が奥行きマップと同じファイルです。"_s);
     QCOMPARE(fileBytes(map), before);
+}
+
+// Every control apart from the others. 追加 opens where the list's last map is and adds what was
+// chosen; 削除 takes the selected row out.
+void TestAnimationDialog::mapList()
+{
+    ScriptedDialogs dialogs;
+    dialogs.fileAnswers = {u"/maps/a.png"_s, u"/maps/b.png"_s, std::nullopt};
+    app::AnimationDialog dialog(dialogs, 2);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
+    for (int i = 0; i < 3; ++i)
+        dialog.AddFiles->click();
+    QCOMPARE(dialogs.fileDialogs().size(), 3);
+    QCOMPARE(dialogs.fileDialogs()[0].fileName, QString());
+    QCOMPARE(dialogs.fileDialogs()[1].fileName, u"/maps/a.png"_s);
+    QCOMPARE(dialogs.fileDialogs()[2].fileName, u"/maps/b.png"_s);
+    QCOMPARE(dialog.Files->count(), 2);
+    dialog.Files->setCurrentRow(0);
+    dialog.RemoveFile->click();
+    QCOMPARE(dialog.Files->count(), 1);
+    QCOMPARE(dialog.Files->item(0)->text(), u"/maps/b.png"_s);
 }
 
 // Image n of ランダムドット作成 is the same whether an animation was made in between or not.

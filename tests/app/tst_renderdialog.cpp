@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
 
+#include "support/controls.h"
 #include "support/scripteddialogs.h"
+#include "support/testimages.h"
 
 #include "../cli/clirun.h"
 
 #include "app/renderdialog.h"
 
 #include "picture/colour.h"
+#include "stereo/render.h"
 #include "ui/platform.h"
 
 #include <QCheckBox>
@@ -19,6 +22,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,9 +41,13 @@ private slots:
     void refusedBeforeSaving_data();
     void refusedBeforeSaving();
     void cancelledLeavesNoFile();
+    void refusedOnASmallDisk();
     void previewOffTheThread();
+    void previewAtItsOwnDpi();
     void readoutInJapanese_data();
     void readoutInJapanese();
+    void fieldsInTheUnitChosen_data();
+    void fieldsInTheUnitChosen();
 
 private:
     QString mapPath();
@@ -103,6 +115,10 @@ void TestRenderDialog::sameFileAsTheCli_data()
     QTest::newRow("png, picture pattern") << u"g.png"_s << 6 << 0 << false
                                           << QStringList{u"--pattern"_s, u"PATTERN"_s}
                                           << u"picture"_s;
+    // Nothing but the size and the seed given: the dialog starts from the command line's values;
+    // the seed is 0, the least the command line takes.
+    QTest::newRow("png, as it opens") << u"h.png"_s << 5 << 0 << false << QStringList()
+                                      << u"as it opens"_s;
 }
 
 void TestRenderDialog::sameFileAsTheCli()
@@ -117,18 +133,23 @@ void TestRenderDialog::sameFileAsTheCli()
     app::RenderDialog dialog(dialogs, QImage());
     dialog.Source->setCurrentIndex(1);
     dialog.Picture->setText(mapPath());
+    const bool asItOpens = fields == u"as it opens"_s;
+    const QString seed = asItOpens ? u"0"_s : u"7"_s;
     dialog.Width->setValue(800);
     dialog.Height->setValue(450);
-    dialog.Dpi->setValue(120);
-    dialog.Eye->setValue(60.0);
-    dialog.Depth->setValue(0.3);
-    dialog.Pattern->setCurrentIndex(pattern);
-    dialog.Oversample->setCurrentIndex(oversample);
-    dialog.Guides->setChecked(guides);
-    dialog.Seed->setValue(7);
+    dialog.Seed->setValue(seed.toInt());
+    if (!asItOpens) {
+        dialog.Dpi->setValue(120);
+        dialog.Eye->setValue(60.0);
+        dialog.Depth->setValue(0.3);
+        dialog.Pattern->setCurrentIndex(pattern);
+        dialog.Oversample->setCurrentIndex(oversample);
+        dialog.Guides->setChecked(guides);
+    }
     if (fields == u"inches"_s) {
         dialog.Unit->setCurrentIndex(1);
         QCOMPARE(dialog.Eye->value(), 2.362); // 60 mm, converted as it stood
+        QCOMPARE(dialog.LengthWidth->value(), 6.67); // 800 px at 120 dpi
         dialog.Eye->setValue(2.5);
         dialog.SizeBy->setCurrentIndex(1);
         dialog.LengthWidth->setValue(2.5);
@@ -143,6 +164,8 @@ void TestRenderDialog::sameFileAsTheCli()
         QCOMPARE(dialog.Height->value(), 236);
     } else if (fields == u"separations"_s) {
         dialog.GeometryBy->setCurrentIndex(1);
+        QVERIFY(dialog.FarPx->isEnabled() && dialog.NearPx->isEnabled());
+        QVERIFY(!dialog.Eye->isEnabled() && !dialog.Depth->isEnabled());
         dialog.FarPx->setValue(100);
         dialog.NearPx->setValue(80);
     } else if (fields == u"picture"_s) {
@@ -164,9 +187,10 @@ void TestRenderDialog::sameFileAsTheCli()
     QVERIFY(dialogs.messages().isEmpty());
 
     const QString cli = m_dir.filePath(u"cli-"_s + name);
-    QStringList base{u"render"_s, u"-q"_s, u"--size"_s, u"800x450"_s, u"--dpi"_s, u"120"_s,
-                     u"--seed"_s, u"7"_s};
-    if (fields != u"separations"_s)
+    QStringList base{u"render"_s, u"-q"_s, u"--size"_s, u"800x450"_s, u"--seed"_s, seed};
+    if (!asItOpens)
+        base << u"--dpi"_s << u"120"_s;
+    if (!asItOpens && fields != u"separations"_s)
         base << u"--eye"_s << u"60mm"_s << u"--depth"_s << u"0.3"_s;
     // The options of the row come last: the last value of an option given twice counts.
     const CliResult r = runCli(base + options + QStringList{mapPath(), u"-o"_s, cli});
@@ -242,6 +266,39 @@ void TestRenderDialog::cancelledLeavesNoFile()
     QCOMPARE(QDir(m_dir.path()).entryList({u"cancelled*"_s}, QDir::Files), QStringList());
 }
 
+// A BMP of 400 x 100 takes 120,054 bytes, more than a disk of 64 KB has: refused before anything
+// is made, with the megabytes it needs rounded up. The disk is mounted in a child process, seen
+// by no one else.
+void TestRenderDialog::refusedOnASmallDisk()
+{
+    const QString disk = m_dir.filePath(u"small-disk"_s);
+    QVERIFY(QDir().mkpath(disk));
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(60);
+        if (::unshare(CLONE_NEWNS) != 0
+            || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+            || ::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=64k") != 0)
+            ::_exit(77);
+        ScriptedDialogs dialogs;
+        app::RenderDialog dialog(dialogs, QImage());
+        dialog.Width->setValue(400);
+        dialog.Height->setValue(100);
+        const bool started = dialog.save(disk + u"/big.bmp"_s);
+        const auto said = dialogs.messages();
+        ::_exit(!started && said.size() == 1
+                        && said[0].text == u"空き容量が足りません（1 MB 必要）。"_s
+                    ? 0
+                    : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(pid, &status, 0), pid);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        QSKIP("no disk can be mounted here");
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
 void TestRenderDialog::previewOffTheThread()
 {
     ScriptedDialogs dialogs;
@@ -255,6 +312,25 @@ void TestRenderDialog::previewOffTheThread()
     QCOMPARE(dialog.preview().size(), QSize(480, 270));
     QVERIFY2(dialog.CheckLine->text().contains(u"100.00 %"_s), qPrintable(dialog.CheckLine->text()));
     QVERIFY(dialog.Readout->text().startsWith(u"遠 120.00 px (31.8 mm)、近 96.00 px"_s));
+}
+
+// 4000 x 2250 at 10 dpi is previewed 480 x 270 at 1 dpi (10 x 0.12, rounded), without the guides
+// asked for the file: the renderer's picture for those settings.
+void TestRenderDialog::previewAtItsOwnDpi()
+{
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, testimages::shapeMap());
+    dialog.Width->setValue(4000);
+    dialog.Height->setValue(2250);
+    dialog.Dpi->setValue(10);
+    dialog.Guides->setChecked(true);
+    QTRY_VERIFY(!dialog.preview().isNull() && !dialog.previewing());
+    stereo::render::Settings s = dialog.settings();
+    s.size = {480, 270};
+    s.geometry.dpi = 1;
+    s.guides = false;
+    QCOMPARE(dialog.preview(), stereo::render::renderImage(
+                                   stereo::render::depthPlaneOf(testimages::shapeMap(), {}), s));
 }
 
 void TestRenderDialog::readoutInJapanese_data()
@@ -293,6 +369,40 @@ void TestRenderDialog::readoutInJapanese()
     QString latin = dialog.Readout->text();
     latin.remove(u"px"_s).remove(u"mm"_s).remove(u"dpi"_s);
     QVERIFY2(!latin.contains(QRegularExpression(u"[A-Za-z]"_s)), qPrintable(latin));
+}
+
+void TestRenderDialog::fieldsInTheUnitChosen_data()
+{
+    QTest::addColumn<int>("unit");
+    // The eye separation, the width as a length (1920 px at 96 dpi) and the dpi as shown.
+    QTest::addColumn<QStringList>("shown");
+    // The eye separations offered: the command line's 10 to 100 mm.
+    QTest::addColumn<QList<double>>("eyeBounds");
+    QTest::newRow("mm") << 0 << QStringList{u"63.5 mm"_s, u"508.00 mm"_s, u"96 dpi"_s}
+                        << QList<double>{10, 100};
+    QTest::newRow("in") << 1 << QStringList{u"2.500 in"_s, u"20.00 in"_s, u"96 dpi"_s}
+                        << QList<double>{0.394, 3.937};
+}
+
+// Every control in its place, none over another; the lengths in the unit chosen.
+void TestRenderDialog::fieldsInTheUnitChosen()
+{
+    QFETCH(int, unit);
+    QFETCH(QStringList, shown);
+    QFETCH(QList<double>, eyeBounds);
+    ScriptedDialogs dialogs;
+    app::RenderDialog dialog(dialogs, QImage());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
+    dialog.Unit->setCurrentIndex(unit);
+    QCOMPARE((QStringList{dialog.Eye->text(), dialog.LengthWidth->text(), dialog.Dpi->text()}),
+             shown);
+    dialog.Eye->setValue(0);
+    const double least = dialog.Eye->value();
+    dialog.Eye->setValue(1000);
+    QCOMPARE((QList<double>{least, dialog.Eye->value()}), eyeBounds);
+    QTRY_VERIFY(!dialog.previewing());
 }
 
 QTEST_MAIN(TestRenderDialog)

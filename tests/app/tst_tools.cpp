@@ -5,6 +5,7 @@
 
 #include "../cli/clirun.h"
 
+#include "support/controls.h"
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
 
@@ -393,6 +394,14 @@ void TestTools::viewingAidsFollowEachStereogram()
     QCOMPARE(m_dialogs->fileDialogs().front().filter, u"PNG ファイル (*.png)|*.png"_s);
     QCOMPARE(m_dialogs->fileDialogs().front().filterIndex, 0);
     QCOMPARE(QImage(out).convertToFormat(QImage::Format_RGB32), expected);
+    QCOMPARE(overlappingControls(*aids), QStringList());
+    // 新規作成 puts the window away, and the stereogram it showed with it.
+    QVERIFY(aids->saveButton().isEnabled());
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    item(u"MenuFile0"_s)->trigger();
+    QVERIFY(!aids->isVisible());
+    QVERIFY(aids->shownImage().isNull());
+    QVERIFY(!aids->saveButton().isEnabled());
 }
 
 void TestTools::exportWritesWhatTheCliWrites_data()
@@ -457,6 +466,10 @@ void TestTools::exportDialogRemembersAndSizes()
     QCOMPARE(dialog.sizeLine().text(), u"2265 × 1765 ピクセル、印刷すると 191.8 × 149.4 mm（300 dpi）"_s);
     dialog.dpi().setValue(600);
     QCOMPARE(dialog.sizeLine().text(), u"2265 × 1765 ピクセル、印刷すると 95.9 × 74.7 mm（600 dpi）"_s);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
+    dialog.hide();
     // Cancelled, nothing is written and nothing is remembered.
     QTimer::singleShot(0, m_form2, [] {
         if (QWidget *w = QApplication::activeModalWidget())

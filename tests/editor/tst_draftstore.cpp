@@ -60,6 +60,8 @@ class TestDraftStore : public QObject
 private slots:
     void damagedDraftIsRefused_data();
     void damagedDraftIsRefused();
+    void oddFileIsRefused_data();
+    void oddFileIsRefused();
     void draftOfAKilledInstanceIsFound();
     void removedDraftIsNotFound();
     void savedMapLoadsBackIdentical_data();
@@ -104,6 +106,42 @@ void TestDraftStore::damagedDraftIsRefused()
     try {
         DraftStore::decode(bytes, Canvas);
         QFAIL("a damaged draft was taken");
+    } catch (const ui::RuntimeError &e) {
+        QVERIFY2(e.description().contains(reason), qPrintable(e.description()));
+    }
+}
+
+void TestDraftStore::oddFileIsRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder") << u"folder"_s << u"通常のファイルではありません"_s;
+    QTest::newRow("a link to a good draft") << u"link"_s << u"通常のファイルではありません"_s;
+    // A good draft with zeros after it up to one byte over 16 MB.
+    QTest::newRow("one byte over 16 MB") << u"big"_s << u"ファイルが大きすぎます"_s;
+}
+
+// What is not a draft file of at most 16 MB is refused before it is read.
+void TestDraftStore::oddFileIsRefused()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString good = m_dir.filePath(u"good-draft"_s);
+    QFile file(good);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(DraftStore::encode(testimages::shapeMap()));
+    file.close();
+    QCOMPARE(DraftStore::read(good, Canvas), testimages::shapeMap());
+    const QString path = m_dir.filePath(u"odd-"_s + kind);
+    if (kind == u"folder"_s)
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == u"link"_s)
+        QVERIFY(QFile::link(good, path));
+    else
+        QVERIFY(QFile::copy(good, path) && QFile::resize(path, 16 * 1024 * 1024 + 1));
+    try {
+        DraftStore::read(path, Canvas);
+        QFAIL("an odd file was taken");
     } catch (const ui::RuntimeError &e) {
         QVERIFY2(e.description().contains(reason), qPrintable(e.description()));
     }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 
+#include "support/controls.h"
 #include "support/hostilefiles.h"
 #include "support/scripteddialogs.h"
 #include "support/testimages.h"
@@ -35,6 +36,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRubberBand>
 #include <QScrollBar>
 #include <QScreen>
 #include <QStyle>
@@ -221,6 +223,7 @@ private slots:
     void importKeepsFewPlacements_data();
     void importKeepsFewPlacements();
     void importOkWaitsForThePlacement();
+    void importDialogPreviewAndBars();
 
 private:
     void activate();
@@ -1235,6 +1238,10 @@ void TestForm1::textIsOnlyTheLevelColourAndOneStep()
     QVERIFY(m_form->placingText());
     ui::PictureBox *canvas = m_form->controls().Picture1;
     sendMove(canvas, onCanvas(150, 150), Qt::NoButton);
+    // The text's outline follows the mouse, its top left corner at the pointer.
+    const auto *outline = canvas->findChild<QRubberBand *>();
+    QVERIFY(outline && !outline->isHidden());
+    QCOMPARE(outline->pos(), canvas->contentsRect().topLeft() + QPoint(150, 150));
     QTest::mouseClick(canvas, Qt::LeftButton, {}, onCanvas(40, 60));
     QVERIFY(!m_form->placingText());
     const QImage after = canvas->Image().convertToFormat(QImage::Format_RGB32);
@@ -1426,29 +1433,50 @@ void TestForm1::restoredDraftOfAGreyPictureIsOffered()
     QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
              picture::mapOfPicture(grey).map);
 
+    // キャンセル in the import dialog keeps the draft as it was.
+    m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
+    m_dialogs->modal = [](QDialog &) { return int(QDialog::Rejected); };
+    m_form->restoreDraft(grey);
+    QCOMPARE(m_dialogs->messages().size(), 2);
+    QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32), grey);
+
     m_form->restoreDraft(testimages::uniformDepthMap(9));
-    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_dialogs->messages().size(), 2);
     QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
              testimages::uniformDepthMap(9).convertToFormat(QImage::Format_RGB32));
 }
 
-// Each row: a picture in the import dialog, 反転 or not, the line saying what it is, and where
-// the "手前" marker sits on the preview (its centre's x, within 20 pixels).
+// Each row: a picture in the import dialog, 反転 or not, the line saying what it is, where the
+// "手前" marker sits on the preview (its centre's x, within 20 pixels), and the colours at the
+// far and near ends of the strip above 奥 and 手前.
 void TestForm1::importDialogShowsTheNearEnd_data()
 {
     QTest::addColumn<QImage>("picture");
     QTest::addColumn<bool>("inverted");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("markerX");
+    QTest::addColumn<QRgb>("farEnd");
+    QTest::addColumn<QRgb>("nearEnd");
     // viridis from #440154 (cold, left) through #21918c to #fde725 (warm, right).
     const QImage viridis = testimages::colourRamp({389, 333}, testimages::viridisQuarters());
     QImage grey = viridis.convertToFormat(QImage::Format_Grayscale8).mirrored(true, false);
+    // Dark but for the two bottom rows: the marker stays inside the preview.
+    QImage line(389, 333, QImage::Format_Grayscale8);
+    line.fill(20);
+    for (int y = 331; y < 333; ++y)
+        std::fill_n(line.scanLine(y), 389, uchar(240));
     QTest::newRow("viridis: the yellow end near")
-        << viridis << false << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s << 388;
+        << viridis << false << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s << 388
+        << qRgb(0x44, 0x01, 0x54) << qRgb(0xfd, 0xe7, 0x25);
     QTest::newRow("viridis, 反転") << viridis << true
                                    << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s
-                                   << 0;
-    QTest::newRow("grey, bright on the left") << grey << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 0;
+                                   << 0 << qRgb(0xfd, 0xe7, 0x25) << qRgb(0x44, 0x01, 0x54);
+    QTest::newRow("grey, bright on the left")
+        << grey << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 0 << qRgb(0, 0, 0)
+        << qRgb(255, 255, 255);
+    QTest::newRow("grey, a bright line at the bottom")
+        << line << false << u"高さの色で描かれた奥行きマップ。明るさで読みます。"_s << 194 << qRgb(0, 0, 0)
+        << qRgb(255, 255, 255);
 }
 
 void TestForm1::importDialogShowsTheNearEnd()
@@ -1457,6 +1485,8 @@ void TestForm1::importDialogShowsTheNearEnd()
     QFETCH(bool, inverted);
     QFETCH(QString, kind);
     QFETCH(int, markerX);
+    QFETCH(QRgb, farEnd);
+    QFETCH(QRgb, nearEnd);
     editor::ImportDialog dialog(picture);
     dialog.invert->setChecked(inverted);
     QCOMPARE(dialog.kind->text(), kind);
@@ -1465,6 +1495,30 @@ void TestForm1::importDialogShowsTheNearEnd()
     const int centre = dialog.nearMarker->geometry().center().x();
     QVERIFY2(std::abs(centre - markerX) <= 20 + dialog.nearMarker->width() / 2,
              qPrintable(QString::number(centre)));
+    QVERIFY(dialog.preview->rect().contains(dialog.nearMarker->geometry()));
+
+    // A black frame round a ramp 14 pixels high; the ends one pixel inside the frame, within 3
+    // of the scale's end colours. Below it 奥 on the left and 手前 on the right, in black.
+    const QImage strip = dialog.nearEnd->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(strip.size(), QSize(192, 34));
+    auto near = [](QRgb a, QRgb b) {
+        return std::abs(qRed(a) - qRed(b)) <= 3 && std::abs(qGreen(a) - qGreen(b)) <= 3
+               && std::abs(qBlue(a) - qBlue(b)) <= 3;
+    };
+    QVERIFY2(near(strip.pixel(1, 7), farEnd), qPrintable(QString::number(strip.pixel(1, 7), 16)));
+    QVERIFY2(near(strip.pixel(190, 7), nearEnd), qPrintable(QString::number(strip.pixel(190, 7), 16)));
+    for (const int x : {0, 100, 191})
+        QCOMPARE(strip.pixel(x, 13), qRgb(0, 0, 0));
+    auto inked = [&](int from, int to) {
+        int dark = 0;
+        for (int y = 14; y < 34; ++y)
+            for (int x = from; x < to; ++x)
+                dark += qAlpha(strip.pixel(x, y)) > 128 && qGray(strip.pixel(x, y)) < 100;
+        return dark;
+    };
+    QVERIFY(inked(0, 40) > 10);
+    QVERIFY(inked(152, 192) > 10);
+    QCOMPARE(inked(60, 132), 0);
 }
 
 // Each placement is made off the window's thread; the last few are kept, and the map is always
@@ -1500,6 +1554,7 @@ void TestForm1::importKeepsFewPlacements()
                                    dialog.settings()));
     }
     QCOMPARE(dialog.placementsKept(), kept);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected)); // no placement closes it by itself
 }
 
 // OK pressed while a placement is made closes the dialog once it is made, with its map.
@@ -1521,6 +1576,39 @@ void TestForm1::importOkWaitsForThePlacement()
     QVERIFY(stretched != fitted);
     QCOMPARE(stretched, picture::levelsOf(picture::depthPictureOf(picture, dialog.verdict()),
                                           dialog.settings()));
+}
+
+// Dark grey on the left, light on the right: the far and the near level, half the map each. In
+// grey the preview shows them black and white; the bars stand 12 pixels wide on a white ground
+// 64 high, the two used ones 62 pixels high (framed in dark grey), the others not at all.
+void TestForm1::importDialogPreviewAndBars()
+{
+    QImage picture(389, 333, QImage::Format_Grayscale8);
+    for (int y = 0; y < 333; ++y)
+        for (int x = 0; x < 389; ++x)
+            picture.scanLine(y)[x] = x < 194 ? 60 : 200;
+    editor::ImportDialog dialog(picture);
+    // 自動 found the picture's two greys, shown where they would be set by hand.
+    QCOMPARE(dialog.nearGrey->value(), 200);
+    QCOMPARE(dialog.farGrey->value(), 60);
+    QVERIFY(!dialog.nearGrey->isEnabled() && !dialog.farGrey->isEnabled());
+    dialog.automatic->setChecked(false);
+    QVERIFY(dialog.nearGrey->isEnabled() && dialog.farGrey->isEnabled());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(overlappingControls(dialog), QStringList());
+    dialog.findChild<QCheckBox *>(u"greyPreview"_s)->setChecked(true);
+    const QImage shown = dialog.preview->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown.pixel(50, 100), qRgb(0, 0, 0));
+    QCOMPARE(shown.pixel(300, 100), qRgb(255, 255, 255));
+
+    const QImage bars = dialog.histogram->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(bars.size(), QSize(192, 64));
+    for (const QPoint at : {QPoint(1, 0), QPoint(5, 1), QPoint(100, 62), QPoint(190, 1)})
+        QCOMPARE(bars.pixel(at), qRgb(255, 255, 255));
+    QCOMPARE(bars.pixel(5, 30), qRgb(0, 0, 0));
+    QCOMPARE(bars.pixel(180, 30), QColor(Qt::darkGray).rgb());
+    QCOMPARE(bars.pixel(185, 2), QColor(Qt::darkGray).rgb());
 }
 
 QTEST_MAIN(TestForm1)

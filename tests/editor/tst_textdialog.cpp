@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -40,6 +41,11 @@ void TestTextDialog::textIsBounded()
     editor::TextDialog dialog;
     dialog.text->setPlainText(text);
     QCOMPARE(dialog.ok->isEnabled(), accepted);
+    // The sizes offered end at 300 pixels, the largest drawn here.
+    dialog.size->setValue(pixelSize);
+    QCOMPARE(dialog.size->value(), pixelSize);
+    dialog.size->stepUp();
+    QCOMPARE(dialog.size->value(), std::min(pixelSize + 1, 300));
     QCOMPARE(dialog.lengthNote->isHidden(), accepted);
     if (!accepted)
         QCOMPARE(dialog.lengthNote->text(), u"文字は 200 字までです（いまは %1 字）。"_s.arg(length));
