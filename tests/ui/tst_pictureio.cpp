@@ -772,6 +772,8 @@ void TestPictureIo::reasonsWordedOncePerLanguage()
     QCOMPARE(picture::reasonText(full), u"the disk is full: 3.0 MB are needed, 1.0 MB are free"_s);
     QCOMPARE(ui::runtimeErrorOf(full).description(),
              u"ディスクの空き容量が不足しています。\n保存には 3.0 MB の空きが必要ですが、空きは 1.0 MB です。"_s);
+    full.limit = 0; // nothing free at all is still a figure known
+    QCOMPARE(picture::reasonText(full), u"the disk is full: 3.0 MB are needed, 0.0 MB are free"_s);
 
     try {
         picture::guarded([]() -> int { throw std::bad_alloc(); });
