@@ -24,6 +24,8 @@ private slots:
     void pictureBoxMarkAndShownColours_data();
     void pictureBoxMarkAndShownColours();
     void hidingTheMarkRepaints();
+    void mouseDownCarriesTheShiftCodes_data();
+    void mouseDownCarriesTheShiftCodes();
 };
 
 // Run also at screen scale 2 (see CMakeLists.txt): each pixel of a 3 x 3 picture, each in a colour
@@ -176,4 +178,30 @@ void TestWidgets::hidingTheMarkRepaints()
 }
 
 QTEST_MAIN(TestWidgets)
+// The Shift argument of the mouse events: 1 for Shift, 2 for Ctrl, 4 for Alt, added together.
+void TestWidgets::mouseDownCarriesTheShiftCodes_data()
+{
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<int>("shift");
+    QTest::newRow("none") << Qt::KeyboardModifiers() << 0;
+    QTest::newRow("Shift") << Qt::KeyboardModifiers(Qt::ShiftModifier) << 1;
+    QTest::newRow("Ctrl") << Qt::KeyboardModifiers(Qt::ControlModifier) << 2;
+    QTest::newRow("Alt") << Qt::KeyboardModifiers(Qt::AltModifier) << 4;
+    QTest::newRow("Shift and Ctrl") << (Qt::ShiftModifier | Qt::ControlModifier) << 3;
+}
+
+void TestWidgets::mouseDownCarriesTheShiftCodes()
+{
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(int, shift);
+    QWidget window;
+    ui::PictureBox box(&window, QRect(0, 0, 44, 44), ui::QBColor(8),
+                       ui::PictureSurface::FillStyle::Transparent);
+    QSignalSpy down(&box, &ui::PictureBox::MouseDown);
+    QTest::mouseClick(&box, Qt::LeftButton, modifiers, QPoint(10, 10));
+    QCOMPARE(down.size(), 1);
+    QCOMPARE(down[0][0].toInt(), 1);
+    QCOMPARE(down[0][1].toInt(), shift);
+}
+
 #include "tst_widgets.moc"
