@@ -24,6 +24,8 @@ private slots:
     void pictureBoxMarkAndShownColours_data();
     void pictureBoxMarkAndShownColours();
     void hidingTheMarkRepaints();
+    void shapeTextStandsOut_data();
+    void shapeTextStandsOut();
     void mouseDownCarriesTheShiftCodes_data();
     void mouseDownCarriesTheShiftCodes();
 };
@@ -178,6 +180,35 @@ void TestWidgets::hidingTheMarkRepaints()
 }
 
 QTEST_MAIN(TestWidgets)
+// Each row: the cell's level colour and the colour its number is written in (white on the dark
+// colours, black on the light ones); the number's pixels are counted in that colour.
+void TestWidgets::shapeTextStandsOut_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<uint>("ink");
+    QTest::newRow("on black") << 0 << uint(qRgb(255, 255, 255));
+    QTest::newRow("on blue") << 1 << uint(qRgb(255, 255, 255));
+    QTest::newRow("on white") << 15 << uint(qRgb(0, 0, 0));
+    QTest::newRow("on yellow") << 14 << uint(qRgb(0, 0, 0));
+}
+
+void TestWidgets::shapeTextStandsOut()
+{
+    QFETCH(int, level);
+    QFETCH(uint, ink);
+    QWidget window;
+    window.resize(40, 40);
+    ui::Shape shape(&window, QRect(5, 5, 20, 20));
+    shape.setBackColor(ui::QBColor(level));
+    shape.setText(u"8"_s);
+    const QImage cell = shape.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int inked = 0;
+    for (int y = 2; y < cell.height() - 2; ++y)
+        for (int x = 2; x < cell.width() - 2; ++x)
+            inked += cell.pixel(x, y) == ink;
+    QVERIFY2(inked >= 10, qPrintable(QString::number(inked)));
+}
+
 // The Shift argument of the mouse events: 1 for Shift, 2 for Ctrl, 4 for Alt, added together.
 void TestWidgets::mouseDownCarriesTheShiftCodes_data()
 {
