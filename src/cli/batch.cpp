@@ -32,7 +32,6 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <new>
 
 using namespace Qt::StringLiterals;
 

@@ -28,7 +28,6 @@
 
 #include <memory>
 #include <cstdlib>
-#include <new>
 
 using namespace Qt::StringLiterals;
 

@@ -18,7 +18,6 @@
 #include <QTextStream>
 
 #include <cmath>
-#include <new>
 #include <variant>
 
 using namespace Qt::StringLiterals;

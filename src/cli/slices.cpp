@@ -18,7 +18,6 @@
 #include <QSet>
 #include <QTextStream>
 
-#include <new>
 
 using namespace Qt::StringLiterals;
 

@@ -23,7 +23,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 
 using namespace Qt::StringLiterals;
 

@@ -8,7 +8,6 @@
 #include "pictureerror.h"
 #include "pictureio.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 #include <gif_lib.h>

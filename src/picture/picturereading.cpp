@@ -7,7 +7,6 @@
 #include "readers.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>

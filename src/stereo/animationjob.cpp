@@ -9,7 +9,6 @@
 
 #include <algorithm>
 
-#include <new>
 
 namespace stereo {
 

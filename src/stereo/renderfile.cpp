@@ -9,7 +9,6 @@
 #include "picture/pictureerror.h"
 #include "picture/stereogramformat.h"
 
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 

@@ -9,7 +9,6 @@
 #include "picture/viewingaids.h"
 
 #include <algorithm>
-#include <new>
 #include <tuple>
 
 namespace stereo {
