@@ -20,7 +20,7 @@ constexpr quint32 Os2Header = 64;
 constexpr quint32 Win4Header = 108; // with the colour masks and colour space
 constexpr quint32 Win5Header = 124;
 
-enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
+enum Compression : quint32 { Plain = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
 // The file's bytes in order. Asking for bytes past the end means the file is cut short, whatever
 // the reader would have made of the rest; asking for none is never a fault.
@@ -70,7 +70,7 @@ struct Header
     qint32 height = 0; // negative: the rows run top-down
     quint16 planes = 0;
     quint16 bits = 0;
-    quint32 compression = Rgb;
+    quint32 compression = Plain;
     qint32 dotsPerMeterX = 0;
     qint32 dotsPerMeterY = 0;
     qint32 coloursUsed = 0;
@@ -114,7 +114,7 @@ Header readHeader(Source &in)
     const int n = h.bits;
     const quint32 c = h.compression;
     const bool depthKnown = n == 1 || n == 4 || n == 8 || n == 16 || n == 24 || n == 32;
-    const bool decoded = (c == Rgb && depthKnown) || (c == Rle8 && n == 8) || (c == Rle4 && n == 4)
+    const bool decoded = (c == Plain && depthKnown) || (c == Rle8 && n == 8) || (c == Rle4 && n == 4)
                          || (c == BitFields && (n == 16 || n == 32));
     if (h.planes != 1 || !decoded)
         throw PictureError(Kind::Unsupported);
@@ -221,7 +221,7 @@ void readRle(Source &in, uchar *data, qsizetype bpl, int w, int h, bool fourBits
 
 } // namespace
 
-QImage readBmp(QByteArrayView bytes)
+Image readBmp(QByteArrayView bytes)
 {
     Source in(bytes);
     const Header h = readHeader(in);
@@ -243,21 +243,21 @@ QImage readBmp(QByteArrayView bytes)
         masks[3] = 0;
     }
     const bool alpha =
-        masks[3] != 0 && (bitFields || (h.compression == Rgb && nbits == 32 && masks[3] == 0xff000000u));
+        masks[3] != 0 && (bitFields || (h.compression == Plain && nbits == 32 && masks[3] == 0xff000000u));
 
-    QImage::Format format = QImage::Format_Mono;
+    Image::Format format = Image::Format::Mono;
     int colours = 0;
     if (nbits >= 16) {
-        format = alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+        format = alpha ? Image::Format::Argb32 : Image::Format::Rgb32;
     } else {
         if (nbits >= 4)
-            format = QImage::Format_Indexed8;
+            format = Image::Format::Indexed8;
         colours = h.coloursUsed ? h.coloursUsed : 1 << nbits;
         if (colours < 1 || colours > 256)
             throw PictureError(Kind::Damaged);
     }
-    checkPictureSize(w, height, QImage::toPixelFormat(format).bitsPerPixel());
-    QImage image(w, height, format);
+    checkPictureSize(w, height, Image::depthOf(format));
+    Image image(w, height, format);
     if (image.isNull())
         throw PictureError(Kind::OutOfMemory);
     // Run-length data may leave pixels unwritten: they are the first colour.
@@ -274,7 +274,7 @@ QImage readBmp(QByteArrayView bytes)
             const uchar *bgr = in.take(entry);
             // Entries past the depth's reach stay in the table unset, as they always have.
             if (i < 1 << image.depth())
-                image.setColor(i, qRgb(bgr[2], bgr[1], bgr[0]));
+                image.setColor(i, rgbOf(bgr[2], bgr[1], bgr[0]));
             // A palette that ends the file leaves no pixels.
             if (in.atEnd())
                 throw PictureError(Kind::Damaged);
@@ -320,11 +320,11 @@ QImage readBmp(QByteArrayView bytes)
         for (int i = 0; i < height; ++i)
             std::memcpy(row(i), in.take(bpl), size_t(bpl));
         // A two-colour picture keeps the darker colour at 0.
-        if (nbits == 1 && colours == 2 && qGray(image.color(0)) < qGray(image.color(1))) {
+        if (nbits == 1 && colours == 2 && rgbGrey(image.color(0)) < rgbGrey(image.color(1))) {
             const qsizetype n = image.sizeInBytes();
             for (qsizetype i = 0; i < n; ++i)
                 data[i] = uchar(~data[i]);
-            const QRgb first = image.color(0);
+            const Rgb first = image.color(0);
             image.setColor(0, image.color(1));
             image.setColor(1, first);
         }
@@ -346,10 +346,10 @@ QImage readBmp(QByteArrayView bytes)
         const bool plain = nbits == 24 || (nbits == 32 && !bitFields && !alpha);
         for (int i = 0; i < height; ++i) {
             const uchar *b = in.take(rowBytes);
-            auto *p = reinterpret_cast<QRgb *>(row(i));
+            auto *p = reinterpret_cast<Rgb *>(row(i));
             if (plain) {
                 for (int x = 0; x < w; ++x, b += step)
-                    p[x] = qRgb(b[2], b[1], b[0]);
+                    p[x] = rgbOf(b[2], b[1], b[0]);
                 continue;
             }
             for (int x = 0; x < w; ++x, b += step) {
@@ -358,7 +358,7 @@ QImage readBmp(QByteArrayView bytes)
                     c |= quint32(b[2]) << 16;
                 if (nbits > 24)
                     c |= quint32(b[3]) << 24;
-                p[x] = qRgba(red.value(c), green.value(c), blue.value(c),
+                p[x] = rgbaOf(red.value(c), green.value(c), blue.value(c),
                              alpha ? alphaField.value(c) : 0xff);
             }
         }

@@ -18,7 +18,7 @@ namespace {
 using Kind = PictureError::Kind;
 
 // A transparent pixel keeps its colour; an index past the colour table is transparent white.
-constexpr QRgb Transparent = 0x00ffffff;
+constexpr Rgb Transparent = 0x00ffffff;
 
 struct GifInput
 {
@@ -52,7 +52,7 @@ int readBytes(GifFileType *gif, GifByteType *to, int length)
 // until they arrive (not with a transparent colour), and nothing outside the logical screen.
 struct RowPlacer
 {
-    QImage &image;
+    Image &image;
     int top, left, bottom, right, screenWidth, screenHeight;
     bool copyDown;
     int pass;
@@ -122,7 +122,7 @@ struct RowPlacer
 
 } // namespace
 
-QImage readGif(QByteArrayView bytes)
+Image readGif(QByteArrayView bytes)
 {
     GifInput in{reinterpret_cast<const uchar *>(bytes.data()), size_t(bytes.size()), 0, false};
     int error = 0;
@@ -179,11 +179,11 @@ QImage readGif(QByteArrayView bytes)
 
     const ColorMapObject *map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     const int count = frame.ColorMap ? frame.ColorMap->ColorCount : globalCount;
-    std::array<QRgb, 256> colour{};
+    std::array<Rgb, 256> colour{};
     for (int i = 0; i < 256; ++i) {
-        QRgb c = Transparent;
+        Rgb c = Transparent;
         if (i < count)
-            c = map ? qRgb(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue) : 0;
+            c = map ? rgbOf(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue) : 0;
         else if (i == count && !map)
             c = 0;
         if (i == transparent)
@@ -191,14 +191,14 @@ QImage readGif(QByteArrayView bytes)
         colour[size_t(i)] = c;
     }
 
-    QImage image(screenWidth, screenHeight,
-                 transparent >= 0 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    Image image(screenWidth, screenHeight,
+                 transparent >= 0 ? Image::Format::Argb32 : Image::Format::Rgb32);
     if (image.isNull())
         throw PictureError(Kind::OutOfMemory);
-    // Pixels as they are, without QImage::fill's opaque alpha on RGB32.
-    auto fill = [&image](QRgb pixel) {
+    // Pixels as they are, without Image::fill's opaque alpha on RGB32.
+    auto fill = [&image](Rgb pixel) {
         for (int y = 0; y < image.height(); ++y)
-            std::fill_n(reinterpret_cast<QRgb *>(image.scanLine(y)), image.width(), pixel);
+            std::fill_n(reinterpret_cast<Rgb *>(image.scanLine(y)), image.width(), pixel);
     };
     fill(0);
     // A frame smaller than the screen stands on the transparent colour, or the background.
@@ -244,10 +244,10 @@ QImage readGif(QByteArrayView bytes)
     quint32 bits = 0;
     int bitCount = 0;
     int x = left;
-    QRgb *out = nullptr;
+    Rgb *out = nullptr;
     auto rowStart = [&] {
         out = !placer.outside && placer.y < screenHeight
-                  ? reinterpret_cast<QRgb *>(image.scanLine(placer.y))
+                  ? reinterpret_cast<Rgb *>(image.scanLine(placer.y))
                   : nullptr;
     };
     auto put = [&](int index) {

@@ -148,7 +148,7 @@ bool readRows(JpegJob *job, uchar *bits, qsizetype bytesPerLine, int clipWidth, 
 
 } // namespace
 
-QImage readJpeg(QByteArrayView bytes, QSize part)
+Image readJpeg(QByteArrayView bytes, QSize part)
 {
     JpegJob job{};
     job.info.err = jpeg_std_error(&job.errors);
@@ -172,11 +172,11 @@ QImage readJpeg(QByteArrayView bytes, QSize part)
     const int width = int(job.info.output_width);
     const int height = int(job.info.output_height);
     const int components = job.info.output_components;
-    QImage::Format format = QImage::Format_Invalid;
+    Image::Format format = Image::Format::Invalid;
     if (components == 1)
-        format = QImage::Format_Grayscale8;
+        format = Image::Format::Grayscale8;
     else if (components == 3 || components == 4)
-        format = QImage::Format_RGB32;
+        format = Image::Format::Rgb32;
     else
         throw PictureError(Kind::Damaged);
     checkPictureSize(width, height, 32);
@@ -188,7 +188,7 @@ QImage readJpeg(QByteArrayView bytes, QSize part)
         if (!wanted.isEmpty())
             clip = wanted;
     }
-    QImage image(clip.size(), format);
+    Image image(clip.size(), format);
     if (image.isNull())
         throw PictureError(Kind::OutOfMemory);
     image.fill(0);

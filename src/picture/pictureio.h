@@ -3,6 +3,7 @@
 #pragma once
 
 #include "filewriter.h"
+#include "image.h"
 #include "pictureencoder.h"
 #include "pictureerror.h"
 
@@ -38,6 +39,7 @@ qint64 pictureBytesLimit();
 // gives the empty picture.
 // `part`, when valid, is all the caller will use of the picture: only its top-left `part` is
 // returned, and a reader that can decode part of a picture decodes only that.
+Image loadImage(const QString &path, QSize part = {});
 QImage loadPicture(const QString &path, QSize part = {});
 
 // A regular file's bytes, read whole: a pipe, socket, device or folder is refused without being
@@ -46,6 +48,7 @@ QByteArray readRegularFile(const QString &path, qint64 limit = MaxPictureFileByt
 
 // The decoding half of loadPicture, on a file's bytes: the same checks, the same readers, the same
 // errors. The result is the same for the same bytes and holds no pixel that they do not define.
+Image decodeImage(const QByteArray &bytes, QSize part = {});
 QImage decodePicture(const QByteArray &bytes, QSize part = {});
 
 // The format a file name asks for by its extension (.bmp or .png, in any case), if either.

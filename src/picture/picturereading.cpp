@@ -4,6 +4,7 @@
 
 #include "filename.h"
 #include "picturescan.h"
+#include "qtimage.h"
 #include "readers.h"
 
 #include <QFile>
@@ -85,21 +86,21 @@ using Kind = PictureError::Kind;
 }
 
 // The top-left `part` of a decoded picture, with a whole colour table.
-QImage finished(QImage image, QSize part)
+Image finished(Image image, QSize part)
 {
     if (part.isValid() && (image.width() > part.width() || image.height() > part.height()))
         image = image.copy(QRect(QPoint(0, 0), part).intersected(image.rect()));
     // A palette shorter than the indices in use (a damaged bitmap) leaves those pixels without a
     // colour; they become opaque black, as Qt's conversions already treat them.
     if (image.depth() <= 8 && image.colorCount() < (1 << image.depth())) {
-        QList<QRgb> table = image.colorTable();
-        table.resize(1 << image.depth(), qRgb(0, 0, 0));
+        QList<Rgb> table = image.colorTable();
+        table.resize(1 << image.depth(), rgbOf(0, 0, 0));
         image.setColorTable(table);
     }
     return image;
 }
 
-QImage decode(const QByteArray &bytes, QSize part)
+Image decode(const QByteArray &bytes, QSize part)
 {
     if (bytes.isEmpty())
         refuse(Kind::Empty);
@@ -230,16 +231,26 @@ QByteArray readRegularFile(const QString &path, qint64 limit)
     return bytes;
 }
 
-QImage decodePicture(const QByteArray &bytes, QSize part)
+Image decodeImage(const QByteArray &bytes, QSize part)
 {
     return guarded([&] { return decode(bytes, part); });
 }
 
-QImage loadPicture(const QString &path, QSize part)
+Image loadImage(const QString &path, QSize part)
 {
     if (path.isEmpty())
         return {};
     return guarded([&] { return decode(readRegularFile(path), part); });
+}
+
+QImage decodePicture(const QByteArray &bytes, QSize part)
+{
+    return toQImage(decodeImage(bytes, part));
+}
+
+QImage loadPicture(const QString &path, QSize part)
+{
+    return toQImage(loadImage(path, part));
 }
 
 QSize statedSize(const QByteArray &bytes)

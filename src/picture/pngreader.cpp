@@ -44,7 +44,7 @@ struct PngJob
     int bitDepth;
     int colourType;
     Layout layout;
-    QImage::Format format;
+    Image::Format format;
     int colourCount;
     png_color palette[256];
     png_byte alpha[256];
@@ -121,26 +121,26 @@ bool setUp(PngJob *job)
         if (depth == 1 && png_get_channels(png, info) == 1) {
             png_set_invert_mono(png);
             job->layout = Layout::Mono;
-            job->format = QImage::Format_Mono;
+            job->format = Image::Format::Mono;
         } else if (depth == 16 && !hasTrns) {
             png_set_swap(png);
             job->layout = Layout::Grey16;
-            job->format = QImage::Format_Grayscale16;
+            job->format = Image::Format::Grayscale16;
         } else if (depth == 16) {
             png_set_expand(png);
             png_set_gray_to_rgb(png);
             png_set_swap(png);
             job->layout = Layout::Rgba64;
-            job->format = QImage::Format_RGBA64;
+            job->format = Image::Format::Rgba64;
         } else if (depth == 8 && !hasTrns) {
             png_set_expand(png);
             job->layout = Layout::Grey8;
-            job->format = QImage::Format_Grayscale8;
+            job->format = Image::Format::Grayscale8;
         } else {
             if (depth < 8)
                 png_set_packing(png);
             job->layout = Layout::GreyIndexed;
-            job->format = QImage::Format_Indexed8;
+            job->format = Image::Format::Indexed8;
             job->colourCount = depth < 8 ? 1 << depth : 256;
         }
         if (job->layout == Layout::Mono || job->layout == Layout::GreyIndexed) {
@@ -152,7 +152,7 @@ bool setUp(PngJob *job)
         if (depth != 1)
             png_set_packing(png);
         job->layout = Layout::Palette;
-        job->format = depth == 1 ? QImage::Format_Mono : QImage::Format_Indexed8;
+        job->format = depth == 1 ? Image::Format::Mono : Image::Format::Indexed8;
         job->paletteCount = paletteCount;
         std::memcpy(job->palette, palette, size_t(paletteCount) * sizeof(png_color));
         job->alphaCount = 0;
@@ -161,10 +161,10 @@ bool setUp(PngJob *job)
             std::memcpy(job->alpha, transAlpha, size_t(job->alphaCount));
         }
     } else if (depth == 16 && !(colourType & PNG_COLOR_MASK_PALETTE)) {
-        job->format = QImage::Format_RGBA64;
+        job->format = Image::Format::Rgba64;
         if (!(colourType & PNG_COLOR_MASK_ALPHA) && !hasTrns) {
             png_set_filler(png, 0xffff, PNG_FILLER_AFTER);
-            job->format = QImage::Format_RGBX64;
+            job->format = Image::Format::Rgbx64;
         }
         if (!(colourType & PNG_COLOR_MASK_COLOR))
             png_set_gray_to_rgb(png);
@@ -176,10 +176,10 @@ bool setUp(PngJob *job)
         png_set_expand(png);
         if (colourType == PNG_COLOR_TYPE_GRAY_ALPHA)
             png_set_gray_to_rgb(png);
-        job->format = QImage::Format_ARGB32;
+        job->format = Image::Format::Argb32;
         if (!(colourType & PNG_COLOR_MASK_ALPHA) && !hasTrns) {
             png_set_filler(png, 0xff, PNG_FILLER_AFTER);
-            job->format = QImage::Format_RGB32;
+            job->format = Image::Format::Rgb32;
         }
         png_set_bgr(png);
         job->layout = Layout::Argb32;
@@ -204,41 +204,41 @@ bool readRows(PngJob *job, png_bytepp rows)
 }
 
 // The colour table Qt's reader gave each layout that has one.
-void setColours(QImage &image, const PngJob &job)
+void setColours(Image &image, const PngJob &job)
 {
     switch (job.layout) {
     case Layout::Mono:
         image.setColorCount(2);
-        image.setColor(1, qRgb(0, 0, 0));
-        image.setColor(0, qRgb(255, 255, 255));
+        image.setColor(1, rgbOf(0, 0, 0));
+        image.setColor(0, rgbOf(255, 255, 255));
         if (job.transparentGrey == 0)
-            image.setColor(1, qRgba(0, 0, 0, 0));
+            image.setColor(1, rgbaOf(0, 0, 0, 0));
         else if (job.transparentGrey == 1)
-            image.setColor(0, qRgba(255, 255, 255, 0));
+            image.setColor(0, rgbaOf(255, 255, 255, 0));
         break;
     case Layout::GreyIndexed: {
         const int count = job.colourCount;
         image.setColorCount(count);
         for (int i = 0; i < count; ++i) {
             const int c = i * 255 / (count - 1);
-            image.setColor(i, qRgba(c, c, c, 0xff));
+            image.setColor(i, rgbaOf(c, c, c, 0xff));
         }
         if (job.transparentGrey >= 0 && job.transparentGrey < count)
             image.setColor(job.transparentGrey, 0);
         break;
     }
     case Layout::Palette: {
-        const int entries = image.format() == QImage::Format_Mono ? 2 : 256;
-        image.setColorCount(image.format() == QImage::Format_Mono ? 2 : job.paletteCount);
+        const int entries = image.format() == Image::Format::Mono ? 2 : 256;
+        image.setColorCount(image.format() == Image::Format::Mono ? 2 : job.paletteCount);
         int i = 0;
         for (; i < job.alphaCount; ++i) {
             if (i < entries)
-                image.setColor(i, qRgba(job.palette[i].red, job.palette[i].green,
+                image.setColor(i, rgbaOf(job.palette[i].red, job.palette[i].green,
                                         job.palette[i].blue, job.alpha[i]));
         }
         for (; i < job.paletteCount; ++i) {
             if (i < entries)
-                image.setColor(i, qRgba(job.palette[i].red, job.palette[i].green,
+                image.setColor(i, rgbaOf(job.palette[i].red, job.palette[i].green,
                                         job.palette[i].blue, 0xff));
         }
         break;
@@ -250,7 +250,7 @@ void setColours(QImage &image, const PngJob &job)
 
 } // namespace
 
-QImage readPng(QByteArrayView bytes)
+Image readPng(QByteArrayView bytes)
 {
     PngJob job{};
     job.data = reinterpret_cast<const png_byte *>(bytes.data());
@@ -271,9 +271,9 @@ QImage readPng(QByteArrayView bytes)
     job.ranOut = false;
     if (!setUp(&job))
         refuse(job);
-    const int bits = QImage::toPixelFormat(job.format).bitsPerPixel();
+    const int bits = Image::depthOf(job.format);
     checkPictureSize(job.width, job.height, bits);
-    QImage image(int(job.width), int(job.height), job.format);
+    Image image(int(job.width), int(job.height), job.format);
     if (image.isNull())
         throw PictureError(Kind::OutOfMemory);
     image.fill(0);
@@ -286,7 +286,7 @@ QImage readPng(QByteArrayView bytes)
     if (!readRows(&job, rows.data()) || job.ranOut)
         refuse(job);
     // Indices past the palette become 0, as Qt's reader made them.
-    if (job.colourType == PNG_COLOR_TYPE_PALETTE && image.format() == QImage::Format_Indexed8) {
+    if (job.colourType == PNG_COLOR_TYPE_PALETTE && image.format() == Image::Format::Indexed8) {
         const int count = image.colorCount();
         for (png_uint_32 y = 0; y < job.height; ++y) {
             uchar *p = rows[y];

@@ -2,8 +2,9 @@
 
 #pragma once
 
+#include "image.h"
+
 #include <QByteArrayView>
-#include <QImage>
 #include <QSize>
 
 // The readers of BMP, JPEG, PNG and GIF, on a whole file's bytes that the walk (picturescan.h) has
@@ -17,13 +18,13 @@
 namespace picture {
 
 // `part`, when valid and not empty, is all that is decoded: the rows below it are not read.
-QImage readJpeg(QByteArrayView bytes, QSize part);
-QImage readPng(QByteArrayView bytes);
+Image readJpeg(QByteArrayView bytes, QSize part);
+Image readPng(QByteArrayView bytes);
 // The first frame, on its logical screen.
-QImage readGif(QByteArrayView bytes);
+Image readGif(QByteArrayView bytes);
 // Uncompressed, run-length encoded (RLE8, RLE4) and bit-field bitmaps of 1 to 32 bits, with the
 // Windows 3 to 5 and OS/2 headers; run-length data is decoded straight into the picture.
-QImage readBmp(QByteArrayView bytes);
+Image readBmp(QByteArrayView bytes);
 
 // Refuses a picture larger than the limits, from its stated size and the memory it needs decoded
 // at that depth, or for the decoder's own working storage. Throws PictureError.
