@@ -12,6 +12,7 @@
 #include "editor/depthmapfile.h"
 #include "editor/form1.h"
 #include "editor/importdialog.h"
+#include "stereo/render.h"
 #include "stereo/stereogramgenerator.h"
 
 #include "ui/dialogs.h"
@@ -312,6 +313,45 @@ void BM_Anaglyph(benchmark::State &state)
         benchmark::DoNotOptimize(picture::anaglyph(stereogram).constBits());
 }
 BENCHMARK(BM_Anaglyph)->Unit(benchmark::kMicrosecond);
+
+// The large-stereogram generator in process, rows only (no file): a 1920 x 1080 sphere at 96 dpi
+// at x1 and x4, and the same sphere placed in 7680 x 4320 at x4. The sphere is the shape whose
+// every row has its own links, so nothing is reused from row to row.
+stereo::render::DepthPlane sphere(int width, int height)
+{
+    stereo::render::DepthPlane plane{width, height, {}};
+    plane.z.resize(std::size_t(width) * std::size_t(height));
+    const double radius = 0.45 * std::min(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double dx = x - width / 2.0, dy = y - height / 2.0;
+            const double h = radius * radius - dx * dx - dy * dy;
+            plane.z[std::size_t(y) * std::size_t(width) + std::size_t(x)] =
+                h > 0 ? quint16(65535 * std::sqrt(h) / radius) : 0;
+        }
+    return plane;
+}
+
+void BM_Render(benchmark::State &state)
+{
+    static const stereo::render::DepthPlane depth = sphere(1920, 1080);
+    stereo::render::Settings settings;
+    settings.size = QSize(int(state.range(0)), int(state.range(1)));
+    settings.geometry.oversampling = int(state.range(2));
+    qint64 rows = 0;
+    for (auto _ : state) {
+        stereo::render::render(depth, settings, [&](int, const QRgb *row, int) {
+            benchmark::DoNotOptimize(row);
+            ++rows;
+        });
+    }
+    state.counters["rows/s"] = benchmark::Counter(double(rows), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Render)
+    ->Args({1920, 1080, 1})
+    ->Args({1920, 1080, 4})
+    ->Args({7680, 4320, 4})
+    ->Unit(benchmark::kMillisecond);
 
 // A canvas with 200 strokes of eight discs each, as a user paints it.
 void paintStrokes(ui::PictureSurface &canvas, editor::CanvasHistory *history)
