@@ -65,20 +65,20 @@ Format formatOf(QImage::Format format)
 
 } // namespace
 
-QImage toQImage(const Image &image)
+QImage toQImage(Image image)
 {
     if (image.isNull())
         return {};
-    // The QImage holds a copy of the Image, which keeps the pixels alive, and reads them through
-    // a const pointer, so that it copies them before it changes any.
-    auto *keeper = new Image(image);
+    // The QImage keeps the Image alive and works in its pixels; bits() makes them the Image's
+    // own first, which copies them only if another Image still shares them.
+    auto *keeper = new Image(std::move(image));
     QImage shared(
-        keeper->constBits(), keeper->width(), keeper->height(), keeper->bytesPerLine(),
+        keeper->bits(), keeper->width(), keeper->height(), keeper->bytesPerLine(),
         qtFormat(keeper->format()), [](void *kept) { delete static_cast<Image *>(kept); }, keeper);
-    if (image.depth() <= 8)
-        shared.setColorTable(image.colorTable());
-    shared.setDotsPerMeterX(image.dotsPerMeterX());
-    shared.setDotsPerMeterY(image.dotsPerMeterY());
+    if (keeper->depth() <= 8)
+        shared.setColorTable(keeper->colorTable());
+    shared.setDotsPerMeterX(keeper->dotsPerMeterX());
+    shared.setDotsPerMeterY(keeper->dotsPerMeterY());
     return shared;
 }
 

@@ -9,9 +9,10 @@
 // Pictures across the edge to Qt's own: the windows paint QImages.
 namespace picture {
 
-// The same picture as a QImage that shares its pixels (they are copied only when the QImage is
-// changed), with its table and resolution.
-QImage toQImage(const Image &image);
+// The same picture as a QImage, with its table and resolution. The QImage takes the pixels over
+// without a copy when `image` is the only holder of them (a temporary, or one moved in);
+// otherwise they are copied once, so that painting on the QImage never changes another Image.
+QImage toQImage(Image image);
 
 // A QImage's picture; the formats Image does not keep arrive as Argb32 or Rgb32, as Qt converts
 // them.
