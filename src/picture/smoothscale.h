@@ -14,7 +14,10 @@ namespace picture {
 // 8-bit picture of 8000 x 8000 is four times the picture; where Qt takes that way and makes the
 // picture smaller along both axes, the picture is read here one row at a time instead, each
 // destination pixel the area average of the source pixels under it, in fixed point (weights of
-// 1/16384 along each axis), as Qt computes it. Anything else is Qt's own.
+// 1/16384 along each axis), as Qt computes it. Where Qt's area scaling makes the picture larger
+// along an axis, it is bilinear along that axis (weights of 1/256), done here too. What Qt
+// paints instead (pictures of other formats, small and made less than twice smaller) and
+// pictures of 16 bits a channel are Qt's own.
 QImage smoothScaled(const QImage &picture, const QRect &source, QSize size);
 
 } // namespace picture

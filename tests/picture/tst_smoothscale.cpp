@@ -68,6 +68,22 @@ void TestSmoothScale::asQtScalesIt_data()
     QTest::newRow("RGBA8888, premultiplied") << QSize(97, 89)
                                              << QImage::Format_RGBA8888_Premultiplied << whole
                                              << QSize(50, 20);
+    // Made larger along one axis or both: bilinear along it, averaged along the other.
+    QTest::newRow("RGB32, enlarged") << QSize(61, 47) << QImage::Format_RGB32 << whole
+                                     << QSize(453, 333);
+    QTest::newRow("premultiplied, wider and shorter") << QSize(97, 300)
+                                                      << QImage::Format_ARGB32_Premultiplied
+                                                      << whole << QSize(389, 71);
+    QTest::newRow("RGB32, narrower and taller") << QSize(500, 40) << QImage::Format_RGB32
+                                                << whole << QSize(120, 333);
+    QTest::newRow("RGB32, one more") << QSize(452, 332) << QImage::Format_RGB32 << whole
+                                     << QSize(453, 333);
+    QTest::newRow("grey, long strip, taller") << QSize(3000, 100) << QImage::Format_Grayscale8
+                                              << whole << QSize(453, 333);
+    QTest::newRow("palette, tall strip, wider") << QSize(50, 1000) << QImage::Format_Indexed8
+                                                << whole << QSize(389, 333);
+    QTest::newRow("part, enlarged") << QSize(200, 150) << QImage::Format_RGB32
+                                    << QRect(150, 100, 50, 50) << QSize(120, 90);
     // The others are converted, scaled and converted back when large or scaled far down.
     QTest::newRow("ARGB32, a third") << QSize(211, 173) << QImage::Format_ARGB32 << whole
                                      << QSize(70, 57);
