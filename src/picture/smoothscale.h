@@ -15,9 +15,11 @@ namespace picture {
 // picture smaller along both axes, the picture is read here one row at a time instead, each
 // destination pixel the area average of the source pixels under it, in fixed point (weights of
 // 1/16384 along each axis), as Qt computes it. Where Qt's area scaling makes the picture larger
-// along an axis, it is bilinear along that axis (weights of 1/256), done here too. What Qt
-// paints instead (pictures of other formats, small and made less than twice smaller) and
-// pictures of 16 bits a channel are Qt's own.
+// along an axis, it is bilinear along that axis (weights of 1/256), done here too. Where Qt
+// paints instead (pictures of other formats, small and made less than twice smaller), grey and
+// 1-bit pictures are painted here as Qt paints them: bilinear, with its rasterizer's coverage at
+// the edges. The rest (palettes and non-premultiplied colours painted, 16 bits a channel,
+// enlargements of 256 times and more) are Qt's own.
 QImage smoothScaled(const QImage &picture, const QRect &source, QSize size);
 
 } // namespace picture

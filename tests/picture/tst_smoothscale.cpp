@@ -105,6 +105,30 @@ void TestSmoothScale::asQtScalesIt_data()
                                              << QRect(50, 30, 1150, 970) << QSize(453, 333);
     QTest::newRow("grey, small, painted") << QSize(64, 48) << QImage::Format_Grayscale8 << whole
                                           << QSize(32, 24);
+    // Painted, bilinearly, with the rasterizer's coverage at the edges.
+    QTest::newRow("grey, enlarged, painted") << QSize(100, 80) << QImage::Format_Grayscale8
+                                             << whole << QSize(453, 333);
+    QTest::newRow("grey, a little smaller, painted") << QSize(500, 400)
+                                                     << QImage::Format_Grayscale8 << whole
+                                                     << QSize(453, 333);
+    QTest::newRow("grey, enlarged evenly, painted") << QSize(100, 100)
+                                                    << QImage::Format_Grayscale8 << whole
+                                                    << QSize(300, 300);
+    QTest::newRow("grey, 7x5 enlarged, edges covered in part")
+        << QSize(7, 5) << QImage::Format_Grayscale8 << whole << QSize(453, 333);
+    // Sizes whose scaled edge the double arithmetic puts a hair past the target, on the right
+    // or at the bottom: the rasterizer clips it there, and the line's thickness follows.
+    QTest::newRow("grey, right end past the target") << QSize(379, 146)
+                                                     << QImage::Format_Grayscale8 << whole
+                                                     << QSize(411, 185);
+    QTest::newRow("grey, bottom past the target") << QSize(71, 110) << QImage::Format_Grayscale8
+                                                  << whole << QSize(154, 329);
+    QTest::newRow("1 bit, bottom past the target") << QSize(191, 282) << QImage::Format_Mono
+                                                   << whole << QSize(198, 315);
+    QTest::newRow("1 bit, enlarged, painted") << QSize(40, 30) << QImage::Format_Mono << whole
+                                              << QSize(389, 333);
+    QTest::newRow("grey part, enlarged, painted") << QSize(300, 200) << QImage::Format_Grayscale8
+                                                  << QRect(20, 10, 150, 120) << QSize(453, 333);
 }
 
 void TestSmoothScale::asQtScalesIt()
