@@ -7,7 +7,6 @@
 #include "smoothscale.h"
 #include "stereopictures.h"
 
-#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +64,8 @@ Placement placementOf(QSize size, Fit fit)
 }
 
 // Greys of an 8-bit picture exactly as levels were always made: Qt's smooth scaling, composited
-// on black after (for black-near) inverting.
+// on black after (for black-near) inverting. A colour over black is the colour multiplied by its
+// alpha, made opaque; the canvas around the picture stays black.
 void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &placed)
 {
     QImage scaled;
@@ -74,21 +74,22 @@ void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &pla
     else
         scaled = p.source == picture.rect() ? picture : picture.copy(p.source);
     scaled.convertTo(QImage::Format_ARGB32);
+    if (scaled.isNull())
+        throw PictureError(PictureError::Kind::OutOfMemory);
+    const QRect drawn = QRect(p.canvas.topLeft(), scaled.size()).intersected(QRect(QPoint(0, 0), DepthMapSize));
+    const int width = DepthMapSize.width();
     for (bool inverted : {false, true}) {
-        if (inverted)
-            scaled.invertPixels(QImage::InvertRgb);
-        QImage map(DepthMapSize, QImage::Format_RGB32);
-        map.fill(Qt::black);
-        {
-            QPainter painter(&map);
-            painter.drawImage(p.canvas.topLeft(), scaled);
-        }
         std::vector<quint16> &plane = inverted ? placed.onWhite : placed.onBlack;
-        for (int y = 0; y < map.height(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(map.constScanLine(y));
-            for (int x = 0; x < map.width(); ++x) {
-                const int grey = qGray(line[x]) * 257;
-                plane[std::size_t(y * map.width() + x)] = quint16(inverted ? Top - grey : grey);
+        std::fill(plane.begin(), plane.end(), quint16(inverted ? Top : 0));
+        for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(
+                scaled.constScanLine(y - p.canvas.top()));
+            for (int x = drawn.left(); x <= drawn.right(); ++x) {
+                QRgb colour = line[x - p.canvas.left()];
+                if (inverted)
+                    colour ^= 0x00ffffffu;
+                const int grey = qGray(qPremultiply(colour)) * 257;
+                plane[std::size_t(y * width + x)] = quint16(inverted ? Top - grey : grey);
             }
         }
     }
