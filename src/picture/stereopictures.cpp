@@ -4,8 +4,6 @@
 
 #include "pictureerror.h"
 
-#include <QPainter>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -23,11 +21,15 @@ QImage keptPart(const QImage &picture, QSize area)
 
 void drawKeptPart(QImage &target, const QImage &kept)
 {
-    if (kept.isNull())
+    if (kept.isNull() || target.isNull())
         return;
-    QPainter p(&target);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, kept);
+    // The kept part replaces the target's pixels it covers, as they are.
+    Q_ASSERT(target.format() == QImage::Format_RGB32);
+    const QImage part =
+        kept.format() == QImage::Format_RGB32 ? kept : kept.convertToFormat(QImage::Format_RGB32);
+    const QRect covered = target.rect().intersected(part.rect());
+    for (int y = covered.top(); y <= covered.bottom(); ++y)
+        std::memcpy(target.scanLine(y), part.constScanLine(y), std::size_t(covered.width()) * 4);
 }
 
 QImage depthMapOf(const QImage &picture)

@@ -20,7 +20,7 @@ namespace picture {
 // as opaque 32-bit pixels.
 QImage keptPart(const QImage &picture, QSize area);
 
-// Draws a kept part over `target` at the top left, one pixel to one pixel.
+// Draws a kept part over `target` (an RGB32 picture) at the top left, one pixel to one pixel.
 void drawKeptPart(QImage &target, const QImage &kept);
 
 // What "ファイル読み込み" and then "編集終了" leave in the depth store for a loaded picture: the
