@@ -4,6 +4,7 @@
 
 #include "picture/colour.h"
 #include "picture/pictureerror.h"
+#include "picture/smoothscale.h"
 #include "picture/stereogramformat.h"
 
 #include <QHash>
@@ -549,10 +550,9 @@ Tile tileOf(const Settings &s, int farVirtual)
     const int k = std::max(1, s.geometry.oversampling);
     const qint64 height = std::max<qint64>(
         1, (qint64(p.height()) * farVirtual * 2 + qint64(k) * p.width()) / (2 * qint64(k) * p.width()));
-    t.image = p.convertToFormat(QImage::Format_RGB32)
-                  .scaled(farVirtual, int(std::min<qint64>(height, MaxSide)), Qt::IgnoreAspectRatio,
-                          Qt::SmoothTransformation)
-                  .convertToFormat(QImage::Format_RGB32);
+    const QImage opaque = p.convertToFormat(QImage::Format_RGB32);
+    t.image = picture::smoothScaled(opaque, opaque.rect(),
+                                    QSize(farVirtual, int(std::min<qint64>(height, MaxSide))));
     t.shift = std::max(1, (s.geometry.dpi + 8) / 16);
     return t;
 }
