@@ -398,6 +398,11 @@ void TestHelpViewer::theNameLiesInAPrivateRuntimeFolderOnly_data()
     QFile::link(m_runtime.path(), link);
     QTest::newRow("a link") << link << false;
     QTest::newRow("missing and not to be made") << u"/proc/no-such-runtime"_s << false;
+    // Qt itself takes a folder of mode 2700 (only the rwx bits are looked at); it is not 0700.
+    const QString setGroup = m_dir.filePath(u"runtime-setgid"_s);
+    QDir().mkdir(setGroup);
+    QVERIFY(::chmod(QFile::encodeName(setGroup).constData(), 02700) == 0);
+    QTest::newRow("mode 2700") << setGroup << false;
     if (::geteuid() == 0) {
         const QString theirs = m_dir.filePath(u"runtime-theirs"_s);
         QDir().mkdir(theirs);
