@@ -105,6 +105,12 @@ void TestWidgets::shapeIsPressedOnlyWhenPressable()
     QCOMPARE(a->role(), pressable ? QAccessible::Button : QAccessible::Graphic);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(pressed.size(), pressable ? 1 : 0);
+    // A click on the window finds the shape only when it is pressable; otherwise it goes through.
+    window.resize(40, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(pressed.size(), pressable ? 2 : 0);
 }
 
 // Each row: whether a 44 x 44 box (a drawing area of 40 x 40 in QBColor(8), grey, from (2, 2))
