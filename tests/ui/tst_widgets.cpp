@@ -24,6 +24,7 @@ private slots:
     void pictureBoxMarkAndShownColours_data();
     void pictureBoxMarkAndShownColours();
     void hidingTheMarkRepaints();
+    void markingAsBeforeRepaintsNothing();
     void shapeTextStandsOut_data();
     void shapeTextStandsOut();
     void mouseDownCarriesTheShiftCodes_data();
@@ -183,6 +184,34 @@ void TestWidgets::hidingTheMarkRepaints()
     box.hideMark();
     QTRY_VERIFY(paints > 0);
     QVERIFY(!box.markShown());
+}
+
+// Marking a shape as it is already marked paints nothing: the palette marks its cell on every
+// stroke. The other shape's repaint, in the same pass, shows when painting has happened.
+void TestWidgets::markingAsBeforeRepaintsNothing()
+{
+    QWidget window;
+    window.resize(60, 30);
+    ui::Shape same(&window, QRect(0, 0, 20, 20));
+    ui::Shape other(&window, QRect(30, 0, 20, 20));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    struct Counter : QObject
+    {
+        int n = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            n += e->type() == QEvent::Paint;
+            return false;
+        }
+    } sameCount, otherCount;
+    same.installEventFilter(&sameCount);
+    other.installEventFilter(&otherCount);
+    same.setMarked(false);
+    other.setMarked(true);
+    QTRY_VERIFY(otherCount.n > 0);
+    QCOMPARE(sameCount.n, 0);
 }
 
 QTEST_MAIN(TestWidgets)
