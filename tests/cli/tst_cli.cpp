@@ -6,6 +6,7 @@
 #include "support/testimages.h"
 
 #include "cli/batch.h"
+#include "cli/standardoutput.h"
 #include "picture/colour.h"
 #include "picture/levels.h"
 #include "picture/stereopictures.h"
@@ -23,11 +24,16 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include <csignal>
+#include <fcntl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -147,6 +153,7 @@ private slots:
     void standardOutputThatIsFullIsAFailure_data();
     void standardOutputThatIsFullIsAFailure();
     void aRefusingOutputDeviceGivesItsOwnReason();
+    void standardOutputGoesOnAfterASignal();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -1244,6 +1251,52 @@ void TestCli::standardOutputThatIsFullIsAFailure()
     QCOMPARE(process.exitCode(), int(cli::FileFailed));
     QVERIFY2(err.startsWith(u"zomvorn-cli: cannot write standard input or output (-): "_s),
              qPrintable(err));
+}
+
+// A write into a full pipe that a signal interrupts (a handler without SA_RESTART) goes on where it
+// was: every byte arrives and the write is no failure.
+void TestCli::standardOutputGoesOnAfterASignal()
+{
+    int ends[2];
+    QCOMPARE(::pipe(ends), 0);
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    qint64 filled = 0;
+    for (const qsizetype piece : {qsizetype(4096), qsizetype(1)}) {
+        const QByteArray filler(piece, 'f');
+        for (ssize_t n; (n = ::write(ends[1], filler.constData(), size_t(piece))) > 0;)
+            filled += n;
+    }
+    ::fcntl(ends[1], F_SETFL, 0);
+    struct sigaction interrupting = {};
+    interrupting.sa_handler = +[](int) {};
+    struct sigaction before = {};
+    QCOMPARE(::sigaction(SIGUSR1, &interrupting, &before), 0);
+
+    const QByteArray text(100'000, 't');
+    std::atomic<qint64> written{-2};
+    std::atomic<int> error{-1};
+    std::thread writer([&] {
+        cli::StandardOutput out(ends[1]);
+        written = out.write(text);
+        error = out.lastError();
+        ::close(ends[1]);
+    });
+    // Nobody reads yet, so the writer waits in write() when the signals come.
+    for (int i = 0; i < 5; ++i) {
+        QThread::msleep(20);
+        ::pthread_kill(writer.native_handle(), SIGUSR1);
+    }
+    QByteArray got;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        got.append(buffer, n);
+    writer.join();
+    ::close(ends[0]);
+    ::sigaction(SIGUSR1, &before, nullptr);
+    QCOMPARE(error.load(), 0);
+    QCOMPARE(written.load(), qint64(100'000));
+    QCOMPARE(got.size(), filled + 100'000);
+    QCOMPARE(got.mid(filled), text);
 }
 
 // A host's own device for standard output, not the program's file descriptor: when it refuses the
