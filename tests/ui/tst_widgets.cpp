@@ -24,6 +24,7 @@ private slots:
     void pictureBoxMarkAndShownColours_data();
     void pictureBoxMarkAndShownColours();
     void hidingTheMarkRepaints();
+    void shownColoursAskedOncePerPixel();
     void markingAsBeforeRepaintsNothing();
     void shapeTextStandsOut_data();
     void shapeTextStandsOut();
@@ -156,6 +157,21 @@ void TestWidgets::pictureBoxMarkAndShownColours()
     QCOMPARE(box.grab().toImage().pixel(at), colour);
     // Only the screen shows it: the picture is grey all over.
     QCOMPARE(box.Image().pixel(20, 20) & 0xffffffu, 0x808080u);
+}
+
+// Painting the whole box maps each of its 40 x 40 pixels once, and nothing beyond them.
+void TestWidgets::shownColoursAskedOncePerPixel()
+{
+    QWidget window;
+    ui::PictureBox box(&window, QRect(0, 0, 44, 44), ui::QBColor(8),
+                       ui::PictureSurface::FillStyle::Transparent);
+    int asked = 0;
+    box.setShownColours([&asked](QRgb c) {
+        ++asked;
+        return c;
+    });
+    box.grab();
+    QCOMPARE(asked, 1600);
 }
 
 // The mark goes from the screen as soon as it is hidden.
