@@ -9,6 +9,7 @@
 
 #include "picture/pictureerror.h"
 #include "picture/pictureio.h"
+#include "picture/picturescan.h"
 
 #include "support/hostilefiles.h"
 
@@ -25,7 +26,9 @@
 #include <QtEndian>
 
 #include <cstdio>
+#include <cstring>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -221,6 +224,39 @@ private slots:
             return;
         }
         QCOMPARE(now, recorded);
+    }
+
+    // Files that end before the walk has found what it looks for, laid against memory that
+    // cannot be read: the walk stops at their last byte.
+    void theWalkReadsNothingPastTheEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("verdict");
+        const int cutShort = int(picture::PictureScan::Verdict::CutShort);
+        QTest::newRow("JPEG, no marker after a stray one")
+            << QByteArray("\xff\xd8\xff\x01" "abcdefgh", 12) << cutShort;
+        QTest::newRow("JPEG, inside a segment's length")
+            << QByteArray("\xff\xd8\xff\xe0\x00", 5) << cutShort;
+        QTest::newRow("PNG, inside the first chunk")
+            << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16) << cutShort;
+        QTest::newRow("GIF, inside the screen's size") << QByteArray("GIF89a\x01\x00", 8) << cutShort;
+    }
+
+    void theWalkReadsNothingPastTheEnd()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, verdict);
+        const long page = ::sysconf(_SC_PAGESIZE);
+        void *area = ::mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        QVERIFY(area != MAP_FAILED);
+        char *guard = static_cast<char *>(area) + page;
+        QCOMPARE(::mprotect(guard, size_t(page), PROT_NONE), 0);
+        char *start = guard - bytes.size();
+        std::memcpy(start, bytes.constData(), size_t(bytes.size()));
+        const picture::PictureScan scan = picture::scanPicture(QByteArrayView(start, bytes.size()));
+        ::munmap(area, size_t(2 * page));
+        QCOMPARE(int(scan.verdict), verdict);
     }
 };
 
