@@ -235,6 +235,8 @@ private slots:
         const int cutShort = int(picture::PictureScan::Verdict::CutShort);
         QTest::newRow("JPEG, no marker after a stray one")
             << QByteArray("\xff\xd8\xff\x01" "abcdefgh", 12) << cutShort;
+        QTest::newRow("JPEG, ending in the fill bytes before a marker")
+            << QByteArray("\xff\xd8\xff\x01" "ab\xff\xff", 8) << cutShort;
         QTest::newRow("JPEG, inside a segment's length")
             << QByteArray("\xff\xd8\xff\xe0\x00", 5) << cutShort;
         QTest::newRow("PNG, inside the first chunk")
