@@ -364,6 +364,10 @@ void TestRender::depthPlane()
     const R::DepthPlane plane = R::depthPlaneOf(picture, settings);
     QCOMPARE(plane.width, 4);
     QCOMPARE(int(plane.at(1, 1)), expected);
+    // The same in the first column: every column decides whether the picture is of levels.
+    picture.fill(Qt::black);
+    picture.setPixelColor(0, 1, colour);
+    QCOMPARE(int(R::depthPlaneOf(picture, settings).at(0, 1)), expected);
 }
 
 void TestRender::smoothedDepth_data()
