@@ -202,6 +202,7 @@ private slots:
     void keyboardStampsAsAClickDoes_data();
     void keyboardStampsAsAClickDoes();
     void keyboardDragIsOneStep();
+    void spaceRepeatingFromElsewherePaintsNothing();
     void paletteCellsPickTheLevel();
     void levelNumbersAreAViewOnly();
     void everyControlHasAName();
@@ -1159,6 +1160,24 @@ void TestForm1::keyboardDragIsOneStep()
     QTest::keyRelease(c.Picture1, Qt::Key_Space);
     QTest::keyClick(m_form, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)), 389 * 333);
+}
+
+// Space held down since before the canvas had the keys (its press went elsewhere) comes only as
+// repeats: they paint nothing until Space is pressed anew.
+void TestForm1::spaceRepeatingFromElsewherePaintsNothing()
+{
+    m_form->show();
+    activate();
+    auto &c = m_form->controls();
+    c.Picture1->setFocus();
+    QTest::keyClick(c.Picture1, Qt::Key_Left);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s, true);
+        QApplication::sendEvent(c.Picture1, &repeat);
+    }
+    QCOMPARE(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)), 389 * 333);
+    QTest::keyClick(c.Picture1, Qt::Key_Space);
+    QVERIFY(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)) < 389 * 333);
 }
 
 // A click on a palette cell, or Enter on it, picks that level; [ and ] on the canvas step it,
