@@ -69,6 +69,7 @@ private slots:
     void checkFigures();
     void decodedDepth_data();
     void decodedDepth();
+    void decodedDepthOfANarrowPicture();
     void oversampledCheck();
     void checkOnASteepSlope_data();
     void checkOnASteepSlope();
@@ -499,6 +500,16 @@ void TestRender::decodedDepth()
     QCOMPARE(decoded.size(), QSize(400, 40));
     QCOMPARE(decoded.pixel(300, 20), qRgb(grey, grey, grey));
     QCOMPARE(decoded.pixel(10, 20), qRgb(160, 0, 0));
+}
+
+// A picture 96 pixels wide, as wide as the near separation: the one separation left to try,
+// 95, repeats nowhere, and the decoding says so rather than showing nothing.
+void TestRender::decodedDepthOfANarrowPicture()
+{
+    const R::Settings s = smallSettings({96, 40});
+    const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(96, 40, 0), s), s);
+    QCOMPARE(decoded.size(), QSize(96, 40));
+    QCOMPARE(decoded.pixel(95, 20), qRgb(160, 0, 0));
 }
 
 // At x2 the far plane's separation is 240 virtual pixels, 120 output pixels, and the decoding
