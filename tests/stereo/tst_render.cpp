@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -70,6 +71,7 @@ private slots:
     void decodedDepth_data();
     void decodedDepth();
     void decodedDepthOfANarrowPicture();
+    void fourRepeatingPixelsAreALink();
     void oversampledCheck();
     void checkOnASteepSlope_data();
     void checkOnASteepSlope();
@@ -510,6 +512,23 @@ void TestRender::decodedDepthOfANarrowPicture()
     const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(96, 40, 0), s), s);
     QCOMPARE(decoded.size(), QSize(96, 40));
     QCOMPARE(decoded.pixel(95, 20), qRgb(160, 0, 0));
+}
+
+// One row where nothing repeats but four pixels, copies of those 120 to their left: for dots of
+// colour four are enough to be read as a link (far: black); the rest repeats nowhere.
+void TestRender::fourRepeatingPixelsAreALink()
+{
+    const R::Settings s = smallSettings({400, 1});
+    QCOMPARE(s.pattern == R::Pattern::BlackWhite, false);
+    QImage picture(400, 1, QImage::Format_RGB32);
+    QRandomGenerator random(5);
+    for (int x = 0; x < 400; ++x)
+        picture.setPixel(x, 0, random.generate() | 0xff000000u);
+    for (int x = 300; x < 304; ++x)
+        picture.setPixel(x, 0, picture.pixel(x - 120, 0));
+    const QImage decoded = R::decodedDepth(picture, s);
+    QCOMPARE(decoded.pixel(301, 0), qRgb(0, 0, 0));
+    QCOMPARE(decoded.pixel(310, 0), qRgb(160, 0, 0));
 }
 
 // At x2 the far plane's separation is 240 virtual pixels, 120 output pixels, and the decoding
