@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 namespace R = stereo::render;
@@ -637,6 +638,15 @@ void TestRender::settingsTravelInThePng()
     QVERIFY(back->guides && back->cross);
     QCOMPARE(back->seed, 4000000000u);
     QVERIFY(!R::settingsOfFile(R::encodeRender(flatPlane(10, 10, 0), s, R::FileFormat::Bmp)));
+    // They are looked for before the picture's data only: moved behind it, they are not read.
+    const qsizetype text = png.indexOf("tEXt") - 4;
+    QVERIFY(text > 8 && text < png.indexOf("IDAT"));
+    const qsizetype length = qFromBigEndian<quint32>(png.constData() + text) + 12;
+    QByteArray moved = png;
+    const QByteArray chunk = moved.mid(text, length);
+    moved.remove(text, length);
+    moved.insert(moved.indexOf("IEND") - 4, chunk);
+    QVERIFY(!R::settingsOfFile(moved));
 }
 
 void TestRender::pngAndBitmapAgree_data()
