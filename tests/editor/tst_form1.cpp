@@ -1485,10 +1485,13 @@ void TestForm1::importDialogShowsTheNearEnd_data()
     // viridis from #440154 (cold, left) through #21918c to #fde725 (warm, right).
     const QImage viridis = testimages::colourRamp({389, 333}, testimages::viridisQuarters());
     QImage grey = viridis.convertToFormat(QImage::Format_Grayscale8).mirrored(true, false);
-    // Dark but for the two bottom rows: the marker stays inside the preview.
+    // Dark greys but for the eight bottom rows, where the nearest level lies alone: the marker
+    // over them stays inside the preview.
     QImage line(389, 333, QImage::Format_Grayscale8);
-    line.fill(20);
-    for (int y = 331; y < 333; ++y)
+    for (int y = 0; y < 325; ++y)
+        for (int x = 0; x < 389; ++x)
+            line.scanLine(y)[x] = uchar(30 + 5 * ((x + y) % 10));
+    for (int y = 325; y < 333; ++y)
         std::fill_n(line.scanLine(y), 389, uchar(240));
     QTest::newRow("viridis: the yellow end near")
         << viridis << false << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s << 388
@@ -1500,7 +1503,7 @@ void TestForm1::importDialogShowsTheNearEnd_data()
         << grey << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 0 << qRgb(0, 0, 0)
         << qRgb(255, 255, 255);
     QTest::newRow("grey, a bright line at the bottom")
-        << line << false << u"高さの色で描かれた奥行きマップ。明るさで読みます。"_s << 194 << qRgb(0, 0, 0)
+        << line << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 194 << qRgb(0, 0, 0)
         << qRgb(255, 255, 255);
 }
 
