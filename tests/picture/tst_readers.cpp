@@ -13,10 +13,12 @@
 
 #include "support/hostilefiles.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -224,6 +226,30 @@ private slots:
             return;
         }
         QCOMPARE(now, recorded);
+    }
+
+    // The markers that stand alone, without a length, may come between a JPEG's segments (libjpeg
+    // passes over them): each is stepped over, and the file is whole.
+    void standAloneJpegMarkers_data()
+    {
+        QTest::addColumn<char>("marker");
+        QTest::newRow("RST0") << char(0xd0);
+        QTest::newRow("RST7") << char(0xd7);
+        QTest::newRow("TEM") << char(0x01);
+    }
+
+    void standAloneJpegMarkers()
+    {
+        QFETCH(char, marker);
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(qRgb(10, 200, 30));
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "JPEG"));
+        QVERIFY(jpeg.endsWith("\xff\xd9"));
+        QCOMPARE(int(picture::scanPicture(jpeg).verdict), int(picture::PictureScan::Verdict::Fine));
+        jpeg.insert(2, QByteArray("\xff") + marker);
+        QCOMPARE(int(picture::scanPicture(jpeg).verdict), int(picture::PictureScan::Verdict::Fine));
     }
 
     // Files that end before the walk has found what it looks for, laid against memory that
