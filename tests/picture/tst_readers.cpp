@@ -267,6 +267,11 @@ private slots:
             << QByteArray("\xff\xd8\xff\xe0\x00", 5) << cutShort;
         QTest::newRow("PNG, inside the first chunk")
             << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16) << cutShort;
+        // A 40-byte header cut one byte before its compression field ends.
+        QTest::newRow("BMP, inside the header")
+            << (QByteArray("BM", 2) + QByteArray(12, '\0') + QByteArray("\x28\0\0\0", 4)
+                + QByteArray(15, '\1'))
+            << cutShort;
         QTest::newRow("GIF, inside the screen's size") << QByteArray("GIF89a\x01\x00", 8) << cutShort;
     }
 
