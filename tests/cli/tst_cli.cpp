@@ -1169,7 +1169,7 @@ void TestCli::helpAndVersion()
     QCOMPARE(help.status, int(cli::Done));
     QVERIFY(help.out.contains(u"zomvorn-cli reveal [-o OUT] STEREOGRAM"_s));
     QCOMPARE(help.err, QString());
-    for (const QString &command : {u"make"_s, u"reveal"_s, u"levels"_s}) {
+    for (const QString &command : {u"make"_s, u"reveal"_s, u"levels"_s, u"render"_s, u"check"_s}) {
         const CliResult one = runCli({command, u"--help"_s});
         QCOMPARE(one.status, int(cli::Done));
         QVERIFY(one.out.startsWith(u"Usage: zomvorn-cli "_s + command));
