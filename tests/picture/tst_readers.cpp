@@ -228,6 +228,26 @@ private slots:
         QCOMPARE(now, recorded);
     }
 
+    // A palette of all 256 colours with a transparent first one: the last colour is read as
+    // written, beside the transparency table.
+    void aFullPaletteKeepsItsLastColour()
+    {
+        QImage indexed(256, 1, QImage::Format_Indexed8);
+        QList<QRgb> table;
+        for (int i = 0; i < 256; ++i)
+            table << qRgba(i, 255 - i, 7, i == 0 ? 0 : 255);
+        indexed.setColorTable(table);
+        for (int x = 0; x < 256; ++x)
+            indexed.setPixel(x, 0, uint(x));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && indexed.save(&buffer, "PNG"));
+        QVERIFY(png.contains("tRNS"));
+        const QImage read = picture::decodePicture(png).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(read.pixel(255, 0), qRgba(255, 0, 7, 255));
+        QCOMPARE(read.pixel(254, 0), qRgba(254, 1, 7, 255));
+    }
+
     // The markers that stand alone, without a length, may come between a JPEG's segments (libjpeg
     // passes over them): each is stepped over, and the file is whole.
     void standAloneJpegMarkers_data()
