@@ -34,6 +34,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -127,6 +128,7 @@ private slots:
     void progressLine();
     void packedPicturesUnpackExactly_data();
     void packedPicturesUnpackExactly();
+    void packingReadsNothingPastThePicture();
 
     void revealRoundTrip_data();
     void revealRoundTrip();
@@ -844,6 +846,26 @@ void TestCli::packedPicturesUnpackExactly()
     const picture::PackedPicture packed(image);
     QCOMPARE(packed.unpack(), image);
     QVERIFY(packed.bytes() <= image.sizeInBytes());
+}
+
+// A one-colour picture 8 pixels wide whose last row ends where memory that cannot be read
+// begins: the runs are found four pixels at a time, and never past a row's end.
+void TestCli::packingReadsNothingPastThePicture()
+{
+    const long page = ::sysconf(_SC_PAGESIZE);
+    void *area = ::mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    QVERIFY(area != MAP_FAILED);
+    char *guard = static_cast<char *>(area) + page;
+    QCOMPARE(::mprotect(guard, size_t(page), PROT_NONE), 0);
+    auto *pixels = reinterpret_cast<QRgb *>(guard - 8 * 2 * sizeof(QRgb));
+    std::fill_n(pixels, 16, qRgb(128, 0, 128));
+    const QImage image(reinterpret_cast<uchar *>(pixels), 8, 2, 8 * sizeof(QRgb),
+                       QImage::Format_RGB32);
+    const QImage unpacked = picture::PackedPicture(image).unpack();
+    const bool same = unpacked == image;
+    ::munmap(area, size_t(2 * page));
+    QVERIFY(same);
 }
 
 // Each row: the colour and the maps of one session; whether the maps hold level colours only;
