@@ -513,6 +513,9 @@ void TestRender::decodedDepthOfANarrowPicture()
     const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(96, 40, 0), s), s);
     QCOMPARE(decoded.size(), QSize(96, 40));
     QCOMPARE(decoded.pixel(95, 20), qRgb(160, 0, 0));
+    // Narrower still, no separation is left to try: there is no decoding.
+    const R::Settings narrower = smallSettings({50, 40});
+    QVERIFY(R::decodedDepth(R::renderImage(flatPlane(50, 40, 0), narrower), narrower).isNull());
 }
 
 // One row where nothing repeats but four pixels, copies of those 120 to their left: for dots of
