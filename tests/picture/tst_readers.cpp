@@ -279,6 +279,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("verdict");
         const int cutShort = int(picture::PictureScan::Verdict::CutShort);
+        QTest::newRow("JPEG, its first two bytes") << QByteArray("\xff\xd8", 2)
+                                                    << int(picture::PictureScan::Verdict::Unknown);
         QTest::newRow("JPEG, no marker after a stray one")
             << QByteArray("\xff\xd8\xff\x01" "abcdefgh", 12) << cutShort;
         QTest::newRow("JPEG, ending in the fill bytes before a marker")
