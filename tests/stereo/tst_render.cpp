@@ -650,6 +650,16 @@ void TestRender::settingsTravelInThePng()
     moved.remove(text, length);
     moved.insert(moved.indexOf("IEND") - 4, chunk);
     QVERIFY(!R::settingsOfFile(moved));
+    // Another program's text chunk before them is passed over.
+    const QByteArray comment("Comment\0made elsewhere", 22);
+    QByteArray commentChunk(4, '\0');
+    qToBigEndian<quint32>(quint32(comment.size()), commentChunk.data());
+    commentChunk += "tEXt" + comment + QByteArray(4, '\0');
+    QByteArray commented = png;
+    commented.insert(8, commentChunk);
+    const auto found = R::settingsOfFile(commented);
+    QVERIFY(found);
+    QCOMPARE(R::settingsText(*found), R::settingsText(s));
     // A file cut inside the chunk, before its CRC, is not trusted for them either.
     QVERIFY(!R::settingsOfFile(png.left(text + length - 4)));
 }
