@@ -236,7 +236,8 @@ def closure(deps, name):
 AIMED = {
     "src/picture/animation.cpp": ["tst_animation", "tst_animationdialog"],
     "src/picture/levels.cpp": ["tst_cli", "tst_form1", "tst_cliidentity"],
-    "src/picture": ["tst_pictureio", "tst_cli", "tst_animation", "tst_tools", "tst_form1"],
+    "src/picture": ["tst_pictureio", "tst_readers", "tst_cli", "tst_animation", "tst_tools",
+                    "tst_form1"],
     "src/ui/builtinformats.cpp": ["tst_startupplugins", "tst_helpviewer", "tst_form2"],
     "src/ui": ["tst_picturesurface", "tst_pictureio", "tst_platform", "tst_display",
                "tst_form1", "tst_form2"],

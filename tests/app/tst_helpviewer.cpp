@@ -39,6 +39,7 @@ private slots:
     void showsTheShippedHelpFile();
     void showsHtmlOrPlainText_data();
     void showsHtmlOrPlainText();
+    void findsPicturesBesideTheFile();
     void reportsAFileItCannotRead_data();
     void reportsAFileItCannotRead();
     void closesWithEscapeOrCtrlW_data();
@@ -134,6 +135,28 @@ void TestHelpViewer::showsHtmlOrPlainText()
     QVERIFY(window.showFile(writeFile(u"page.txt"_s, contents)));
     QCOMPARE(window.browser()->toPlainText(), text);
     QCOMPARE(window.windowTitle(), title);
+}
+
+// A picture the page names by a relative name is the one beside the page, whatever the working
+// folder is.
+void TestHelpViewer::findsPicturesBesideTheFile()
+{
+    QTemporaryDir pages;
+    QVERIFY(QDir(pages.path()).mkdir(u"help"_s));
+    const QString page = pages.filePath(u"help/page.html"_s);
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<html><body><img src=\"dot.png\"></body></html>");
+    file.close();
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(qRgb(1, 2, 3));
+    QVERIFY(dot.save(pages.filePath(u"help/dot.png"_s)));
+    QVERIFY(QDir::currentPath() != pages.filePath(u"help"_s));
+    helpviewer::HelpWindow window;
+    QVERIFY(window.showFile(page));
+    const QVariant found =
+        window.browser()->loadResource(QTextDocument::ImageResource, QUrl(u"dot.png"_s));
+    QCOMPARE(QImage::fromData(found.toByteArray()).pixel(0, 0), qRgb(1, 2, 3));
 }
 
 void TestHelpViewer::reportsAFileItCannotRead_data()
@@ -243,6 +266,8 @@ void TestHelpViewer::aSecondRequestShowsItsFileInTheOpenViewer()
     QCOMPARE(window.shownFile(), second);
     QCOMPARE(window.browser()->toPlainText(), u"second file"_s);
     QVERIFY(window.isVisible());
+    // The request's connection goes once it has been read: a viewer open all day keeps none.
+    QTRY_COMPARE(server.findChildren<QLocalSocket *>().size(), 0);
 
     // A second viewer cannot take the name while the first holds it.
     helpviewer::HelpWindow other;
@@ -398,6 +423,11 @@ void TestHelpViewer::theNameLiesInAPrivateRuntimeFolderOnly_data()
     QFile::link(m_runtime.path(), link);
     QTest::newRow("a link") << link << false;
     QTest::newRow("missing and not to be made") << u"/proc/no-such-runtime"_s << false;
+    // Qt itself takes a folder of mode 2700 (only the rwx bits are looked at); it is not 0700.
+    const QString setGroup = m_dir.filePath(u"runtime-setgid"_s);
+    QDir().mkdir(setGroup);
+    QVERIFY(::chmod(QFile::encodeName(setGroup).constData(), 02700) == 0);
+    QTest::newRow("mode 2700") << setGroup << false;
     if (::geteuid() == 0) {
         const QString theirs = m_dir.filePath(u"runtime-theirs"_s);
         QDir().mkdir(theirs);

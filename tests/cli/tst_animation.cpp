@@ -380,6 +380,8 @@ void TestAnimation::timingReadsBack()
     QList<int> delays;
     int loopCount = -1;
     if (*format == picture::AnimationFormat::Gif) {
+        // The delays and the loop count are GIF89a's extensions: the file says it is one.
+        QCOMPARE(bytes.left(6), QByteArray("GIF89a"));
         const qsizetype netscape = bytes.indexOf("NETSCAPE2.0");
         QVERIFY(netscape > 0);
         QCOMPARE(bytes.mid(netscape + 11, 2), QByteArray("\x03\x01"));

@@ -6,6 +6,7 @@
 #include "support/testimages.h"
 
 #include "cli/batch.h"
+#include "cli/standardoutput.h"
 #include "picture/colour.h"
 #include "picture/levels.h"
 #include "picture/stereopictures.h"
@@ -23,11 +24,17 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include <csignal>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -121,6 +128,7 @@ private slots:
     void progressLine();
     void packedPicturesUnpackExactly_data();
     void packedPicturesUnpackExactly();
+    void packingReadsNothingPastThePicture();
 
     void revealRoundTrip_data();
     void revealRoundTrip();
@@ -147,6 +155,7 @@ private slots:
     void standardOutputThatIsFullIsAFailure_data();
     void standardOutputThatIsFullIsAFailure();
     void aRefusingOutputDeviceGivesItsOwnReason();
+    void standardOutputGoesOnAfterASignal();
 
 private:
     QString path(const QString &name) const { return m_work.filePath(name); }
@@ -839,6 +848,26 @@ void TestCli::packedPicturesUnpackExactly()
     QVERIFY(packed.bytes() <= image.sizeInBytes());
 }
 
+// A one-colour picture 8 pixels wide whose last row ends where memory that cannot be read
+// begins: the runs are found four pixels at a time, and never past a row's end.
+void TestCli::packingReadsNothingPastThePicture()
+{
+    const long page = ::sysconf(_SC_PAGESIZE);
+    void *area = ::mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    QVERIFY(area != MAP_FAILED);
+    char *guard = static_cast<char *>(area) + page;
+    QCOMPARE(::mprotect(guard, size_t(page), PROT_NONE), 0);
+    auto *pixels = reinterpret_cast<QRgb *>(guard - 8 * 2 * sizeof(QRgb));
+    std::fill_n(pixels, 16, qRgb(128, 0, 128));
+    const QImage image(reinterpret_cast<uchar *>(pixels), 8, 2, 8 * sizeof(QRgb),
+                       QImage::Format_RGB32);
+    const QImage unpacked = picture::PackedPicture(image).unpack();
+    const bool same = unpacked == image;
+    ::munmap(area, size_t(2 * page));
+    QVERIFY(same);
+}
+
 // Each row: the colour and the maps of one session; whether the maps hold level colours only;
 // the least share of pixels to be read right.
 void TestCli::revealRoundTrip_data()
@@ -1162,7 +1191,7 @@ void TestCli::helpAndVersion()
     QCOMPARE(help.status, int(cli::Done));
     QVERIFY(help.out.contains(u"zomvorn-cli reveal [-o OUT] STEREOGRAM"_s));
     QCOMPARE(help.err, QString());
-    for (const QString &command : {u"make"_s, u"reveal"_s, u"levels"_s}) {
+    for (const QString &command : {u"make"_s, u"reveal"_s, u"levels"_s, u"render"_s, u"check"_s}) {
         const CliResult one = runCli({command, u"--help"_s});
         QCOMPARE(one.status, int(cli::Done));
         QVERIFY(one.out.startsWith(u"Usage: zomvorn-cli "_s + command));
@@ -1244,6 +1273,52 @@ void TestCli::standardOutputThatIsFullIsAFailure()
     QCOMPARE(process.exitCode(), int(cli::FileFailed));
     QVERIFY2(err.startsWith(u"zomvorn-cli: cannot write standard input or output (-): "_s),
              qPrintable(err));
+}
+
+// A write into a full pipe that a signal interrupts (a handler without SA_RESTART) goes on where it
+// was: every byte arrives and the write is no failure.
+void TestCli::standardOutputGoesOnAfterASignal()
+{
+    int ends[2];
+    QCOMPARE(::pipe(ends), 0);
+    ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+    qint64 filled = 0;
+    for (const qsizetype piece : {qsizetype(4096), qsizetype(1)}) {
+        const QByteArray filler(piece, 'f');
+        for (ssize_t n; (n = ::write(ends[1], filler.constData(), size_t(piece))) > 0;)
+            filled += n;
+    }
+    ::fcntl(ends[1], F_SETFL, 0);
+    struct sigaction interrupting = {};
+    interrupting.sa_handler = +[](int) {};
+    struct sigaction before = {};
+    QCOMPARE(::sigaction(SIGUSR1, &interrupting, &before), 0);
+
+    const QByteArray text(100'000, 't');
+    std::atomic<qint64> written{-2};
+    std::atomic<int> error{-1};
+    std::thread writer([&] {
+        cli::StandardOutput out(ends[1]);
+        written = out.write(text);
+        error = out.lastError();
+        ::close(ends[1]);
+    });
+    // Nobody reads yet, so the writer waits in write() when the signals come.
+    for (int i = 0; i < 5; ++i) {
+        QThread::msleep(20);
+        ::pthread_kill(writer.native_handle(), SIGUSR1);
+    }
+    QByteArray got;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;)
+        got.append(buffer, n);
+    writer.join();
+    ::close(ends[0]);
+    ::sigaction(SIGUSR1, &before, nullptr);
+    QCOMPARE(error.load(), 0);
+    QCOMPARE(written.load(), qint64(100'000));
+    QCOMPARE(got.size(), filled + 100'000);
+    QCOMPARE(got.mid(filled), text);
 }
 
 // A host's own device for standard output, not the program's file descriptor: when it refuses the

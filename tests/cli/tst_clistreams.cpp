@@ -50,6 +50,10 @@ void TestCliStreams::shellPipelines_data()
     QTest::newRow("standard output into a closed pipe")
         << u"$CLI make --as-is -o - map.bmp | (exec 0<&-; true); exit ${PIPESTATUS[0]}"_s << 1 << QString()
         << QString();
+    // An endless list is read to its bound, 1 GB, and refused.
+    QTest::newRow("an endless list of maps")
+        << u"$CLI make -o out.bmp --maps-from /dev/zero"_s << 1
+        << u"cannot read /dev/zero: a list of more than 1024 MB"_s << u"test ! -e out.bmp"_s;
     QTest::newRow("names that are not UTF-8")
         << uR"sh(cp map.bmp "$(printf 'map\223\372.bmp')"; $CLI make --as-is -q -o "$(printf 'out\377.png')" "$(printf 'map\223\372.bmp')")sh"_s
         << 0 << QString() << uR"sh(test -s "$(printf 'out\377.png')")sh"_s;

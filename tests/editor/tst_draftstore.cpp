@@ -74,6 +74,7 @@ private slots:
     void draftFollowsWhatIsUnsaved_data();
     void draftFollowsWhatIsUnsaved();
     void changesKeepComingAndTheDraftIsWritten();
+    void aWriteThatSucceedsClearsTheError();
 
 private:
     QTemporaryDir m_dir;
@@ -403,6 +404,27 @@ void TestDraftStore::changesKeepComingAndTheDraftIsWritten()
     QCOMPARE(written, 1);
     drafts.waitForIdle();
     QVERIFY(QFileInfo::exists(drafts.draftPath()));
+}
+
+// A write that fails leaves its reason; the next one that succeeds clears it.
+void TestDraftStore::aWriteThatSucceedsClearsTheError()
+{
+    DraftStore drafts(m_dir.filePath(u"recovers"_s));
+    drafts.setSource([] { return testimages::shapeMap(); });
+    drafts.changed();
+    drafts.flush();
+    QCOMPARE(drafts.lastError(), QString());
+    // A folder that is not empty where the draft goes: the new draft cannot take its place.
+    QVERIFY(QFile::remove(drafts.draftPath()));
+    QVERIFY(QDir().mkpath(drafts.draftPath() + u"/in-the-way"_s));
+    drafts.changed();
+    drafts.flush();
+    QVERIFY(!drafts.lastError().isEmpty());
+    QVERIFY(QDir(drafts.draftPath()).removeRecursively());
+    drafts.changed();
+    drafts.flush();
+    QCOMPARE(drafts.lastError(), QString());
+    QVERIFY(QFileInfo(drafts.draftPath()).isFile());
 }
 
 int main(int argc, char **argv)

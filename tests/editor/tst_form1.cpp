@@ -202,6 +202,7 @@ private slots:
     void keyboardStampsAsAClickDoes_data();
     void keyboardStampsAsAClickDoes();
     void keyboardDragIsOneStep();
+    void spaceRepeatingFromElsewherePaintsNothing();
     void paletteCellsPickTheLevel();
     void levelNumbersAreAViewOnly();
     void everyControlHasAName();
@@ -1161,6 +1162,24 @@ void TestForm1::keyboardDragIsOneStep()
     QCOMPARE(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)), 389 * 333);
 }
 
+// Space held down since before the canvas had the keys (its press went elsewhere) comes only as
+// repeats: they paint nothing until Space is pressed anew.
+void TestForm1::spaceRepeatingFromElsewherePaintsNothing()
+{
+    m_form->show();
+    activate();
+    auto &c = m_form->controls();
+    c.Picture1->setFocus();
+    QTest::keyClick(c.Picture1, Qt::Key_Left);
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s, true);
+        QApplication::sendEvent(c.Picture1, &repeat);
+    }
+    QCOMPARE(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)), 389 * 333);
+    QTest::keyClick(c.Picture1, Qt::Key_Space);
+    QVERIFY(testimages::countOf(c.Picture1->Image(), RGB(0, 0, 0)) < 389 * 333);
+}
+
 // A click on a palette cell, or Enter on it, picks that level; [ and ] on the canvas step it,
 // and + and - the pen's size. The current level's cell is marked without colour.
 void TestForm1::paletteCellsPickTheLevel()
@@ -1466,10 +1485,13 @@ void TestForm1::importDialogShowsTheNearEnd_data()
     // viridis from #440154 (cold, left) through #21918c to #fde725 (warm, right).
     const QImage viridis = testimages::colourRamp({389, 333}, testimages::viridisQuarters());
     QImage grey = viridis.convertToFormat(QImage::Format_Grayscale8).mirrored(true, false);
-    // Dark but for the two bottom rows: the marker stays inside the preview.
+    // Dark greys but for the eight bottom rows, where the nearest level lies alone: the marker
+    // over them stays inside the preview.
     QImage line(389, 333, QImage::Format_Grayscale8);
-    line.fill(20);
-    for (int y = 331; y < 333; ++y)
+    for (int y = 0; y < 325; ++y)
+        for (int x = 0; x < 389; ++x)
+            line.scanLine(y)[x] = uchar(30 + 5 * ((x + y) % 10));
+    for (int y = 325; y < 333; ++y)
         std::fill_n(line.scanLine(y), 389, uchar(240));
     QTest::newRow("viridis: the yellow end near")
         << viridis << false << u"viridis の色の尺度で描かれた奥行きマップ。色の尺度に沿って読みます（暖色の側が手前）。"_s << 388
@@ -1481,7 +1503,7 @@ void TestForm1::importDialogShowsTheNearEnd_data()
         << grey << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 0 << qRgb(0, 0, 0)
         << qRgb(255, 255, 255);
     QTest::newRow("grey, a bright line at the bottom")
-        << line << false << u"高さの色で描かれた奥行きマップ。明るさで読みます。"_s << 194 << qRgb(0, 0, 0)
+        << line << false << u"灰色の奥行きマップ。明るさで読みます。"_s << 194 << qRgb(0, 0, 0)
         << qRgb(255, 255, 255);
 }
 

@@ -41,6 +41,8 @@ void TestTextDialog::textIsBounded()
     editor::TextDialog dialog;
     dialog.text->setPlainText(text);
     QCOMPARE(dialog.ok->isEnabled(), accepted);
+    // The text goes in at the nearest level unless another is chosen.
+    QCOMPARE(dialog.level->value(), 15);
     // The sizes offered end at 300 pixels, the largest drawn here.
     dialog.size->setValue(pixelSize);
     QCOMPARE(dialog.size->value(), pixelSize);

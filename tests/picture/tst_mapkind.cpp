@@ -104,6 +104,16 @@ QImage throughJpeg(const QImage &picture)
     return picture::decodePicture(bytes);
 }
 
+// 200 x 100 black with `off` pixels in `greys` greys off every level grey (30, 35, 40 ...).
+QImage offGreys(int off, int greys = 10)
+{
+    QImage out(200, 100, QImage::Format_Grayscale8);
+    out.fill(0);
+    for (int i = 0; i < off; ++i)
+        out.scanLine(i / 200)[i % 200] = uchar(30 + 5 * (i % greys));
+    return out;
+}
+
 // A level map with a flat patch of one colour that is no level colour.
 QImage strayColour()
 {
@@ -207,6 +217,12 @@ void TestMapKind::verdicts_data()
     QTest::newRow("white bars through JPEG") << throughJpeg(whiteBarsOnBlack())
                                              << MapKind::LevelColours;
     QTest::newRow("one stray colour over levels") << strayColour() << MapKind::LevelColours;
+    // 0.5 % of the pixels off-level is enough for a grey picture; 0.495 % is not.
+    QTest::newRow("off-level greys on 100 of 20000 pixels") << offGreys(100) << MapKind::Grey;
+    QTest::newRow("off-level greys on 99 of 20000 pixels") << offGreys(99) << MapKind::LevelColours;
+    // And more than eight of them: eight may be a few strays.
+    QTest::newRow("nine off-level greys") << offGreys(1000, 9) << MapKind::Grey;
+    QTest::newRow("eight off-level greys") << offGreys(1000, 8) << MapKind::LevelColours;
     QTest::newRow("blank canvas") << picture::depthMapOf({}) << MapKind::LevelColours;
     QTest::newRow("no picture") << QImage() << MapKind::LevelColours;
 }

@@ -9,13 +9,16 @@
 
 #include "picture/pictureerror.h"
 #include "picture/pictureio.h"
+#include "picture/picturescan.h"
 
 #include "support/hostilefiles.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QMap>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -25,7 +28,9 @@
 #include <QtEndian>
 
 #include <cstdio>
+#include <cstring>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -221,6 +226,92 @@ private slots:
             return;
         }
         QCOMPARE(now, recorded);
+    }
+
+    // A palette of all 256 colours with a transparent first one: the last colour is read as
+    // written, beside the transparency table.
+    void aFullPaletteKeepsItsLastColour()
+    {
+        QImage indexed(256, 1, QImage::Format_Indexed8);
+        QList<QRgb> table;
+        for (int i = 0; i < 256; ++i)
+            table << qRgba(i, 255 - i, 7, i == 0 ? 0 : 255);
+        indexed.setColorTable(table);
+        for (int x = 0; x < 256; ++x)
+            indexed.setPixel(x, 0, uint(x));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && indexed.save(&buffer, "PNG"));
+        QVERIFY(png.contains("tRNS"));
+        const QImage read = picture::decodePicture(png).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(read.pixel(255, 0), qRgba(255, 0, 7, 255));
+        QCOMPARE(read.pixel(254, 0), qRgba(254, 1, 7, 255));
+    }
+
+    // The markers that stand alone, without a length, may come between a JPEG's segments (libjpeg
+    // passes over them): each is stepped over, and the file is whole.
+    void standAloneJpegMarkers_data()
+    {
+        QTest::addColumn<char>("marker");
+        QTest::newRow("RST0") << char(0xd0);
+        QTest::newRow("RST7") << char(0xd7);
+        QTest::newRow("TEM") << char(0x01);
+    }
+
+    void standAloneJpegMarkers()
+    {
+        QFETCH(char, marker);
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(qRgb(10, 200, 30));
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "JPEG"));
+        QVERIFY(jpeg.endsWith("\xff\xd9"));
+        QCOMPARE(int(picture::scanPicture(jpeg).verdict), int(picture::PictureScan::Verdict::Fine));
+        jpeg.insert(2, QByteArray("\xff") + marker);
+        QCOMPARE(int(picture::scanPicture(jpeg).verdict), int(picture::PictureScan::Verdict::Fine));
+    }
+
+    // Files that end before the walk has found what it looks for, laid against memory that
+    // cannot be read: the walk stops at their last byte.
+    void theWalkReadsNothingPastTheEnd_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("verdict");
+        const int cutShort = int(picture::PictureScan::Verdict::CutShort);
+        QTest::newRow("JPEG, its first two bytes") << QByteArray("\xff\xd8", 2)
+                                                    << int(picture::PictureScan::Verdict::Unknown);
+        QTest::newRow("JPEG, no marker after a stray one")
+            << QByteArray("\xff\xd8\xff\x01" "abcdefgh", 12) << cutShort;
+        QTest::newRow("JPEG, ending in the fill bytes before a marker")
+            << QByteArray("\xff\xd8\xff\x01" "ab\xff\xff", 8) << cutShort;
+        QTest::newRow("JPEG, inside a segment's length")
+            << QByteArray("\xff\xd8\xff\xe0\x00", 5) << cutShort;
+        QTest::newRow("PNG, inside the first chunk")
+            << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR", 16) << cutShort;
+        // A 40-byte header cut one byte before its compression field ends.
+        QTest::newRow("BMP, inside the header")
+            << (QByteArray("BM", 2) + QByteArray(12, '\0') + QByteArray("\x28\0\0\0", 4)
+                + QByteArray(15, '\1'))
+            << cutShort;
+        QTest::newRow("GIF, inside the screen's size") << QByteArray("GIF89a\x01\x00", 8) << cutShort;
+    }
+
+    void theWalkReadsNothingPastTheEnd()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, verdict);
+        const long page = ::sysconf(_SC_PAGESIZE);
+        void *area = ::mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        QVERIFY(area != MAP_FAILED);
+        char *guard = static_cast<char *>(area) + page;
+        QCOMPARE(::mprotect(guard, size_t(page), PROT_NONE), 0);
+        char *start = guard - bytes.size();
+        std::memcpy(start, bytes.constData(), size_t(bytes.size()));
+        const picture::PictureScan scan = picture::scanPicture(QByteArrayView(start, bytes.size()));
+        ::munmap(area, size_t(2 * page));
+        QCOMPARE(int(scan.verdict), verdict);
     }
 };
 

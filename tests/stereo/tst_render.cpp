@@ -8,7 +8,9 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 namespace R = stereo::render;
@@ -69,6 +71,8 @@ private slots:
     void checkFigures();
     void decodedDepth_data();
     void decodedDepth();
+    void decodedDepthOfANarrowPicture();
+    void fourRepeatingPixelsAreALink();
     void oversampledCheck();
     void checkOnASteepSlope_data();
     void checkOnASteepSlope();
@@ -364,6 +368,10 @@ void TestRender::depthPlane()
     const R::DepthPlane plane = R::depthPlaneOf(picture, settings);
     QCOMPARE(plane.width, 4);
     QCOMPARE(int(plane.at(1, 1)), expected);
+    // The same in the first column: every column decides whether the picture is of levels.
+    picture.fill(Qt::black);
+    picture.setPixelColor(0, 1, colour);
+    QCOMPARE(int(R::depthPlaneOf(picture, settings).at(0, 1)), expected);
 }
 
 void TestRender::smoothedDepth_data()
@@ -497,6 +505,36 @@ void TestRender::decodedDepth()
     QCOMPARE(decoded.pixel(10, 20), qRgb(160, 0, 0));
 }
 
+// A picture 96 pixels wide, as wide as the near separation: the one separation left to try,
+// 95, repeats nowhere, and the decoding says so rather than showing nothing.
+void TestRender::decodedDepthOfANarrowPicture()
+{
+    const R::Settings s = smallSettings({96, 40});
+    const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(96, 40, 0), s), s);
+    QCOMPARE(decoded.size(), QSize(96, 40));
+    QCOMPARE(decoded.pixel(95, 20), qRgb(160, 0, 0));
+    // Narrower still, no separation is left to try: there is no decoding.
+    const R::Settings narrower = smallSettings({50, 40});
+    QVERIFY(R::decodedDepth(R::renderImage(flatPlane(50, 40, 0), narrower), narrower).isNull());
+}
+
+// One row where nothing repeats but four pixels, copies of those 120 to their left: for dots of
+// colour four are enough to be read as a link (far: black); the rest repeats nowhere.
+void TestRender::fourRepeatingPixelsAreALink()
+{
+    const R::Settings s = smallSettings({400, 1});
+    QCOMPARE(s.pattern == R::Pattern::BlackWhite, false);
+    QImage picture(400, 1, QImage::Format_RGB32);
+    QRandomGenerator random(5);
+    for (int x = 0; x < 400; ++x)
+        picture.setPixel(x, 0, random.generate() | 0xff000000u);
+    for (int x = 300; x < 304; ++x)
+        picture.setPixel(x, 0, picture.pixel(x - 120, 0));
+    const QImage decoded = R::decodedDepth(picture, s);
+    QCOMPARE(decoded.pixel(301, 0), qRgb(0, 0, 0));
+    QCOMPARE(decoded.pixel(310, 0), qRgb(160, 0, 0));
+}
+
 // At x2 the far plane's separation is 240 virtual pixels, 120 output pixels, and the decoding
 // finds it to well within a pixel.
 void TestRender::oversampledCheck()
@@ -508,6 +546,13 @@ void TestRender::oversampledCheck()
     qInfo("sub-pixel error %.4f", r.subpixelError);
     QCOMPARE(r.linked, 11200);
     QVERIFY(r.subpixelError < 0.25);
+    // A blank picture repeats alike at every separation: nothing is refined away from the one
+    // intended.
+    QImage blank(400, 40, QImage::Format_RGB32);
+    blank.fill(qRgb(255, 255, 255));
+    const R::CheckResult b = R::check(blank, s, &depth);
+    qInfo("blank: sub-pixel error %.4f", b.subpixelError);
+    QCOMPARE(b.subpixelError, 0.0);
 }
 
 void TestRender::checkOnASteepSlope_data()
@@ -596,6 +641,27 @@ void TestRender::settingsTravelInThePng()
     QVERIFY(back->guides && back->cross);
     QCOMPARE(back->seed, 4000000000u);
     QVERIFY(!R::settingsOfFile(R::encodeRender(flatPlane(10, 10, 0), s, R::FileFormat::Bmp)));
+    // They are looked for before the picture's data only: moved behind it, they are not read.
+    const qsizetype text = png.indexOf("tEXt") - 4;
+    QVERIFY(text > 8 && text < png.indexOf("IDAT"));
+    const qsizetype length = qFromBigEndian<quint32>(png.constData() + text) + 12;
+    QByteArray moved = png;
+    const QByteArray chunk = moved.mid(text, length);
+    moved.remove(text, length);
+    moved.insert(moved.indexOf("IEND") - 4, chunk);
+    QVERIFY(!R::settingsOfFile(moved));
+    // Another program's text chunk before them is passed over.
+    const QByteArray comment("Comment\0made elsewhere", 22);
+    QByteArray commentChunk(4, '\0');
+    qToBigEndian<quint32>(quint32(comment.size()), commentChunk.data());
+    commentChunk += "tEXt" + comment + QByteArray(4, '\0');
+    QByteArray commented = png;
+    commented.insert(8, commentChunk);
+    const auto found = R::settingsOfFile(commented);
+    QVERIFY(found);
+    QCOMPARE(R::settingsText(*found), R::settingsText(s));
+    // A file cut inside the chunk, before its CRC, is not trusted for them either.
+    QVERIFY(!R::settingsOfFile(png.left(text + length - 4)));
 }
 
 void TestRender::pngAndBitmapAgree_data()

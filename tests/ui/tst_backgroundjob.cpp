@@ -111,6 +111,8 @@ void TestBackgroundJob::cancelStopsTheJob()
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w->objectName() == u"JobProgress"_s && w->isVisible()) {
                 sawWindow = true;
+                // The rest of the program takes no input meanwhile.
+                QCOMPARE(QApplication::activeModalWidget(), w);
                 QCOMPARE(w->findChild<QProgressBar *>()->value(), 500);
                 w->findChild<QPushButton *>(u"Cancel"_s)->click();
                 press.stop();

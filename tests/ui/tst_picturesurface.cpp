@@ -256,6 +256,14 @@ void TestPictureSurface::autoRedrawLayers()
     QCOMPARE(ui::fromQRgb(s.screenImage().pixel(50, 50)), QBColor(9));
     s.Cls();
     QCOMPARE(ui::fromQRgb(s.screenImage().pixel(50, 50)), QBColor(0));
+
+    // Drawn straight into the picture: it shows on the screen as well, within the picture.
+    const QRect changed = s.drawPersistent([](QImage &p) {
+        p.setPixel(388, 332, ui::toQRgb(QBColor(12)));
+        return QRect(380, 330, 20, 20);
+    });
+    QCOMPARE(changed, QRect(380, 330, 9, 3));
+    QCOMPARE(ui::fromQRgb(s.screenImage().pixel(388, 332)), QBColor(12));
 }
 
 void TestPictureSurface::clsKeepsPicture()

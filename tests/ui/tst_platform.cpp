@@ -87,6 +87,8 @@ private slots:
     void japanesePlatformTexts();
     void fileDialogColumnsInJapanese_data();
     void fileDialogColumnsInJapanese();
+    void fileDialogStartsOnTheFilterIndex_data();
+    void fileDialogStartsOnTheFilterIndex();
     void saveDialogOpensWithTheRememberedName();
     void saveDialogAddsTheFiltersExtension_data();
     void saveDialogAddsTheFiltersExtension();
@@ -365,6 +367,32 @@ void TestPlatform::fileDialogColumnsInJapanese()
                 && !files->index(path, 2).data().toString().isEmpty());
     const QModelIndex shown = proxy->mapFromSource(files->index(path, column));
     QCOMPARE(shown.data().toString(), expected);
+}
+
+// FilterIndex counts the entries from 1, and 0 means the first: the entry chosen when the dialog
+// opens and the extension a name typed without one gets.
+void TestPlatform::fileDialogStartsOnTheFilterIndex_data()
+{
+    QTest::addColumn<int>("filterIndex");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("suffix");
+    const QString bitmaps = u"ビットマップファイル(*.bmp)"_s;
+    QTest::newRow("0") << 0 << bitmaps << u"bmp"_s;
+    QTest::newRow("1") << 1 << bitmaps << u"bmp"_s;
+    QTest::newRow("2") << 2 << u"PNG 画像(*.png)"_s << u"png"_s;
+    QTest::newRow("3, beyond the entries") << 3 << bitmaps << QString();
+}
+
+void TestPlatform::fileDialogStartsOnTheFilterIndex()
+{
+    QFETCH(int, filterIndex);
+    QFETCH(QString, entry);
+    QFETCH(QString, suffix);
+    QFileDialog dialog;
+    ui::setUpFileDialog(dialog, true, u"ビットマップファイル(*.bmp)|*.bmp|PNG 画像(*.png)|*.png"_s,
+                        filterIndex, {});
+    QCOMPARE(dialog.selectedNameFilter(), entry);
+    QCOMPARE(dialog.defaultSuffix(), suffix);
 }
 
 void TestPlatform::saveDialogOpensWithTheRememberedName()

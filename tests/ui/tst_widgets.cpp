@@ -24,6 +24,8 @@ private slots:
     void pictureBoxMarkAndShownColours_data();
     void pictureBoxMarkAndShownColours();
     void hidingTheMarkRepaints();
+    void shownColoursAskedOncePerPixel();
+    void markingAsBeforeRepaintsNothing();
     void shapeTextStandsOut_data();
     void shapeTextStandsOut();
     void mouseDownCarriesTheShiftCodes_data();
@@ -105,6 +107,12 @@ void TestWidgets::shapeIsPressedOnlyWhenPressable()
     QCOMPARE(a->role(), pressable ? QAccessible::Button : QAccessible::Graphic);
     a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(pressed.size(), pressable ? 1 : 0);
+    // A click on the window finds the shape only when it is pressable; otherwise it goes through.
+    window.resize(40, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(pressed.size(), pressable ? 2 : 0);
 }
 
 // Each row: whether a 44 x 44 box (a drawing area of 40 x 40 in QBColor(8), grey, from (2, 2))
@@ -151,6 +159,21 @@ void TestWidgets::pictureBoxMarkAndShownColours()
     QCOMPARE(box.Image().pixel(20, 20) & 0xffffffu, 0x808080u);
 }
 
+// Painting the whole box maps each of its 40 x 40 pixels once, and nothing beyond them.
+void TestWidgets::shownColoursAskedOncePerPixel()
+{
+    QWidget window;
+    ui::PictureBox box(&window, QRect(0, 0, 44, 44), ui::QBColor(8),
+                       ui::PictureSurface::FillStyle::Transparent);
+    int asked = 0;
+    box.setShownColours([&asked](QRgb c) {
+        ++asked;
+        return c;
+    });
+    box.grab();
+    QCOMPARE(asked, 1600);
+}
+
 // The mark goes from the screen as soon as it is hidden.
 void TestWidgets::hidingTheMarkRepaints()
 {
@@ -177,6 +200,34 @@ void TestWidgets::hidingTheMarkRepaints()
     box.hideMark();
     QTRY_VERIFY(paints > 0);
     QVERIFY(!box.markShown());
+}
+
+// Marking a shape as it is already marked paints nothing: the palette marks its cell on every
+// stroke. The other shape's repaint, in the same pass, shows when painting has happened.
+void TestWidgets::markingAsBeforeRepaintsNothing()
+{
+    QWidget window;
+    window.resize(60, 30);
+    ui::Shape same(&window, QRect(0, 0, 20, 20));
+    ui::Shape other(&window, QRect(30, 0, 20, 20));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    struct Counter : QObject
+    {
+        int n = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            n += e->type() == QEvent::Paint;
+            return false;
+        }
+    } sameCount, otherCount;
+    same.installEventFilter(&sameCount);
+    other.installEventFilter(&otherCount);
+    same.setMarked(false);
+    other.setMarked(true);
+    QTRY_VERIFY(otherCount.n > 0);
+    QCOMPARE(sameCount.n, 0);
 }
 
 QTEST_MAIN(TestWidgets)
