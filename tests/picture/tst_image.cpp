@@ -104,6 +104,7 @@ class TestImage : public QObject
 private slots:
     void convertsAsQtDoes_data();
     void convertsAsQtDoes();
+    void refusesWhatItCannotMatch();
     void sharesUntilChanged();
     void copiesParts_data();
     void copiesParts();
@@ -128,6 +129,15 @@ void TestImage::convertsAsQtDoes_data()
                 && !(from == QImage::Format_ARGB32_Premultiplied && to == QImage::Format_RGBA64))
                 QTest::addRow("%d to %d", int(from), int(to)) << from << to;
     QTest::newRow("RGBA64 to RGBX64") << QImage::Format_RGBA64 << QImage::Format_RGBX64;
+}
+
+void TestImage::refusesWhatItCannotMatch()
+{
+    // Qt widens premultiplied colours to 16 bits its own way; rather than other colours, none.
+    const picture::Image premultiplied =
+        picture::fromQImage(allValues(QImage::Format_ARGB32_Premultiplied));
+    QVERIFY(premultiplied.convertToFormat(Format::Rgba64).isNull());
+    QVERIFY(picture::Image(4, 4, Format::Rgb32).convertToFormat(Format::Grayscale8).isNull());
 }
 
 void TestImage::convertsAsQtDoes()
