@@ -380,7 +380,7 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
     const bool averaged = asTheyAre || dh * 2 < sh || dw * 2 < sw || qint64(sw) * sh >= (1 << 20);
     // What Qt paints, for grey and 1-bit pictures, within the range its fast bilinear path takes
     // (enlarged less than 256 times) and one buffer wide. (A palette's translucent colours still
-    // differ from Qt's by one at a corner now and then: those stay Qt's for now.)
+    // differ from Qt's by one in a partly covered edge pixel now and then: those stay Qt's.)
     const bool paintable = (given == QImage::Format_Grayscale8 || given == QImage::Format_Mono)
                            && qint64(dw) < 256LL * sw && qint64(dh) < 256LL * sh && dw < 1024;
     if (dw > 0 && dh > 0 && !averaged && paintable && picture.rect().contains(source))
