@@ -59,16 +59,21 @@ constexpr int eightOfSixteen(int v)
     return int((quint32(v) * 255 + 32895) >> 16);
 }
 
+// v * a / 255 for channels of 8 bits, rounded to the nearest, as premultiplying and painting
+// with a coverage compute it.
+constexpr quint32 timesOver255(quint32 v, quint32 a)
+{
+    const quint32 t = v * a;
+    return (t + (t >> 8) + 0x80) >> 8;
+}
+
 // A colour multiplied by its alpha, each channel rounded to the nearest (as a premultiplied
 // picture keeps it).
 constexpr Rgb premultiplied(Rgb c)
 {
     const quint32 a = c >> 24;
-    auto times = [a](quint32 v) {
-        const quint32 t = v * a;
-        return (t + (t >> 8) + 0x80) >> 8;
-    };
-    return a << 24 | times((c >> 16) & 0xff) << 16 | times((c >> 8) & 0xff) << 8 | times(c & 0xff);
+    return a << 24 | timesOver255((c >> 16) & 0xff, a) << 16 | timesOver255((c >> 8) & 0xff, a) << 8
+           | timesOver255(c & 0xff, a);
 }
 
 // The colour of a premultiplied pixel again, as the desktop's own conversions divide it back.

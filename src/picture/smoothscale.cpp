@@ -2,6 +2,7 @@
 
 #include "smoothscale.h"
 
+#include "image.h"
 #include "pictureerror.h"
 
 #include <algorithm>
@@ -190,12 +191,9 @@ QImage enlarged(const QImage &picture, QSize size)
 // Each channel times a / 255, rounded, as painting multiplies by a coverage.
 QRgb byteMultiplied(QRgb c, int a)
 {
-    auto channel = [a](quint32 v) {
-        const quint32 t = v * quint32(a);
-        return (t + (t >> 8) + 0x80) >> 8;
-    };
-    return channel(c >> 24) << 24 | channel((c >> 16) & 0xff) << 16 | channel((c >> 8) & 0xff) << 8
-           | channel(c & 0xff);
+    const auto by = quint32(a);
+    return timesOver255(c >> 24, by) << 24 | timesOver255((c >> 16) & 0xff, by) << 16
+           | timesOver255((c >> 8) & 0xff, by) << 8 | timesOver255(c & 0xff, by);
 }
 
 // What Qt's antialiased rasterizer covers when it paints a picture scaled by (sx, sy) onto a

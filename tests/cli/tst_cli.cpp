@@ -2,6 +2,7 @@
 
 #include "clirun.h"
 
+#include "support/guardpage.h"
 #include "support/hostilefiles.h"
 #include "support/testimages.h"
 
@@ -34,7 +35,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -852,20 +852,13 @@ void TestCli::packedPicturesUnpackExactly()
 // begins: the runs are found four pixels at a time, and never past a row's end.
 void TestCli::packingReadsNothingPastThePicture()
 {
-    const long page = ::sysconf(_SC_PAGESIZE);
-    void *area = ::mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    QVERIFY(area != MAP_FAILED);
-    char *guard = static_cast<char *>(area) + page;
-    QCOMPARE(::mprotect(guard, size_t(page), PROT_NONE), 0);
-    auto *pixels = reinterpret_cast<QRgb *>(guard - 8 * 2 * sizeof(QRgb));
+    const GuardPage memory;
+    QVERIFY(memory.isValid());
+    auto *pixels = reinterpret_cast<QRgb *>(memory.endingAtGuard(8 * 2 * sizeof(QRgb)));
     std::fill_n(pixels, 16, qRgb(128, 0, 128));
     const QImage image(reinterpret_cast<uchar *>(pixels), 8, 2, 8 * sizeof(QRgb),
                        QImage::Format_RGB32);
-    const QImage unpacked = picture::PackedPicture(image).unpack();
-    const bool same = unpacked == image;
-    ::munmap(area, size_t(2 * page));
-    QVERIFY(same);
+    QVERIFY(picture::PackedPicture(image).unpack() == image);
 }
 
 // Each row: the colour and the maps of one session; whether the maps hold level colours only;

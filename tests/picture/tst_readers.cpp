@@ -11,6 +11,7 @@
 #include "picture/pictureio.h"
 #include "picture/picturescan.h"
 
+#include "support/guardpage.h"
 #include "support/hostilefiles.h"
 
 #include <QBuffer>
@@ -30,7 +31,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include <sys/mman.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -301,16 +301,11 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, verdict);
-        const long page = ::sysconf(_SC_PAGESIZE);
-        void *area = ::mmap(nullptr, size_t(2 * page), PROT_READ | PROT_WRITE,
-                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        QVERIFY(area != MAP_FAILED);
-        char *guard = static_cast<char *>(area) + page;
-        QCOMPARE(::mprotect(guard, size_t(page), PROT_NONE), 0);
-        char *start = guard - bytes.size();
+        const GuardPage memory;
+        QVERIFY(memory.isValid());
+        char *start = memory.endingAtGuard(std::size_t(bytes.size()));
         std::memcpy(start, bytes.constData(), size_t(bytes.size()));
         const picture::PictureScan scan = picture::scanPicture(QByteArrayView(start, bytes.size()));
-        ::munmap(area, size_t(2 * page));
         QCOMPARE(int(scan.verdict), verdict);
     }
 };
