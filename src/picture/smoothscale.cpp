@@ -3,6 +3,7 @@
 #include "smoothscale.h"
 
 #include "image.h"
+#include "paintedscale.h"
 #include "pictureerror.h"
 
 #include <algorithm>
@@ -188,178 +189,6 @@ QImage enlarged(const QImage &picture, QSize size)
     return out;
 }
 
-// Each channel times a / 255, rounded, as painting multiplies by a coverage.
-QRgb byteMultiplied(QRgb c, int a)
-{
-    const auto by = quint32(a);
-    return timesOver255(c >> 24, by) << 24 | timesOver255((c >> 16) & 0xff, by) << 16
-           | timesOver255((c >> 8) & 0xff, by) << 8 | timesOver255(c & 0xff, by);
-}
-
-// What Qt's antialiased rasterizer covers when it paints a picture scaled by (sx, sy) onto a
-// `dw` x `dh` one. The rectangle is drawn as a thick line through the middle of its height, in
-// 16.16 fixed point, so that an edge the double arithmetic leaves a hair inside a pixel covers it
-// 254/255 or less. The columns come as up to three runs (the first column, the middle, the last
-// column), each with its coverage times 65536 * 255; each row with the height it is covered,
-// times 65536.
-struct Run
-{
-    int x;
-    int length;
-    qint64 coverage;
-};
-
-struct Coverage
-{
-    std::vector<Run> runs;
-    std::vector<qint64> rowHeights;
-};
-
-Coverage coverageOf(int sw, int sh, int dw, int dh, double sx, double sy)
-{
-    const double right = sw * sx;
-    const double middle = (sh * 0.5) * sy;
-    const bool uniform = std::abs(sx - sy) * 1e12 <= std::min(sx, sy);
-    double width = uniform ? double(sh) / double(sw) : std::abs((sy * sh) / (sx * sw));
-    // The line is first clipped to the target (a right end a hair past it comes back to it), and
-    // its width kept relative to its length.
-    const double end = std::min(right, double(dw));
-    if (end != right)
-        width *= std::sqrt((right * right) / (end * end));
-    // The horizontal line turned upright, as the rasterizer does.
-    const double x = (0 + end) * 0.5;
-    const double dy = width * (std::abs(end - 0) * 0.5);
-    double top = middle - dy;
-    double bottom = middle + dy;
-    width = 1 / width;
-    const double halfWidth = 0.5 * width * (bottom - top);
-    const double left = std::clamp(x - halfWidth, 0.0, double(dw));
-    const double rightEdge = std::clamp(x + halfWidth, 0.0, double(dw));
-    top = std::clamp(top, 0.0, double(dh));
-    bottom = std::clamp(bottom, 0.0, double(dh));
-
-    constexpr qint64 One = 65536;
-    auto fixed = [](double v) { return qint64(v * 65536.0); };
-    Coverage c;
-    const int iLeft = int(left);
-    const int iRight = int(rightEdge);
-    const qint64 leftWidth = (iLeft + 1) * One - fixed(left);
-    const qint64 rightWidth = fixed(rightEdge) - iRight * One;
-    if (iLeft == iRight) {
-        c.runs.push_back({iLeft, 1,
-                          leftWidth == One ? rightWidth * 255 : (rightWidth + leftWidth - One) * 255});
-    } else {
-        if (leftWidth == One) {
-            c.runs.push_back({iLeft, iRight - iLeft, leftWidth * 255});
-        } else {
-            c.runs.push_back({iLeft, 1, leftWidth * 255});
-            if (iRight - iLeft > 1)
-                c.runs.push_back({iLeft + 1, iRight - iLeft - 1, One * 255});
-        }
-        if (rightWidth)
-            c.runs.push_back({iRight, 1, rightWidth * 255});
-    }
-    const qint64 yTop = fixed(top);
-    const qint64 yBottom = fixed(bottom);
-    c.rowHeights.assign(std::size_t(dh), 0);
-    for (qint64 y = qint64(int(top)) * One; y <= qint64(int(bottom)) * One; y += One) {
-        if (y / One > dh - 1)
-            break;
-        c.rowHeights[std::size_t(y / One)] = std::min(y + One, yBottom) - std::max(y, yTop);
-    }
-    return c;
-}
-
-// A grey or 1-bit picture scaled as Qt paints it, where it does not scale by area:
-// each destination pixel the bilinear mix of the four source pixels around its centre, down
-// first and then across, in 1/256ths, painted over an opaque black grey picture or a
-// transparent premultiplied one with the rasterizer's coverage. Grey pictures stay grey, the
-// others come back premultiplied, as from Qt.
-QImage painted(const QImage &part, QSize size)
-{
-    const int sw = part.width();
-    const int sh = part.height();
-    const int dw = size.width();
-    const int dh = size.height();
-    const bool grey = part.format() == QImage::Format_Grayscale8;
-    const QImage source = part.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (source.isNull())
-        throw PictureError(PictureError::Kind::OutOfMemory);
-    const double sx = double(dw) / sw;
-    const double sy = double(dh) / sh;
-    // The painter's inverse mapping, nudged by 1/65536 as Qt nudges it, in the same doubles.
-    const double across = 1. / sx;
-    const double down = 1. / sy;
-    const double startX = -((1.0 / 65536) * sx) * across;
-    const double startY = -((1.0 / 65536) * sy) * down;
-    const int step = int(across * 65536);
-
-    const Coverage coverage = coverageOf(sw, sh, dw, dh, sx, sy);
-    std::vector<QRgb> row(static_cast<std::size_t>(dw));
-    std::vector<quint32> redBlue, alphaGreen;
-    QImage out(size, grey ? QImage::Format_Grayscale8 : QImage::Format_ARGB32_Premultiplied);
-    if (out.isNull())
-        throw PictureError(PictureError::Kind::OutOfMemory);
-    out.fill(0);
-    for (int y = 0; y < dh; ++y) {
-        const qint64 height = coverage.rowHeights[std::size_t(y)];
-        std::fill(row.begin(), row.end(), grey ? 0xff000000u : 0u);
-        // Each run is fetched from its own first pixel, as Qt fetches it.
-        for (const Run &run : coverage.runs) {
-            const int cover = int(((height * run.coverage) >> 16) >> 16);
-            if (cover <= 0 || run.length <= 0)
-                continue;
-            const double cx = run.x + 0.5;
-            const double cy = y + 0.5;
-            int fx = int((0.0 * cy + across * cx + startX) * 65536) - 32768;
-            const int fy = int((down * cy + 0.0 * cx + startY) * 65536) - 32768;
-            const int y1 = std::clamp(fy >> 16, 0, sh - 1);
-            const int y2 = (fy >> 16) >= 0 && (fy >> 16) < sh - 1 ? y1 + 1 : y1;
-            const int dist = (fy & 0xffff) >> 8;
-            const auto *top = reinterpret_cast<const QRgb *>(source.constScanLine(y1));
-            const auto *bottom = reinterpret_cast<const QRgb *>(source.constScanLine(y2));
-            // Down first, into red-blue and alpha-green halves, for the columns the run reads.
-            const int offset = fx >> 16;
-            const int count = int((qint64(run.length) * step + 65535) / 65536 + 2);
-            redBlue.assign(std::size_t(count) + 1, 0);
-            alphaGreen.assign(std::size_t(count) + 1, 0);
-            for (int i = 0; i < count; ++i) {
-                const int sxAt = std::clamp(offset + i, 0, sw - 1);
-                const quint32 t = top[sxAt];
-                const quint32 b = bottom[sxAt];
-                redBlue[std::size_t(i)] =
-                    (((t & 0xff00ff) * quint32(256 - dist) + (b & 0xff00ff) * quint32(dist)) >> 8)
-                    & 0xff00ff;
-                alphaGreen[std::size_t(i)] = ((((t >> 8) & 0xff00ff) * quint32(256 - dist)
-                                               + ((b >> 8) & 0xff00ff) * quint32(dist))
-                                              >> 8)
-                                             & 0xff00ff;
-            }
-            // Then across, and over what is below with the coverage.
-            fx -= offset * 65536;
-            for (int k = 0; k < run.length; ++k, fx += step) {
-                const auto i = std::size_t(fx >> 16);
-                const quint32 w = quint32(fx & 0xffff) >> 8;
-                const quint32 rb = (redBlue[i] * (256 - w) + redBlue[i + 1] * w) & 0xff00ff00;
-                const quint32 ag = (alphaGreen[i] * (256 - w) + alphaGreen[i + 1] * w) & 0xff00ff00;
-                QRgb s = (rb >> 8) | ag;
-                QRgb &d = row[std::size_t(run.x + k)];
-                if (cover < 255)
-                    s = byteMultiplied(s, cover);
-                d = s + byteMultiplied(d, 255 - qAlpha(s));
-            }
-        }
-        if (grey) {
-            uchar *line = out.scanLine(y);
-            for (int x = 0; x < dw; ++x)
-                line[x] = uchar(qRed(row[std::size_t(x)]));
-        } else {
-            std::copy(row.begin(), row.end(), reinterpret_cast<QRgb *>(out.scanLine(y)));
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
@@ -368,24 +197,28 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
     const int sh = source.height();
     const int dw = size.width();
     const int dh = size.height();
+    if (dw <= 0 || dh <= 0)
+        return QImage();
+    // Pictures of 16 bits a channel are scaled as their 8-bit colours; a part reaching outside
+    // the picture, as a copy of it (zero outside).
+    if (picture.depth() > 32) {
+        const QImage narrowed = picture.convertToFormat(
+            picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        if (narrowed.isNull())
+            throw PictureError(PictureError::Kind::OutOfMemory);
+        return smoothScaled(narrowed, source, size);
+    }
+    if (!picture.rect().contains(source))
+        return smoothScaled(picture.copy(source), QRect(QPoint(0, 0), source.size()), size);
+
     // Where Qt scales by area averaging: pictures it can scale as they are, and the others when
     // they are large or made more than twice smaller. Below that it paints, bilinearly.
     const QImage::Format given = picture.format();
-    const bool asTheyAre = given == QImage::Format_RGB32
-                           || given == QImage::Format_ARGB32_Premultiplied
-                           || given == QImage::Format_RGBX8888
-                           || given == QImage::Format_RGBA8888_Premultiplied;
+    const bool asTheyAre =
+        given == QImage::Format_RGB32 || given == QImage::Format_ARGB32_Premultiplied;
     const bool averaged = asTheyAre || dh * 2 < sh || dw * 2 < sw || qint64(sw) * sh >= (1 << 20);
-    // What Qt paints, for grey and 1-bit pictures, within the range its fast bilinear path takes
-    // (enlarged less than 256 times) and one buffer wide. (A palette's translucent colours still
-    // differ from Qt's by one in a partly covered edge pixel now and then: those stay Qt's.)
-    const bool paintable = (given == QImage::Format_Grayscale8 || given == QImage::Format_Mono)
-                           && qint64(dw) < 256LL * sw && qint64(dh) < 256LL * sh && dw < 1024;
-    if (dw > 0 && dh > 0 && !averaged && paintable && picture.rect().contains(source))
-        return painted(picture.copy(source), size);
-    if (dw <= 0 || dh <= 0 || picture.depth() > 32 || !averaged
-        || !picture.rect().contains(source))
-        return picture.copy(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (!averaged)
+        return paintedScaled(source == picture.rect() ? picture : picture.copy(source), size);
 
     const QImage::Format format = picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                             : QImage::Format_RGB32;

@@ -45,8 +45,7 @@ private slots:
     void asQtScalesIt();
 };
 
-// Qt itself is the oracle: every row here is one where the picture is read a row at a time,
-// except the last, where Qt paints.
+// Qt itself is the oracle: the picture read a row at a time and averaged, or painted.
 void TestSmoothScale::asQtScalesIt_data()
 {
     QTest::addColumn<QSize>("size");
@@ -129,6 +128,26 @@ void TestSmoothScale::asQtScalesIt_data()
                                               << QSize(389, 333);
     QTest::newRow("grey part, enlarged, painted") << QSize(300, 200) << QImage::Format_Grayscale8
                                                   << QRect(20, 10, 150, 120) << QSize(453, 333);
+    // Each of these tells one rule of the painter from Qt: how it hands its spans on in batches
+    // shared out among threads (a palette with translucent colours, and colours with alpha,
+    // painted in 16 bits a channel), that an opaque picture's wholly covered spans go apart from
+    // its edge, its buffer's width, premultiplying in groups, and stepping in doubles when a
+    // picture is made 256 times larger or more.
+    QTest::newRow("palette with alpha, painted") << QSize(334, 322) << QImage::Format_Indexed8
+                                                 << whole << QSize(238, 229);
+    QTest::newRow("ARGB32, painted") << QSize(295, 42) << QImage::Format_ARGB32 << whole
+                                     << QSize(217, 187);
+    QTest::newRow("grey, edge column apart") << QSize(457, 397) << QImage::Format_Grayscale8
+                                             << whole << QSize(250, 260);
+    QTest::newRow("grey, wider than a buffer") << QSize(100, 8) << QImage::Format_Grayscale8
+                                               << whole << QSize(2180, 251);
+    QTest::newRow("ARGB32, enlarged, painted") << QSize(59, 54) << QImage::Format_ARGB32 << whole
+                                               << QSize(345, 65);
+    QTest::newRow("grey, one row, 300 times higher") << QSize(200, 1)
+                                                     << QImage::Format_Grayscale8 << whole
+                                                     << QSize(453, 300);
+    QTest::newRow("ARGB32, 300 times wider") << QSize(2, 40) << QImage::Format_ARGB32 << whole
+                                             << QSize(600, 333);
 }
 
 void TestSmoothScale::asQtScalesIt()
