@@ -45,9 +45,10 @@ void placeAndMake(const QImage &picture)
     canvas.setPicture(picture);
     stereo::Rnd rnd;
     stereo::StereogramGenerator generator(rnd);
-    QImage stereogram(stereo::ImageWidth, stereo::ImageHeight, QImage::Format_RGB32);
-    stereogram.fill(Qt::white);
-    generator.make(canvas.persistentImage(), stereogram, 2);
+    picture::Image stereogram(stereo::ImageWidth, stereo::ImageHeight,
+                              picture::Image::Format::Rgb32);
+    stereogram.fill(0xffffffffu);
+    generator.make(ui::fromQImage(canvas.persistentImage()), stereogram, 2);
 }
 
 } // namespace fuzzcase

@@ -8,6 +8,7 @@
 #include "picture/viewingaids.h"
 
 #include "ui/imageview.h"
+#include "ui/qtimage.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -50,7 +51,7 @@ QString CheckView::ambiguityText(qint64 ambiguous)
 
 void CheckView::setStereogram(const QImage &stereogram)
 {
-    m_revealed = picture::reveal(stereogram);
+    m_revealed = picture::reveal(ui::fromQImage(stereogram));
     showRevealed();
 }
 
@@ -65,10 +66,10 @@ void CheckView::showRevealed()
                             : u"この絵からは奥行きマップを読み取れません。"_s);
         return;
     }
-    const QImage map = m_grey->isChecked() ? picture::greyLevels(m_revealed.depthMap)
-                                           : m_revealed.depthMap;
-    m_view->setImage(m_mark->isChecked() ? picture::markAmbiguous(map, m_revealed.ambiguousAt)
-                                         : map);
+    const picture::Image map = m_grey->isChecked() ? picture::greyLevels(m_revealed.depthMap)
+                                                   : m_revealed.depthMap;
+    m_view->setImage(ui::toQImage(
+        m_mark->isChecked() ? picture::markAmbiguous(map, m_revealed.ambiguousAt) : map));
     m_line->setText(ambiguityText(m_revealed.ambiguous));
 }
 

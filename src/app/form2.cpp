@@ -15,6 +15,7 @@
 #include "ui/pictureio.h"
 #include "ui/progressbar.h"
 #include "ui/runtimeerror.h"
+#include "ui/qtimage.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -101,7 +102,7 @@ void Form2::setUpTools()
         // An editor not loaded opens with a blank canvas.
         [this] {
             return m_form1.isLoaded() ? m_form1->controls().Picture1->surface().persistentImage()
-                                      : picture::depthMapOf({});
+                                      : ui::toQImage(picture::depthMapOf({}));
         },
         [this] { return m_iroIndex; });
     const std::pair<QAction *, void (Tools::*)()> commands[] = {

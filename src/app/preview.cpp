@@ -9,6 +9,7 @@
 #include "stereo/stereogramgenerator.h"
 
 #include "ui/imageview.h"
+#include "ui/qtimage.h"
 
 #include <QCheckBox>
 #include <QVBoxLayout>
@@ -48,13 +49,13 @@ void Preview::refresh()
 {
     if (!isVisible())
         return;
-    const QImage stereogram = stereo::standaloneStereogram(m_canvas(), m_iroIndex());
+    const picture::Image stereogram =
+        stereo::standaloneStereogram(ui::fromQImage(m_canvas()), m_iroIndex());
     if (!m_levels->isChecked()) {
-        m_view->setImage(stereogram);
+        m_view->setImage(ui::toQImage(stereogram));
         return;
     }
-    const picture::Revealed revealed = picture::reveal(stereogram);
-    m_view->setImage(revealed.depthMap);
+    m_view->setImage(ui::toQImage(picture::reveal(stereogram).depthMap));
 }
 
 QImage Preview::shownImage() const { return m_view->image(); }

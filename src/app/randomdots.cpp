@@ -3,6 +3,7 @@
 #include "randomdots.h"
 
 #include "ui/picturebox.h"
+#include "ui/qtimage.h"
 
 #include <QLabel>
 
@@ -27,8 +28,10 @@ void makeRandomDots(stereo::StereogramGenerator &generator, const ui::PictureBox
     setStatus(feedback.Label4, makingText());
 
     form3->Picture1().drawPersistent([&](QImage &out) {
-        generator.make(depthStore.surface().persistentImage(), out, iroIndex,
+        picture::Image made = ui::fromQImage(out);
+        generator.make(ui::fromQImage(depthStore.surface().persistentImage()), made, iroIndex,
                        feedback.showProgress);
+        out = ui::toQImage(std::move(made));
         return QRect(0, 0, stereo::ImageWidth, stereo::ImageHeight);
     });
 

@@ -10,6 +10,7 @@
 #include "ui/dialogs.h"
 #include "ui/pictureio.h"
 #include "ui/runtimeerror.h"
+#include "ui/qtimage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -266,7 +267,7 @@ R::Settings RenderDialog::settings() const
         try {
             s.patternPicture = picture::loadPicture(PatternPicture->text());
         } catch (const picture::PictureError &) {
-            s.patternPicture = QImage();
+            s.patternPicture = picture::Image();
         }
     }
     return s;
@@ -274,12 +275,12 @@ R::Settings RenderDialog::settings() const
 
 R::DepthPlane RenderDialog::depthPlane() const
 {
-    QImage source = m_depthMap;
+    picture::Image source = ui::fromQImage(m_depthMap);
     if (Source->currentIndex() == 1) {
         try {
             source = picture::loadPicture(Picture->text());
         } catch (const picture::PictureError &) {
-            source = QImage();
+            source = picture::Image();
         }
     }
     return R::depthPlaneOf(source, {});
@@ -314,7 +315,7 @@ void RenderDialog::startPreview()
     Readout->setText(readoutText(settings()));
     // Shared by the thread and the window: whichever ends last frees them, also when the window
     // is closed while the thread still runs.
-    const auto result = std::make_shared<QImage>();
+    const auto result = std::make_shared<picture::Image>();
     const auto line = std::make_shared<QString>();
     m_previewer = QThread::create([s, depth, result, line] {
         *result = R::renderImage(depth, s);
@@ -328,7 +329,7 @@ void RenderDialog::startPreview()
         }
     });
     connect(m_previewer, &QThread::finished, this, [this, result, line] {
-        m_preview = *result;
+        m_preview = ui::toQImage(*result);
         PreviewBox->setPixmap(QPixmap::fromImage(m_preview));
         CheckLine->setText(*line);
         m_previewer->deleteLater();

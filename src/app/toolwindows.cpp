@@ -11,6 +11,7 @@
 #include "ui/dialogs.h"
 #include "ui/placement.h"
 #include "ui/pictureio.h"
+#include "ui/qtimage.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -239,7 +240,7 @@ bool Tools::writeExport(const QString &path, const ExportDialog::Settings &setti
     QString reason;
     try {
         // Off the window's thread, with a progress bar and キャンセル: a large scale takes seconds.
-        const QImage stereogram = m_stereogram;
+        const picture::Image stereogram = ui::fromQImage(m_stereogram);
         return ui::runWithProgress(
             &m_owner, ExportDialog::caption(), u"拡大したステレオグラムを保存しています..."_s,
             [&](ui::JobState &job) {

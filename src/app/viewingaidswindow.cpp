@@ -12,6 +12,7 @@
 #include "ui/dialogs.h"
 #include "ui/imageview.h"
 #include "ui/pictureio.h"
+#include "ui/qtimage.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -60,17 +61,18 @@ QString ViewingAids::caption() { return u"見やすく表示"_s; }
 
 void ViewingAids::setStereogram(const QImage &stereogram, const QImage &depthMap, qint16 iroIndex)
 {
-    m_stereogram = stereogram.convertToFormat(QImage::Format_RGB32);
-    m_crossEyed = stereogram.isNull()
-                      ? QImage()
-                      : stereo::standaloneStereogram(picture::crossEyedDepthMap(depthMap), iroIndex);
+    m_stereogram = ui::fromQImage(stereogram).convertToFormat(picture::Image::Format::Rgb32);
+    m_crossEyed = stereogram.isNull() ? picture::Image()
+                                      : stereo::standaloneStereogram(
+                                            picture::crossEyedDepthMap(ui::fromQImage(depthMap)),
+                                            iroIndex);
     showView();
 }
 
 void ViewingAids::showView()
 {
     const int k = m_scale->value();
-    QImage shown;
+    picture::Image shown;
     if (!m_stereogram.isNull()) {
         switch (View(m_choice->currentIndex())) {
         case Parallel:
@@ -86,7 +88,7 @@ void ViewingAids::showView()
     }
     m_save->setEnabled(!shown.isNull());
     const QSize before = m_view->size();
-    m_view->setImage(shown);
+    m_view->setImage(ui::toQImage(shown));
     viewResized(m_scroll);
     if (isVisible() && m_view->size() != before && m_refit)
         m_refit();
@@ -97,7 +99,7 @@ QImage ViewingAids::shownImage() const { return m_view->image(); }
 bool ViewingAids::saveView(const QString &path)
 {
     try {
-        picture::savePicture(m_view->image(), path, picture::FileFormat::Png);
+        picture::savePicture(ui::fromQImage(m_view->image()), path, picture::FileFormat::Png);
         return true;
     } catch (const picture::PictureError &e) {
         m_dialogs.msgBox(ui::writeFailedText(path, ui::runtimeErrorOf(e).description()),

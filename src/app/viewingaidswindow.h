@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include "picture/image.h"
+
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -49,8 +51,8 @@ private:
     void showView();
 
     ui::Dialogs &m_dialogs;
-    QImage m_stereogram;
-    QImage m_crossEyed;
+    picture::Image m_stereogram;
+    picture::Image m_crossEyed;
     QString m_fileName;
     ui::ImageView *m_view = nullptr;
     QScrollArea *m_scroll = nullptr;

@@ -33,6 +33,9 @@
 #include <cstring>
 #include <deque>
 
+using picture::Image;
+using picture::Rgb;
+
 using namespace Qt::StringLiterals;
 
 namespace cli {
@@ -202,7 +205,7 @@ ReadDepthMap readDepthMap(const QString &path, const QByteArray &standardInput, 
     }
 }
 
-QString writeStereogram(const QImage &stereogram, int scale, bool guides, int dotsPerMeter,
+QString writeStereogram(const Image &stereogram, int scale, bool guides, int dotsPerMeter,
                         const QString &path)
 {
     try {
@@ -214,7 +217,7 @@ QString writeStereogram(const QImage &stereogram, int scale, bool guides, int do
     }
 }
 
-QString writeToStandardOutput(const QImage &stereogram, const MakeRequest &request, Io &io)
+QString writeToStandardOutput(const Image &stereogram, const MakeRequest &request, Io &io)
 {
     try {
         return writeStandardOutput(
@@ -347,7 +350,7 @@ int make(const MakeRequest &request, Io &io)
     const qint64 pictureBytes =
         qint64(picture::StereogramSize.width()) * request.scale
         * (picture::StereogramSize.height() + (request.guides ? picture::GuideBandHeight : 0))
-        * request.scale * qint64(sizeof(QRgb));
+        * request.scale * qint64(sizeof(Rgb));
     const int inFlight = int(std::clamp<qint64>((256LL << 20) / pictureBytes, 1,
                                                 2 * writers.maxThreadCount()));
     stereo::StereogramRuns runsOfMake({request.iroIndex, request.scale, request.guides, request.cross},
@@ -370,7 +373,7 @@ int make(const MakeRequest &request, Io &io)
         if (failed)
             break;
         const int file = fileOf.value(request.maps[run]);
-        QImage depthMap;
+        Image depthMap;
         if (isKept[file]) {
             depthMap = kept[file].unpack();
         } else {
@@ -383,7 +386,7 @@ int make(const MakeRequest &request, Io &io)
             }
             depthMap = read.map.unpack();
         }
-        QImage stereogram;
+        Image stereogram;
         try {
             stereogram = runsOfMake.made(depthMap);
         } catch (const picture::PictureError &e) {

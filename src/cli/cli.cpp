@@ -29,6 +29,8 @@
 #include <memory>
 #include <cstdlib>
 
+using picture::Image;
+
 using namespace Qt::StringLiterals;
 
 namespace cli {
@@ -512,7 +514,7 @@ int notOfThisSize(Io &io, const QString &name, QSize size)
                              .arg(picture::StereogramSize.height()));
 }
 
-std::variant<QImage, int> loadOne(const QString &path, Io &io,
+std::variant<Image, int> loadOne(const QString &path, Io &io,
                                   const std::function<bool(QSize)> &fits = {})
 {
     try {
@@ -532,7 +534,7 @@ struct OneFile
 {
     QString in;
     QString out;
-    QImage picture;
+    Image picture;
     bool png = false; // standard output as PNG
 };
 
@@ -565,11 +567,11 @@ std::variant<OneFile, int> oneFile(Command &command, const QCommandLineOption &o
     auto picture = loadOne(files.in, io, fits);
     if (const int *status = std::get_if<int>(&picture))
         return *status;
-    files.picture = std::get<QImage>(std::move(picture));
+    files.picture = std::get<Image>(std::move(picture));
     return files;
 }
 
-int writeOne(const QImage &image, const QString &path, Io &io, bool png = false)
+int writeOne(const Image &image, const QString &path, Io &io, bool png = false)
 {
     try {
         if (path == StandardStream) {
@@ -660,14 +662,14 @@ int runAnaglyph(const QStringList &commandLine, Io &io)
     if (const int *status = std::get_if<int>(&files))
         return *status;
     const auto &[in, out, picture, png] = std::get<OneFile>(files);
-    QImage stereogram = picture;
+    Image stereogram = picture;
     if (stereogram.size() != picture::StereogramSize) {
         const std::optional<picture::Unprinted> printed = picture::unprinted(picture);
         if (!printed)
             return notOfThisSize(io, shownName(in), picture.size());
         stereogram = printed->stereogram;
     }
-    QImage red;
+    Image red;
     try {
         red = picture::anaglyph(stereogram);
     } catch (const picture::PictureError &e) {
@@ -811,7 +813,7 @@ int runLevels(const QStringList &commandLine, Io &io)
     if (verdict.kind == picture::MapKind::ColourScale || verdict.kind == picture::MapKind::Colour)
         io.err << shownName(in) << u": "_s << pictureKind(verdict) << '\n';
     io.err.flush();
-    const QImage picture = picture::depthPictureOf(std::move(loaded), verdict);
+    const Image picture = picture::depthPictureOf(std::move(loaded), verdict);
     const int greyMax = picture::greyMaxOf(picture);
     for (const auto &[name, value] :
          {std::pair{u"near"_s, settings.nearGrey.kind == picture::Bound::Kind::Value
@@ -827,7 +829,7 @@ int runLevels(const QStringList &commandLine, Io &io)
                                       .arg(shownName(in))
                                       .arg(greyMax));
     }
-    QImage map;
+    Image map;
     try {
         map = picture::levelsOf(picture, settings);
     } catch (const picture::PictureError &e) {

@@ -20,6 +20,8 @@
 #include <cmath>
 #include <variant>
 
+using picture::Image;
+
 using namespace Qt::StringLiterals;
 
 namespace cli {
@@ -139,7 +141,7 @@ std::optional<double> lengthOf(const QString &word, int dpi, bool pixelsAllowed)
 
 // Reads the geometry options into `s`; an error message, or empty.
 QString readGeometry(const QCommandLineParser &p, const GeometryOptions &o, R::Settings &s,
-                     QImage *patternPicture)
+                     Image *patternPicture)
 {
     bool ok = true;
     if (p.isSet(o.dpi)) {
@@ -368,7 +370,7 @@ int runRender(const QStringList &commandLine, Io &io)
                                        Cli::tr("Usage: %1 render [options] DEPTH... -o OUT").arg(Program), io))
         return *over;
     R::Settings settings;
-    QImage patternPicture;
+    Image patternPicture;
     if (const QString problem = readGeometry(p, g, settings, &patternPicture); !problem.isEmpty())
         return usage(io, problem);
     if (p.isSet(size)) {
@@ -495,14 +497,14 @@ int runRender(const QStringList &commandLine, Io &io)
         const quint32 firstSeed = settings.seed;
         for (int i = range.first - 1; i < range.last; ++i) {
             writing = animated ? 0 : i;
-            QImage map;
+            Image map;
             try {
                 map = picture::loadPicture(maps[i]);
             } catch (const picture::PictureError &e) {
                 return failure(io, Cli::tr("cannot read %1: %2").arg(shownName(maps[i]), reasonText(e)));
             }
             const R::DepthPlane depth = R::depthPlaneOf(map, levels, source);
-            map = QImage();
+            map = Image();
             settings.seed = firstSeed + quint32(i);
             if (animated) {
                 animation->add(R::renderImage(depth, settings));
@@ -532,7 +534,7 @@ std::optional<R::Settings> carriedSettings(const QString &path)
 
 struct Examined
 {
-    QImage picture;
+    Image picture;
     R::Settings settings;
 };
 
@@ -675,7 +677,7 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
         return usage(io, Cli::tr("%1: the depth map's name must end in .bmp or .png").arg(shownName(out)));
     if (picture::fileKey(in) == picture::fileKey(out))
         return usage(io, Cli::tr("%1 would be written over the picture it reads").arg(shownName(out)));
-    QImage picture;
+    Image picture;
     try {
         // Refused from the header when the size is wrong, before any pixel is decoded.
         const QByteArray bytes = picture::readRegularFile(in);
@@ -688,7 +690,7 @@ std::optional<int> revealRendered(const QStringList &commandLine, Io &io)
     }
     if (R::outputSize(*settings) != picture.size())
         return failure(io, Cli::tr("%1 is not the size its settings make").arg(shownName(in)));
-    QImage depth;
+    Image depth;
     try {
         depth = R::decodedDepth(picture, *settings);
     } catch (const picture::PictureError &error) {

@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QTextStream>
 
+using picture::Image;
 
 using namespace Qt::StringLiterals;
 
@@ -72,7 +73,7 @@ LevelRead levelLeftByFile(const QString &path, bool cross, bool asIs)
 {
     try {
         // Through the one map source, as make reads it: a grey map is converted first.
-        const QImage map = picture::mapOfFile(path, asIs).map;
+        const Image map = picture::mapOfFile(path, asIs).map;
         return {stereo::levelLeftBy(map, cross), {}};
     } catch (const picture::PictureError &e) {
         return {std::nullopt, reasonText(e)};

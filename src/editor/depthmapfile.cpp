@@ -16,7 +16,7 @@ QString depthMapFilter()
 QByteArray encodePng(const QImage &image)
 {
     return ui::withRuntimeErrors(
-        [&] { return picture::encodePicture(image, picture::FileFormat::Png); });
+        [&] { return picture::encodePicture(ui::fromQImage(image), picture::FileFormat::Png); });
 }
 
 void writeFileAtomically(const QByteArray &bytes, const QString &path, mode_t mode)

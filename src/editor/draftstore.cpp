@@ -8,6 +8,7 @@
 
 #include "depthmapfile.h"
 
+#include "ui/qtimage.h"
 #include "ui/runtimeerror.h"
 
 #include <QCoreApplication>
@@ -192,7 +193,7 @@ QImage DraftStore::decode(const QByteArray &bytes, QSize expected)
         refuse(u"画像を読み取れません。"_s);
     QImage image;
     try {
-        image = picture::decodePicture(payload);
+        image = ui::toQImage(picture::decodePicture(payload));
     } catch (const picture::PictureError &) {
         refuse(u"画像を読み取れません。"_s);
     }

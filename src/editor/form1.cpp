@@ -265,16 +265,16 @@ void Form1::restoreDraft(const QImage &draft)
     changeCanvas([&] { m_ui.Picture1->setPicture(draft); });
     // A draft holds what the canvas held: a depth picture kept as it was loaded is offered the
     // conversion again, as when it was loaded.
-    const picture::MapVerdict verdict = picture::recogniseMap(draft);
+    const picture::MapVerdict verdict = picture::recogniseMap(ui::fromQImage(draft));
     if (!verdict.isDepthPicture()
         || m_dialogs.msgBox(notLevelColoursPrompt(verdict), ui::MsgBox::YesNo | ui::MsgBox::Question,
                             u"編集の復元"_s)
                != ui::MsgBox::Yes)
         return;
     endStroke();
-    ImportDialog dialog(draft, this);
+    ImportDialog dialog(ui::fromQImage(draft), this);
     if (m_dialogs.runModal(dialog) == QDialog::Accepted)
-        putMap(dialog.levels().map);
+        putMap(ui::toQImage(dialog.levels().map));
 }
 
 bool Form1::saveMap(const QString &path)
@@ -520,9 +520,9 @@ picture::MapVerdict Form1::verdictOfFile(const QString &path, const QImage &load
     // The canvas holds only the top left of a large picture; what the picture is shows in the
     // whole of it.
     try {
-        return picture::recogniseMap(ui::LoadPicture(path));
+        return picture::recogniseMap(ui::loadPictureData(path));
     } catch (const ui::RuntimeError &) {
-        return picture::recogniseMap(loaded);
+        return picture::recogniseMap(ui::fromQImage(loaded));
     }
 }
 
@@ -552,7 +552,7 @@ bool Form1::importPicture(const QString &path)
         const bool done = ui::runWithProgress(
             this, u"画像から奥行きマップ"_s, u"画像を読み込んでいます..."_s, [&](ui::JobState &job) {
                 job.progress(0, 2);
-                QImage source = ui::LoadPicture(path);
+                picture::Image source = ui::loadPictureData(path);
                 if (job.cancelled())
                     return false;
                 job.progress(1, 2);
@@ -569,7 +569,7 @@ bool Form1::importPicture(const QString &path)
     ImportDialog dialog(std::move(*prepared), this);
     if (m_dialogs.runModal(dialog) != QDialog::Accepted)
         return false;
-    putMap(dialog.levels().map);
+    putMap(ui::toQImage(dialog.levels().map));
     return true;
 }
 

@@ -7,6 +7,8 @@
 #include "picture/colour.h"
 #include "picture/stereopictures.h"
 
+#include "ui/qtimage.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -66,7 +68,7 @@ constexpr picture::Fit FirstFit = picture::Fit::Fit;
 
 } // namespace
 
-std::optional<ImportPicture> prepareImport(QImage original, const std::atomic<bool> *cancel)
+std::optional<ImportPicture> prepareImport(picture::Image original, const std::atomic<bool> *cancel)
 {
     auto stopped = [cancel] { return cancel && cancel->load(); };
     ImportPicture made;
@@ -82,7 +84,7 @@ std::optional<ImportPicture> prepareImport(QImage original, const std::atomic<bo
     return made;
 }
 
-ImportDialog::ImportDialog(QImage picture, QWidget *parent)
+ImportDialog::ImportDialog(picture::Image picture, QWidget *parent)
     : ImportDialog(*prepareImport(std::move(picture)), parent)
 {
 }
@@ -237,7 +239,7 @@ void ImportDialog::place(PlacementKey key)
     m_ok->setEnabled(false);
     // Shared by the thread and the window, whichever ends last frees them.
     const auto result = std::make_shared<std::optional<picture::PlacedPicture>>();
-    const QImage picture = m_picture;
+    const picture::Image picture = m_picture;
     m_placer = QThread::create([picture, key, result] {
         try {
             *result = picture::placePicture(picture, picture::Fit(key.first),
@@ -291,7 +293,7 @@ void ImportDialog::refresh()
         farGrey->setValue(m_levels.farGrey);
     }
 
-    QImage shown = m_levels.map;
+    QImage shown = ui::toQImage(m_levels.map);
     if (greyPreview->isChecked()) {
         std::array<QRgb, 16> greyOf{};
         for (int n = 0; n < 16; ++n)

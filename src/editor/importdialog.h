@@ -32,11 +32,11 @@ QString pictureKindText(const picture::MapVerdict &verdict);
 struct ImportPicture
 {
     picture::MapVerdict verdict;
-    QImage picture;
+    picture::Image picture;
     picture::PlacedPicture placed;
 };
 // Given a picture nothing else holds, a picture on a colour scale is read along it in place.
-std::optional<ImportPicture> prepareImport(QImage original,
+std::optional<ImportPicture> prepareImport(picture::Image original,
                                            const std::atomic<bool> *cancel = nullptr);
 
 // "画像から奥行きマップ": the settings that make a grey picture into a depth map, with a live
@@ -50,7 +50,7 @@ public:
     // The placements kept.
     static constexpr int PlacementsKept = 4;
 
-    explicit ImportDialog(QImage picture, QWidget *parent = nullptr);
+    explicit ImportDialog(picture::Image picture, QWidget *parent = nullptr);
     explicit ImportDialog(ImportPicture prepared, QWidget *parent = nullptr);
     ~ImportDialog() override;
 
@@ -95,7 +95,7 @@ private:
     void showNearEnd();
 
     picture::MapVerdict m_verdict;
-    QImage m_picture;
+    picture::Image m_picture;
     // The placements made, the latest first.
     std::list<std::pair<PlacementKey, picture::PlacedPicture>> m_placed;
     QThread *m_placer = nullptr;

@@ -34,14 +34,14 @@ std::optional<AnimationFormat> animationFormatOfName(const QString &path)
     return std::nullopt;
 }
 
-QImage shiftedWrapped(const QImage &image, int dx, int dy)
+Image shiftedWrapped(const Image &image, int dx, int dy)
 {
-    const QImage source = image.convertToFormat(QImage::Format_RGB32);
+    const Image source = image.convertToFormat(Image::Format::Rgb32);
     const int w = source.width();
     const int h = source.height();
     if (w == 0 || h == 0)
         return source;
-    QImage out(source.size(), QImage::Format_RGB32);
+    Image out(source.size(), Image::Format::Rgb32);
     if (out.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     out.setDotsPerMeterX(source.dotsPerMeterX());
@@ -50,10 +50,10 @@ QImage shiftedWrapped(const QImage &image, int dx, int dy)
     const int sx = int(((qint64(dx) % w) + w) % w);
     const int sy = int(((qint64(dy) % h) + h) % h);
     for (int y = 0; y < h; ++y) {
-        const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-        auto *to = reinterpret_cast<QRgb *>(out.scanLine((y + sy) % h));
-        std::memcpy(to + sx, from, size_t(w - sx) * sizeof(QRgb));
-        std::memcpy(to, from + (w - sx), size_t(sx) * sizeof(QRgb));
+        const auto *from = reinterpret_cast<const Rgb *>(source.constScanLine(y));
+        auto *to = reinterpret_cast<Rgb *>(out.scanLine((y + sy) % h));
+        std::memcpy(to + sx, from, size_t(w - sx) * sizeof(Rgb));
+        std::memcpy(to, from + (w - sx), size_t(sx) * sizeof(Rgb));
     }
     return out;
 }
@@ -68,9 +68,9 @@ public:
     }
     virtual ~Encoder() = default;
 
-    void add(const QImage &frame)
+    void add(const Image &frame)
     {
-        const QImage bits = frame.convertToFormat(QImage::Format_RGB32);
+        const Image bits = frame.convertToFormat(Image::Format::Rgb32);
         if (bits.isNull() && !frame.isNull())
             throw PictureError(Kind::OutOfMemory);
         if (m_frames == 0)
@@ -106,7 +106,7 @@ public:
     int frames() const { return m_frames; }
 
 protected:
-    virtual void encode(const QImage &frame) = 0;
+    virtual void encode(const Image &frame) = 0;
     virtual void finish() = 0;
 
     void write(const void *data, qint64 bytes)
@@ -187,7 +187,7 @@ private:
         }
     }
 
-    void encode(const QImage &frame) override
+    void encode(const Image &frame) override
     {
         if (m_frames == 0) {
             EGifSetGifVersion(m_gif, true);
@@ -205,16 +205,16 @@ private:
         const int w = frame.width();
         const int h = frame.height();
         m_indices.resize(size_t(w) * size_t(h));
-        QHash<QRgb, GifPixelType> indexOf;
+        QHash<Rgb, GifPixelType> indexOf;
         std::vector<GifColorType> table;
-        QRgb last = 0;
+        Rgb last = 0;
         GifPixelType lastIndex = 0;
         qint64 colours = 0;
         for (int y = 0; y < h; ++y) {
-            const auto *from = reinterpret_cast<const QRgb *>(frame.constScanLine(y));
+            const auto *from = reinterpret_cast<const Rgb *>(frame.constScanLine(y));
             GifPixelType *to = m_indices.data() + size_t(y) * size_t(w);
             for (int x = 0; x < w; ++x) {
-                const QRgb c = from[x] | 0xff000000u;
+                const Rgb c = from[x] | 0xff000000u;
                 if ((x == 0 && y == 0) || c != last) {
                     auto found = indexOf.constFind(c);
                     if (found == indexOf.cend()) {
@@ -224,8 +224,8 @@ private:
                             continue;
                         }
                         found = indexOf.insert(c, GifPixelType(table.size()));
-                        table.push_back({GifByteType(qRed(c)), GifByteType(qGreen(c)),
-                                         GifByteType(qBlue(c))});
+                        table.push_back({GifByteType(rgbRed(c)), GifByteType(rgbGreen(c)),
+                                         GifByteType(rgbBlue(c))});
                     }
                     last = c;
                     lastIndex = *found;
@@ -289,7 +289,7 @@ public:
     using Encoder::Encoder;
 
 private:
-    void encode(const QImage &frame) override
+    void encode(const Image &frame) override
     {
         if (m_frames == 0) {
             QByteArray head;
@@ -335,11 +335,11 @@ private:
     }
 
     // The frame as a lossless WebP, of which the VP8L chunk (with its padding) is kept.
-    static QByteArray losslessChunk(const QImage &frame)
+    static QByteArray losslessChunk(const Image &frame)
     {
         const QByteArray file = encodeLosslessWebP(PictureRows{
-            frame.width(), frame.height(), [&](int y, QRgb *) {
-                return reinterpret_cast<const QRgb *>(frame.constScanLine(y));
+            frame.width(), frame.height(), [&](int y, Rgb *) {
+                return reinterpret_cast<const Rgb *>(frame.constScanLine(y));
             }});
         // A simple file: RIFF header, then the VP8L chunk.
         if (file.size() < 20 || file.sliced(12, 4) != "VP8L") {
@@ -384,7 +384,7 @@ void AnimationWriter::guarded(Step step)
     }
 }
 
-void AnimationWriter::add(const QImage &frame)
+void AnimationWriter::add(const Image &frame)
 {
     guarded([&] { m_encoder->add(frame); });
 }

@@ -2,7 +2,7 @@
 
 #pragma once
 
-#include <QImage>
+#include "image.h"
 #include <QString>
 
 #include <memory>
@@ -16,7 +16,7 @@ enum class AnimationFormat { Gif, WebP };
 std::optional<AnimationFormat> animationFormatOfName(const QString &path);
 
 // The picture moved by (dx, dy) pixels, what leaves one edge coming back in at the opposite one.
-QImage shiftedWrapped(const QImage &image, int dx, int dy);
+Image shiftedWrapped(const Image &image, int dx, int dy);
 
 // The frame delays the writer accepts, in milliseconds, and the default.
 inline constexpr int MinFrameDelay = 20;
@@ -48,7 +48,7 @@ public:
     AnimationWriter(const AnimationWriter &) = delete;
     AnimationWriter &operator=(const AnimationWriter &) = delete;
 
-    void add(const QImage &frame);
+    void add(const Image &frame);
     int frames() const;
     // After the first frame: refuses a job of `total` frames that cannot fit in the disk's free
     // room, judged from that frame's size, before the disk fills (Kind::DiskFull with the bytes

@@ -2,7 +2,8 @@
 
 #pragma once
 
-#include <QRgb>
+#include "image.h"
+
 #include <QtGlobal>
 
 #include <array>
@@ -10,7 +11,7 @@
 namespace picture {
 
 // A colour value as the program computes with it: red + 256 * green + 65536 * blue.
-// Not a QRgb: its byte order differs, and QRgb carries alpha.
+// Not a Rgb: its byte order differs, and Rgb carries alpha.
 using Colour = qint32;
 
 // Point's answer for a position outside the drawing area; never a real colour.
@@ -39,14 +40,14 @@ constexpr Colour QBColor(int n)
     return QBColorTable[std::size_t(n)];
 }
 
-constexpr QRgb toQRgb(Colour c)
+constexpr Rgb toQRgb(Colour c)
 {
-    return qRgb(redOf(c), greenOf(c), blueOf(c));
+    return rgbOf(redOf(c), greenOf(c), blueOf(c));
 }
 
-constexpr Colour fromQRgb(QRgb rgb)
+constexpr Colour fromQRgb(Rgb rgb)
 {
-    return RGB(qRed(rgb), qGreen(rgb), qBlue(rgb));
+    return RGB(rgbRed(rgb), rgbGreen(rgb), rgbBlue(rgb));
 }
 
 } // namespace picture

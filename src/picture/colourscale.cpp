@@ -100,16 +100,16 @@ double piecewise(double t, std::initializer_list<std::pair<double, double>> poin
     return previous.second;
 }
 
-QRgb jetAt(double t)
+Rgb jetAt(double t)
 {
     const double r = piecewise(t, {{0, 0}, {0.35, 0}, {0.66, 1}, {0.89, 1}, {1, 0.5}});
     const double g = piecewise(t, {{0, 0}, {0.125, 0}, {0.375, 1}, {0.64, 1}, {0.91, 0}, {1, 0}});
     const double b = piecewise(t, {{0, 0.5}, {0.11, 1}, {0.34, 1}, {0.65, 0}, {1, 0}});
-    return qRgb(int(std::lround(r * 255)), int(std::lround(g * 255)), int(std::lround(b * 255)));
+    return rgbOf(int(std::lround(r * 255)), int(std::lround(g * 255)), int(std::lround(b * 255)));
 }
 
 template<std::size_t N>
-QRgb tabulatedAt(const Knot (&knots)[N], double t)
+Rgb tabulatedAt(const Knot (&knots)[N], double t)
 {
     // Knot k sits at position 8k of 255, the last one at 255.
     const double at = std::clamp(t, 0.0, 1.0) * 255;
@@ -120,16 +120,16 @@ QRgb tabulatedAt(const Knot (&knots)[N], double t)
     const Knot &a = knots[k];
     const Knot &b = knots[k + 1];
     auto mix = [f](int x, int y) { return int(std::lround(x + (y - x) * f)); };
-    return qRgb(mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b));
+    return rgbOf(mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b));
 }
 
 // Each scale sampled densely, for finding a colour's place on it.
 constexpr int Samples = 256;
 
-const std::array<QRgb, Samples> &samplesOf(ColourScale scale)
+const std::array<Rgb, Samples> &samplesOf(ColourScale scale)
 {
     static const auto all = [] {
-        std::array<std::array<QRgb, Samples>, std::size(AllColourScales)> tables{};
+        std::array<std::array<Rgb, Samples>, std::size(AllColourScales)> tables{};
         for (const ColourScale s : AllColourScales)
             for (int i = 0; i < Samples; ++i)
                 tables[std::size_t(s)][std::size_t(i)] = colourOnScale(s, i / double(Samples - 1));
@@ -144,14 +144,14 @@ struct Place
     int distanceSquared = 0;
 };
 
-Place placeOn(const std::array<QRgb, Samples> &samples, QRgb c)
+Place placeOn(const std::array<Rgb, Samples> &samples, Rgb c)
 {
     Place best{0, INT_MAX};
     for (int i = 0; i < Samples; ++i) {
-        const QRgb s = samples[std::size_t(i)];
-        const int dr = qRed(c) - qRed(s);
-        const int dg = qGreen(c) - qGreen(s);
-        const int db = qBlue(c) - qBlue(s);
+        const Rgb s = samples[std::size_t(i)];
+        const int dr = rgbRed(c) - rgbRed(s);
+        const int dg = rgbGreen(c) - rgbGreen(s);
+        const int db = rgbBlue(c) - rgbBlue(s);
         const int d = dr * dr + dg * dg + db * db;
         if (d < best.distanceSquared)
             best = {i, d};
@@ -159,27 +159,28 @@ Place placeOn(const std::array<QRgb, Samples> &samples, QRgb c)
     return best;
 }
 
-bool isBlack(QRgb c)
+bool isBlack(Rgb c)
 {
-    return qRed(c) <= ScaleBlack && qGreen(c) <= ScaleBlack && qBlue(c) <= ScaleBlack;
+    return rgbRed(c) <= ScaleBlack && rgbGreen(c) <= ScaleBlack && rgbBlue(c) <= ScaleBlack;
 }
 
-bool isGrey(QRgb c)
+bool isGrey(Rgb c)
 {
-    const int high = std::max({qRed(c), qGreen(c), qBlue(c)});
-    const int low = std::min({qRed(c), qGreen(c), qBlue(c)});
+    const int high = std::max({rgbRed(c), rgbGreen(c), rgbBlue(c)});
+    const int low = std::min({rgbRed(c), rgbGreen(c), rgbBlue(c)});
     return high - low <= 8;
 }
 
 // The colours of (at most about 2^16 evenly spread) pixels with how often each occurs.
-QHash<QRgb, int> sampledColours(const QImage &picture)
+QHash<Rgb, int> sampledColours(const Image &picture)
 {
-    QHash<QRgb, int> colours;
+    QHash<Rgb, int> colours;
     const qint64 pixels = qint64(picture.width()) * picture.height();
     const int step = std::max(1, int(std::sqrt(double(pixels) / 65536.0)));
     for (int y = 0; y < picture.height(); y += step) {
-        const QImage row = picture.copy(0, y, picture.width(), 1).convertToFormat(QImage::Format_RGB32);
-        const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        const Image row =
+            picture.copy(0, y, picture.width(), 1).convertToFormat(Image::Format::Rgb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
         for (int x = 0; x < picture.width(); x += step)
             ++colours[line[x] | 0xff000000u];
     }
@@ -209,7 +210,7 @@ QString colourScaleName(ColourScale scale)
     return {};
 }
 
-QRgb colourOnScale(ColourScale scale, double t)
+Rgb colourOnScale(ColourScale scale, double t)
 {
     t = std::clamp(t, 0.0, 1.0);
     switch (scale) {
@@ -231,11 +232,11 @@ QRgb colourOnScale(ColourScale scale, double t)
     return 0;
 }
 
-std::optional<ColourScale> colourScaleOf(const QImage &picture)
+std::optional<ColourScale> colourScaleOf(const Image &picture)
 {
     if (picture.isNull())
         return std::nullopt;
-    const QHash<QRgb, int> colours = sampledColours(picture);
+    const QHash<Rgb, int> colours = sampledColours(picture);
     qint64 coloured = 0;
     qint64 greys = 0;
     for (auto it = colours.cbegin(); it != colours.cend(); ++it) {
@@ -281,27 +282,27 @@ std::optional<ColourScale> colourScaleOf(const QImage &picture)
     return found;
 }
 
-QImage readAlongScale(QImage picture, ColourScale scale)
+Image readAlongScale(Image picture, ColourScale scale)
 {
     if (picture.isNull())
-        return QImage(picture.size(), QImage::Format_Grayscale8);
+        return Image(picture.size(), Image::Format::Grayscale8);
     const int width = picture.width();
     const int height = picture.height();
     const bool inPlace = picture.isDetached() && picture.depth() == 32;
-    QImage grey;
+    Image grey;
     if (!inPlace) {
-        grey = QImage(picture.size(), QImage::Format_Grayscale8);
+        grey = Image(picture.size(), Image::Format::Grayscale8);
         if (grey.isNull())
             throw PictureError(PictureError::Kind::OutOfMemory);
     }
     const auto &samples = samplesOf(scale);
-    QHash<QRgb, int> read;
+    QHash<Rgb, int> read;
     std::vector<uchar> greys(std::size_t(width), 0);
     for (int y = 0; y < height; ++y) {
-        const QImage row = picture.copy(0, y, width, 1).convertToFormat(QImage::Format_RGB32);
-        const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        const Image row = picture.copy(0, y, width, 1).convertToFormat(Image::Format::Rgb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
         for (int x = 0; x < width; ++x) {
-            const QRgb c = line[x] | 0xff000000u;
+            const Rgb c = line[x] | 0xff000000u;
             auto found = read.constFind(c);
             if (found == read.cend()) {
                 const Place p = placeOn(samples, c);
@@ -313,12 +314,9 @@ QImage readAlongScale(QImage picture, ColourScale scale)
     }
     if (!inPlace)
         return grey;
-    // The grey picture over the picture's own rows, which it keeps until it is itself let go.
-    uchar *const bits = picture.bits();
-    const qsizetype stride = picture.bytesPerLine();
-    auto *kept = new QImage(std::move(picture));
-    return QImage(bits, width, height, stride, QImage::Format_Grayscale8,
-                  [](void *image) { delete static_cast<QImage *>(image); }, kept);
+    // The grey picture over the picture's own rows.
+    picture.reinterpretAs(Image::Format::Grayscale8);
+    return picture;
 }
 
 } // namespace picture

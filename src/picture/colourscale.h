@@ -2,8 +2,7 @@
 
 #pragma once
 
-#include <QImage>
-#include <QRgb>
+#include "image.h"
 #include <QString>
 
 #include <optional>
@@ -23,7 +22,7 @@ inline constexpr ColourScale AllColourScales[] = {
 QString colourScaleName(ColourScale scale);
 
 // The scale's colour at position t (0 to 1), interpolated between its tabulated colours.
-QRgb colourOnScale(ColourScale scale, double t);
+Rgb colourOnScale(ColourScale scale, double t);
 
 // A pixel is on a scale when its colour lies within this distance (Euclidean, in 0-255 units
 // of red, green and blue) of the scale's curve.
@@ -37,7 +36,7 @@ inline constexpr int ScaleBlack = 16;
 inline constexpr double ScaleSpread = 0.2;
 
 // The scale a colour picture is drawn in, if any of AllColourScales. A grey picture is on none.
-std::optional<ColourScale> colourScaleOf(const QImage &picture);
+std::optional<ColourScale> colourScaleOf(const Image &picture);
 
 // The picture read along the scale: an 8-bit grey picture of the same size, each pixel's grey
 // its position on the scale (0 cold, 255 warm) or, off the scale, the nearest position; black
@@ -46,6 +45,6 @@ std::optional<ColourScale> colourScaleOf(const QImage &picture);
 // pixel that nothing else holds is read in place: each row's greys go over the start of the row,
 // and the grey picture keeps the picture's memory (an 8000 x 8000 picture and a grey copy
 // beside it would be 320 MB).
-QImage readAlongScale(QImage picture, ColourScale scale);
+Image readAlongScale(Image picture, ColourScale scale);
 
 } // namespace picture

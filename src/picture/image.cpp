@@ -106,6 +106,7 @@ struct Image::Data : QSharedData
     QList<Rgb> colours;
     int dotsPerMeterX = 3780;
     int dotsPerMeterY = 3780;
+    bool owned = true;
 
     Data() = default;
     Data(const Data &other)
@@ -120,7 +121,11 @@ struct Image::Data : QSharedData
         std::memcpy(pixels, other.pixels, bytes);
     }
     Data &operator=(const Data &) = delete;
-    ~Data() { std::free(pixels); }
+    ~Data()
+    {
+        if (owned)
+            std::free(pixels);
+    }
 };
 
 Image::Image() noexcept = default;
@@ -155,6 +160,22 @@ Image::Image(int width, int height, Format format)
     d->pixels = pixels;
 }
 
+Image::Image(uchar *rows, int width, int height, qsizetype bytesPerLine, Format format)
+{
+    if (!rows || width <= 0 || height <= 0
+        || depthOf(format) == 0 || bytesPerLine < (qsizetype(width) * depthOf(format) + 7) / 8)
+        return;
+    d = new (std::nothrow) Data;
+    if (!d)
+        return;
+    d->width = width;
+    d->height = height;
+    d->format = format;
+    d->bytesPerLine = bytesPerLine;
+    d->pixels = rows;
+    d->owned = false;
+}
+
 int Image::depthOf(Format format)
 {
     switch (format) {
@@ -176,6 +197,45 @@ int Image::depthOf(Format format)
         return 64;
     }
     return 0;
+}
+
+void Image::setPixel(int x, int y, uint value)
+{
+    Q_ASSERT(valid(x, y));
+    uchar *line = scanLine(y);
+    switch (d->format) {
+    case Format::Mono:
+        if (value & 1)
+            line[x >> 3] |= uchar(0x80 >> (x & 7));
+        else
+            line[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+        break;
+    case Format::Indexed8:
+    case Format::Grayscale8:
+        line[x] = uchar(value);
+        break;
+    case Format::Rgb32:
+        reinterpret_cast<Rgb *>(line)[x] = value | 0xff000000u;
+        break;
+    case Format::Argb32:
+    case Format::Argb32Premultiplied:
+        reinterpret_cast<Rgb *>(line)[x] = value;
+        break;
+    default:
+        Q_ASSERT(false);
+    }
+}
+
+bool Image::isDetached() const
+{
+    return d && d->ref.loadRelaxed() == 1;
+}
+
+void Image::reinterpretAs(Format narrower)
+{
+    Q_ASSERT(d && depthOf(narrower) <= depth());
+    d->format = narrower;
+    d->colours.clear();
 }
 
 int Image::width() const { return d ? d->width : 0; }

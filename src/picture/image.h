@@ -7,6 +7,7 @@
 #include <QSharedDataPointer>
 #include <QSize>
 #include <QtGlobal>
+#include <qnamespace.h>
 
 namespace picture {
 
@@ -102,6 +103,9 @@ public:
     Image() noexcept;
     Image(int width, int height, Format format);
     Image(QSize size, Format format) : Image(size.width(), size.height(), format) {}
+    // A picture over rows the caller keeps, and frees only after the picture and its copies are
+    // gone; changes to this picture go into them (a copy that is changed gets its own).
+    Image(uchar *rows, int width, int height, qsizetype bytesPerLine, Format format);
     Image(const Image &) noexcept;
     Image(Image &&) noexcept;
     Image &operator=(const Image &) noexcept;
@@ -128,6 +132,7 @@ public:
     // Every pixel set to `value`: the index or grey of 8 bits, the lowest bit for Mono, the grey
     // of 16 bits, a 32-bit colour (made opaque in Rgb32), or a 32-bit colour widened to 64 bits.
     void fill(uint value);
+    void fill(Qt::GlobalColor) = delete; // a colour name is no pixel value
 
     QList<Rgb> colorTable() const;
     void setColorTable(const QList<Rgb> &table);
@@ -138,6 +143,12 @@ public:
 
     // The pixel at (x, y) as a 32-bit colour, as convertToFormat(Argb32) would give it.
     Rgb pixel(int x, int y) const;
+    bool valid(int x, int y) const { return x >= 0 && y >= 0 && x < width() && y < height(); }
+    // Sets the pixel at (x, y): the index (or the lowest bit for Mono) or grey of 8 bits, or a
+    // 32-bit colour (made opaque in Rgb32). Not for the formats of 16 bits a channel.
+    void setPixel(int x, int y, uint value);
+    void setPixel(QPoint at, uint value) { setPixel(at.x(), at.y(), value); }
+    Rgb pixel(QPoint at) const { return pixel(at.x(), at.y()); }
 
     int dotsPerMeterX() const;
     int dotsPerMeterY() const;
@@ -147,7 +158,17 @@ public:
     // The part of the picture inside `area`, in the same format with the same table and
     // resolution; parts of `area` outside the picture are zero.
     Image copy(const QRect &area) const;
+    Image copy(int x, int y, int width, int height) const
+    {
+        return copy(QRect(x, y, width, height));
+    }
     Image copy() const { return copy(rect()); }
+
+    // Whether this is the only holder of its pixels (so that changing them copies nothing).
+    bool isDetached() const;
+    // The same memory taken as pixels of a format of no greater depth, each row where it was
+    // (the rest of it unused): for a conversion made in place, a row at a time. Drops the table.
+    void reinterpretAs(Format narrower);
 
     // The picture in another format, pixel for pixel as the desktop's own conversions make it.
     // Conversions to Rgb32, Argb32 and Argb32Premultiplied from every format, to Rgba64 from

@@ -22,10 +22,10 @@ namespace {
 
 constexpr int Top = 65535;
 
-bool sixteenBit(QImage::Format format)
+bool sixteenBit(Image::Format format)
 {
-    return format == QImage::Format_Grayscale16 || format == QImage::Format_RGBX64
-           || format == QImage::Format_RGBA64 || format == QImage::Format_RGBA64_Premultiplied;
+    return format == Image::Format::Grayscale16 || format == Image::Format::Rgbx64
+           || format == Image::Format::Rgba64;
 }
 
 // Where the picture goes: the part of it that is used, and the rectangle of the canvas it covers.
@@ -66,14 +66,14 @@ Placement placementOf(QSize size, Fit fit)
 // Greys of an 8-bit picture exactly as levels were always made: Qt's smooth scaling, composited
 // on black after (for black-near) inverting. A colour over black is the colour multiplied by its
 // alpha, made opaque; the canvas around the picture stays black.
-void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &placed)
+void placeEightBit(const Image &picture, const Placement &p, PlacedPicture &placed)
 {
-    QImage scaled;
+    Image scaled;
     if (p.source.size() != p.canvas.size())
         scaled = smoothScaled(picture, p.source, p.canvas.size());
     else
         scaled = p.source == picture.rect() ? picture : picture.copy(p.source);
-    scaled.convertTo(QImage::Format_ARGB32);
+    scaled.convertTo(Image::Format::Argb32);
     if (scaled.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     const QRect drawn = QRect(p.canvas.topLeft(), scaled.size()).intersected(QRect(QPoint(0, 0), DepthMapSize));
@@ -82,13 +82,13 @@ void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &pla
         std::vector<quint16> &plane = inverted ? placed.onWhite : placed.onBlack;
         std::fill(plane.begin(), plane.end(), quint16(inverted ? Top : 0));
         for (int y = drawn.top(); y <= drawn.bottom(); ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(
+            const auto *line = reinterpret_cast<const Rgb *>(
                 scaled.constScanLine(y - p.canvas.top()));
             for (int x = drawn.left(); x <= drawn.right(); ++x) {
-                QRgb colour = line[x - p.canvas.left()];
+                Rgb colour = line[x - p.canvas.left()];
                 if (inverted)
                     colour ^= 0x00ffffffu;
-                const int grey = qGray(qPremultiply(colour)) * 257;
+                const int grey = rgbGrey(premultiplied(colour)) * 257;
                 plane[std::size_t(y * width + x)] = quint16(inverted ? Top - grey : grey);
             }
         }
@@ -96,31 +96,31 @@ void placeEightBit(const QImage &picture, const Placement &p, PlacedPicture &pla
 }
 
 // One row of the picture's part as greys and alphas of 16 bits, and which pixels have no data.
-void readRow(const QImage &picture, const QRect &source, int y, std::optional<int> noData,
+void readRow(const Image &picture, const QRect &source, int y, std::optional<int> noData,
              int greyMax, std::vector<int> &grey, std::vector<int> &alpha,
              std::vector<bool> &missing)
 {
     const int w = source.width();
-    if (picture.format() == QImage::Format_Grayscale16) {
+    if (picture.format() == Image::Format::Grayscale16) {
         const auto *line = reinterpret_cast<const quint16 *>(picture.constScanLine(y)) + source.x();
         for (int x = 0; x < w; ++x) {
             grey[std::size_t(x)] = line[x];
             alpha[std::size_t(x)] = Top;
         }
     } else if (greyMax == Top) {
-        const QImage row = picture.copy(source.x(), y, w, 1).convertToFormat(QImage::Format_RGBA64);
-        const auto *line = reinterpret_cast<const QRgba64 *>(row.constScanLine(0));
+        const Image row = picture.copy(source.x(), y, w, 1).convertToFormat(Image::Format::Rgba64);
+        const auto *line = reinterpret_cast<const Rgba64 *>(row.constScanLine(0));
         for (int x = 0; x < w; ++x) {
-            const QRgba64 c = line[x];
+            const Rgba64 c = line[x];
             grey[std::size_t(x)] = (c.red() * 11 + c.green() * 16 + c.blue() * 5) / 32;
             alpha[std::size_t(x)] = c.alpha();
         }
     } else {
-        const QImage row = picture.copy(source.x(), y, w, 1).convertToFormat(QImage::Format_ARGB32);
-        const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        const Image row = picture.copy(source.x(), y, w, 1).convertToFormat(Image::Format::Argb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
         for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = qGray(line[x]) * 257;
-            alpha[std::size_t(x)] = qAlpha(line[x]) * 257;
+            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
+            alpha[std::size_t(x)] = rgbAlpha(line[x]) * 257;
         }
     }
     for (int x = 0; x < w; ++x)
@@ -158,7 +158,7 @@ Taps tapsOf(int sourceLength, int canvasLength)
 // Area averaging over the pixels that have data, in 16 bits: for 16-bit pictures, and wherever
 // a no-data value must stay out of its neighbours' greys. A canvas pixel whose area is mostly
 // without data is background.
-void placeAveraged(const QImage &picture, const Placement &p, std::optional<int> noData,
+void placeAveraged(const Image &picture, const Placement &p, std::optional<int> noData,
                    PlacedPicture &placed)
 {
     const Taps columns = tapsOf(p.source.width(), p.canvas.width());
@@ -240,12 +240,12 @@ std::vector<quint16> medianOf(const std::vector<quint16> &plane,
 
 } // namespace
 
-int greyMaxOf(const QImage &picture)
+int greyMaxOf(const Image &picture)
 {
     return sixteenBit(picture.format()) ? Top : 255;
 }
 
-static PlacedPicture placePictureUnguarded(const QImage &picture, Fit fit,
+static PlacedPicture placePictureUnguarded(const Image &picture, Fit fit,
                                            std::optional<int> noData)
 {
     PlacedPicture placed;
@@ -267,7 +267,7 @@ static PlacedPicture placePictureUnguarded(const QImage &picture, Fit fit,
     return placed;
 }
 
-PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> noData)
+PlacedPicture placePicture(const Image &picture, Fit fit, std::optional<int> noData)
 {
     return guarded([&] { return placePictureUnguarded(picture, fit, noData); });
 }
@@ -307,10 +307,10 @@ Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
     }
 
     Levels levels;
-    levels.map = QImage(DepthMapSize, QImage::Format_RGB32);
+    levels.map = Image(DepthMapSize, Image::Format::Rgb32);
     const int w = DepthMapSize.width();
     for (int y = 0; y < DepthMapSize.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(levels.map.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(levels.map.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const auto i = std::size_t(y * w + x);
             const int level = placed.background[i] ? 0 : int(levelOf[values[i]]);
@@ -324,28 +324,29 @@ Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
     return levels;
 }
 
-QImage levelsOf(const QImage &picture, const LevelsSettings &settings)
+Image levelsOf(const Image &picture, const LevelsSettings &settings)
 {
     return guarded([&] {
         return quantise(placePicture(picture, settings.fit, settings.noData), settings).map;
     });
 }
 
-QImage levelsOf(const QImage &picture, bool invert)
+Image levelsOf(const Image &picture, bool invert)
 {
     LevelsSettings settings;
     settings.invert = invert;
     return levelsOf(picture, settings);
 }
 
-double levelColourShare(const QImage &picture)
+double levelColourShare(const Image &picture)
 {
     if (picture.isNull())
         return 0;
     qint64 matching = 0;
     for (int y = 0; y < picture.height(); ++y) {
-        const QImage row = picture.copy(0, y, picture.width(), 1).convertToFormat(QImage::Format_RGB32);
-        const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        const Image row =
+            picture.copy(0, y, picture.width(), 1).convertToFormat(Image::Format::Rgb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
         for (int x = 0; x < picture.width(); ++x) {
             const Colour c = fromQRgb(line[x]);
             matching += std::find(QBColorTable.begin(), QBColorTable.end(), c) != QBColorTable.end();

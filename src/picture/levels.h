@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include <QImage>
+#include "image.h"
 
 #include <array>
 #include <optional>
@@ -53,7 +53,7 @@ inline constexpr double MaxGamma = 10.0;
 inline constexpr int MaxSmooth = 3;
 
 // The top of a picture's grey scale: 65535 when it has 16 bits a channel, 255 otherwise.
-int greyMaxOf(const QImage &picture);
+int greyMaxOf(const Image &picture);
 
 // A picture placed on the canvas, before quantising: the expensive half, done once per picture,
 // placement and no-data value. Each canvas pixel has two 16-bit greys: the picture composited
@@ -67,12 +67,12 @@ struct PlacedPicture
     std::vector<quint8> background;
 };
 
-PlacedPicture placePicture(const QImage &picture, Fit fit, std::optional<int> noData);
+PlacedPicture placePicture(const Image &picture, Fit fit, std::optional<int> noData);
 
 // The cheap half: the depth map of level colours, with what went into it.
 struct Levels
 {
-    QImage map;
+    Image map;
     // How many pixels of the map have each level.
     std::array<int, 16> histogram{};
     // The greys used as near and far, on the picture's scale (after Auto was resolved).
@@ -83,13 +83,13 @@ struct Levels
 Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings);
 
 // placePicture then quantise.
-QImage levelsOf(const QImage &picture, const LevelsSettings &settings);
+Image levelsOf(const Image &picture, const LevelsSettings &settings);
 
 // A grey depth map (white near, black far; the other way round with `invert`) as a depth map of
 // level colours that the editor loads exactly: scaled smoothly to fit the canvas keeping its
 // aspect ratio, centred on black (far, either way), each pixel's luminance L (0 to 255) made
 // level round(L * 15 / 255) in that level's colour.
-QImage levelsOf(const QImage &picture, bool invert);
+Image levelsOf(const Image &picture, bool invert);
 
 // round(L * 15 / 255) for L from 0 to 255.
 constexpr int levelOfLuminance(int luminance)
@@ -98,7 +98,7 @@ constexpr int levelOfLuminance(int luminance)
 }
 
 // The share of pixels (0 to 1) whose colour is one of the 16 level colours.
-double levelColourShare(const QImage &picture);
+double levelColourShare(const Image &picture);
 
 // A picture with fewer level colours than this share was not drawn in level colours: a grey depth
 // map, most likely, that `levels` converts.

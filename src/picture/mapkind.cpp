@@ -16,32 +16,32 @@ namespace picture {
 
 namespace {
 
-bool sixteenBitFormat(QImage::Format format)
+bool sixteenBitFormat(Image::Format format)
 {
-    return format == QImage::Format_Grayscale16 || format == QImage::Format_RGBX64
-           || format == QImage::Format_RGBA64 || format == QImage::Format_RGBA64_Premultiplied;
+    return format == Image::Format::Grayscale16 || format == Image::Format::Rgbx64
+           || format == Image::Format::Rgba64;
 }
 
-bool offLevel(QRgb c)
+bool offLevel(Rgb c)
 {
     for (const Colour level : QBColorTable) {
-        if (std::abs(qRed(c) - redOf(level)) <= OffLevelDistance
-            && std::abs(qGreen(c) - greenOf(level)) <= OffLevelDistance
-            && std::abs(qBlue(c) - blueOf(level)) <= OffLevelDistance)
+        if (std::abs(rgbRed(c) - redOf(level)) <= OffLevelDistance
+            && std::abs(rgbGreen(c) - greenOf(level)) <= OffLevelDistance
+            && std::abs(rgbBlue(c) - blueOf(level)) <= OffLevelDistance)
             return false;
     }
     return true;
 }
 
-bool greyish(QRgb c)
+bool greyish(Rgb c)
 {
-    return std::max({qRed(c), qGreen(c), qBlue(c)}) - std::min({qRed(c), qGreen(c), qBlue(c)})
-           <= GreySpread;
+    const int most = std::max({rgbRed(c), rgbGreen(c), rgbBlue(c)});
+    return most - std::min({rgbRed(c), rgbGreen(c), rgbBlue(c)}) <= GreySpread;
 }
 
 } // namespace
 
-MapVerdict recogniseMap(const QImage &picture)
+MapVerdict recogniseMap(const Image &picture)
 {
     MapVerdict verdict;
     if (picture.isNull())
@@ -50,34 +50,34 @@ MapVerdict recogniseMap(const QImage &picture)
     const int h = picture.height();
     const qint64 pixels = qint64(w) * h;
     // Row by row as 32-bit pixels: a large picture of fewer bits is never widened whole.
-    const bool wide = picture.format() == QImage::Format_RGB32;
-    QImage converted;
+    const bool wide = picture.format() == Image::Format::Rgb32;
+    Image converted;
     auto rowOf = [&](int y) {
         if (wide)
-            return reinterpret_cast<const QRgb *>(picture.constScanLine(y));
-        converted = picture.copy(0, y, w, 1).convertToFormat(QImage::Format_RGB32);
-        return reinterpret_cast<const QRgb *>(converted.constScanLine(0));
+            return reinterpret_cast<const Rgb *>(picture.constScanLine(y));
+        converted = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Rgb32);
+        return reinterpret_cast<const Rgb *>(converted.constScanLine(0));
     };
     constexpr int ColourCap = 4096;
 
     // A grey picture: its off-level greys, wherever they are.
     qint64 greyPixels = 0;
     for (int y = 0; y < h; ++y) {
-        const QRgb *line = rowOf(y);
+        const Rgb *line = rowOf(y);
         for (int x = 0; x < w; ++x)
             greyPixels += greyish(line[x]);
     }
     const bool grey = double(greyPixels) >= GreyShare * double(pixels);
-    QSet<QRgb> colours;
+    QSet<Rgb> colours;
     qint64 counted = 0;
     if (grey) {
         for (int y = 0; y < h; ++y) {
-            const QRgb *line = rowOf(y);
+            const Rgb *line = rowOf(y);
             for (int x = 0; x < w; ++x) {
-                const int g = qGray(line[x]);
-                if (offLevel(qRgb(g, g, g))) {
+                const int g = rgbGrey(line[x]);
+                if (offLevel(rgbOf(g, g, g))) {
                     ++counted;
-                    colours.insert(QRgb(g));
+                    colours.insert(Rgb(g));
                 }
             }
         }
@@ -85,10 +85,10 @@ MapVerdict recogniseMap(const QImage &picture)
         // A colour picture: its pixels off-level together with their four neighbours, row by
         // row, keeping three rows of flags.
         std::vector<std::vector<quint8>> off(3, std::vector<quint8>(std::size_t(w)));
-        std::vector<std::vector<QRgb>> colour(2, std::vector<QRgb>(std::size_t(w)));
+        std::vector<std::vector<Rgb>> colour(2, std::vector<Rgb>(std::size_t(w)));
         // Row y's flags and colours.
-        auto flagRow = [&](int y, std::vector<quint8> &flags, std::vector<QRgb> &colours) {
-            const QRgb *line = rowOf(y);
+        auto flagRow = [&](int y, std::vector<quint8> &flags, std::vector<Rgb> &colours) {
+            const Rgb *line = rowOf(y);
             for (int x = 0; x < w; ++x) {
                 flags[std::size_t(x)] = offLevel(line[x]);
                 colours[std::size_t(x)] = line[x];
@@ -99,7 +99,7 @@ MapVerdict recogniseMap(const QImage &picture)
             // off[0]: row y - 1, off[1]: row y, off[2]: row y + 1.
             if (y + 1 < h)
                 flagRow(y + 1, off[2], colour[1]);
-            const std::vector<QRgb> &line = colour[0];
+            const std::vector<Rgb> &line = colour[0];
             for (int x = 0; x < w; ++x) {
                 const auto i = std::size_t(x);
                 if (!off[1][i])
@@ -134,7 +134,7 @@ MapVerdict recogniseMap(const QImage &picture)
     return verdict;
 }
 
-QImage depthPictureOf(QImage picture, const MapVerdict &verdict)
+Image depthPictureOf(Image picture, const MapVerdict &verdict)
 {
     if (verdict.kind == MapKind::ColourScale && verdict.scale)
         return readAlongScale(std::move(picture), *verdict.scale);
@@ -149,7 +149,7 @@ LevelsSettings conversionDefaults()
     return settings;
 }
 
-MapOfPicture mapOfPicture(QImage picture, bool asIs)
+MapOfPicture mapOfPicture(Image picture, bool asIs)
 {
     MapOfPicture made;
     made.verdict = recogniseMap(picture);

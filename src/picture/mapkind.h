@@ -5,7 +5,7 @@
 #include "colourscale.h"
 #include "levels.h"
 
-#include <QImage>
+#include "image.h"
 
 #include <optional>
 
@@ -54,12 +54,12 @@ struct MapVerdict
 };
 
 // Decides what a picture is by looking at the whole of it.
-MapVerdict recogniseMap(const QImage &picture);
+MapVerdict recogniseMap(const Image &picture);
 
 // What the conversion reads of a depth picture: a picture on a colour scale read along it (an
 // 8-bit grey picture, warm end white), any other picture as it is (by brightness). Given a
 // picture nothing else holds, the grey picture takes its memory (readAlongScale).
-QImage depthPictureOf(QImage picture, const MapVerdict &verdict);
+Image depthPictureOf(Image picture, const MapVerdict &verdict);
 
 // The settings a depth picture is converted with when nobody chose any: those the import
 // dialog opens with, near and far found from the picture (`levels --near auto --far auto`).
@@ -70,11 +70,11 @@ LevelsSettings conversionDefaults();
 // conversionDefaults() unless `asIs`.
 struct MapOfPicture
 {
-    QImage map;
+    Image map;
     MapVerdict verdict;
     bool converted = false;
 };
-MapOfPicture mapOfPicture(QImage picture, bool asIs = false);
+MapOfPicture mapOfPicture(Image picture, bool asIs = false);
 
 // The file read whole (loadPicture) and made into a map as above. Throws PictureError.
 MapOfPicture mapOfFile(const QString &path, bool asIs = false);

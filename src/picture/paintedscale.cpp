@@ -278,15 +278,15 @@ Rgb mixed4(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb bottomRight, int acros
 
 // Grey, 1-bit and palette pictures go through the painter's 32-bit pipeline: premultiplied
 // colours mixed in 1/256ths and laid over the target with the coverage.
-QImage paintedInEightBits(const QImage &picture, QSize size)
+Image paintedInEightBits(const Image &picture, QSize size)
 {
     const int sw = picture.width();
     const int sh = picture.height();
     const int dw = size.width();
     const int dh = size.height();
-    const bool grey = picture.format() == QImage::Format_Grayscale8;
-    const QImage source = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QImage out(size, grey ? QImage::Format_Grayscale8 : QImage::Format_ARGB32_Premultiplied);
+    const bool grey = picture.format() == Image::Format::Grayscale8;
+    const Image source = picture.convertToFormat(Image::Format::Argb32Premultiplied);
+    Image out(size, grey ? Image::Format::Grayscale8 : Image::Format::Argb32Premultiplied);
     if (source.isNull() || out.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     out.fill(0);
@@ -466,13 +466,13 @@ void storeWide(const Wide *in, Rgb *out, int count)
 // Colours with alpha go through the painter's 64-bit pipeline: premultiplied to 16 bits a
 // channel, mixed in 1/65536ths, multiplied by the coverage over the transparent target, and
 // divided back to 8 bits as they are stored.
-QImage paintedInSixteenBits(const QImage &picture, QSize size)
+Image paintedInSixteenBits(const Image &picture, QSize size)
 {
     const int sw = picture.width();
     const int sh = picture.height();
     const int dw = size.width();
     const int dh = size.height();
-    QImage out(size, QImage::Format_ARGB32);
+    Image out(size, Image::Format::Argb32);
     if (out.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     out.fill(0);
@@ -521,9 +521,9 @@ QImage paintedInSixteenBits(const QImage &picture, QSize size)
 
 } // namespace
 
-QImage paintedScaled(const QImage &picture, QSize size)
+Image paintedScaled(const Image &picture, QSize size)
 {
-    if (picture.format() == QImage::Format_ARGB32)
+    if (picture.format() == Image::Format::Argb32)
         return paintedInSixteenBits(picture, size);
     return paintedInEightBits(picture, size);
 }

@@ -2,7 +2,7 @@
 
 #pragma once
 
-#include <QImage>
+#include "image.h"
 #include <QSize>
 
 namespace picture {
@@ -12,6 +12,6 @@ namespace picture {
 // the rasterizer, span for span as the painter hands the spans on. Grey pictures come back grey
 // over black, 1-bit and palette pictures premultiplied over transparent, colours with their alpha
 // over transparent.
-QImage paintedScaled(const QImage &picture, QSize size);
+Image paintedScaled(const Image &picture, QSize size);
 
 } // namespace picture

@@ -88,15 +88,15 @@ void encodeBitmap(const PictureRows &rows, int dotsPerMeter, Output &out)
     putLittleEndian(header, 0, 4); // colours important
     out.put(header.data(), qint64(header.size()));
 
-    std::vector<QRgb> scratch(size_t(rows.width));
+    std::vector<Rgb> scratch(size_t(rows.width));
     std::vector<char> line(size_t(rowBytes), 0);
     for (int y = rows.height - 1; y >= 0; --y) {
-        const QRgb *from = rows.row(y, scratch.data());
+        const Rgb *from = rows.row(y, scratch.data());
         char *to = line.data();
         for (int x = 0; x < rows.width; ++x) {
-            *to++ = char(qBlue(from[x]));
-            *to++ = char(qGreen(from[x]));
-            *to++ = char(qRed(from[x]));
+            *to++ = char(rgbBlue(from[x]));
+            *to++ = char(rgbGreen(from[x]));
+            *to++ = char(rgbRed(from[x]));
         }
         out.put(line.data(), rowBytes);
     }
@@ -106,8 +106,8 @@ void encodeBitmap(const PictureRows &rows, int dotsPerMeter, Output &out)
 // there are more than 256.
 struct Palette
 {
-    QList<QRgb> colours;
-    QHash<QRgb, uchar> indexOf;
+    QList<Rgb> colours;
+    QHash<Rgb, uchar> indexOf;
     // A palette given beforehand: a colour's index is byIndex[its byte at `shift`], checked.
     bool fixed = false;
     int shift = 0;
@@ -118,7 +118,7 @@ struct Palette
     bool isGreyRamp() const
     {
         for (qsizetype i = 0; i < colours.size(); ++i)
-            if (colours[i] != qRgb(int(i), int(i), int(i)))
+            if (colours[i] != rgbOf(int(i), int(i), int(i)))
                 return false;
         return true;
     }
@@ -127,12 +127,12 @@ struct Palette
 Palette paletteOf(const PictureRows &rows)
 {
     Palette palette;
-    std::vector<QRgb> scratch(size_t(rows.width));
-    QRgb last = 0;
+    std::vector<Rgb> scratch(size_t(rows.width));
+    Rgb last = 0;
     for (int y = 0; y < rows.height; ++y) {
-        const QRgb *line = rows.row(y, scratch.data());
+        const Rgb *line = rows.row(y, scratch.data());
         for (int x = 0; x < rows.width; ++x) {
-            const QRgb c = line[x] | 0xff000000u;
+            const Rgb c = line[x] | 0xff000000u;
             if (!palette.colours.isEmpty() && c == last)
                 continue;
             last = c;
@@ -155,7 +155,7 @@ struct PngJob
     const Palette *palette = nullptr; // null: 24-bit
     int dotsPerMeter = 0;
     Output *out = nullptr;
-    std::vector<QRgb> *scratch = nullptr;
+    std::vector<Rgb> *scratch = nullptr;
     std::vector<uchar> *indices = nullptr;
     png_text *text = nullptr;
     int textCount = 0;
@@ -218,9 +218,9 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
         png_color entries[256];
         const int count = int(palette->colours.size());
         for (int i = 0; i < count; ++i) {
-            entries[i].red = png_byte(qRed(palette->colours[i]));
-            entries[i].green = png_byte(qGreen(palette->colours[i]));
-            entries[i].blue = png_byte(qBlue(palette->colours[i]));
+            entries[i].red = png_byte(rgbRed(palette->colours[i]));
+            entries[i].green = png_byte(rgbGreen(palette->colours[i]));
+            entries[i].blue = png_byte(rgbBlue(palette->colours[i]));
         }
         png_set_PLTE(png, info, entries, count);
     }
@@ -242,11 +242,11 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
                                                                   : PNG_FILLER_AFTER);
 
     for (int y = 0; y < rows.height; ++y) {
-        const QRgb *line = rows.row(y, job->scratch->data());
+        const Rgb *line = rows.row(y, job->scratch->data());
         if (palette && palette->fixed) {
             uchar *to = job->indices->data();
             for (int x = 0; x < rows.width; ++x) {
-                const QRgb c = line[x] | 0xff000000u;
+                const Rgb c = line[x] | 0xff000000u;
                 const uchar index = palette->byByte[(c >> palette->shift) & 0xff];
                 if (palette->colours[index] != c)
                     png_error(png, "a colour outside the given palette");
@@ -255,10 +255,10 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
             png_write_row(png, job->indices->data());
         } else if (palette) {
             uchar *to = job->indices->data();
-            QRgb last = line[0] | 0xff000000u;
+            Rgb last = line[0] | 0xff000000u;
             uchar index = palette->indexOf.value(last);
             for (int x = 0; x < rows.width; ++x) {
-                const QRgb c = line[x] | 0xff000000u;
+                const Rgb c = line[x] | 0xff000000u;
                 if (c != last) {
                     last = c;
                     index = palette->indexOf.value(c);
@@ -276,7 +276,7 @@ bool writePng(png_structp png, png_infop info, PngJob *job)
 
 // The given palette, indexed by the first byte of the colours (blue, green, red) that tells
 // them all apart; empty when none does or there are more than 256.
-Palette fixedPalette(const QList<QRgb> &colours)
+Palette fixedPalette(const QList<Rgb> &colours)
 {
     Palette palette;
     if (colours.isEmpty() || colours.size() > 256)
@@ -294,7 +294,7 @@ Palette fixedPalette(const QList<QRgb> &colours)
         if (apart) {
             palette.fixed = true;
             palette.shift = shift;
-            for (const QRgb c : colours)
+            for (const Rgb c : colours)
                 palette.colours << (c | 0xff000000u);
             return palette;
         }
@@ -324,7 +324,7 @@ void encodePng(const PictureRows &rows, int dotsPerMeter, const PngOptions &opti
         text[i].text = const_cast<char *>(value.constData());
         text[i].text_length = size_t(value.size());
     }
-    std::vector<QRgb> scratch(size_t(std::max(rows.width, 1)));
+    std::vector<Rgb> scratch(size_t(std::max(rows.width, 1)));
     std::vector<uchar> indices(size_t(std::max(rows.width, 1)));
     PngJob job;
     job.rows = &rows;
@@ -430,12 +430,12 @@ QByteArray encodeLosslessWebP(const PictureRows &rows)
     } release{picture, memory};
     if (!WebPPictureAlloc(&picture))
         throw PictureError(PictureError::Kind::OutOfMemory);
-    // QRgb and libwebp's ARGB words are both 0xAARRGGBB.
+    // Rgb and libwebp's ARGB words are both 0xAARRGGBB.
     for (int y = 0; y < rows.height; ++y) {
-        QRgb *to = reinterpret_cast<QRgb *>(picture.argb + size_t(y) * size_t(picture.argb_stride));
-        const QRgb *from = rows.row(y, to);
+        Rgb *to = reinterpret_cast<Rgb *>(picture.argb + size_t(y) * size_t(picture.argb_stride));
+        const Rgb *from = rows.row(y, to);
         if (from != to)
-            std::memcpy(to, from, size_t(rows.width) * sizeof(QRgb));
+            std::memcpy(to, from, size_t(rows.width) * sizeof(Rgb));
     }
     if (!WebPEncode(&config, &picture)) {
         if (picture.error_code == VP8_ENC_ERROR_OUT_OF_MEMORY)

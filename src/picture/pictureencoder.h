@@ -4,7 +4,8 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QRgb>
+#include "image.h"
+
 #include <QtGlobal>
 
 #include <functional>
@@ -23,7 +24,7 @@ struct PictureRows
 {
     int width = 0;
     int height = 0;
-    std::function<const QRgb *(int y, QRgb *scratch)> row;
+    std::function<const Rgb *(int y, Rgb *scratch)> row;
 };
 
 // Where encoded bytes go, in order. It throws to stop the encoding.
@@ -54,7 +55,7 @@ struct PngOptions
     // asked for once, top to bottom) and written as indices into it, 1 bit a pixel for two
     // colours, 8 otherwise; never as greys. Every pixel must be one of these colours, and some
     // byte of a colour (blue, green or red) must tell all of them apart.
-    QList<QRgb> palette;
+    QList<Rgb> palette;
     // 24 bits whatever the colours, the rows asked for once (without a palette given).
     bool trueColour = false;
     // For 24 bits: every row filtered by its left neighbour (PNG's "Sub"), not by libpng's

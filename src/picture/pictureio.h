@@ -8,7 +8,7 @@
 #include "pictureerror.h"
 
 #include <QByteArray>
-#include <QImage>
+#include "image.h"
 #include <QSize>
 #include <QString>
 
@@ -39,8 +39,7 @@ qint64 pictureBytesLimit();
 // gives the empty picture.
 // `part`, when valid, is all the caller will use of the picture: only its top-left `part` is
 // returned, and a reader that can decode part of a picture decodes only that.
-Image loadImage(const QString &path, QSize part = {});
-QImage loadPicture(const QString &path, QSize part = {});
+Image loadPicture(const QString &path, QSize part = {});
 
 // A regular file's bytes, read whole: a pipe, socket, device or folder is refused without being
 // waited on, and so is an empty file or one larger than `limit`. Throws PictureError.
@@ -48,8 +47,7 @@ QByteArray readRegularFile(const QString &path, qint64 limit = MaxPictureFileByt
 
 // The decoding half of loadPicture, on a file's bytes: the same checks, the same readers, the same
 // errors. The result is the same for the same bytes and holds no pixel that they do not define.
-Image decodeImage(const QByteArray &bytes, QSize part = {});
-QImage decodePicture(const QByteArray &bytes, QSize part = {});
+Image decodePicture(const QByteArray &bytes, QSize part = {});
 
 // The format a file name asks for by its extension (.bmp or .png, in any case), if either.
 // The size a picture file's header states, for the formats loadPicture reads; invalid where the
@@ -70,14 +68,14 @@ inline constexpr int DefaultPrintDpi = 300;
 int dotsPerMeterOfDpi(int dpi);
 
 // The picture's rows for encodeRows, as opaque 32-bit pixels.
-PictureRows rowsOf(const QImage &image);
+PictureRows rowsOf(const Image &image);
 
 // The bytes of the picture as encodeRows writes it.
-QByteArray encodePicture(const QImage &image, FileFormat format,
+QByteArray encodePicture(const Image &image, FileFormat format,
                          int dotsPerMeter = SavedDotsPerMeter);
 
 // The picture encoded straight into its file, through FileWriter.
-void savePicture(const QImage &image, const QString &path, FileFormat format,
+void savePicture(const Image &image, const QString &path, FileFormat format,
                  int dotsPerMeter = SavedDotsPerMeter);
 
 // encodeRows into a file through FileWriter, committed once the last byte is written.

@@ -4,7 +4,6 @@
 
 #include "filename.h"
 #include "picturescan.h"
-#include "qtimage.h"
 #include "readers.h"
 
 #include <QFile>
@@ -231,26 +230,16 @@ QByteArray readRegularFile(const QString &path, qint64 limit)
     return bytes;
 }
 
-Image decodeImage(const QByteArray &bytes, QSize part)
+Image decodePicture(const QByteArray &bytes, QSize part)
 {
     return guarded([&] { return decode(bytes, part); });
 }
 
-Image loadImage(const QString &path, QSize part)
+Image loadPicture(const QString &path, QSize part)
 {
     if (path.isEmpty())
         return {};
     return guarded([&] { return decode(readRegularFile(path), part); });
-}
-
-QImage decodePicture(const QByteArray &bytes, QSize part)
-{
-    return toQImage(decodeImage(bytes, part));
-}
-
-QImage loadPicture(const QString &path, QSize part)
-{
-    return toQImage(loadImage(path, part));
 }
 
 QSize statedSize(const QByteArray &bytes)

@@ -28,22 +28,22 @@ int dotsPerMeterOfDpi(int dpi)
     return int(std::lround(dpi / 0.0254));
 }
 
-PictureRows rowsOf(const QImage &image)
+PictureRows rowsOf(const Image &image)
 {
     // Most pictures are kept as opaque 32-bit pixels already; others are converted a row at a time,
     // exactly as the whole picture would be.
-    const bool direct = image.format() == QImage::Format_RGB32;
-    return {image.width(), image.height(), [image, direct](int y, QRgb *scratch) -> const QRgb * {
+    const bool direct = image.format() == Image::Format::Rgb32;
+    return {image.width(), image.height(), [image, direct](int y, Rgb *scratch) -> const Rgb * {
                 if (direct)
-                    return reinterpret_cast<const QRgb *>(image.constScanLine(y));
-                const QImage line =
-                    image.copy(0, y, image.width(), 1).convertToFormat(QImage::Format_RGB32);
-                std::memcpy(scratch, line.constScanLine(0), size_t(image.width()) * sizeof(QRgb));
+                    return reinterpret_cast<const Rgb *>(image.constScanLine(y));
+                const Image line =
+                    image.copy(0, y, image.width(), 1).convertToFormat(Image::Format::Rgb32);
+                std::memcpy(scratch, line.constScanLine(0), size_t(image.width()) * sizeof(Rgb));
                 return scratch;
             }};
 }
 
-QByteArray encodePicture(const QImage &image, FileFormat format, int dotsPerMeter)
+QByteArray encodePicture(const Image &image, FileFormat format, int dotsPerMeter)
 {
     QByteArray bytes;
     if (format == FileFormat::Bmp)
@@ -72,7 +72,7 @@ void saveRows(const PictureRows &rows, const QString &path, FileFormat format, i
     return guarded([&] { return saveRowsUnguarded(rows, path, format, dotsPerMeter); });
 }
 
-void savePicture(const QImage &image, const QString &path, FileFormat format, int dotsPerMeter)
+void savePicture(const Image &image, const QString &path, FileFormat format, int dotsPerMeter)
 {
     saveRows(rowsOf(image), path, format, dotsPerMeter);
 }

@@ -26,17 +26,17 @@ struct Greys
     QPoint misfit;
 };
 
-Greys greysOf(const QImage &image)
+Greys greysOf(const Image &image)
 {
     // A tint fits a dot when its component is the fixed one and the other two are equal.
-    auto fits = [](QRgb p, int iro) {
-        const int c[3] = {qRed(p), qGreen(p), qBlue(p)};
+    auto fits = [](Rgb p, int iro) {
+        const int c[3] = {rgbRed(p), rgbGreen(p), rgbBlue(p)};
         return c[iro] == FixedComponentValue && c[(iro + 1) % 3] == c[(iro + 2) % 3];
     };
     Greys greys;
     unsigned tints = 0b111;
     for (int y = 0; y < image.height() && tints != 0; ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        const auto *line = reinterpret_cast<const Rgb *>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
             for (int iro = 0; iro < 3; ++iro)
                 if (!fits(line[x], iro))
@@ -54,11 +54,11 @@ Greys greysOf(const QImage &image)
     const int other = (greys.iroIndex + 1) % 3;
     greys.values.resize(size_t(image.width()) * size_t(image.height()));
     for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        const auto *line = reinterpret_cast<const Rgb *>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = line[x];
+            const Rgb p = line[x];
             greys.values[size_t(y) * size_t(image.width()) + size_t(x)] =
-                quint8(other == 0 ? qRed(p) : other == 1 ? qGreen(p) : qBlue(p));
+                quint8(other == 0 ? rgbRed(p) : other == 1 ? rgbGreen(p) : rgbBlue(p));
         }
     }
     return greys;
@@ -172,12 +172,12 @@ void followNeighbours(std::vector<quint8> &levels, const std::vector<quint16> &f
 
 } // namespace
 
-Revealed reveal(const QImage &stereogram)
+Revealed reveal(const Image &stereogram)
 {
     Revealed result;
-    QImage image;
+    Image image;
     if (stereogram.size() == StereogramSize) {
-        image = stereogram.convertToFormat(QImage::Format_RGB32);
+        image = stereogram.convertToFormat(Image::Format::Rgb32);
     } else if (std::optional<Unprinted> printed = unprinted(stereogram)) {
         image = printed->stereogram;
         result.scale = printed->scale;
@@ -264,9 +264,9 @@ Revealed reveal(const QImage &stereogram)
     alignBoundaries(levels, fits, mapWidth, mapHeight);
     followNeighbours(levels, fits, mapWidth, mapHeight);
 
-    result.depthMap = QImage(DepthMapSize, QImage::Format_RGB32);
+    result.depthMap = Image(DepthMapSize, Image::Format::Rgb32);
     for (int y = 0; y < mapHeight; ++y) {
-        auto *out = reinterpret_cast<QRgb *>(result.depthMap.scanLine(y));
+        auto *out = reinterpret_cast<Rgb *>(result.depthMap.scanLine(y));
         for (int x = 0; x < mapWidth; ++x)
             out[x] = toQRgb(QBColor(levels[size_t(y) * size_t(mapWidth) + size_t(x)]));
     }

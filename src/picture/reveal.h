@@ -2,7 +2,7 @@
 
 #pragma once
 
-#include <QImage>
+#include "image.h"
 #include <QPoint>
 
 #include <vector>
@@ -22,7 +22,7 @@ struct Revealed
 
     Fault fault = Fault::None;
     QPoint where;
-    QImage depthMap; // 389 x 333, each pixel the level colour of its dot
+    Image depthMap; // 389 x 333, each pixel the level colour of its dot
     int iroIndex = -1; // the tint: 0 red, 1 green, 2 blue
     qint64 ambiguous = 0; // map pixels where more than one level fits
     std::vector<bool> ambiguousAt; // those pixels, row by row
@@ -37,6 +37,6 @@ struct Revealed
 // those dots go to the side that lines the boundary up with the rows above and below, and then
 // to the level most of their neighbours have.
 // A picture that printable made is read back to its stereogram first.
-Revealed reveal(const QImage &stereogram);
+Revealed reveal(const Image &stereogram);
 
 } // namespace picture

@@ -87,24 +87,24 @@ std::vector<int> sharesOf(int s, int d)
 }
 
 // Two pixels mixed by weights out of 256, each channel truncated.
-QRgb mixed(QRgb a, int weightA, QRgb b, int weightB)
+Rgb mixed(Rgb a, int weightA, Rgb b, int weightB)
 {
     auto channel = [&](int shift) {
         return ((int((a >> shift) & 0xff) * weightA + int((b >> shift) & 0xff) * weightB) >> 8)
                << shift;
     };
-    return QRgb(channel(0) | channel(8) | channel(16) | channel(24));
+    return Rgb(channel(0) | channel(8) | channel(16) | channel(24));
 }
 
 // Four pixels mixed: down first, each result truncated, then across, clamped.
-QRgb mixed4(QRgb topLeft, QRgb topRight, QRgb bottomLeft, QRgb bottomRight, int across, int down)
+Rgb mixed4(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb bottomRight, int across, int down)
 {
-    QRgb out = 0;
+    Rgb out = 0;
     for (int shift = 0; shift < 32; shift += 8) {
-        auto at = [shift](QRgb c) { return int((c >> shift) & 0xff); };
+        auto at = [shift](Rgb c) { return int((c >> shift) & 0xff); };
         const int left = ((at(topLeft) * (256 - down) + at(bottomLeft) * down) & 0xffff) >> 8;
         const int right = ((at(topRight) * (256 - down) + at(bottomRight) * down) & 0xffff) >> 8;
-        out |= QRgb(std::clamp((left * (256 - across) + right * across) >> 8, 0, 255)) << shift;
+        out |= Rgb(std::clamp((left * (256 - across) + right * across) >> 8, 0, 255)) << shift;
     }
     return out;
 }
@@ -115,31 +115,31 @@ struct Sums
     int red = 0, green = 0, blue = 0, alpha = 0;
 };
 
-Sums summed(const QRgb *pixel, int share, int step)
+Sums summed(const Rgb *pixel, int share, int step)
 {
     const int first = share & 0xffff;
     const int full = share >> 16;
-    Sums sums{qRed(*pixel) * first, qGreen(*pixel) * first, qBlue(*pixel) * first,
-              qAlpha(*pixel) * first};
+    Sums sums{rgbRed(*pixel) * first, rgbGreen(*pixel) * first, rgbBlue(*pixel) * first,
+              rgbAlpha(*pixel) * first};
     int left = (1 << 14) - first;
     for (; left > full; left -= full) {
         pixel += step;
-        sums.red += qRed(*pixel) * full;
-        sums.green += qGreen(*pixel) * full;
-        sums.blue += qBlue(*pixel) * full;
-        sums.alpha += qAlpha(*pixel) * full;
+        sums.red += rgbRed(*pixel) * full;
+        sums.green += rgbGreen(*pixel) * full;
+        sums.blue += rgbBlue(*pixel) * full;
+        sums.alpha += rgbAlpha(*pixel) * full;
     }
     pixel += step;
-    sums.red += qRed(*pixel) * left;
-    sums.green += qGreen(*pixel) * left;
-    sums.blue += qBlue(*pixel) * left;
-    sums.alpha += qAlpha(*pixel) * left;
+    sums.red += rgbRed(*pixel) * left;
+    sums.green += rgbGreen(*pixel) * left;
+    sums.blue += rgbBlue(*pixel) * left;
+    sums.alpha += rgbAlpha(*pixel) * left;
     return sums;
 }
 
 // A 32-bit picture (RGB32 or premultiplied) made larger along at least one axis, as Qt's area
 // scaling makes it: bilinear along an axis made larger, averaged along one made smaller.
-QImage enlarged(const QImage &picture, QSize size)
+Image enlarged(const Image &picture, QSize size)
 {
     const int sw = picture.width();
     const int sh = picture.height();
@@ -152,16 +152,17 @@ QImage enlarged(const QImage &picture, QSize size)
     const auto rows = startsOf(sh, dh);
     const auto across = sharesOf(sw, dw);
     const auto down = sharesOf(sh, dh);
-    QImage out(size, picture.format());
+    Image out(size, picture.format());
     if (out.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     const qsizetype next = picture.bytesPerLine() / 4;
     for (int y = 0; y < dh; ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(picture.constScanLine(rows[std::size_t(y)]));
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        const auto *row =
+            reinterpret_cast<const Rgb *>(picture.constScanLine(rows[std::size_t(y)]));
+        auto *line = reinterpret_cast<Rgb *>(out.scanLine(y));
         const int yShare = down[std::size_t(y)];
         for (int x = 0; x < dw; ++x) {
-            const QRgb *p = row + columns[std::size_t(x)];
+            const Rgb *p = row + columns[std::size_t(x)];
             const int xShare = across[std::size_t(x)];
             if (wider && taller) {
                 if (yShare > 0)
@@ -183,27 +184,54 @@ QImage enlarged(const QImage &picture, QSize size)
                 s.blue = (s.blue * (256 - weight) + t.blue * weight) >> 8;
                 s.alpha = (s.alpha * (256 - weight) + t.alpha * weight) >> 8;
             }
-            line[x] = qRgba(s.red >> 14, s.green >> 14, s.blue >> 14, opaque ? 255 : s.alpha >> 14);
+            line[x] =
+                rgbaOf(s.red >> 14, s.green >> 14, s.blue >> 14, opaque ? 255 : s.alpha >> 14);
         }
     }
     return out;
 }
 
+// An averaged picture back in the format it came in, as Qt gives it back: a grey picture's
+// average is grey in every channel, which Qt's conversion back keeps as it is (checked for all 256
+// greys), and colours with alpha are divided back. A palette or 1-bit picture stays in the 32
+// bits it was averaged in: Qt would dither it back onto a palette, which puts noise into a depth
+// map read from it.
+Image inFormatOf(Image scaled, Image::Format given)
+{
+    if (given == Image::Format::Grayscale8) {
+        Image grey(scaled.size(), given);
+        if (grey.isNull())
+            throw PictureError(PictureError::Kind::OutOfMemory);
+        for (int y = 0; y < scaled.height(); ++y) {
+            const auto *from = reinterpret_cast<const Rgb *>(scaled.constScanLine(y));
+            uchar *to = grey.scanLine(y);
+            for (int x = 0; x < scaled.width(); ++x)
+                to[x] = uchar(rgbBlue(from[x]));
+        }
+        return grey;
+    }
+    if (given == Image::Format::Argb32)
+        scaled.convertTo(given);
+    if (scaled.isNull())
+        throw PictureError(PictureError::Kind::OutOfMemory);
+    return scaled;
+}
+
 } // namespace
 
-QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
+Image smoothScaled(const Image &picture, const QRect &source, QSize size)
 {
     const int sw = source.width();
     const int sh = source.height();
     const int dw = size.width();
     const int dh = size.height();
     if (dw <= 0 || dh <= 0)
-        return QImage();
+        return Image();
     // Pictures of 16 bits a channel are scaled as their 8-bit colours; a part reaching outside
     // the picture, as a copy of it (zero outside).
     if (picture.depth() > 32) {
-        const QImage narrowed = picture.convertToFormat(
-            picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        const Image narrowed = picture.convertToFormat(
+            picture.hasAlphaChannel() ? Image::Format::Argb32 : Image::Format::Rgb32);
         if (narrowed.isNull())
             throw PictureError(PictureError::Kind::OutOfMemory);
         return smoothScaled(narrowed, source, size);
@@ -213,29 +241,26 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
 
     // Where Qt scales by area averaging: pictures it can scale as they are, and the others when
     // they are large or made more than twice smaller. Below that it paints, bilinearly.
-    const QImage::Format given = picture.format();
+    const Image::Format given = picture.format();
     const bool asTheyAre =
-        given == QImage::Format_RGB32 || given == QImage::Format_ARGB32_Premultiplied;
+        given == Image::Format::Rgb32 || given == Image::Format::Argb32Premultiplied;
     const bool averaged = asTheyAre || dh * 2 < sh || dw * 2 < sw || qint64(sw) * sh >= (1 << 20);
     if (!averaged)
         return paintedScaled(source == picture.rect() ? picture : picture.copy(source), size);
 
-    const QImage::Format format = picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                            : QImage::Format_RGB32;
+    const Image::Format format = picture.hasAlphaChannel() ? Image::Format::Argb32Premultiplied
+                                                            : Image::Format::Rgb32;
     if (dw >= sw || dh >= sh) {
         // Larger along an axis: along that axis the part is no longer than the destination, so
         // a converted copy of it costs no more than a few destination-sized pictures.
-        QImage part = picture.copy(source);
+        Image part = picture.copy(source);
         if (part.format() != format)
             part.convertTo(format);
         if (part.isNull())
             throw PictureError(PictureError::Kind::OutOfMemory);
-        QImage scaled = enlarged(part, size);
-        if (scaled.format() != given)
-            scaled.convertTo(given);
-        return scaled;
+        return inFormatOf(enlarged(part, size), given);
     }
-    QImage scaled(size, format);
+    Image scaled(size, format);
     if (scaled.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     const auto columns = tapsOf(sw, dw);
@@ -248,19 +273,19 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
     auto sumAcross = [&](int row) {
         if (row == summedRow)
             return;
-        const QImage line =
+        const Image line =
             picture.copy(source.x(), source.y() + row, sw, 1).convertToFormat(format);
         if (line.isNull())
             throw PictureError(PictureError::Kind::OutOfMemory);
-        const auto *pixels = reinterpret_cast<const QRgb *>(line.constScanLine(0));
+        const auto *pixels = reinterpret_cast<const Rgb *>(line.constScanLine(0));
         for (int x = 0; x < dw; ++x) {
             quint32 red = 0, green = 0, blue = 0, alpha = 0;
             for (const Tap &tap : columns[std::size_t(x)]) {
-                const QRgb pixel = pixels[tap.index];
-                red += quint32(qRed(pixel)) * tap.weight;
-                green += quint32(qGreen(pixel)) * tap.weight;
-                blue += quint32(qBlue(pixel)) * tap.weight;
-                alpha += quint32(qAlpha(pixel)) * tap.weight;
+                const Rgb pixel = pixels[tap.index];
+                red += quint32(rgbRed(pixel)) * tap.weight;
+                green += quint32(rgbGreen(pixel)) * tap.weight;
+                blue += quint32(rgbBlue(pixel)) * tap.weight;
+                alpha += quint32(rgbAlpha(pixel)) * tap.weight;
             }
             quint32 *sums = &across[std::size_t(x) * 4];
             sums[0] = red >> 4;
@@ -280,17 +305,14 @@ QImage smoothScaled(const QImage &picture, const QRect &source, QSize size)
             for (std::size_t i = 0; i < down.size(); ++i)
                 down[i] += across[i] * tap.weight;
         }
-        auto *line = reinterpret_cast<QRgb *>(scaled.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(scaled.scanLine(y));
         for (int x = 0; x < dw; ++x) {
             const quint32 *sums = &down[std::size_t(x) * 4];
-            line[x] = qRgba(int(sums[0] >> 24), int(sums[1] >> 24), int(sums[2] >> 24),
-                            format == QImage::Format_RGB32 ? 255 : int(sums[3] >> 24));
+            line[x] = rgbaOf(int(sums[0] >> 24), int(sums[1] >> 24), int(sums[2] >> 24),
+                            format == Image::Format::Rgb32 ? 255 : int(sums[3] >> 24));
         }
     }
-    // Qt gives the picture's own format back.
-    if (scaled.format() != given)
-        scaled.convertTo(given);
-    return scaled;
+    return inFormatOf(std::move(scaled), given);
 }
 
 } // namespace picture

@@ -2,7 +2,7 @@
 
 #pragma once
 
-#include <QImage>
+#include "image.h"
 #include <QRect>
 #include <QSize>
 
@@ -17,8 +17,9 @@ namespace picture {
 // fixed point (weights of 1/16384 along each axis), as Qt computes it. Where Qt's area scaling
 // makes the picture larger along an axis, it is bilinear along that axis (weights of 1/256), done
 // here too. Where Qt paints instead (pictures of other formats, small and made less than twice
-// smaller), they are painted as Qt paints them (paintedScaled). Pictures of 16 bits a channel,
-// which the program never scales, are scaled as their 8-bit colours.
-QImage smoothScaled(const QImage &picture, const QRect &source, QSize size);
+// smaller), they are painted as Qt paints them (paintedScaled). Two differences: a palette or
+// 1-bit picture averaged comes back in 32 bits, not dithered onto a palette again, and pictures
+// of 16 bits a channel, which the program never scales, are scaled as their 8-bit colours.
+Image smoothScaled(const Image &picture, const QRect &source, QSize size);
 
 } // namespace picture

@@ -12,62 +12,62 @@ using namespace Qt::StringLiterals;
 
 namespace picture {
 
-QImage keptPart(const QImage &picture, QSize area)
+Image keptPart(const Image &picture, QSize area)
 {
     // Only the part that fits is ever shown; keep no more of a large picture than that.
     const QRect kept = picture.rect().intersected(QRect(QPoint(0, 0), area));
-    return picture.isNull() ? QImage() : picture.copy(kept).convertToFormat(QImage::Format_RGB32);
+    return picture.isNull() ? Image() : picture.copy(kept).convertToFormat(Image::Format::Rgb32);
 }
 
-void drawKeptPart(QImage &target, const QImage &kept)
+void drawKeptPart(Image &target, const Image &kept)
 {
     if (kept.isNull() || target.isNull())
         return;
     // The kept part replaces the target's pixels it covers, as they are.
-    Q_ASSERT(target.format() == QImage::Format_RGB32);
-    const QImage part =
-        kept.format() == QImage::Format_RGB32 ? kept : kept.convertToFormat(QImage::Format_RGB32);
+    Q_ASSERT(target.format() == Image::Format::Rgb32);
+    const Image part =
+        kept.format() == Image::Format::Rgb32 ? kept : kept.convertToFormat(Image::Format::Rgb32);
     const QRect covered = target.rect().intersected(part.rect());
     for (int y = covered.top(); y <= covered.bottom(); ++y)
         std::memcpy(target.scanLine(y), part.constScanLine(y), std::size_t(covered.width()) * 4);
 }
 
-QImage depthMapOf(const QImage &picture)
+Image depthMapOf(const Image &picture)
 {
-    QImage canvas(DepthMapSize, QImage::Format_RGB32);
+    Image canvas(DepthMapSize, Image::Format::Rgb32);
     canvas.fill(toQRgb(QBColor(0)));
     drawKeptPart(canvas, keptPart(picture, DepthMapSize));
     return canvas;
 }
 
-static QImage withGuides(const QImage &stereogram)
+static Image withGuides(const Image &stereogram)
 {
     const int width = stereogram.width();
-    QImage composed(width, stereogram.height() + GuideBandHeight, QImage::Format_RGB32);
-    composed.fill(Qt::white);
+    Image composed(width, stereogram.height() + GuideBandHeight, Image::Format::Rgb32);
+    composed.fill(0xffffffffu);
     const int cy = GuideBandHeight / 2;
     const int r2 = GuideDotRadius * GuideDotRadius + GuideDotRadius; // the program's disc rule
     for (const int cx : {width / 2 - GuideDotSpacing / 2, width / 2 + GuideDotSpacing / 2}) {
         for (int j = cy - GuideDotRadius; j <= cy + GuideDotRadius; ++j)
             for (int i = cx - GuideDotRadius; i <= cx + GuideDotRadius; ++i)
                 if ((i - cx) * (i - cx) + (j - cy) * (j - cy) <= r2 && composed.valid(i, j))
-                    composed.setPixel(i, j, qRgb(0, 0, 0));
+                    composed.setPixel(i, j, rgbOf(0, 0, 0));
     }
     for (int y = 0; y < stereogram.height(); ++y)
         std::memcpy(composed.scanLine(y + GuideBandHeight), stereogram.constScanLine(y),
-                    size_t(width) * sizeof(QRgb));
+                    size_t(width) * sizeof(Rgb));
     return composed;
 }
 
-PictureRows printableRows(const QImage &stereogram, int scale, bool guides)
+PictureRows printableRows(const Image &stereogram, int scale, bool guides)
 {
-    const QImage source = (guides ? withGuides(stereogram) : stereogram)
-                              .convertToFormat(QImage::Format_RGB32);
+    const Image source = (guides ? withGuides(stereogram) : stereogram)
+                              .convertToFormat(Image::Format::Rgb32);
     if (source.isNull() && !stereogram.isNull())
         throw PictureError(PictureError::Kind::OutOfMemory);
     return {source.width() * scale, source.height() * scale,
-            [source, scale](int y, QRgb *scratch) -> const QRgb * {
-                const auto *from = reinterpret_cast<const QRgb *>(source.constScanLine(y / scale));
+            [source, scale](int y, Rgb *scratch) -> const Rgb * {
+                const auto *from = reinterpret_cast<const Rgb *>(source.constScanLine(y / scale));
                 if (scale == 1)
                     return from;
                 for (int x = 0; x < source.width(); ++x)
@@ -76,18 +76,18 @@ PictureRows printableRows(const QImage &stereogram, int scale, bool guides)
             }};
 }
 
-QImage printable(const QImage &stereogram, int scale, bool guides)
+Image printable(const Image &stereogram, int scale, bool guides)
 {
     if (scale == 1 && !guides)
-        return stereogram.convertToFormat(QImage::Format_RGB32);
+        return stereogram.convertToFormat(Image::Format::Rgb32);
     const PictureRows rows = printableRows(stereogram, scale, guides);
-    QImage out(rows.width, rows.height, QImage::Format_RGB32);
+    Image out(rows.width, rows.height, Image::Format::Rgb32);
     if (out.isNull())
         return out;
     for (int y = 0; y < out.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
-        if (const QRgb *from = rows.row(y, line); from != line)
-            std::memcpy(line, from, size_t(out.width()) * sizeof(QRgb));
+        auto *line = reinterpret_cast<Rgb *>(out.scanLine(y));
+        if (const Rgb *from = rows.row(y, line); from != line)
+            std::memcpy(line, from, size_t(out.width()) * sizeof(Rgb));
     }
     return out;
 }
@@ -118,7 +118,7 @@ bool isPrintedSize(QSize size)
     return printedLayout(size).has_value();
 }
 
-std::optional<Unprinted> unprinted(const QImage &picture)
+std::optional<Unprinted> unprinted(const Image &picture)
 {
     const auto layout = printedLayout(picture.size());
     if (!layout)
@@ -127,15 +127,15 @@ std::optional<Unprinted> unprinted(const QImage &picture)
     const int width = StereogramSize.width();
     const int plainHeight = StereogramSize.height();
 
-    const QImage source = picture.convertToFormat(QImage::Format_RGB32);
-    QImage small(width, source.height() / scale, QImage::Format_RGB32);
+    const Image source = picture.convertToFormat(Image::Format::Rgb32);
+    Image small(width, source.height() / scale, Image::Format::Rgb32);
     for (int y = 0; y < small.height(); ++y) {
-        auto *out = reinterpret_cast<QRgb *>(small.scanLine(y));
-        const auto *first = reinterpret_cast<const QRgb *>(source.constScanLine(y * scale));
+        auto *out = reinterpret_cast<Rgb *>(small.scanLine(y));
+        const auto *first = reinterpret_cast<const Rgb *>(source.constScanLine(y * scale));
         for (int x = 0; x < width; ++x)
             out[x] = first[x * scale];
         for (int k = 0; k < scale; ++k) {
-            const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(y * scale + k));
+            const auto *line = reinterpret_cast<const Rgb *>(source.constScanLine(y * scale + k));
             for (int x = 0; x < width * scale; ++x)
                 if ((line[x] & 0xffffffu) != (out[x / scale] & 0xffffffu))
                     return std::nullopt;
@@ -148,7 +148,7 @@ std::optional<Unprinted> unprinted(const QImage &picture)
     return result;
 }
 
-static bool writeStereogramUnguarded(const QImage &stereogram, int scale, bool guides,
+static bool writeStereogramUnguarded(const Image &stereogram, int scale, bool guides,
                                      const QString &path, FileFormat format, int dotsPerMeter,
                                      const std::atomic<bool> *cancel,
                                      const std::function<void(int, int)> &progress)
@@ -162,7 +162,7 @@ static bool writeStereogramUnguarded(const QImage &stereogram, int scale, bool g
     int asked = 0;
     if (cancel || progress)
         rows.row = [row = std::move(rows.row), cancel, &progress, &asked, total](int y,
-                                                                                QRgb *scratch) {
+                                                                                Rgb *scratch) {
             if (cancel && cancel->load())
                 throw Stopped{};
             if (progress)
@@ -180,7 +180,7 @@ static bool writeStereogramUnguarded(const QImage &stereogram, int scale, bool g
     return true;
 }
 
-bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+bool writeStereogram(const Image &stereogram, int scale, bool guides, const QString &path,
                      FileFormat format, int dotsPerMeter, const std::atomic<bool> *cancel,
                      const std::function<void(int, int)> &progress)
 {
@@ -190,16 +190,16 @@ bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QSt
     });
 }
 
-PackedPicture::PackedPicture(const QImage &image)
+PackedPicture::PackedPicture(const Image &image)
     : m_size(image.size()), m_format(image.format())
 {
     Q_ASSERT(image.isNull() || image.depth() == 32);
     const qsizetype plainBytes = image.sizeInBytes();
     const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        const auto *line = reinterpret_cast<const Rgb *>(image.constScanLine(y));
         for (int x = 0; x < width;) {
-            const QRgb colour = line[x];
+            const Rgb colour = line[x];
             const int start = x++;
             // Four pixels at a time, since depth maps are long runs of one colour.
             while (x + 4 <= width
@@ -219,16 +219,16 @@ PackedPicture::PackedPicture(const QImage &image)
     }
 }
 
-QImage PackedPicture::unpack() const
+Image PackedPicture::unpack() const
 {
     if (!m_plain.isNull() || m_size.isEmpty())
         return m_plain;
-    QImage image(m_size, m_format);
+    Image image(m_size, m_format);
     if (image.isNull())
         return image;
     auto run = m_runs.cbegin();
     for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++run) {
             std::fill_n(line + x, run->length, run->colour);
             x += int(run->length);

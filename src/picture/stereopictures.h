@@ -6,7 +6,7 @@
 
 #include "pictureio.h"
 
-#include <QImage>
+#include "image.h"
 #include <QSize>
 
 #include <atomic>
@@ -18,22 +18,22 @@ namespace picture {
 
 // What a picture box keeps of a picture it is given: the part that fits `area`, at the top left,
 // as opaque 32-bit pixels.
-QImage keptPart(const QImage &picture, QSize area);
+Image keptPart(const Image &picture, QSize area);
 
 // Draws a kept part over `target` (an RGB32 picture) at the top left, one pixel to one pixel.
-void drawKeptPart(QImage &target, const QImage &kept);
+void drawKeptPart(Image &target, const Image &kept);
 
 // What "ファイル読み込み" and then "編集終了" leave in the depth store for a loaded picture: the
 // picture at the top left of the black canvas, clipped, drawn as the canvas's surface draws it.
-QImage depthMapOf(const QImage &picture);
+Image depthMapOf(const Image &picture);
 
 // The stereogram for print: each dot a scale x scale block, with the converging aid above it if
 // asked for.
-QImage printable(const QImage &stereogram, int scale, bool guides);
+Image printable(const Image &stereogram, int scale, bool guides);
 
 // printable's rows, made as they are asked for from the stereogram: an enlarged picture is never
 // held whole. Throws std::bad_alloc when not even the stereogram with its aid fits in memory.
-PictureRows printableRows(const QImage &stereogram, int scale, bool guides);
+PictureRows printableRows(const Image &stereogram, int scale, bool guides);
 
 // The largest scale printable is asked for.
 inline constexpr int MaxPrintScale = 16;
@@ -41,7 +41,7 @@ inline constexpr int MaxPrintScale = 16;
 // What printable made, read back: the stereogram, its scale and whether the aid is above it.
 struct Unprinted
 {
-    QImage stereogram;
+    Image stereogram;
     int scale = 1;
     bool guides = false;
 };
@@ -49,7 +49,7 @@ struct Unprinted
 // The 453 x 333 stereogram inside a picture that printable made of one, at scale 1 to
 // MaxPrintScale with or without the aid: the scale from the width, the aid from the height, and
 // only when every block is one colour and the aid's band is exactly the one printable draws.
-std::optional<Unprinted> unprinted(const QImage &picture);
+std::optional<Unprinted> unprinted(const Image &picture);
 
 // Whether a picture of this size could be one that printable made (scale 1 included), the size
 // unprinted asks for before it looks at a pixel.
@@ -60,7 +60,7 @@ bool isPrintedSize(QSize size);
 // `cancel`, once set, stops it before the next row: no file is left and it returns false.
 // `progress` gets the rows handed to the encoder so far out of all it will ask for (a PNG's rows
 // are read twice: once for its colours, once to write them).
-bool writeStereogram(const QImage &stereogram, int scale, bool guides, const QString &path,
+bool writeStereogram(const Image &stereogram, int scale, bool guides, const QString &path,
                      FileFormat format, int dotsPerMeter = SavedDotsPerMeter,
                      const std::atomic<bool> *cancel = nullptr,
                      const std::function<void(int done, int total)> &progress = {});
@@ -77,21 +77,21 @@ class PackedPicture
 {
 public:
     PackedPicture() = default;
-    explicit PackedPicture(const QImage &image);
+    explicit PackedPicture(const Image &image);
 
-    QImage unpack() const;
+    Image unpack() const;
     qsizetype bytes() const;
 
 private:
     struct Run
     {
-        QRgb colour;
+        Rgb colour;
         quint32 length;
     };
     QSize m_size;
-    QImage::Format m_format = QImage::Format_RGB32;
+    Image::Format m_format = Image::Format::Rgb32;
     std::vector<Run> m_runs;
-    QImage m_plain;
+    Image m_plain;
 };
 
 } // namespace picture

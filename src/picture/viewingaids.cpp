@@ -8,38 +8,38 @@
 
 namespace picture {
 
-static QImage anaglyphUnguarded(const QImage &stereogram)
+static Image anaglyphUnguarded(const Image &stereogram)
 {
     const int width = stereogram.width() - BaseSeparation;
     if (width <= 0)
         return {};
-    const QImage source = stereogram.convertToFormat(QImage::Format_RGB32);
-    QImage out(width, source.height(), QImage::Format_RGB32);
+    const Image source = stereogram.convertToFormat(Image::Format::Rgb32);
+    Image out(width, source.height(), Image::Format::Rgb32);
     if (out.isNull())
         return out;
     for (int y = 0; y < source.height(); ++y) {
-        const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        const auto *in = reinterpret_cast<const Rgb *>(source.constScanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(out.scanLine(y));
         for (int x = 0; x < width; ++x) {
-            const int right = qGray(in[x + BaseSeparation]);
-            line[x] = qRgb(qGray(in[x]), right, right);
+            const int right = rgbGrey(in[x + BaseSeparation]);
+            line[x] = rgbOf(rgbGrey(in[x]), right, right);
         }
     }
     return out;
 }
 
-QImage anaglyph(const QImage &stereogram)
+Image anaglyph(const Image &stereogram)
 {
     return guarded([&] { return anaglyphUnguarded(stereogram); });
 }
 
-QImage crossEyedDepthMap(const QImage &depthMap)
+Image crossEyedDepthMap(const Image &depthMap)
 {
-    QImage out = depthMap.convertToFormat(QImage::Format_RGB32);
+    Image out = depthMap.convertToFormat(Image::Format::Rgb32);
     for (int y = 0; y < out.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(out.scanLine(y));
         for (int x = 0; x < out.width(); ++x) {
-            const QRgb pixel = line[x] & 0xffffffu;
+            const Rgb pixel = line[x] & 0xffffffu;
             for (int level = 0; level < 16; ++level) {
                 if ((toQRgb(QBColor(level)) & 0xffffffu) == pixel) {
                     line[x] = toQRgb(QBColor(15 - level));
@@ -51,14 +51,14 @@ QImage crossEyedDepthMap(const QImage &depthMap)
     return out;
 }
 
-QImage markAmbiguous(const QImage &depthMap, const std::vector<bool> &ambiguous)
+Image markAmbiguous(const Image &depthMap, const std::vector<bool> &ambiguous)
 {
-    QImage out = depthMap.convertToFormat(QImage::Format_RGB32);
+    Image out = depthMap.convertToFormat(Image::Format::Rgb32);
     const size_t width = size_t(out.width());
     if (ambiguous.size() != width * size_t(out.height()))
         return out;
     for (int y = 0; y < out.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(out.scanLine(y));
         for (size_t x = 0; x < width; ++x)
             if (ambiguous[size_t(y) * width + x])
                 line[x] = AmbiguousMark;
@@ -66,15 +66,15 @@ QImage markAmbiguous(const QImage &depthMap, const std::vector<bool> &ambiguous)
     return out;
 }
 
-QImage greyLevels(const QImage &depthMap)
+Image greyLevels(const Image &depthMap)
 {
-    QImage grey = depthMap.convertToFormat(QImage::Format_RGB32);
+    Image grey = depthMap.convertToFormat(Image::Format::Rgb32);
     for (int y = 0; y < grey.height(); ++y) {
-        auto *row = reinterpret_cast<QRgb *>(grey.scanLine(y));
+        auto *row = reinterpret_cast<Rgb *>(grey.scanLine(y));
         for (int x = 0; x < grey.width(); ++x) {
             for (int level = 0; level < 16; ++level) {
                 if ((row[x] & 0xffffffu) == (toQRgb(QBColor(level)) & 0xffffffu)) {
-                    row[x] = qRgb(17 * level, 17 * level, 17 * level);
+                    row[x] = rgbOf(17 * level, 17 * level, 17 * level);
                     break;
                 }
             }

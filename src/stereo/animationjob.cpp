@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using picture::Image;
+using picture::Rgb;
 
 namespace stereo {
 
@@ -28,13 +30,13 @@ picture::MapOfPicture readDepthMap(const QString &path, bool asIs)
 // A GIF frame holds at most 256 colours, and the dots of a stereogram may use all 256 greys of
 // their tint: the guides' white band and black dots are drawn in the tint's lightest and darkest
 // dot colours instead, which the frame's table holds anyway.
-void guidesInDotColours(QImage &frame, const StereogramSettings &settings)
+void guidesInDotColours(Image &frame, const StereogramSettings &settings)
 {
-    const QRgb light = picture::toQRgb(picture::dotColour(255, settings.iroIndex));
-    const QRgb dark = picture::toQRgb(picture::dotColour(0, settings.iroIndex));
+    const Rgb light = picture::toQRgb(picture::dotColour(255, settings.iroIndex));
+    const Rgb dark = picture::toQRgb(picture::dotColour(0, settings.iroIndex));
     const int band = std::min(frame.height(), picture::GuideBandHeight * settings.scale);
     for (int y = 0; y < band; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(frame.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(frame.scanLine(y));
         for (int x = 0; x < frame.width(); ++x)
             line[x] = (line[x] & 0xffffffu) == 0xffffffu ? light : dark;
     }
@@ -93,10 +95,10 @@ QList<BadMap> AnimationJob::check(const std::atomic<bool> *cancel,
     return bad;
 }
 
-QImage AnimationJob::depthMap(int frame)
+Image AnimationJob::depthMap(int frame)
 {
     const int file = m_request.frames > 0 ? 0 : m_fileOfMap[frame];
-    QImage map;
+    Image map;
     if (m_isKept[file]) {
         map = m_kept[file].unpack();
     } else {
@@ -123,7 +125,7 @@ bool AnimationJob::step()
                     m_request.output, *format, m_request.delayMs, m_request.loopCount);
             }
             Q_ASSERT(m_writer && m_done < frameCount());
-            QImage frame = m_runs.next(depthMap(m_done));
+            Image frame = m_runs.next(depthMap(m_done));
             if (m_request.settings.guides
                 && picture::animationFormatOfName(m_request.output) == picture::AnimationFormat::Gif)
                 guidesInDotColours(frame, m_request.settings);

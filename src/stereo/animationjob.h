@@ -10,7 +10,7 @@
 #include "picture/pictureerror.h"
 #include "picture/stereopictures.h"
 
-#include <QImage>
+#include "picture/image.h"
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -82,7 +82,7 @@ public:
     void cancel();
 
 private:
-    QImage depthMap(int frame);
+    picture::Image depthMap(int frame);
 
     AnimationRequest m_request;
     QStringList m_files;

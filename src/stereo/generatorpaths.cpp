@@ -14,6 +14,8 @@
 #if defined(__GNUC__) && defined(__x86_64__)
 #define ZOMVORN_X86_PATHS 1
 #include <immintrin.h>
+
+using picture::Rgb;
 #endif
 
 namespace stereo {
@@ -25,15 +27,15 @@ using picture::ImageWidth;
 using picture::MappedEnd;
 using picture::StripWidth;
 
-// Where each component lies within a QRgb: blue in byte 0, green in byte 1, red in byte 2.
+// Where each component lies within a Rgb: blue in byte 0, green in byte 1, red in byte 2.
 constexpr int shiftOf[3] = {16, 8, 0}; // red, green, blue
 
 // dotColour for a grey value known to be 0 to 255, as shifts by constants, so that the compiler
 // colours several dots at once.
 template<int IroIndex>
-constexpr QRgb tintedDot(QRgb grey)
+constexpr Rgb tintedDot(Rgb grey)
 {
-    constexpr QRgb fixed = 0xff000000u | QRgb(picture::FixedComponentValue) << shiftOf[IroIndex];
+    constexpr Rgb fixed = 0xff000000u | Rgb(picture::FixedComponentValue) << shiftOf[IroIndex];
     return fixed | grey << shiftOf[(IroIndex + 1) % 3] | grey << shiftOf[(IroIndex + 2) % 3];
 }
 
@@ -41,21 +43,21 @@ template<int IroIndex>
 constexpr bool tintedDotIsDotColour()
 {
     for (int v = 0; v < 256; ++v)
-        if (tintedDot<IroIndex>(QRgb(v)) != picture::toQRgb(picture::dotColour(v, IroIndex)))
+        if (tintedDot<IroIndex>(Rgb(v)) != picture::toQRgb(picture::dotColour(v, IroIndex)))
             return false;
     return true;
 }
 static_assert(tintedDotIsDotColour<0>() && tintedDotIsDotColour<1>() && tintedDotIsDotColour<2>());
 
 template<int IroIndex>
-void colourPlain(const quint8 *grey, QRgb *line, int width)
+void colourPlain(const quint8 *grey, Rgb *line, int width)
 {
     for (int x = 0; x < width; ++x)
         line[x] = tintedDot<IroIndex>(grey[x]);
 }
 
 // Eight pixels compared at a time, since depth maps are long runs of one colour.
-int runEndPlain(const QRgb *map, int x, int end, QRgb pixel)
+int runEndPlain(const Rgb *map, int x, int end, Rgb pixel)
 {
     const quint64 pair = quint64(pixel) << 32 | pixel;
     for (; x + 8 <= end; x += 8) {
@@ -81,7 +83,7 @@ struct PlainLoops
 {
     static void fillGreys(Rnd &rnd, quint8 *out, int n) { rnd.fillGreys(out, n); }
 
-    static int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+    static int runEnd(const Rgb *map, int x, int end, Rgb pixel)
     {
         return runEndPlain(map, x, end, pixel);
     }
@@ -99,7 +101,7 @@ struct PlainLoops
     static constexpr bool LevelsAtOnce = false;
 
     template<int IroIndex>
-    static void colour(const quint8 *grey, QRgb *line, int width)
+    static void colour(const quint8 *grey, Rgb *line, int width)
     {
         colourPlain<IroIndex>(grey, line, width);
     }
@@ -112,7 +114,7 @@ struct PlainLoops
 // constants, then the pairs with each other. The last sixteen dots of a row overlap the ones
 // before them, which are written again with the same values.
 template<int IroIndex>
-void colourSse2(const quint8 *grey, QRgb *line, int width)
+void colourSse2(const quint8 *grey, Rgb *line, int width)
 {
     if (width < 16) {
         colourPlain<IroIndex>(grey, line, width);
@@ -142,7 +144,7 @@ void colourSse2(const quint8 *grey, QRgb *line, int width)
 }
 
 // Sixteen pixels compared at a time, then four, then one.
-int runEndSse2(const QRgb *map, int x, int end, QRgb pixel)
+int runEndSse2(const Rgb *map, int x, int end, Rgb pixel)
 {
     const __m128i p = _mm_set1_epi32(int(pixel));
     const auto same = [&](int at) {
@@ -166,13 +168,13 @@ int runEndSse2(const QRgb *map, int x, int end, QRgb pixel)
 
 struct Sse2Loops : PlainLoops
 {
-    static int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+    static int runEnd(const Rgb *map, int x, int end, Rgb pixel)
     {
         return runEndSse2(map, x, end, pixel);
     }
 
     template<int IroIndex>
-    static void colour(const quint8 *grey, QRgb *line, int width)
+    static void colour(const quint8 *grey, Rgb *line, int width)
     {
         colourSse2<IroIndex>(grey, line, width);
     }
@@ -195,7 +197,7 @@ constexpr std::array<char, 32> spreadOf(int first)
 }
 
 template<int IroIndex>
-__attribute__((target("avx2"))) void colourAvx2(const quint8 *grey, QRgb *line, int width)
+__attribute__((target("avx2"))) void colourAvx2(const quint8 *grey, Rgb *line, int width)
 {
     if (width < 16) {
         colourPlain<IroIndex>(grey, line, width);
@@ -227,7 +229,7 @@ __attribute__((target("avx2"))) void colourAvx2(const quint8 *grey, QRgb *line, 
 }
 
 // Thirty-two pixels compared at a time, then eight, then one.
-__attribute__((target("avx2"))) int runEndAvx2(const QRgb *map, int x, int end, QRgb pixel)
+__attribute__((target("avx2"))) int runEndAvx2(const Rgb *map, int x, int end, Rgb pixel)
 {
     const __m256i p = _mm256_set1_epi32(int(pixel));
     for (; x + 32 <= end; x += 32) {
@@ -317,7 +319,7 @@ constexpr std::array<quint32, 32> packedLevels = [] {
 
 static_assert([] {
     for (int k = 0; k < 16; ++k) {
-        const QRgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
+        const Rgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
         if (packedLevels[std::size_t(keyOf(c))] != (c | quint32(k) << 24))
             return false;
     }
@@ -331,7 +333,7 @@ __attribute__((target("avx2"))) inline __m256i select(__m256i a, __m256i b, __m2
                                                 _mm256_castsi256_ps(bySign)));
 }
 
-__attribute__((target("avx2"))) void levelsAvx2(const QRgb *map, int n, int *levels)
+__attribute__((target("avx2"))) void levelsAvx2(const Rgb *map, int n, int *levels)
 {
     const auto *table = reinterpret_cast<const __m256i *>(packedLevels.data());
     const __m256i t0 = _mm256_loadu_si256(table), t1 = _mm256_loadu_si256(table + 1);
@@ -365,7 +367,7 @@ struct Avx2Loops
     static constexpr bool LevelsAtOnce = true;
 
     // levels[i] = the level of map[i], -1 for none, i from 0 to n - 1.
-    __attribute__((target("avx2"))) static void levels(const QRgb *map, int n, int *levels)
+    __attribute__((target("avx2"))) static void levels(const Rgb *map, int n, int *levels)
     {
         levelsAvx2(map, n, levels);
     }
@@ -375,7 +377,7 @@ struct Avx2Loops
         fillGreysAvx2(rnd, out, n);
     }
 
-    __attribute__((target("avx2"))) static int runEnd(const QRgb *map, int x, int end, QRgb pixel)
+    __attribute__((target("avx2"))) static int runEnd(const Rgb *map, int x, int end, Rgb pixel)
     {
         return runEndAvx2(map, x, end, pixel);
     }
@@ -391,7 +393,7 @@ struct Avx2Loops
     }
 
     template<int IroIndex>
-    __attribute__((target("avx2"))) static void colour(const quint8 *grey, QRgb *line, int width)
+    __attribute__((target("avx2"))) static void colour(const quint8 *grey, Rgb *line, int width)
     {
         colourAvx2<IroIndex>(grey, line, width);
     }
@@ -428,13 +430,13 @@ template<class Loops>
 }
 
 template<class Loops>
-[[gnu::always_inline]] inline void dotRow(Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth,
-                                          int &carried, QRgb *line, int width, int iroIndex)
+[[gnu::always_inline]] inline void dotRow(Rnd &rnd, quint8 *dots, const Rgb *map, int mapWidth,
+                                          int &carried, Rgb *line, int width, int iroIndex)
 {
     Loops::fillGreys(rnd, dots, StripWidth);
     int level = carried;
     for (int x = 0; x < mapWidth;) {
-        const QRgb pixel = map[x];
+        const Rgb pixel = map[x];
         const int k = levelTable.level(pixel);
         level = k >= 0 ? k : level;
         const int end = Loops::runEnd(map, x + 1, mapWidth, pixel);
@@ -480,21 +482,21 @@ template<class Loops>
     }
 }
 
-void dotRowPlain(Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth, int &level, QRgb *line,
+void dotRowPlain(Rnd &rnd, quint8 *dots, const Rgb *map, int mapWidth, int &level, Rgb *line,
                  int width, int iroIndex)
 {
     dotRow<PlainLoops>(rnd, dots, map, mapWidth, level, line, width, iroIndex);
 }
 
 #ifdef ZOMVORN_X86_PATHS
-void dotRowSse2(Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth, int &level, QRgb *line,
+void dotRowSse2(Rnd &rnd, quint8 *dots, const Rgb *map, int mapWidth, int &level, Rgb *line,
                 int width, int iroIndex)
 {
     dotRow<Sse2Loops>(rnd, dots, map, mapWidth, level, line, width, iroIndex);
 }
 
-__attribute__((target("avx2"))) void dotRowAvx2(Rnd &rnd, quint8 *dots, const QRgb *map,
-                                                int mapWidth, int &level, QRgb *line, int width,
+__attribute__((target("avx2"))) void dotRowAvx2(Rnd &rnd, quint8 *dots, const Rgb *map,
+                                                int mapWidth, int &level, Rgb *line, int width,
                                                 int iroIndex)
 {
     dotRow<Avx2Loops>(rnd, dots, map, mapWidth, level, line, width, iroIndex);
@@ -524,8 +526,8 @@ GeneratorPath preferredGeneratorPath()
     return path;
 }
 
-void makeDotRow(GeneratorPath path, Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth,
-                int &level, QRgb *line, int width, int iroIndex)
+void makeDotRow(GeneratorPath path, Rnd &rnd, quint8 *dots, const Rgb *map, int mapWidth,
+                int &level, Rgb *line, int width, int iroIndex)
 {
     switch (path) {
 #ifdef ZOMVORN_X86_PATHS

@@ -2,10 +2,11 @@
 
 #pragma once
 
+#include "picture/image.h"
+
 #include "rnd.h"
 
 #include <QList>
-#include <QRgb>
 #include <QtGlobal>
 
 namespace stereo {
@@ -31,7 +32,7 @@ inline constexpr int DotRowSlack = 64;
 // map[mapWidth - 1], starting from and updating the carried `level`, the rest by the last level,
 // the tail by the base separation; then coloured into line[0] to line[width - 1] in tint
 // iroIndex, unless line is null. `dots` holds MappedEnd + DotRowSlack dots.
-void makeDotRow(GeneratorPath path, Rnd &rnd, quint8 *dots, const QRgb *map, int mapWidth,
-                int &level, QRgb *line, int width, int iroIndex);
+void makeDotRow(GeneratorPath path, Rnd &rnd, quint8 *dots, const picture::Rgb *map, int mapWidth,
+                int &level, picture::Rgb *line, int width, int iroIndex);
 
 } // namespace stereo

@@ -2,9 +2,10 @@
 
 #pragma once
 
+#include "picture/image.h"
+
 #include "picture/colour.h"
 
-#include <QRgb>
 
 #include <array>
 
@@ -17,7 +18,7 @@ namespace stereo {
 // colour a pixel can be, and one comparison tells whether it is that colour.
 constexpr quint32 HashMultiplier = 0x3b1a11dfu;
 
-constexpr int keyOf(QRgb rgb)
+constexpr int keyOf(picture::Rgb rgb)
 {
     return int(((rgb & 0xffffffu) * HashMultiplier) >> 27);
 }
@@ -26,7 +27,8 @@ struct LevelTable
 {
     struct Entry
     {
-        QRgb colour = 0xffffffffu; // never a pixel's value: pixels are compared without alpha
+        // Never a pixel's value: pixels are compared without alpha.
+        picture::Rgb colour = 0xffffffffu;
         int level = -1;
     };
     std::array<Entry, 32> entries{};
@@ -34,14 +36,14 @@ struct LevelTable
     constexpr LevelTable()
     {
         for (int k = 0; k < 16; ++k) {
-            const QRgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
+            const picture::Rgb c = picture::toQRgb(picture::QBColor(k)) & 0xffffffu;
             entries[std::size_t(keyOf(c))] = {c, k};
         }
     }
 
-    constexpr int level(QRgb pixel) const
+    constexpr int level(picture::Rgb pixel) const
     {
-        const QRgb c = pixel & 0xffffffu;
+        const picture::Rgb c = pixel & 0xffffffu;
         const Entry &e = entries[std::size_t(keyOf(c))];
         return e.colour == c ? e.level : -1;
     }

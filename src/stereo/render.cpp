@@ -13,6 +13,16 @@
 #include <cmath>
 #include <cstdlib>
 
+using picture::Image;
+using picture::Rgb;
+using picture::Rgba64;
+using picture::rgbOf;
+using picture::rgbRed;
+using picture::rgbGreen;
+using picture::rgbBlue;
+using picture::rgbAlpha;
+using picture::rgbGrey;
+
 using namespace Qt::StringLiterals;
 
 namespace stereo::render {
@@ -33,30 +43,30 @@ int positiveMod(int a, int b)
 }
 
 // The grey (0..65535) and alpha (0..65535) of each pixel of one row.
-void greyRow(const QImage &picture, int y, bool deep, std::vector<int> &grey,
+void greyRow(const Image &picture, int y, bool deep, std::vector<int> &grey,
              std::vector<int> &alpha)
 {
     const int w = picture.width();
-    if (picture.format() == QImage::Format_Grayscale16) {
+    if (picture.format() == Image::Format::Grayscale16) {
         const auto *line = reinterpret_cast<const quint16 *>(picture.constScanLine(y));
         for (int x = 0; x < w; ++x) {
             grey[std::size_t(x)] = line[x];
             alpha[std::size_t(x)] = Top;
         }
     } else if (deep) {
-        const QImage row = picture.copy(0, y, w, 1).convertToFormat(QImage::Format_RGBA64);
-        const auto *line = reinterpret_cast<const QRgba64 *>(row.constScanLine(0));
+        const Image row = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Rgba64);
+        const auto *line = reinterpret_cast<const Rgba64 *>(row.constScanLine(0));
         for (int x = 0; x < w; ++x) {
-            const QRgba64 c = line[x];
+            const Rgba64 c = line[x];
             grey[std::size_t(x)] = (c.red() * 11 + c.green() * 16 + c.blue() * 5) / 32;
             alpha[std::size_t(x)] = c.alpha();
         }
     } else {
-        const QImage row = picture.copy(0, y, w, 1).convertToFormat(QImage::Format_ARGB32);
-        const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        const Image row = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Argb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
         for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = qGray(line[x]) * 257;
-            alpha[std::size_t(x)] = qAlpha(line[x]) * 257;
+            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
+            alpha[std::size_t(x)] = rgbAlpha(line[x]) * 257;
         }
     }
 }
@@ -87,13 +97,14 @@ std::vector<quint16> medianOf(const std::vector<quint16> &plane,
 
 } // namespace
 
-bool isLevelMap(const QImage &picture)
+bool isLevelMap(const Image &picture)
 {
     if (picture.isNull())
         return false;
     for (int y = 0; y < picture.height(); ++y) {
-        const QImage row = picture.copy(0, y, picture.width(), 1).convertToFormat(QImage::Format_RGB32);
-        const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+        const Image row =
+            picture.copy(0, y, picture.width(), 1).convertToFormat(Image::Format::Rgb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
         for (int x = 0; x < picture.width(); ++x) {
             const picture::Colour c = picture::fromQRgb(line[x]);
             if (std::find(picture::QBColorTable.begin(), picture::QBColorTable.end(), c)
@@ -104,7 +115,7 @@ bool isLevelMap(const QImage &picture)
     return true;
 }
 
-static DepthPlane depthPlaneOfUnguarded(const QImage &picture,
+static DepthPlane depthPlaneOfUnguarded(const Image &picture,
                                         const picture::LevelsSettings &settings,
                                         DepthSource source)
 {
@@ -117,12 +128,12 @@ static DepthPlane depthPlaneOfUnguarded(const QImage &picture,
     plane.height = h;
     plane.z.assign(std::size_t(w) * std::size_t(h), 0);
     if (source == DepthSource::Levels || (source == DepthSource::Auto && isLevelMap(picture))) {
-        QHash<QRgb, quint16> level;
+        QHash<Rgb, quint16> level;
         for (int n = 0; n < 16; ++n)
             level.insert(picture::toQRgb(picture::QBColor(n)), quint16(n * (Top / 15)));
         for (int y = 0; y < h; ++y) {
-            const QImage row = picture.copy(0, y, w, 1).convertToFormat(QImage::Format_RGB32);
-            const auto *line = reinterpret_cast<const QRgb *>(row.constScanLine(0));
+            const Image row = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Rgb32);
+            const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
             for (int x = 0; x < w; ++x)
                 plane.z[std::size_t(y) * std::size_t(w) + std::size_t(x)] =
                     level.value(line[x] | 0xff000000u, 0);
@@ -195,7 +206,7 @@ static DepthPlane depthPlaneOfUnguarded(const QImage &picture,
     return plane;
 }
 
-DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &settings,
+DepthPlane depthPlaneOf(const Image &picture, const picture::LevelsSettings &settings,
                         DepthSource source)
 {
     return picture::guarded([&] { return depthPlaneOfUnguarded(picture, settings, source); });
@@ -511,14 +522,14 @@ struct DotColours
 {
     const Settings &s;
 
-    QRgb operator()(quint32 h) const
+    Rgb operator()(quint32 h) const
     {
         switch (s.pattern) {
         case Pattern::BlackWhite:
-            return int(h % 100) < s.density ? qRgb(0, 0, 0) : qRgb(255, 255, 255);
+            return int(h % 100) < s.density ? rgbOf(0, 0, 0) : rgbOf(255, 255, 255);
         case Pattern::Grey: {
             const int g = int(h & 0xff);
-            return qRgb(g, g, g);
+            return rgbOf(g, g, g);
         }
         case Pattern::Colour:
             return 0xff000000u | (h & 0xffffffu);
@@ -531,36 +542,36 @@ struct DotColours
         case Pattern::Picture:
             break;
         }
-        return qRgb(0, 0, 0);
+        return rgbOf(0, 0, 0);
     }
 };
 
 struct Tile
 {
-    QImage image; // RGB32, tileWidth x tileHeight
+    Image image; // RGB32, tileWidth x tileHeight
     int shift = 1;
 };
 
 Tile tileOf(const Settings &s, int farVirtual)
 {
     Tile t;
-    const QImage &p = s.patternPicture;
+    const Image &p = s.patternPicture;
     if (p.isNull() || farVirtual <= 0)
         return t;
     const int k = std::max(1, s.geometry.oversampling);
     const qint64 height = std::max<qint64>(
         1, (qint64(p.height()) * farVirtual * 2 + qint64(k) * p.width()) / (2 * qint64(k) * p.width()));
-    const QImage opaque = p.convertToFormat(QImage::Format_RGB32);
+    const Image opaque = p.convertToFormat(Image::Format::Rgb32);
     t.image = picture::smoothScaled(opaque, opaque.rect(),
                                     QSize(farVirtual, int(std::min<qint64>(height, MaxSide))));
     t.shift = std::max(1, (s.geometry.dpi + 8) / 16);
     return t;
 }
 
-void drawGuideRow(const Settings &s, int y, int band, int farPixels, QRgb *row)
+void drawGuideRow(const Settings &s, int y, int band, int farPixels, Rgb *row)
 {
     const int W = s.size.width();
-    std::fill_n(row, W, qRgb(255, 255, 255));
+    std::fill_n(row, W, rgbOf(255, 255, 255));
     const int radius = std::max(2, band / 6);
     const int cy = band / 2;
     const int dy = y - cy;
@@ -568,7 +579,7 @@ void drawGuideRow(const Settings &s, int y, int band, int farPixels, QRgb *row)
         for (int x = std::max(0, cx - radius); x <= std::min(W - 1, cx + radius); ++x) {
             const int dx = x - cx;
             if (dx * dx + dy * dy <= radius * radius)
-                row[x] = qRgb(0, 0, 0);
+                row[x] = rgbOf(0, 0, 0);
         }
     }
 }
@@ -584,7 +595,7 @@ qint64 workingBytes(const Settings &settings)
     bytes += qint64(Top + 1) * 4;                  // separations of every depth
     if (settings.pattern == Pattern::Picture) {
         const int far = separationOf(0, settings.geometry);
-        const QImage &p = settings.patternPicture;
+        const Image &p = settings.patternPicture;
         if (!p.isNull())
             bytes += qint64(far) * 4
                      * std::min<qint64>(MaxSide, qint64(p.height()) * far / (k * p.width()) + 1);
@@ -618,7 +629,7 @@ struct RowMaker::Parts
     const int dot;
     std::vector<quint16> z;
     Links links;
-    std::vector<QRgb> colour;
+    std::vector<Rgb> colour;
 };
 
 RowMaker::RowMaker(const DepthPlane &depth, const Settings &settings)
@@ -633,7 +644,7 @@ QSize RowMaker::size() const
     return outputSize(m->s);
 }
 
-void RowMaker::row(int y, QRgb *out)
+void RowMaker::row(int y, Rgb *out)
 {
     const Settings &settings = m->s;
     const int W = settings.size.width();
@@ -649,17 +660,17 @@ void RowMaker::row(int y, QRgb *out)
     linkWith(m->z.data(), vw, m->sepOf.data(), m->eyes, m->links);
     const int dotRow = y / std::max(1, settings.dotSize);
     const Tile &tile = m->tile;
-    auto fresh = [&](int vx) -> QRgb {
+    auto fresh = [&](int vx) -> Rgb {
         if (!tile.image.isNull()) {
             const QPoint p = patternIndex(vx, y, middle, tile.image.width(), tile.image.height(),
                                           tile.shift);
-            return reinterpret_cast<const QRgb *>(tile.image.constScanLine(p.y()))[p.x()];
+            return reinterpret_cast<const Rgb *>(tile.image.constScanLine(p.y()))[p.x()];
         }
         return m->dots(dotHash(settings.seed, dotRow, floorDiv(vx, m->dot)));
     };
     const int *left = m->links.left.data();
     const int *right = m->links.right.data();
-    QRgb *colour = m->colour.data();
+    Rgb *colour = m->colour.data();
     // From the middle out: rightwards each pixel repeats its left partner, leftwards its right
     // one, so that any distortion is spread evenly to both sides.
     for (int vx = middle; vx < vw; ++vx)
@@ -673,12 +684,12 @@ void RowMaker::row(int y, QRgb *out)
         for (int x = 0; x < W; ++x) {
             int r = 0, g = 0, b = 0;
             for (int j = 0; j < k; ++j) {
-                const QRgb c = colour[x * k + j];
-                r += qRed(c);
-                g += qGreen(c);
-                b += qBlue(c);
+                const Rgb c = colour[x * k + j];
+                r += rgbRed(c);
+                g += rgbGreen(c);
+                b += rgbBlue(c);
             }
-            out[x] = qRgb((r + k / 2) / k, (g + k / 2) / k, (b + k / 2) / k);
+            out[x] = rgbOf((r + k / 2) / k, (g + k / 2) / k, (b + k / 2) / k);
         }
     }
 }
@@ -689,7 +700,7 @@ bool render(const DepthPlane &depth, const Settings &settings, const RowSink &si
     RowMaker maker(depth, settings);
     const QSize size = maker.size();
     const int band = guideBandHeight(settings);
-    std::vector<QRgb> out(static_cast<std::size_t>(size.width()));
+    std::vector<Rgb> out(static_cast<std::size_t>(size.width()));
     for (int y = 0; y < size.height(); ++y) {
         if (cancel && cancel->load())
             return false;
@@ -701,18 +712,18 @@ bool render(const DepthPlane &depth, const Settings &settings, const RowSink &si
     return true;
 }
 
-static QImage renderImageUnguarded(const DepthPlane &depth, const Settings &settings)
+static Image renderImageUnguarded(const DepthPlane &depth, const Settings &settings)
 {
-    QImage image(outputSize(settings), QImage::Format_RGB32);
+    Image image(outputSize(settings), Image::Format::Rgb32);
     if (image.isNull())
         return image;
-    render(depth, settings, [&](int y, const QRgb *row, int width) {
-        std::copy_n(row, width, reinterpret_cast<QRgb *>(image.scanLine(y)));
+    render(depth, settings, [&](int y, const Rgb *row, int width) {
+        std::copy_n(row, width, reinterpret_cast<Rgb *>(image.scanLine(y)));
     });
     return image;
 }
 
-QImage renderImage(const DepthPlane &depth, const Settings &settings)
+Image renderImage(const DepthPlane &depth, const Settings &settings)
 {
     return picture::guarded([&] { return renderImageUnguarded(depth, settings); });
 }
@@ -832,7 +843,7 @@ namespace {
 // pixels through it that each repeat the pixel that separation to their left, the separation
 // changing by at most `tolerance` from each to the next (smooth depth; two colours match by
 // chance too often to allow any change); 0 where the pixel itself does not repeat.
-void runsOfRow(const QRgb *row, int W, int lowest, int candidates, int tolerance,
+void runsOfRow(const Rgb *row, int W, int lowest, int candidates, int tolerance,
                std::vector<quint16> &work, std::vector<quint16> &runs)
 {
     const auto C = std::size_t(candidates);
@@ -894,7 +905,7 @@ void matchOf(const quint16 *above, const quint16 *here, const quint16 *below, in
 }
 
 // matchOf of one row alone.
-void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, int tolerance,
+void matchRow(const Rgb *row, int W, int lowest, int candidates, int window, int tolerance,
               std::vector<quint16> &work, std::vector<quint8> &match)
 {
     std::vector<quint16> runs;
@@ -906,7 +917,7 @@ void matchRow(const QRgb *row, int W, int lowest, int candidates, int window, in
 // right image of a link) shorter than `window`, in which every pixel repeats its left partner
 // exactly. A stretch ends at a pixel the links leave free, and where the separation changes by
 // more than `tolerance` from one pixel to the next: where the decoding's runs end too.
-void shortStretches(const QRgb *row, int W, const Links &links, int window, int tolerance,
+void shortStretches(const Rgb *row, int W, const Links &links, int window, int tolerance,
                     std::vector<quint8> &ok)
 {
     std::fill(ok.begin(), ok.end(), quint8(0));
@@ -942,13 +953,13 @@ int windowOf(const Settings &settings)
 
 } // namespace
 
-static QImage decodedDepthUnguarded(const QImage &stereogram, const Settings &settings)
+static Image decodedDepthUnguarded(const Image &stereogram, const Settings &settings)
 {
     const int W = settings.size.width();
     const int H = settings.size.height();
     const int band = guideBandHeight(settings);
-    const QImage picture = stereogram.convertToFormat(QImage::Format_RGB32);
-    QImage out(W, H, QImage::Format_RGB32);
+    const Image picture = stereogram.convertToFormat(Image::Format::Rgb32);
+    Image out(W, H, Image::Format::Rgb32);
     if (picture.width() != W || picture.height() != H + band || out.isNull())
         return {};
     const int k = std::max(1, settings.geometry.oversampling);
@@ -963,17 +974,17 @@ static QImage decodedDepthUnguarded(const QImage &stereogram, const Settings &se
     std::vector<quint16> eq;
     std::vector<quint8> match(std::size_t(W) * std::size_t(candidates));
     // Each separation's grey: z = (E - 2s) / (mu (E - s)), white near.
-    std::vector<QRgb> greyOf(static_cast<std::size_t>(candidates));
+    std::vector<Rgb> greyOf(static_cast<std::size_t>(candidates));
     for (int c = 0; c < candidates; ++c) {
         const double sv = double(lowest + c) * k;
         const double z = std::clamp((eye - 2 * sv) / (mu * (eye - sv)), 0.0, 1.0);
         const int g = int(std::lround(z * 255));
-        greyOf[std::size_t(c)] = qRgb(g, g, g);
+        greyOf[std::size_t(c)] = rgbOf(g, g, g);
     }
     for (int y = 0; y < H; ++y) {
-        matchRow(reinterpret_cast<const QRgb *>(picture.constScanLine(band + y)), W, lowest,
+        matchRow(reinterpret_cast<const Rgb *>(picture.constScanLine(band + y)), W, lowest,
                  candidates, windowOf(settings), toleranceOf(settings), eq, match);
-        auto *line = reinterpret_cast<QRgb *>(out.scanLine(y));
+        auto *line = reinterpret_cast<Rgb *>(out.scanLine(y));
         int last = candidates - 1; // far
         for (int x = 0; x < W; ++x) {
             const quint8 *m = match.data() + std::size_t(x) * std::size_t(candidates);
@@ -982,7 +993,7 @@ static QImage decodedDepthUnguarded(const QImage &stereogram, const Settings &se
                 if (m[c] && (best < 0 || std::abs(c - last) < std::abs(best - last)))
                     best = c;
             if (best < 0) {
-                line[x] = qRgb(160, 0, 0);
+                line[x] = rgbOf(160, 0, 0);
                 continue;
             }
             last = best;
@@ -992,19 +1003,19 @@ static QImage decodedDepthUnguarded(const QImage &stereogram, const Settings &se
     return out;
 }
 
-QImage decodedDepth(const QImage &stereogram, const Settings &settings)
+Image decodedDepth(const Image &stereogram, const Settings &settings)
 {
     return picture::guarded([&] { return decodedDepthUnguarded(stereogram, settings); });
 }
 
-static CheckResult checkUnguarded(const QImage &stereogram, const Settings &settings,
+static CheckResult checkUnguarded(const Image &stereogram, const Settings &settings,
                                   const DepthPlane *depth)
 {
     CheckResult result;
     const int W = settings.size.width();
     const int H = settings.size.height();
     const int band = guideBandHeight(settings);
-    const QImage picture = stereogram.convertToFormat(QImage::Format_RGB32);
+    const Image picture = stereogram.convertToFormat(Image::Format::Rgb32);
     if (picture.width() != W || picture.height() != H + band)
         return result;
     const int k = std::max(1, settings.geometry.oversampling);
@@ -1041,7 +1052,9 @@ static CheckResult checkUnguarded(const QImage &stereogram, const Settings &sett
     const int tolerance = toleranceOf(settings);
     // The runs of the row above, this one and the one below.
     std::vector<quint16> runs[3];
-    auto rowAt = [&](int y) { return reinterpret_cast<const QRgb *>(picture.constScanLine(band + y)); };
+    auto rowAt = [&](int y) {
+        return reinterpret_cast<const Rgb *>(picture.constScanLine(band + y));
+    };
     runsOfRow(rowAt(0), W, lowest, candidates, tolerance, eq, runs[1]);
     for (int y = 0; y < H; ++y) {
         const auto *row = rowAt(y);
@@ -1102,9 +1115,10 @@ static CheckResult checkUnguarded(const QImage &stereogram, const Settings &sett
                                 const int b = a - sep;
                                 if (a < 0 || a >= W || b < 0)
                                     return qint64(-1);
-                                const QRgb pa = row[a], pb = row[b];
-                                sum += std::abs(qRed(pa) - qRed(pb)) + std::abs(qGreen(pa) - qGreen(pb))
-                                       + std::abs(qBlue(pa) - qBlue(pb));
+                                const Rgb pa = row[a], pb = row[b];
+                                sum += std::abs(rgbRed(pa) - rgbRed(pb))
+                                       + std::abs(rgbGreen(pa) - rgbGreen(pb))
+                                       + std::abs(rgbBlue(pa) - rgbBlue(pb));
                             }
                             return sum;
                         };
@@ -1156,7 +1170,7 @@ static CheckResult checkUnguarded(const QImage &stereogram, const Settings &sett
     return result;
 }
 
-CheckResult check(const QImage &stereogram, const Settings &settings, const DepthPlane *depth)
+CheckResult check(const Image &stereogram, const Settings &settings, const DepthPlane *depth)
 {
     return picture::guarded([&] { return checkUnguarded(stereogram, settings, depth); });
 }

@@ -4,8 +4,7 @@
 
 #include "picture/levels.h"
 
-#include <QImage>
-#include <QRgb>
+#include "picture/image.h"
 #include <QSize>
 #include <QString>
 
@@ -42,11 +41,11 @@ enum class DepthSource {
 // The picture as a depth plane of its own size. Level colours give level * 4369; greys go
 // through invert, near and far bounds (or auto), no-data (far), gamma and the median smoothing of
 // `settings` (its fit is the render's, not used here).
-DepthPlane depthPlaneOf(const QImage &picture, const picture::LevelsSettings &settings,
+DepthPlane depthPlaneOf(const picture::Image &picture, const picture::LevelsSettings &settings,
                         DepthSource source = DepthSource::Auto);
 
 // Whether the picture is read as a level-colour map under DepthSource::Auto.
-bool isLevelMap(const QImage &picture);
+bool isLevelMap(const picture::Image &picture);
 
 enum class Pattern {
     BlackWhite, // black dots on white, `density` of them black
@@ -100,7 +99,7 @@ struct Settings
     Pattern pattern = Pattern::Blue;
     int density = 50;  // percent of black dots, BlackWhite only
     int dotSize = 1;   // output pixels each way
-    QImage patternPicture; // Pattern::Picture
+    picture::Image patternPicture; // Pattern::Picture
     bool guides = false;
     bool cross = false;
     quint32 seed = 1;
@@ -155,7 +154,7 @@ QPoint patternIndex(int vx, int y, int middle, int tileWidth, int tileHeight, in
 quint32 dotHash(quint32 seed, int row, int column);
 
 // Receives each finished row, top to bottom, `width` pixels of opaque 0xffRRGGBB.
-using RowSink = std::function<void(int y, const QRgb *row, int width)>;
+using RowSink = std::function<void(int y, const picture::Rgb *row, int width)>;
 
 // The stereogram's rows made one at a time, in any order and as often as asked: row y of the
 // whole picture (guide band included) depends on y alone. Keeps `depth` and `settings` by
@@ -170,7 +169,7 @@ public:
 
     QSize size() const; // outputSize(settings)
     // Row y's outputSize().width() opaque pixels into `out`.
-    void row(int y, QRgb *out);
+    void row(int y, picture::Rgb *out);
 
 private:
     struct Parts;
@@ -184,7 +183,7 @@ bool render(const DepthPlane &depth, const Settings &settings, const RowSink &si
             const std::function<void(int done, int total)> &progress = {});
 
 // The whole picture in memory, for previews and tests.
-QImage renderImage(const DepthPlane &depth, const Settings &settings);
+picture::Image renderImage(const DepthPlane &depth, const Settings &settings);
 
 // The bytes the generator holds besides the depth plane, for a picture of these settings.
 qint64 workingBytes(const Settings &settings);
@@ -227,11 +226,11 @@ struct CheckResult
     double subpixelError = 0; // mean |decoded - intended| in output pixels, oversampled only
     bool withDepth = false;
 };
-CheckResult check(const QImage &stereogram, const Settings &settings,
+CheckResult check(const picture::Image &stereogram, const Settings &settings,
                   const DepthPlane *depth = nullptr);
 
 // The depth the eyes find in the picture, as a grey map of the picture's size (white near); dark
 // red where no separation decodes.
-QImage decodedDepth(const QImage &stereogram, const Settings &settings);
+picture::Image decodedDepth(const picture::Image &stereogram, const Settings &settings);
 
 } // namespace stereo::render

@@ -9,6 +9,8 @@
 #include "picture/pictureerror.h"
 #include "picture/stereogramformat.h"
 
+using picture::Rgb;
+using picture::rgbOf;
 
 using namespace Qt::StringLiterals;
 
@@ -23,17 +25,17 @@ const char *const TextKey = "zomvorn-render";
 // The palette a pattern's pixels all come from, in index order: black and white, 256 greys or a
 // tint's 256 colours; empty for 24 bits. Oversampled black and white dots average to greys. The
 // guide marks are black and white, which a tint's palette lacks: with them a tint takes 24 bits.
-QList<QRgb> paletteOf(const Settings &s)
+QList<Rgb> paletteOf(const Settings &s)
 {
-    QList<QRgb> colours;
+    QList<Rgb> colours;
     switch (s.pattern) {
     case Pattern::BlackWhite:
         if (s.geometry.oversampling == 1)
-            return {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+            return {rgbOf(0, 0, 0), rgbOf(255, 255, 255)};
         [[fallthrough]];
     case Pattern::Grey:
         for (int g = 0; g < 256; ++g)
-            colours << qRgb(g, g, g);
+            colours << rgbOf(g, g, g);
         break;
     case Pattern::Red:
     case Pattern::Green:
@@ -84,7 +86,7 @@ bool encodeInto(const DepthPlane &depth, const Settings &settings, FileFormat fo
     RowMaker maker(depth, settings);
     int done = 0;
     const picture::PictureRows rows{
-        size.width(), size.height(), [&](int y, QRgb *scratch) -> const QRgb * {
+        size.width(), size.height(), [&](int y, Rgb *scratch) -> const Rgb * {
             if (cancel && cancel->load())
                 throw Cancelled{};
             maker.row(y, scratch);

@@ -11,6 +11,9 @@
 #include <algorithm>
 #include <tuple>
 
+using picture::Image;
+using picture::Rgb;
+
 namespace stereo {
 
 StereogramGenerator::StereogramGenerator(Rnd &rnd, qint16 level)
@@ -26,16 +29,16 @@ RunStart runStart(quint64 run, qint16 carriedLevel)
     return {Rnd::advanced(Rnd::StartState, steps), carriedLevel};
 }
 
-static std::optional<qint16> levelLeftByUnguarded(const QImage &depthMap, bool cross)
+static std::optional<qint16> levelLeftByUnguarded(const Image &depthMap, bool cross)
 {
-    const QImage depth = depthMap.isNull() || depthMap.depth() == 32
+    const Image depth = depthMap.isNull() || depthMap.depth() == 32
                              ? depthMap
-                             : depthMap.convertToFormat(QImage::Format_RGB32);
+                             : depthMap.convertToFormat(Image::Format::Rgb32);
     // The pixels makeRow reads: the rows of the picture, the columns before the tail.
     const int rows = std::min(depth.height(), ImageHeight);
     const int columns = std::min(depth.width(), MappedEnd - StripWidth);
     for (int y = rows - 1; y >= 0; --y) {
-        const auto *map = reinterpret_cast<const QRgb *>(depth.constScanLine(y));
+        const auto *map = reinterpret_cast<const Rgb *>(depth.constScanLine(y));
         for (int x = columns - 1; x >= 0; --x) {
             const int k = levelTable.level(map[x]);
             if (k >= 0)
@@ -45,25 +48,25 @@ static std::optional<qint16> levelLeftByUnguarded(const QImage &depthMap, bool c
     return std::nullopt;
 }
 
-std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross)
+std::optional<qint16> levelLeftBy(const Image &depthMap, bool cross)
 {
     return picture::guarded([&] { return levelLeftByUnguarded(depthMap, cross); });
 }
 
-void StereogramGenerator::makeRow(const QImage &depth, int y, QImage &out, qint16 iroIndex)
+void StereogramGenerator::makeRow(const Image &depth, int y, Image &out, qint16 iroIndex)
 {
     Q_ASSERT(depth.isNull() || depth.depth() == 32);
-    Q_ASSERT(out.format() == QImage::Format_RGB32);
+    Q_ASSERT(out.format() == Image::Format::Rgb32);
     // Past the depth map's edge every pixel reads as no level: the carried level holds.
     const bool rowInMap = y >= 0 && y < depth.height();
     const bool rowInOut = y >= 0 && y < out.height();
-    makeDots(rowInMap ? reinterpret_cast<const QRgb *>(depth.constScanLine(y)) : nullptr,
+    makeDots(rowInMap ? reinterpret_cast<const Rgb *>(depth.constScanLine(y)) : nullptr,
              rowInMap ? std::min(depth.width(), MappedEnd - StripWidth) : 0,
-             rowInOut ? reinterpret_cast<QRgb *>(out.scanLine(y)) : nullptr,
+             rowInOut ? reinterpret_cast<Rgb *>(out.scanLine(y)) : nullptr,
              std::min(out.width(), ImageWidth), iroIndex);
 }
 
-void StereogramGenerator::makeDots(const QRgb *map, int mapWidth, QRgb *line, int width,
+void StereogramGenerator::makeDots(const Rgb *map, int mapWidth, Rgb *line, int width,
                                    qint16 iroIndex)
 {
     static_assert(MappedEnd + DotRowSlack <= int(std::tuple_size_v<decltype(DotRow)>));
@@ -72,7 +75,7 @@ void StereogramGenerator::makeDots(const QRgb *map, int mapWidth, QRgb *line, in
     DepthLevel = qint16(level);
 }
 
-void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex,
+void StereogramGenerator::make(const Image &depth, Image &out, qint16 iroIndex,
                                const std::function<void(int)> &rowDone)
 {
     if (rowDone) {
@@ -86,7 +89,7 @@ void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex
     }
     // Nothing else runs until the picture is made: the pictures' lines are found once.
     Q_ASSERT(depth.isNull() || depth.depth() == 32);
-    Q_ASSERT(out.format() == QImage::Format_RGB32);
+    Q_ASSERT(out.format() == Image::Format::Rgb32);
     const uchar *mapBits = depth.constBits();
     const qsizetype mapStride = depth.bytesPerLine();
     const int mapRows = depth.height();
@@ -96,39 +99,39 @@ void StereogramGenerator::make(const QImage &depth, QImage &out, qint16 iroIndex
     const int outRows = out.height();
     const int width = std::min(out.width(), ImageWidth);
     for (int y = 0; y < ImageHeight; ++y) {
-        makeDots(y < mapRows ? reinterpret_cast<const QRgb *>(mapBits + y * mapStride) : nullptr,
+        makeDots(y < mapRows ? reinterpret_cast<const Rgb *>(mapBits + y * mapStride) : nullptr,
                  y < mapRows ? mapWidth : 0,
-                 y < outRows ? reinterpret_cast<QRgb *>(outBits + y * outStride) : nullptr, width,
+                 y < outRows ? reinterpret_cast<Rgb *>(outBits + y * outStride) : nullptr, width,
                  iroIndex);
     }
 }
 
-QImage StereogramRuns::made(const QImage &depthMap)
+Image StereogramRuns::made(const Image &depthMap)
 {
     return picture::guarded([&] {
-        QImage stereogram(picture::StereogramSize, QImage::Format_RGB32);
+        Image stereogram(picture::StereogramSize, Image::Format::Rgb32);
         if (stereogram.isNull())
             throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
-        stereogram.fill(Qt::white);
-        const QImage depth = depthMap.isNull() || depthMap.depth() == 32
+        stereogram.fill(0xffffffffu);
+        const Image depth = depthMap.isNull() || depthMap.depth() == 32
                                  ? depthMap
-                                 : depthMap.convertToFormat(QImage::Format_RGB32);
+                                 : depthMap.convertToFormat(Image::Format::Rgb32);
         m_generator.make(m_settings.cross ? picture::crossEyedDepthMap(depth) : depth, stereogram,
                          m_settings.iroIndex);
         return stereogram;
     });
 }
 
-QImage StereogramRuns::next(const QImage &depthMap)
+Image StereogramRuns::next(const Image &depthMap)
 {
-    QImage out = picture::guarded(
+    Image out = picture::guarded(
         [&] { return picture::printable(made(depthMap), m_settings.scale, m_settings.guides); });
     if (out.isNull())
         throw picture::PictureError(picture::PictureError::Kind::OutOfMemory);
     return out;
 }
 
-QImage standaloneStereogram(const QImage &depth, qint16 iroIndex)
+Image standaloneStereogram(const Image &depth, qint16 iroIndex)
 {
     return StereogramRuns({iroIndex}).made(depth);
 }

@@ -7,7 +7,7 @@
 
 #include "picture/stereogramformat.h"
 
-#include <QImage>
+#include "picture/image.h"
 
 #include <array>
 #include <functional>
@@ -42,10 +42,10 @@ public:
     // Makes row y: reads depth-map row y exactly as Point reads it (a pixel outside `depth` has no
     // level) and draws the row's dots into `out` at (0, y), clipped to `out`. Rows are made in
     // order 0 to 333; each takes exactly 61 random values.
-    void makeRow(const QImage &depth, int y, QImage &out, qint16 iroIndex);
+    void makeRow(const picture::Image &depth, int y, picture::Image &out, qint16 iroIndex);
 
     // The whole image, rows top to bottom; rowDone(y) runs after each row is drawn.
-    void make(const QImage &depth, QImage &out, qint16 iroIndex,
+    void make(const picture::Image &depth, picture::Image &out, qint16 iroIndex,
               const std::function<void(int)> &rowDone = {});
 
     qint16 depthLevel() const { return DepthLevel; }
@@ -57,7 +57,8 @@ public:
 private:
     // Makes one row from the `mapWidth` pixels of its depth-map row (none past the map's edge) into
     // `line`, `width` pixels (none past the picture's edge).
-    void makeDots(const QRgb *map, int mapWidth, QRgb *line, int width, qint16 iroIndex);
+    void makeDots(const picture::Rgb *map, int mapWidth, picture::Rgb *line, int width,
+                  qint16 iroIndex);
 
     Rnd &m_rnd;
     // Grey values 0 to 255 of the row's dots, columns 0 to 453. The rest is room for the block
@@ -91,7 +92,7 @@ RunStart runStart(quint64 run, qint16 carriedLevel);
 // generator reads, rows top to bottom, each left to right (levels 15 - L for cross-eyed viewing).
 // None when it reads no level colour: the level carried into the run then goes on. Reads from
 // the last row back, only as far as that pixel.
-std::optional<qint16> levelLeftBy(const QImage &depthMap, bool cross = false);
+std::optional<qint16> levelLeftBy(const picture::Image &depthMap, bool cross = false);
 
 // Consecutive runs of one session of their own: a fresh random sequence and generator, so that
 // nothing else's sequence moves. Run n is the stereogram make writes as its n-th file.
@@ -104,9 +105,9 @@ public:
     }
 
     // The next run's stereogram of `depthMap` as the display window shows it, 453 x 333.
-    QImage made(const QImage &depthMap);
+    picture::Image made(const picture::Image &depthMap);
     // The same, scaled and with guides as the settings ask.
-    QImage next(const QImage &depthMap);
+    picture::Image next(const picture::Image &depthMap);
 
 private:
     StereogramSettings m_settings;
@@ -117,6 +118,6 @@ private:
 // A stereogram of its own: made with a fresh generator and a fresh random sequence, from the
 // sequence's start, never the application's. The same map gives the same picture every time, and
 // between two maps only the dots that their differences move are different. 453 x 333.
-QImage standaloneStereogram(const QImage &depth, qint16 iroIndex);
+picture::Image standaloneStereogram(const picture::Image &depth, qint16 iroIndex);
 
 } // namespace stereo

@@ -2,6 +2,7 @@
 
 #include "pictureio.h"
 
+#include "qtimage.h"
 #include "runtimeerror.h"
 
 #include <QLocale>
@@ -79,23 +80,29 @@ RuntimeError runtimeErrorOf(const picture::PictureError &error)
 
 QImage LoadPicture(const QString &path, QSize part)
 {
+    return toQImage(loadPictureData(path, part));
+}
+
+picture::Image loadPictureData(const QString &path, QSize part)
+{
     return withRuntimeErrors([&] { return picture::loadPicture(path, part); });
 }
 
 QImage decodePicture(const QByteArray &bytes, QSize part)
 {
-    return withRuntimeErrors([&] { return picture::decodePicture(bytes, part); });
+    return toQImage(withRuntimeErrors([&] { return picture::decodePicture(bytes, part); }));
 }
 
 void SavePicture(const QImage &image, const QString &path)
 {
-    withRuntimeErrors([&] { picture::savePicture(image, path, picture::FileFormat::Bmp); });
+    withRuntimeErrors(
+        [&] { picture::savePicture(fromQImage(image), path, picture::FileFormat::Bmp); });
 }
 
 void savePictureAs(const QImage &image, const QString &path)
 {
     withRuntimeErrors([&] {
-        picture::savePicture(image, path,
+        picture::savePicture(fromQImage(image), path,
                              picture::formatOfName(path).value_or(picture::FileFormat::Png));
     });
 }

@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include "qtimage.h"
 #include "runtimeerror.h"
 
 #include "picture/pictureio.h"
@@ -24,6 +25,9 @@ using picture::SavedDotsPerMeter;
 
 // Reads a picture file (picture::loadPicture). An empty path gives the empty picture.
 QImage LoadPicture(const QString &path = {}, QSize part = {});
+
+// The same picture as the picture library's own, for work on it away from the windows.
+picture::Image loadPictureData(const QString &path, QSize part = {});
 
 // The decoding half of LoadPicture, on a file's bytes (picture::decodePicture).
 QImage decodePicture(const QByteArray &bytes, QSize part = {});

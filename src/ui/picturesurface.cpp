@@ -2,6 +2,8 @@
 
 #include "picturesurface.h"
 
+#include "qtimage.h"
+
 #include "picture/stereopictures.h"
 
 #include <QPainter>
@@ -21,7 +23,12 @@ PictureSurface::PictureSurface(QSize drawingArea, Colour backColor, FillStyle fi
 void PictureSurface::rebuildPersistent()
 {
     m_persistent.fill(toQRgb(m_backColor));
-    picture::drawKeptPart(m_persistent, m_picture);
+    if (!m_picture.isNull()) {
+        // The kept part replaces the pixels it covers, as they are.
+        QPainter painter(&m_persistent);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(0, 0, m_picture);
+    }
     m_screen = m_persistent;
 }
 
@@ -33,7 +40,7 @@ QRect PictureSurface::Cls()
 
 void PictureSurface::setPicture(const QImage &picture)
 {
-    m_picture = picture::keptPart(picture, size());
+    m_picture = toQImage(picture::keptPart(fromQImage(picture), size()));
     rebuildPersistent();
 }
 

@@ -329,8 +329,9 @@ void TestRenderDialog::previewAtItsOwnDpi()
     s.size = {480, 270};
     s.geometry.dpi = 1;
     s.guides = false;
-    QCOMPARE(dialog.preview(), stereo::render::renderImage(
-                                   stereo::render::depthPlaneOf(testimages::shapeMap(), {}), s));
+    QCOMPARE(dialog.preview(),
+             ui::toQImage(stereo::render::renderImage(
+                 stereo::render::depthPlaneOf(ui::fromQImage(testimages::shapeMap()), {}), s)));
 }
 
 void TestRenderDialog::readoutInJapanese_data()

@@ -5,6 +5,7 @@
 // that nothing else has loaded a plugin first.
 
 #include "app/startup.h"
+#include "ui/qtimage.h"
 #include "picture/pictureio.h"
 
 #include <QApplication>
@@ -61,7 +62,7 @@ private slots:
             QApplication::style()->standardIcon(QStyle::StandardPixmap(sp)).pixmap(32);
         QCOMPARE(imageFormatObjects(), QByteArrayList());
 
-        const QImage picture =
+        const picture::Image picture =
             picture::loadPicture(QStringLiteral(ZOMVORN_TESTDATA) + u"/bmpsuite/g/rgb24.bmp"_s);
         QVERIFY(!picture.isNull());
         QTemporaryDir dir;
@@ -86,7 +87,7 @@ private slots:
         QFile in(file);
         QVERIFY(in.open(QIODevice::ReadOnly));
         // Compared premultiplied, as a pixmap keeps its pixels.
-        const QImage read = picture::decodePicture(in.readAll())
+        const QImage read = ui::toQImage(picture::decodePicture(in.readAll()))
                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
         const QIcon icon(file);
         QCOMPARE(icon.availableSizes(), QList<QSize>{read.size()});

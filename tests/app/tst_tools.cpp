@@ -312,7 +312,7 @@ void TestTools::greyLevels()
     QFETCH(uint, out);
     QImage map(3, 2, QImage::Format_RGB32);
     map.fill(QColor::fromRgb(in));
-    const QImage grey = picture::greyLevels(map);
+    const QImage grey = ui::toQImage(picture::greyLevels(ui::fromQImage(map)));
     QCOMPARE(grey.size(), map.size());
     QCOMPARE(grey.pixel(2, 1), QRgb(out));
 }
@@ -332,7 +332,7 @@ void TestTools::checkViewShowsWhatRevealWrites()
     QVERIFY(view && view->isVisible());
     QCOMPARE(view->windowTitle(), u"立体の確認"_s);
     QCOMPARE(view->shownImage(), QImage(revealed).convertToFormat(QImage::Format_RGB32));
-    const picture::Revealed r = picture::reveal(QImage(saved));
+    const picture::Revealed r = picture::reveal(ui::fromQImage(QImage(saved)));
     QVERIFY(r.ambiguous > 0);
     QCOMPARE(view->ambiguityLine().text(), app::CheckView::ambiguityText(r.ambiguous));
     QVERIFY(cli.out.contains(QString::number(r.ambiguous)));
@@ -344,7 +344,8 @@ void TestTools::checkViewShowsWhatRevealWrites()
     // In greys the marks stay where they were.
     view->greySwitch().setChecked(true);
     QCOMPARE(view->shownImage(),
-             picture::markAmbiguous(picture::greyLevels(QImage(revealed)), r.ambiguousAt));
+             ui::toQImage(picture::markAmbiguous(
+                 picture::greyLevels(ui::fromQImage(QImage(revealed))), r.ambiguousAt)));
     view->greySwitch().setChecked(false);
 
     // It follows the next stereogram while open.
@@ -352,7 +353,8 @@ void TestTools::checkViewShowsWhatRevealWrites()
     makeStereogram();
     view->markSwitch().setChecked(false);
     QCOMPARE(view->shownImage(),
-             picture::reveal(m_form2->Form3()->Picture1().Image()).depthMap);
+             ui::toQImage(
+                 picture::reveal(ui::fromQImage(m_form2->Form3()->Picture1().Image())).depthMap));
 }
 
 void TestTools::viewingAidsFollowEachStereogram_data()
@@ -378,22 +380,23 @@ void TestTools::viewingAidsFollowEachStereogram()
     aids->scale().setValue(scale);
     m_form2->controls().Picture1->setPicture(testimages::shapeMap());
     makeStereogram();
-    const QImage s = m_form2->Form3()->Picture1().Image();
-    const QImage expected =
+    const picture::Image s = ui::fromQImage(m_form2->Form3()->Picture1().Image());
+    const picture::Image expected =
         view == 0 ? picture::printable(s, scale, true)
         : view == 1
-            ? picture::printable(stereo::standaloneStereogram(
-                                     picture::crossEyedDepthMap(testimages::shapeMap()), 2),
-                                 scale, true)
+            ? picture::printable(
+                  stereo::standaloneStereogram(
+                      picture::crossEyedDepthMap(ui::fromQImage(testimages::shapeMap())), 2),
+                  scale, true)
             : picture::printable(picture::anaglyph(s), scale, false);
-    QCOMPARE(aids->shownImage(), expected);
+    QCOMPARE(aids->shownImage(), ui::toQImage(expected));
     const QString out = m_tmp->filePath(u"view.png"_s);
     m_dialogs->fileAnswers.push_back(out);
     aids->saveButton().click();
     QCOMPARE(m_dialogs->fileDialogs().size(), 1);
     QCOMPARE(m_dialogs->fileDialogs().front().filter, u"PNG ファイル (*.png)|*.png"_s);
     QCOMPARE(m_dialogs->fileDialogs().front().filterIndex, 0);
-    QCOMPARE(QImage(out).convertToFormat(QImage::Format_RGB32), expected);
+    QCOMPARE(QImage(out).convertToFormat(QImage::Format_RGB32), ui::toQImage(expected));
     QCOMPARE(overlappingControls(*aids), QStringList());
     // 新規作成 puts the window away, and the stereogram it showed with it.
     QVERIFY(aids->saveButton().isEnabled());
@@ -487,7 +490,8 @@ void TestTools::previewFollowsTheCanvas()
     app::Preview *preview = m_form2->tools().preview();
     QVERIFY(preview && preview->isVisible());
     QCOMPARE(preview->windowTitle(), u"プレビュー"_s);
-    QCOMPARE(preview->shownImage(), stereo::standaloneStereogram(picture::depthMapOf({}), 2));
+    QCOMPARE(preview->shownImage(),
+             ui::toQImage(stereo::standaloneStereogram(picture::depthMapOf({}), 2)));
     QImage afterStamp;
     QImage canvas;
     QTimer::singleShot(0, m_form2, [&] {
@@ -500,12 +504,15 @@ void TestTools::previewFollowsTheCanvas()
     });
     item(u"MenuMake0"_s)->trigger();
     QVERIFY(!canvas.isNull());
-    QCOMPARE(afterStamp, stereo::standaloneStereogram(canvas, 2));
+    QCOMPARE(afterStamp, ui::toQImage(stereo::standaloneStereogram(ui::fromQImage(canvas), 2)));
     item(u"MenuIro0"_s)->trigger();
-    QCOMPARE(preview->shownImage(), stereo::standaloneStereogram(canvas, 0));
+    QCOMPARE(preview->shownImage(),
+             ui::toQImage(stereo::standaloneStereogram(ui::fromQImage(canvas), 0)));
     preview->levelColours().setChecked(true);
     QCOMPARE(preview->shownImage(),
-             picture::reveal(stereo::standaloneStereogram(canvas, 0)).depthMap);
+             ui::toQImage(
+                 picture::reveal(stereo::standaloneStereogram(ui::fromQImage(canvas), 0))
+                     .depthMap));
     makeStereogram();
     ScriptedDialogs dialogs;
     Form2 fresh(dialogs, m_tmp->path());
@@ -543,7 +550,7 @@ void TestTools::anaglyphOfHandMadeStereograms()
 {
     QFETCH(QImage, stereogram);
     QFETCH(QImage, expected);
-    QCOMPARE(picture::anaglyph(stereogram), expected);
+    QCOMPARE(ui::toQImage(picture::anaglyph(ui::fromQImage(stereogram))), expected);
 }
 
 void TestTools::crossEyedLevels_data()
@@ -563,7 +570,7 @@ void TestTools::crossEyedLevels()
     map.fill(in);
     QImage expected(3, 2, QImage::Format_RGB32);
     expected.fill(out);
-    QCOMPARE(picture::crossEyedDepthMap(map), expected);
+    QCOMPARE(ui::toQImage(picture::crossEyedDepthMap(ui::fromQImage(map))), expected);
 }
 
 QTEST_MAIN(TestTools)

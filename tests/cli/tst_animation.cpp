@@ -209,7 +209,8 @@ void TestAnimation::shiftedWrapped()
 {
     QFETCH(QPoint, by);
     const QImage map = shapesMap(3, true, {7, 5});
-    QCOMPARE(picture::shiftedWrapped(map, by.x(), by.y()), movedByHand(map, by.x(), by.y()));
+    QCOMPARE(ui::toQImage(picture::shiftedWrapped(ui::fromQImage(map), by.x(), by.y())),
+             movedByHand(map, by.x(), by.y()));
 }
 
 void TestAnimation::failuresLeaveNothing_data()
@@ -373,7 +374,7 @@ void TestAnimation::timingReadsBack()
     {
         picture::AnimationWriter writer(path(output), *format, delayMs, loops);
         for (int i = 0; i < 3; ++i)
-            writer.add(shapesMap(quint32(i), false, {33, 17}));
+            writer.add(ui::fromQImage(shapesMap(quint32(i), false, {33, 17})));
         writer.commit();
     }
     const QByteArray bytes = fileBytes(path(output));

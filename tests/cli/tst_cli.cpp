@@ -843,8 +843,8 @@ void TestCli::packedPicturesUnpackExactly_data()
 void TestCli::packedPicturesUnpackExactly()
 {
     QFETCH(QImage, image);
-    const picture::PackedPicture packed(image);
-    QCOMPARE(packed.unpack(), image);
+    const picture::PackedPicture packed(ui::fromQImage(image));
+    QCOMPARE(ui::toQImage(packed.unpack()), image);
     QVERIFY(packed.bytes() <= image.sizeInBytes());
 }
 
@@ -856,8 +856,8 @@ void TestCli::packingReadsNothingPastThePicture()
     QVERIFY(memory.isValid());
     auto *pixels = reinterpret_cast<QRgb *>(memory.endingAtGuard(8 * 2 * sizeof(QRgb)));
     std::fill_n(pixels, 16, qRgb(128, 0, 128));
-    const QImage image(reinterpret_cast<uchar *>(pixels), 8, 2, 8 * sizeof(QRgb),
-                       QImage::Format_RGB32);
+    const picture::Image image(reinterpret_cast<uchar *>(pixels), 8, 2, 8 * sizeof(QRgb),
+                               picture::Image::Format::Rgb32);
     QVERIFY(picture::PackedPicture(image).unpack() == image);
 }
 
@@ -896,9 +896,11 @@ void TestCli::revealRoundTrip_data()
         painter.fillRect(grey.rect(), gradient);
     }
     QTest::newRow("levels of a radial gradient, red")
-        << u"red"_s << QList<QImage>{picture::levelsOf(grey, false)} << true << 0.999;
+        << u"red"_s << QList<QImage>{ui::toQImage(picture::levelsOf(ui::fromQImage(grey), false))}
+        << true << 0.999;
     QTest::newRow("levels of a radial gradient, inverted")
-        << u"blue"_s << QList<QImage>{picture::levelsOf(grey, true)} << true << 0.99875;
+        << u"blue"_s << QList<QImage>{ui::toQImage(picture::levelsOf(ui::fromQImage(grey), true))}
+        << true << 0.99875;
 
     // The level carried across rows and maps: each row ends in level 7 and the next begins in
     // colours of no level; the next map has no level at all.
@@ -1007,7 +1009,8 @@ void TestCli::anaglyphOfASavedStereogram()
         QCOMPARE(qGreen(p), qGray(plain.pixel(at + QPoint(60, 0))));
         QCOMPARE(qBlue(p), qGreen(p));
     }
-    QCOMPARE(red, picture::anaglyph(plain).convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(red, ui::toQImage(picture::anaglyph(ui::fromQImage(plain)))
+                      .convertToFormat(QImage::Format_RGB32));
 }
 
 // make --cross is make of the map with every level L made 15 - L, and reveals as that map.
@@ -1148,7 +1151,7 @@ void TestCli::levelsOfAGreyRamp()
     QCOMPARE(map.size(), QSize(389, 333));
     QVERIFY(onlyLevelColours(map));
     // What the editor loads is the file exactly.
-    QCOMPARE(picture::depthMapOf(ui::LoadPicture(out)), map);
+    QCOMPARE(ui::toQImage(picture::depthMapOf(ui::loadPictureData(out))), map);
 
     const QSize fit = size.scaled(389, 333, Qt::KeepAspectRatio);
     const QRect picture(QPoint((389 - fit.width()) / 2, (333 - fit.height()) / 2), fit);

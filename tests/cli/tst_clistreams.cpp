@@ -54,6 +54,13 @@ void TestCliStreams::shellPipelines_data()
     QTest::newRow("an endless list of maps")
         << u"$CLI make -o out.bmp --maps-from /dev/zero"_s << 1
         << u"cannot read /dev/zero: a list of more than 1024 MB"_s << u"test ! -e out.bmp"_s;
+    // The command is a program of QtCore alone: neither the desktop's picture library nor any of
+    // its plugins is loaded, from start-up through a read and a write.
+    QTest::newRow("no library of the desktop loaded")
+        << u"LD_DEBUG=files LD_DEBUG_OUTPUT=$PWD/ld $CLI make --as-is -q -o out.png map.bmp"_s << 0
+        << QString()
+        << u"test -s out.png && grep -q 'file=libQt6Core' ld.* "
+           "&& ! grep -q -e 'file=libQt6Gui' -e '/plugins/' ld.*"_s;
     QTest::newRow("names that are not UTF-8")
         << uR"sh(cp map.bmp "$(printf 'map\223\372.bmp')"; $CLI make --as-is -q -o "$(printf 'out\377.png')" "$(printf 'map\223\372.bmp')")sh"_s
         << 0 << QString() << uR"sh(test -s "$(printf 'out\377.png')")sh"_s;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "clirun.h"
+#include "ui/qtimage.h"
 
 #include "picture/colour.h"
 #include "picture/stereopictures.h"
@@ -140,7 +141,8 @@ void TestSlices::carriedLevelAtTheBorder()
     // The slice's first picture is the one the generator makes from the level given here.
     stereo::StereogramRuns runs({2, 1, false, cross},
                                 {stereo::runStart(quint64(first), 0).state, qint16(carried)});
-    const QImage expected = runs.made(picture::depthMapOf(QImage(maps(letters)[first - 1])));
+    const QImage expected = ui::toQImage(
+        runs.made(picture::depthMapOf(ui::fromQImage(QImage(maps(letters)[first - 1])))));
     QCOMPARE(QImage(slice + u"/%1.bmp"_s.arg(first)).convertToFormat(QImage::Format_RGB32),
              expected);
     const auto wholeFiles = takeHashes(whole);

@@ -1436,7 +1436,7 @@ void TestForm1::greyPictureOffersTheImport()
     const QImage canvas = m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32);
     if (opened && dialogEnds == QDialog::Accepted) {
         // The bytes make writes for the same file: the one map source's conversion.
-        QCOMPARE(canvas, picture::mapOfFile(path).map);
+        QCOMPARE(canvas, ui::toQImage(picture::mapOfFile(path).map));
         QVERIFY(picture::mapOfFile(path).converted);
     } else {
         const QRect kept = picture.rect().intersected(canvas.rect());
@@ -1456,7 +1456,7 @@ void TestForm1::restoredDraftOfAGreyPictureIsOffered()
     QCOMPARE(m_dialogs->messages().size(), 1);
     QCOMPARE(m_dialogs->messages()[0].title, u"編集の復元"_s);
     QCOMPARE(m_form->controls().Picture1->Image().convertToFormat(QImage::Format_RGB32),
-             picture::mapOfPicture(grey).map);
+             ui::toQImage(picture::mapOfPicture(ui::fromQImage(grey)).map));
 
     // キャンセル in the import dialog keeps the draft as it was.
     m_dialogs->msgBoxAnswers.push_back(ui::MsgBox::Yes);
@@ -1515,7 +1515,7 @@ void TestForm1::importDialogShowsTheNearEnd()
     QFETCH(int, markerX);
     QFETCH(QRgb, farEnd);
     QFETCH(QRgb, nearEnd);
-    editor::ImportDialog dialog(picture);
+    editor::ImportDialog dialog(ui::fromQImage(picture));
     dialog.invert->setChecked(inverted);
     QCOMPARE(dialog.kind->text(), kind);
     QVERIFY(!dialog.nearMarker->isHidden());
@@ -1569,7 +1569,7 @@ void TestForm1::importKeepsFewPlacements()
 {
     QFETCH(QList<QPoint>, visits);
     QFETCH(int, kept);
-    const QImage picture = testimages::sixteenBitRamp({900, 600});
+    const picture::Image picture = ui::fromQImage(testimages::sixteenBitRamp({900, 600}));
     editor::ImportDialog dialog(picture);
     for (const QPoint &visit : visits) {
         dialog.fit->setCurrentIndex(visit.x());
@@ -1588,9 +1588,9 @@ void TestForm1::importKeepsFewPlacements()
 // OK pressed while a placement is made closes the dialog once it is made, with its map.
 void TestForm1::importOkWaitsForThePlacement()
 {
-    const QImage picture = testimages::sixteenBitRamp({900, 600});
+    const picture::Image picture = ui::fromQImage(testimages::sixteenBitRamp({900, 600}));
     editor::ImportDialog dialog(picture);
-    const QImage fitted = dialog.levels().map;
+    const picture::Image fitted = dialog.levels().map;
     dialog.fit->setCurrentIndex(2);
     QVERIFY(dialog.placing());
     QPushButton *ok = dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
@@ -1600,7 +1600,7 @@ void TestForm1::importOkWaitsForThePlacement()
     QCOMPARE(dialog.levels().map, fitted);
     QTRY_COMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(ok->isEnabled());
-    const QImage stretched = dialog.levels().map;
+    const picture::Image stretched = dialog.levels().map;
     QVERIFY(stretched != fitted);
     QCOMPARE(stretched, picture::levelsOf(picture::depthPictureOf(picture, dialog.verdict()),
                                           dialog.settings()));
@@ -1615,7 +1615,7 @@ void TestForm1::importDialogPreviewAndBars()
     for (int y = 0; y < 333; ++y)
         for (int x = 0; x < 389; ++x)
             picture.scanLine(y)[x] = x < 194 ? 60 : 200;
-    editor::ImportDialog dialog(picture);
+    editor::ImportDialog dialog(ui::fromQImage(picture));
     // 自動 found the picture's two greys, shown where they would be set by hand.
     QCOMPARE(dialog.nearGrey->value(), 200);
     QCOMPARE(dialog.farGrey->value(), 60);

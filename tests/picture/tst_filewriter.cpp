@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "picture/animation.h"
+#include "ui/qtimage.h"
 #include "picture/filename.h"
 #include "picture/filewriter.h"
 #include "picture/pictureio.h"
@@ -127,7 +128,7 @@ void TestFileWriter::fullDiskKeepsTheOldFile()
                 picture::writeFile(QByteArray(1 << 20, 'y'), target);
             } else if (writer == u"estimate"_s) {
                 picture::AnimationWriter animation(target, picture::AnimationFormat::Gif);
-                animation.add(noise(100, 100));
+                animation.add(ui::fromQImage(noise(100, 100)));
                 animation.checkRoomFor(1000);
                 return 5;
             } else {
@@ -135,7 +136,7 @@ void TestFileWriter::fullDiskKeepsTheOldFile()
                                                                ? picture::AnimationFormat::Gif
                                                                : picture::AnimationFormat::WebP);
                 for (int i = 0; i < 4; ++i)
-                    animation.add(noise(300, 200));
+                    animation.add(ui::fromQImage(noise(300, 200)));
                 animation.commit();
             }
             return 1;

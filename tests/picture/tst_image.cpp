@@ -5,7 +5,7 @@
 // QImage's on pictures that hold every value a channel can take.
 
 #include "picture/image.h"
-#include "picture/qtimage.h"
+#include "ui/qtimage.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -135,7 +135,7 @@ void TestImage::refusesWhatItCannotMatch()
 {
     // Qt widens premultiplied colours to 16 bits its own way; rather than other colours, none.
     const picture::Image premultiplied =
-        picture::fromQImage(allValues(QImage::Format_ARGB32_Premultiplied));
+        ui::fromQImage(allValues(QImage::Format_ARGB32_Premultiplied));
     QVERIFY(premultiplied.convertToFormat(Format::Rgba64).isNull());
     QVERIFY(picture::Image(4, 4, Format::Rgb32).convertToFormat(Format::Grayscale8).isNull());
 }
@@ -145,10 +145,10 @@ void TestImage::convertsAsQtDoes()
     QFETCH(QImage::Format, from);
     QFETCH(QImage::Format, to);
     const QImage source = allValues(from);
-    const picture::Image ours = picture::fromQImage(source);
-    QCOMPARE(picture::toQImage(ours), source);
+    const picture::Image ours = ui::fromQImage(source);
+    QCOMPARE(ui::toQImage(ours), source);
     const QImage expected = source.convertToFormat(to);
-    const picture::Image actual = ours.convertToFormat(picture::fromQImage(expected).format());
+    const picture::Image actual = ours.convertToFormat(ui::fromQImage(expected).format());
     QCOMPARE(firstDifference(expected, actual), QString());
     // A pixel read alone is the pixel of the picture made 32-bit.
     const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
@@ -169,13 +169,13 @@ void TestImage::sharesUntilChanged()
     QCOMPARE(copy.pixel(2, 1), 0xff123456u);
 
     // Across the edge: a picture still shared is copied, one held alone is taken over.
-    QImage shown = picture::toQImage(copy);
+    QImage shown = ui::toQImage(copy);
     QVERIFY(shown.constBits() != copy.constBits());
     shown.setPixel(0, 0, 0xff00ff00u);
     QCOMPARE(copy.pixel(0, 0), 0xff123456u);
-    QCOMPARE(picture::fromQImage(shown).pixel(0, 0), 0xff00ff00u);
+    QCOMPARE(ui::fromQImage(shown).pixel(0, 0), 0xff00ff00u);
     const uchar *pixels = image.constBits();
-    QCOMPARE(picture::toQImage(std::move(image)).constBits(), pixels);
+    QCOMPARE(ui::toQImage(std::move(image)).constBits(), pixels);
 }
 
 void TestImage::copiesParts_data()
@@ -194,7 +194,7 @@ void TestImage::copiesParts()
     QFETCH(QImage::Format, format);
     QFETCH(QRect, area);
     const QImage source = allValues(format);
-    const picture::Image part = picture::fromQImage(source).copy(area);
+    const picture::Image part = ui::fromQImage(source).copy(area);
     QCOMPARE(part.colorTable(), source.colorTable());
     QCOMPARE(firstDifference(source.copy(area), part), QString());
 }

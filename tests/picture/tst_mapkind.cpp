@@ -10,6 +10,8 @@
 #include "support/testimages.h"
 
 #include <QBuffer>
+#include "ui/qtimage.h"
+
 #include <QPainter>
 #include <QTest>
 
@@ -101,7 +103,7 @@ QImage throughJpeg(const QImage &picture)
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, "JPEG", 85);
-    return picture::decodePicture(bytes);
+    return ui::toQImage(picture::decodePicture(bytes));
 }
 
 // 200 x 100 black with `off` pixels in `greys` greys off every level grey (30, 35, 40 ...).
@@ -142,7 +144,7 @@ double offPaletteShare(const QImage &picture)
     return double(off) / (qint64(rgb.width()) * rgb.height());
 }
 
-int levelAt(const QImage &map, int x, int y)
+int levelAt(const picture::Image &map, int x, int y)
 {
     for (int n = 0; n < 16; ++n)
         if ((map.pixel(x, y) & 0xffffffu) == (level(n) & 0xffffffu))
@@ -208,7 +210,7 @@ void TestMapKind::verdicts_data()
     QTest::newRow("four greys as an 8-bit grey picture")
         << fourGreys().convertToFormat(QImage::Format_Grayscale8) << MapKind::LevelColours;
     QTest::newRow("white bars on black") << whiteBarsOnBlack() << MapKind::LevelColours;
-    QTest::newRow("4-bit BMP") << picture::loadPicture(data + u"/levels-4bit.bmp"_s)
+    QTest::newRow("4-bit BMP") << ui::toQImage(picture::loadPicture(data + u"/levels-4bit.bmp"_s))
                                << MapKind::LevelColours;
     QTest::newRow("painted levels") << paintedLevels() << MapKind::LevelColours;
     QTest::newRow("painted levels through JPEG") << throughJpeg(paintedLevels())
@@ -223,7 +225,7 @@ void TestMapKind::verdicts_data()
     // And more than eight of them: eight may be a few strays.
     QTest::newRow("nine off-level greys") << offGreys(1000, 9) << MapKind::Grey;
     QTest::newRow("eight off-level greys") << offGreys(1000, 8) << MapKind::LevelColours;
-    QTest::newRow("blank canvas") << picture::depthMapOf({}) << MapKind::LevelColours;
+    QTest::newRow("blank canvas") << ui::toQImage(picture::depthMapOf({})) << MapKind::LevelColours;
     QTest::newRow("no picture") << QImage() << MapKind::LevelColours;
 }
 
@@ -231,7 +233,7 @@ void TestMapKind::verdicts()
 {
     QFETCH(QImage, picture);
     QFETCH(MapKind, kind);
-    const picture::MapVerdict verdict = picture::recogniseMap(picture);
+    const picture::MapVerdict verdict = picture::recogniseMap(ui::fromQImage(picture));
     qInfo("%s: off-level share %.4f, %d colours", QTest::currentDataTag(), verdict.offLevelShare,
           verdict.offLevelColours);
     QCOMPARE(verdict.kind, kind);
@@ -267,7 +269,7 @@ void TestMapKind::offLevelPixelsCountWithTheirNeighbours()
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             picture.setPixel(x, y, rows[y][x] == u'o' ? qRgb(255, 140, 0) : level(0));
-    const picture::MapVerdict verdict = picture::recogniseMap(picture);
+    const picture::MapVerdict verdict = picture::recogniseMap(ui::fromQImage(picture));
     const qint64 pixels = qint64(picture.width()) * picture.height();
     QCOMPARE(qRound64(verdict.offLevelShare * double(pixels)), qint64(counted));
 }
@@ -280,7 +282,8 @@ void TestMapKind::levelMapsAreUsedAsTheyAre_data()
     QTest::newRow("through JPEG") << throughJpeg(paintedLevels());
     QTest::newRow("larger than the canvas") << paintedLevels().scaled(800, 700);
     QTest::newRow("4-bit BMP")
-        << picture::loadPicture(QStringLiteral(ZOMVORN_TESTDATA) + u"/levels-4bit.bmp"_s);
+        << ui::toQImage(
+               picture::loadPicture(QStringLiteral(ZOMVORN_TESTDATA) + u"/levels-4bit.bmp"_s));
 }
 
 // What the editor always did with a map of level colours: the picture at the top left of the
@@ -288,12 +291,12 @@ void TestMapKind::levelMapsAreUsedAsTheyAre_data()
 void TestMapKind::levelMapsAreUsedAsTheyAre()
 {
     QFETCH(QImage, picture);
-    const picture::MapOfPicture made = picture::mapOfPicture(picture);
+    const picture::MapOfPicture made = picture::mapOfPicture(ui::fromQImage(picture));
     QVERIFY(!made.converted);
     QImage expected(picture::DepthMapSize, QImage::Format_RGB32);
     expected.fill(qRgb(0, 0, 0));
     QPainter(&expected).drawImage(0, 0, picture.convertToFormat(QImage::Format_RGB32));
-    QCOMPARE(made.map, expected);
+    QCOMPARE(ui::toQImage(made.map), expected);
 }
 
 void TestMapKind::scaleEnds_data()
@@ -393,17 +396,17 @@ void TestMapKind::readingAlongScales()
     QFETCH(QImage, picture);
     QFETCH(picture::ColourScale, scale);
     QFETCH(QList<int>, greys);
-    QCOMPARE(picture::colourScaleOf(picture), std::optional(scale));
+    QCOMPARE(picture::colourScaleOf(ui::fromQImage(picture)), std::optional(scale));
     const QImage shown = picture.copy();
-    const QImage grey = picture::readAlongScale(picture, scale);
-    QCOMPARE(grey.format(), QImage::Format_Grayscale8);
+    const picture::Image grey = picture::readAlongScale(ui::fromQImage(picture), scale);
+    QCOMPARE(grey.format(), picture::Image::Format::Grayscale8);
     // A picture nothing else holds is read in place, to the same greys; one that is shared is
     // left as it was.
-    QImage own = picture.copy();
+    picture::Image own = ui::fromQImage(picture);
     const uchar *const ownBits = own.constBits();
-    const QImage inPlace = picture::readAlongScale(std::move(own), scale);
+    const picture::Image inPlace = picture::readAlongScale(std::move(own), scale);
     QCOMPARE(inPlace.constBits(), ownBits);
-    QCOMPARE(inPlace.format(), QImage::Format_Grayscale8);
+    QCOMPARE(inPlace.format(), picture::Image::Format::Grayscale8);
     for (int y = 0; y < grey.height(); ++y)
         QCOMPARE(QByteArrayView(inPlace.constScanLine(y), grey.width()),
                  QByteArrayView(grey.constScanLine(y), grey.width()));
@@ -438,7 +441,7 @@ void TestMapKind::conversions()
 {
     QFETCH(QImage, picture);
     QFETCH(QList<int>, levels);
-    const picture::MapOfPicture made = picture::mapOfPicture(picture);
+    const picture::MapOfPicture made = picture::mapOfPicture(ui::fromQImage(picture));
     QVERIFY(made.converted);
     QCOMPARE(made.map.size(), picture::DepthMapSize);
     QCOMPARE(levelAt(made.map, 194, 166), levels[0]);
@@ -449,10 +452,10 @@ void TestMapKind::conversions()
 void TestMapKind::asIsKeepsTheLiteralColours()
 {
     const QImage grey = sphereOnBlack({389, 333}, 150, {194, 166}, QImage::Format_RGB32);
-    const picture::MapOfPicture made = picture::mapOfPicture(grey, true);
+    const picture::MapOfPicture made = picture::mapOfPicture(ui::fromQImage(grey), true);
     QVERIFY(!made.converted);
     QCOMPARE(made.verdict.kind, MapKind::Grey);
-    QCOMPARE(made.map, grey);
+    QCOMPARE(ui::toQImage(made.map), grey);
 }
 
 void TestMapKind::printedPicturesReadBack_data()
@@ -476,7 +479,7 @@ void TestMapKind::printedPicturesReadBack()
     for (int y = 0; y < stereogram.height(); ++y)
         for (int x = 0; x < stereogram.width(); ++x)
             stereogram.setPixel(x, y, level((x * 7 + y * 3) % 16));
-    QImage print = picture::printable(stereogram, scale, false);
+    picture::Image print = picture::printable(ui::fromQImage(stereogram), scale, false);
     QCOMPARE(print.size(), picture::StereogramSize * scale);
     if (spoiled.x() >= 0)
         print.setPixel(spoiled, qRgb(1, 2, 3));
@@ -484,7 +487,8 @@ void TestMapKind::printedPicturesReadBack()
     QCOMPARE(back.has_value(), read);
     if (read) {
         QCOMPARE(back->scale, scale);
-        QCOMPARE(back->stereogram.convertToFormat(QImage::Format_RGB32), stereogram);
+        QCOMPARE(ui::toQImage(back->stereogram.convertToFormat(picture::Image::Format::Rgb32)),
+                 stereogram);
     }
 }
 

@@ -6,6 +6,7 @@
 // nothing else has loaded a plugin first.
 
 #include "picture/pictureio.h"
+#include "ui/qtimage.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -31,7 +32,7 @@ private slots:
     void noPluginLoaded()
     {
         QFETCH(QString, file);
-        const QImage image = picture::loadPicture(file);
+        const picture::Image image = picture::loadPicture(file);
         QVERIFY(!image.isNull());
         QTemporaryDir dir;
         picture::savePicture(image, dir.filePath(u"out.bmp"_s), picture::FileFormat::Bmp);

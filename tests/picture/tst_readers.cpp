@@ -8,6 +8,7 @@
 // With ZOMVORN_RECORD_PIXELS set to a file name, the test writes that table instead.
 
 #include "picture/pictureerror.h"
+#include "ui/qtimage.h"
 #include "picture/pictureio.h"
 #include "picture/picturescan.h"
 
@@ -58,7 +59,7 @@ QString resultOf(const Entry &entry)
 {
     QImage image;
     try {
-        image = picture::decodePicture(entry.bytes, entry.part);
+        image = ui::toQImage(picture::decodePicture(entry.bytes, entry.part));
     } catch (const picture::PictureError &error) {
         return u"refused %1"_s.arg(int(error.kind()));
     }
@@ -243,7 +244,8 @@ private slots:
         QBuffer buffer(&png);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && indexed.save(&buffer, "PNG"));
         QVERIFY(png.contains("tRNS"));
-        const QImage read = picture::decodePicture(png).convertToFormat(QImage::Format_ARGB32);
+        const picture::Image read =
+            picture::decodePicture(png).convertToFormat(picture::Image::Format::Argb32);
         QCOMPARE(read.pixel(255, 0), qRgba(255, 0, 7, 255));
         QCOMPARE(read.pixel(254, 0), qRgba(254, 1, 7, 255));
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "picture/smoothscale.h"
+#include "ui/qtimage.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -64,9 +65,6 @@ void TestSmoothScale::asQtScalesIt_data()
                                          << QSize(1, 1);
     QTest::newRow("premultiplied") << QSize(97, 89) << QImage::Format_ARGB32_Premultiplied
                                    << whole << QSize(13, 11);
-    QTest::newRow("RGBA8888, premultiplied") << QSize(97, 89)
-                                             << QImage::Format_RGBA8888_Premultiplied << whole
-                                             << QSize(50, 20);
     // Made larger along one axis or both: bilinear along it, averaged along the other.
     QTest::newRow("RGB32, enlarged") << QSize(61, 47) << QImage::Format_RGB32 << whole
                                      << QSize(453, 333);
@@ -94,8 +92,6 @@ void TestSmoothScale::asQtScalesIt_data()
                                            << whole << QSize(1023, 1023);
     QTest::newRow("palette with alpha, large") << QSize(1024, 1024) << QImage::Format_Indexed8
                                                << whole << QSize(389, 333);
-    QTest::newRow("RGB888, a third") << QSize(90, 70) << QImage::Format_RGB888 << whole
-                                     << QSize(29, 23);
     QTest::newRow("1 bit, a quarter") << QSize(90, 70) << QImage::Format_Mono << whole
                                       << QSize(17, 17);
     QTest::newRow("part, from the middle") << QSize(200, 150) << QImage::Format_RGB32
@@ -160,9 +156,17 @@ void TestSmoothScale::asQtScalesIt()
     const QImage picture = noise(size, format, quint32(size.width() * 31 + int(format)));
     if (!source.isValid())
         source = picture.rect();
-    const QImage expected =
+    QImage expected =
         picture.copy(source).scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage actual = picture::smoothScaled(picture, source, scaled);
+    // Where Qt dithers the averaged colours back onto a palette, they are kept as averaged.
+    if (expected.format() == QImage::Format_Indexed8 || expected.format() == QImage::Format_Mono)
+        expected = picture.copy(source)
+                       .convertToFormat(picture.hasAlphaChannel()
+                                            ? QImage::Format_ARGB32_Premultiplied
+                                            : QImage::Format_RGB32)
+                       .scaled(scaled, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage actual =
+        ui::toQImage(picture::smoothScaled(ui::fromQImage(picture), source, scaled));
     QCOMPARE(actual.format(), expected.format());
     QCOMPARE(actual.size(), scaled);
     QCOMPARE(actual.colorTable(), expected.colorTable());

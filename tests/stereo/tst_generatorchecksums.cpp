@@ -41,10 +41,10 @@ QRgb levelRgb(int level)
 }
 
 // A map of the depth store's size whose pixel (x, y) is pixel(x, y).
-QImage mapOf(const std::function<QRgb(int, int)> &pixel, QSize size = {389, 333},
-             QImage::Format format = QImage::Format_RGB32)
+picture::Image mapOf(const std::function<QRgb(int, int)> &pixel, QSize size = {389, 333},
+             picture::Image::Format format = picture::Image::Format::Rgb32)
 {
-    QImage map(size, format);
+    picture::Image map(size, format);
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
             map.setPixel(x, y, pixel(x, y));
@@ -52,10 +52,10 @@ QImage mapOf(const std::function<QRgb(int, int)> &pixel, QSize size = {389, 333}
 }
 
 // Runs of one level each, their lengths drawn by `length`, starting anew on every row.
-QImage runsMap(quint32 seed, const std::function<int(Numbers &, int)> &length)
+picture::Image runsMap(quint32 seed, const std::function<int(Numbers &, int)> &length)
 {
     Numbers n(seed);
-    QImage map(389, 333, QImage::Format_RGB32);
+    picture::Image map(389, 333, picture::Image::Format::Rgb32);
     for (int y = 0; y < map.height(); ++y) {
         for (int x = 0; x < map.width();) {
             const QRgb c = n.below(9) == 0 ? qRgb(n.below(256), 7, 9) : levelRgb(n.below(16));
@@ -66,7 +66,7 @@ QImage runsMap(quint32 seed, const std::function<int(Numbers &, int)> &length)
     return map;
 }
 
-QImage discs()
+picture::Image discs()
 {
     return mapOf([](int x, int y) {
         const int d2 = (x - 194) * (x - 194) + (y - 166) * (y - 166);
@@ -77,7 +77,7 @@ QImage discs()
 struct Case
 {
     const char *name;
-    std::function<QImage()> map;
+    std::function<picture::Image()> map;
     QSize out = {453, 333};
 };
 
@@ -98,7 +98,7 @@ QList<Case> cases()
         {"discs", discs},
         {"discs with a dotted row",
          [] {
-             QImage map = discs();
+             picture::Image map = discs();
              for (int x = 0; x < map.width(); x += 13)
                  map.setPixel(x, 50, qRgb(1, 2, 3));
              return map;
@@ -164,9 +164,9 @@ QList<Case> cases()
                  [&](int x, int) {
                      return (levelRgb(x / 30 % 16) & 0xffffffu) | quint32(n.below(256)) << 24;
                  },
-                 {389, 333}, QImage::Format_ARGB32);
+                 {389, 333}, picture::Image::Format::Argb32);
          }},
-        {"no map", [] { return QImage(); }},
+        {"no map", [] { return picture::Image(); }},
         {"a small map",
          [] { return mapOf([](int x, int y) { return levelRgb((x ^ y) % 16); }, {100, 50}); }},
         {"a large map",
@@ -223,12 +223,12 @@ private slots:
 
 void TestGeneratorChecksums::sameBytesAsRecorded_data()
 {
-    QTest::addColumn<QImage>("map");
+    QTest::addColumn<picture::Image>("map");
     QTest::addColumn<QSize>("outSize");
     QTest::addColumn<stereo::RunStart>("start");
     QTest::addColumn<qint16>("iroIndex");
     for (const Case &c : cases()) {
-        const QImage map = c.map();
+        const picture::Image map = c.map();
         for (const Start &s : starts)
             QTest::addRow("%s, %s", c.name, s.name) << map << c.out << s.start << s.iroIndex;
     }
@@ -236,7 +236,7 @@ void TestGeneratorChecksums::sameBytesAsRecorded_data()
 
 void TestGeneratorChecksums::sameBytesAsRecorded()
 {
-    QFETCH(QImage, map);
+    QFETCH(picture::Image, map);
     QFETCH(QSize, outSize);
     QFETCH(stereo::RunStart, start);
     QFETCH(qint16, iroIndex);
@@ -245,8 +245,8 @@ void TestGeneratorChecksums::sameBytesAsRecorded()
     static const QHash<QString, QString> sums = recorded();
 
     if (!map.isNull())
-        map = map.convertToFormat(map.hasAlphaChannel() ? QImage::Format_ARGB32
-                                                        : QImage::Format_RGB32);
+        map = map.convertToFormat(map.hasAlphaChannel() ? picture::Image::Format::Argb32
+                                                        : picture::Image::Format::Rgb32);
     const QString name = QString::fromUtf8(QTest::currentDataTag());
     QVERIFY2(sums.contains(name), qPrintable(u"not recorded: %1"_s.arg(name)));
     // The path a generator takes unless told, with a row callback as the menu command has, then
@@ -259,7 +259,7 @@ void TestGeneratorChecksums::sameBytesAsRecorded()
             generator.setPath(paths[path]);
         QCryptographicHash md5(QCryptographicHash::Md5);
         for (int run = 0; run < 2; ++run) {
-            QImage out(outSize, QImage::Format_RGB32);
+            picture::Image out(outSize, picture::Image::Format::Rgb32);
             out.fill(qRgb(255, 0, 255));
             int rows = 0;
             const auto nextRow = [&](int y) { QCOMPARE(y, rows++); };

@@ -23,7 +23,7 @@ class ReferenceGenerator
 public:
     explicit ReferenceGenerator(Rnd &rnd) : m_rnd(rnd) {}
 
-    void make(const QImage &depth, QImage &out, int iroIndex)
+    void make(const picture::Image &depth, picture::Image &out, int iroIndex)
     {
         auto point = [&](int x, int y) {
             return depth.rect().contains(x, y) ? ui::fromQRgb(depth.pixel(x, y)) : ui::NoColour;
@@ -76,11 +76,12 @@ QRgb levelRgb(int level)
     return ui::toQRgb(QBColor(level));
 }
 
-QImage randomMap(QRandomGenerator &random, MapKind kind, QSize size, QImage::Format format)
+picture::Image randomMap(QRandomGenerator &random, MapKind kind, QSize size,
+                         picture::Image::Format format)
 {
     if (kind == MapKind::Null)
         return {};
-    QImage map(size, QImage::Format_RGB32);
+    picture::Image map(size, picture::Image::Format::Rgb32);
     map.fill(levelRgb(0));
     const auto pick = [&](int n) { return int(random.bounded(n)); };
     switch (kind) {
@@ -122,9 +123,9 @@ QImage randomMap(QRandomGenerator &random, MapKind kind, QSize size, QImage::For
     case MapKind::Null:
         break;
     }
-    if (format == QImage::Format_ARGB32) {
+    if (format == picture::Image::Format::Argb32) {
         // The level match reads colour only: alpha that varies must not change a level.
-        map = map.convertToFormat(QImage::Format_ARGB32);
+        map = map.convertToFormat(picture::Image::Format::Argb32);
         for (int y = 0; y < size.height(); ++y) {
             auto *line = reinterpret_cast<QRgb *>(map.scanLine(y));
             for (int x = 0; x < size.width(); ++x)
@@ -136,7 +137,7 @@ QImage randomMap(QRandomGenerator &random, MapKind kind, QSize size, QImage::For
 
 struct Run
 {
-    QImage map;
+    picture::Image map;
     int iroIndex;
 };
 
@@ -162,7 +163,7 @@ void TestGeneratorEquivalence::sameAsTheRule_data()
     const QSize display(453, 333);
     auto fixed = [&](MapKind kind, QSize size = {389, 333}) {
         QRandomGenerator random(7);
-        return randomMap(random, kind, size, QImage::Format_RGB32);
+        return randomMap(random, kind, size, picture::Image::Format::Rgb32);
     };
 
     QList<Run> consecutive;
@@ -179,7 +180,7 @@ void TestGeneratorEquivalence::sameAsTheRule_data()
                                                  << display;
 
     // A last level pixel at row 332, column 388; the next map has no level anywhere.
-    QImage lastSeven = fixed(MapKind::OffPalette);
+    picture::Image lastSeven = fixed(MapKind::OffPalette);
     lastSeven.setPixel(388, 332, levelRgb(7));
     QTest::newRow("level carried across rows and maps")
         << QList<Run>{{lastSeven, 2}, {fixed(MapKind::OffPalette), 0},
@@ -211,8 +212,8 @@ void TestGeneratorEquivalence::sameAsTheRule_data()
             const QSize size = random.bounded(4) == 0
                                    ? QSize(1 + random.bounded(600), 1 + random.bounded(500))
                                    : store;
-            const auto format = random.bounded(5) == 0 ? QImage::Format_ARGB32
-                                                       : QImage::Format_RGB32;
+            const auto format = random.bounded(5) == 0 ? picture::Image::Format::Argb32
+                                                       : picture::Image::Format::Rgb32;
             runs << Run{randomMap(random, kind, size, format), int(random.bounded(3))};
         }
         QTest::addRow("random session %u", seed) << runs << display;
@@ -228,9 +229,9 @@ void TestGeneratorEquivalence::sameAsTheRule()
     Rnd plainRnd;
     stereo::StereogramGenerator fast(fastRnd);
     ReferenceGenerator plain(plainRnd);
-    QImage fastOut(outSize, QImage::Format_RGB32);
+    picture::Image fastOut(outSize, picture::Image::Format::Rgb32);
     fastOut.fill(qRgb(255, 0, 255));
-    QImage plainOut = fastOut.copy();
+    picture::Image plainOut = fastOut.copy();
     for (int i = 0; i < runs.size(); ++i) {
         fast.make(runs[i].map, fastOut, qint16(runs[i].iroIndex));
         plain.make(runs[i].map, plainOut, runs[i].iroIndex);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "stereo/render.h"
+#include "ui/qtimage.h"
 #include "stereo/renderfile.h"
 
 #include "../cli/clirun.h"
@@ -353,9 +354,9 @@ void TestRender::depthPlane()
     QFETCH(int, farGrey);
     QFETCH(int, nearGrey);
     QFETCH(int, expected);
-    QImage picture(4, 2, QImage::Format_RGB32);
-    picture.fill(Qt::black);
-    picture.setPixelColor(1, 1, colour);
+    picture::Image picture(4, 2, picture::Image::Format::Rgb32);
+    picture.fill(0xff000000u);
+    picture.setPixel(1, 1, colour.rgb());
     picture::LevelsSettings settings;
     settings.invert = invert;
     if (noData)
@@ -369,8 +370,8 @@ void TestRender::depthPlane()
     QCOMPARE(plane.width, 4);
     QCOMPARE(int(plane.at(1, 1)), expected);
     // The same in the first column: every column decides whether the picture is of levels.
-    picture.fill(Qt::black);
-    picture.setPixelColor(0, 1, colour);
+    picture.fill(0xff000000u);
+    picture.setPixel(0, 1, colour.rgb());
     QCOMPARE(int(R::depthPlaneOf(picture, settings).at(0, 1)), expected);
 }
 
@@ -391,7 +392,7 @@ void TestRender::smoothedDepth()
 {
     QFETCH(QPoint, at);
     QFETCH(int, grey);
-    QImage picture(4, 3, QImage::Format_RGB32);
+    picture::Image picture(4, 3, picture::Image::Format::Rgb32);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
             picture.setPixel(x, y, qRgb(10 * (y * 4 + x + 1), 10 * (y * 4 + x + 1), 10 * (y * 4 + x + 1)));
@@ -408,8 +409,8 @@ void TestRender::rowsDependOnSeedAndRowOnly()
     for (int y = 40; y < 60; ++y)
         for (int x = 100; x < 200; ++x)
             bumped.z[std::size_t(y * 300 + x)] = 50000;
-    const QImage a = R::renderImage(flat, s);
-    const QImage b = R::renderImage(bumped, s);
+    const picture::Image a = R::renderImage(flat, s);
+    const picture::Image b = R::renderImage(bumped, s);
     QCOMPARE(R::renderImage(flat, s), a); // the same every time
     for (int y = 0; y < 40; ++y)
         QVERIFY2(a.copy(0, y, 300, 1) == b.copy(0, y, 300, 1), qPrintable(QString::number(y)));
@@ -458,7 +459,7 @@ void TestRender::checkFigures()
     QFETCH(qint64, echoRegions);
     const R::Settings s = smallSettings({400, 40});
     const R::DepthPlane depth = flatPlane(400, 40, 0);
-    QImage picture = R::renderImage(depth, s);
+    picture::Image picture = R::renderImage(depth, s);
     if (spoil == u"paint"_s) {
         for (int y = 10; y < 20; ++y)
             for (int x = 200; x < 210; ++x)
@@ -499,7 +500,8 @@ void TestRender::decodedDepth()
     QFETCH(int, z);
     QFETCH(int, grey);
     const R::Settings s = smallSettings({400, 40});
-    const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(400, 40, quint16(z)), s), s);
+    const picture::Image decoded =
+        R::decodedDepth(R::renderImage(flatPlane(400, 40, quint16(z)), s), s);
     QCOMPARE(decoded.size(), QSize(400, 40));
     QCOMPARE(decoded.pixel(300, 20), qRgb(grey, grey, grey));
     QCOMPARE(decoded.pixel(10, 20), qRgb(160, 0, 0));
@@ -510,7 +512,7 @@ void TestRender::decodedDepth()
 void TestRender::decodedDepthOfANarrowPicture()
 {
     const R::Settings s = smallSettings({96, 40});
-    const QImage decoded = R::decodedDepth(R::renderImage(flatPlane(96, 40, 0), s), s);
+    const picture::Image decoded = R::decodedDepth(R::renderImage(flatPlane(96, 40, 0), s), s);
     QCOMPARE(decoded.size(), QSize(96, 40));
     QCOMPARE(decoded.pixel(95, 20), qRgb(160, 0, 0));
     // Narrower still, no separation is left to try: there is no decoding.
@@ -524,13 +526,13 @@ void TestRender::fourRepeatingPixelsAreALink()
 {
     const R::Settings s = smallSettings({400, 1});
     QCOMPARE(s.pattern == R::Pattern::BlackWhite, false);
-    QImage picture(400, 1, QImage::Format_RGB32);
+    picture::Image picture(400, 1, picture::Image::Format::Rgb32);
     QRandomGenerator random(5);
     for (int x = 0; x < 400; ++x)
         picture.setPixel(x, 0, random.generate() | 0xff000000u);
     for (int x = 300; x < 304; ++x)
         picture.setPixel(x, 0, picture.pixel(x - 120, 0));
-    const QImage decoded = R::decodedDepth(picture, s);
+    const picture::Image decoded = R::decodedDepth(picture, s);
     QCOMPARE(decoded.pixel(301, 0), qRgb(0, 0, 0));
     QCOMPARE(decoded.pixel(310, 0), qRgb(160, 0, 0));
 }
@@ -548,7 +550,7 @@ void TestRender::oversampledCheck()
     QVERIFY(r.subpixelError < 0.25);
     // A blank picture repeats alike at every separation: nothing is refined away from the one
     // intended.
-    QImage blank(400, 40, QImage::Format_RGB32);
+    picture::Image blank(400, 40, picture::Image::Format::Rgb32);
     blank.fill(qRgb(255, 255, 255));
     const R::CheckResult b = R::check(blank, s, &depth);
     qInfo("blank: sub-pixel error %.4f", b.subpixelError);
@@ -611,7 +613,7 @@ void TestRender::checkOnASteepSlope()
         }
     }
     QVERIFY2(found >= 8, qPrintable(QString::number(found)));
-    QImage picture = R::renderImage(plane, s);
+    picture::Image picture = R::renderImage(plane, s);
     if (spoil) {
         const QRgb partner = picture.pixel(left[first], 2);
         picture.setPixel(first, 2, partner == qRgb(0, 0, 0) ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
@@ -694,11 +696,14 @@ void TestRender::pngAndBitmapAgree()
     for (int y = 10; y < 30; ++y)
         for (int x = 50; x < 110; ++x)
             plane.z[std::size_t(y * 160 + x)] = quint16(x * 500);
-    const QImage png = QImage::fromData(R::encodeRender(plane, s, R::FileFormat::Png));
-    const QImage bmp = QImage::fromData(R::encodeRender(plane, s, R::FileFormat::Bmp));
+    const picture::Image png =
+        ui::fromQImage(QImage::fromData(R::encodeRender(plane, s, R::FileFormat::Png)));
+    const picture::Image bmp =
+        ui::fromQImage(QImage::fromData(R::encodeRender(plane, s, R::FileFormat::Bmp)));
     QCOMPARE(png.depth(), pngDepth);
     QCOMPARE(png.size(), QSize(160, 40 + R::guideBandHeight(s)));
-    QCOMPARE(png.convertToFormat(QImage::Format_RGB32), bmp.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(png.convertToFormat(picture::Image::Format::Rgb32),
+             bmp.convertToFormat(picture::Image::Format::Rgb32));
     if (guides) // the band's marks are black on white
         QCOMPARE(png.pixel(80 - 60, R::guideBandHeight(s) / 2), qRgb(0, 0, 0));
 }
@@ -774,20 +779,20 @@ void TestRender::renderCommand()
     QFETCH(int, depth);
     QTemporaryDir dir;
     // The map at the picture's size, so that no step is smoothed into separations a pixel wide.
-    QImage map(640, 200, QImage::Format_RGB32);
+    picture::Image map(640, 200, picture::Image::Format::Rgb32);
     map.fill(picture::toQRgb(picture::QBColor(0)));
     for (int y = 40; y < 160; ++y)
         for (int x = 200; x < 440; ++x)
             map.setPixel(x, y, picture::toQRgb(picture::QBColor(12)));
     const QString mapPath = dir.filePath(u"map.png"_s);
-    QVERIFY(map.save(mapPath));
+    QVERIFY(ui::toQImage(map).save(mapPath));
     const QString out = dir.filePath(name);
     QStringList words{u"render"_s, u"-q"_s, u"--size"_s, u"640x200"_s};
     words << options << mapPath << u"-o"_s << out;
     const CliResult first = runCli(words);
     QCOMPARE(first.status, 0);
     const QByteArray bytes = fileBytes(out);
-    const QImage read = QImage::fromData(bytes);
+    const picture::Image read = ui::fromQImage(QImage::fromData(bytes));
     QCOMPARE(read.size(), size);
     QCOMPARE(read.depth(), depth);
     // Again: the very same bytes.
@@ -863,7 +868,7 @@ void TestRender::guideBand()
     R::Settings s = smallSettings({400, 40});
     s.guides = true;
     QCOMPARE(R::guideBandHeight(s), 24); // a quarter inch at 96 dpi
-    const QImage image = R::renderImage(flatPlane(400, 40, 0), s);
+    const picture::Image image = R::renderImage(flatPlane(400, 40, 0), s);
     QCOMPARE(image.size(), QSize(400, 64));
     // Two dots of radius 4 on row 12, centred 120 apart (the far separation) about x = 200.
     const QRgb black = qRgb(0, 0, 0);
@@ -889,10 +894,10 @@ void TestRender::patternPicture()
     R::Settings s = smallSettings({300, 20});
     s.pattern = R::Pattern::Picture;
     if (colour.isValid()) {
-        s.patternPicture = QImage(16, 16, QImage::Format_RGB32);
-        s.patternPicture.fill(colour);
+        s.patternPicture = picture::Image(16, 16, picture::Image::Format::Rgb32);
+        s.patternPicture.fill(colour.rgb());
     }
-    const QImage image = R::renderImage(flatPlane(300, 20, 0), s);
+    const picture::Image image = R::renderImage(flatPlane(300, 20, 0), s);
     QCOMPARE(image.size(), QSize(300, 20));
     if (colour.isValid())
         for (const int x : {0, 150, 299})
@@ -902,11 +907,11 @@ void TestRender::patternPicture()
 void TestRender::batchSeeds()
 {
     QTemporaryDir dir;
-    QImage map(64, 36, QImage::Format_Grayscale8);
+    picture::Image map(64, 36, picture::Image::Format::Grayscale8);
     map.fill(40);
     const QString a = dir.filePath(u"a.png"_s);
     const QString b = dir.filePath(u"b.png"_s);
-    QVERIFY(map.save(a) && map.save(b));
+    QVERIFY(ui::toQImage(map).save(a) && ui::toQImage(map).save(b));
     QCOMPARE(runCli({u"render"_s, u"-q"_s, u"--size"_s, u"300x60"_s, u"--seed"_s, u"5"_s, a, b,
                      u"-o"_s, dir.filePath(u"{name}-out.png"_s)})
                  .status,
@@ -965,10 +970,10 @@ void TestRender::refused()
     QFETCH(QString, output);
     QFETCH(QString, says);
     QTemporaryDir dir;
-    QImage map(8, 8, QImage::Format_Grayscale8);
+    picture::Image map(8, 8, picture::Image::Format::Grayscale8);
     map.fill(0);
     const QString mapPath = dir.filePath(u"m.png"_s);
-    QVERIFY(map.save(mapPath));
+    QVERIFY(ui::toQImage(map).save(mapPath));
     const CliResult r = runCli(QStringList{u"render"_s} + options
                                + QStringList{mapPath, u"-o"_s, dir.filePath(output)});
     QCOMPARE(r.status, 2);

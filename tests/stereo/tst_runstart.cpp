@@ -11,9 +11,9 @@ using stereo::Rnd;
 namespace {
 
 // A map of no level colour, with `level` painted at the pixels given.
-QImage mapWith(QSize size, const QList<QPoint> &pixels, int level)
+picture::Image mapWith(QSize size, const QList<QPoint> &pixels, int level)
 {
-    QImage map(size, QImage::Format_RGB32);
+    picture::Image map(size, picture::Image::Format::Rgb32);
     map.fill(0xff0a141eu);
     for (const QPoint &p : pixels)
         map.setPixel(p, picture::toQRgb(picture::QBColor(level)));
@@ -74,8 +74,8 @@ void TestRunStart::jump()
 
 void TestRunStart::drawsPerRun_data()
 {
-    QTest::addColumn<QImage>("map");
-    QTest::newRow("no map") << QImage();
+    QTest::addColumn<picture::Image>("map");
+    QTest::newRow("no map") << picture::Image();
     QTest::newRow("small map") << mapWith({10, 10}, {{3, 3}}, 9);
     QTest::newRow("larger than read") << mapWith({600, 400}, {{500, 350}, {5, 5}}, 15);
 }
@@ -83,10 +83,10 @@ void TestRunStart::drawsPerRun_data()
 // Whatever the map, a stereogram draws 61 x 334 values: counted one by one up to its state.
 void TestRunStart::drawsPerRun()
 {
-    QFETCH(QImage, map);
+    QFETCH(picture::Image, map);
     Rnd rnd;
     stereo::StereogramGenerator generator(rnd);
-    QImage out(453, 333, QImage::Format_RGB32);
+    picture::Image out(453, 333, picture::Image::Format::Rgb32);
     generator.make(map, out, 2);
     Rnd counted;
     int draws = 0;
@@ -97,16 +97,16 @@ void TestRunStart::drawsPerRun()
 
 void TestRunStart::levelLeftBy_data()
 {
-    QTest::addColumn<QImage>("map");
+    QTest::addColumn<picture::Image>("map");
     QTest::addColumn<bool>("cross");
     QTest::addColumn<int>("level"); // -1: none, the level carried in goes on
     QTest::newRow("none") << mapWith({389, 333}, {}, 0) << false << -1;
     QTest::newRow("one pixel") << mapWith({389, 333}, {{200, 100}}, 5) << false << 5;
     QTest::newRow("crossed") << mapWith({389, 333}, {{200, 100}}, 5) << true << 10;
-    QImage two = mapWith({389, 333}, {{388, 20}, {387, 332}}, 3);
+    picture::Image two = mapWith({389, 333}, {{388, 20}, {387, 332}}, 3);
     two.setPixel(0, 21, picture::toQRgb(picture::QBColor(12)));
     QTest::newRow("last row, rightmost") << two << false << 3;
-    QImage wide = mapWith({454, 340}, {{100, 10}}, 6);
+    picture::Image wide = mapWith({454, 340}, {{100, 10}}, 6);
     wide.setPixel(390, 300, picture::toQRgb(picture::QBColor(2))); // beyond the columns read
     wide.setPixel(100, 334, picture::toQRgb(picture::QBColor(1))); // beyond the rows made
     QTest::newRow("outside what is read") << wide << false << 6;
@@ -115,7 +115,7 @@ void TestRunStart::levelLeftBy_data()
 // The level found, and the one the generator itself leaves, run from level 13.
 void TestRunStart::levelLeftBy()
 {
-    QFETCH(QImage, map);
+    QFETCH(picture::Image, map);
     QFETCH(bool, cross);
     QFETCH(int, level);
     QCOMPARE(stereo::levelLeftBy(map, cross).value_or(-1), level);
@@ -123,7 +123,7 @@ void TestRunStart::levelLeftBy()
         return;
     Rnd rnd;
     stereo::StereogramGenerator generator(rnd, 13);
-    QImage out(453, 333, QImage::Format_RGB32);
+    picture::Image out(453, 333, picture::Image::Format::Rgb32);
     generator.make(map, out, 2);
     QCOMPARE(int(generator.depthLevel()), level < 0 ? 13 : level);
 }

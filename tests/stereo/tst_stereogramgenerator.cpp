@@ -19,7 +19,7 @@ namespace {
 
 // What the linking rule says, written plainly: every level colour compared in turn, the last match
 // carried on in reading order. Returns the level used at each mapped dot, and updates `carried`.
-std::vector<std::array<int, 390>> referenceLevels(const QImage &map, int &carried)
+std::vector<std::array<int, 390>> referenceLevels(const picture::Image &map, int &carried)
 {
     std::vector<std::array<int, 390>> levels(334);
     for (int y = 0; y < 334; ++y) {
@@ -37,14 +37,14 @@ std::vector<std::array<int, 390>> referenceLevels(const QImage &map, int &carrie
 }
 
 // The grey value of a dot, whatever the tint: the component not fixed at 250.
-int greyAt(const QImage &out, int x, int y, int iroIndex)
+int greyAt(const picture::Image &out, int x, int y, int iroIndex)
 {
     const QRgb p = out.pixel(x, y);
     return iroIndex == 0 ? qGreen(p) : qRed(p);
 }
 
 // Checks every visible dot of `out` against the rule; returns the first broken place, or empty.
-QString checkLinking(const QImage &out, const std::vector<std::array<int, 390>> &levels,
+QString checkLinking(const picture::Image &out, const std::vector<std::array<int, 390>> &levels,
                      int iroIndex = 2)
 {
     for (int y = 0; y < out.height(); ++y) {
@@ -60,23 +60,23 @@ QString checkLinking(const QImage &out, const std::vector<std::array<int, 390>> 
 }
 
 // What the main window's depth store holds before anything is handed to it.
-QImage emptyDepthStore()
+picture::Image emptyDepthStore()
 {
-    return ui::PictureSurface(testimages::CanvasSize, RGB(0, 0, 0),
-                              ui::PictureSurface::FillStyle::Solid)
-        .Image();
+    return ui::fromQImage(ui::PictureSurface(testimages::CanvasSize, RGB(0, 0, 0),
+                                             ui::PictureSurface::FillStyle::Solid)
+                              .Image());
 }
 
-QImage whiteDisplay()
+picture::Image whiteDisplay()
 {
-    QImage out(testimages::DisplaySize, QImage::Format_RGB32);
-    out.fill(Qt::white);
+    picture::Image out(testimages::DisplaySize, picture::Image::Format::Rgb32);
+    out.fill(0xffffffffu);
     return out;
 }
 
-QImage steppedMap()
+picture::Image steppedMap()
 {
-    QImage map = testimages::uniformDepthMap(10);
+    picture::Image map = ui::fromQImage(testimages::uniformDepthMap(10));
     for (int y = 0; y < map.height(); ++y)
         for (int x = 0; x < 50; ++x)
             map.setPixel(x, y, ui::toQRgb(QBColor(0)));
@@ -107,7 +107,7 @@ void TestStereogramGenerator::firstDotsAfterStart()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage out = whiteDisplay();
+    picture::Image out = whiteDisplay();
     generator.make(emptyDepthStore(), out, 2);
     QCOMPARE(ui::fromQRgb(out.pixel(0, 0)), RGB(180, 180, 250));
     QCOMPARE(ui::fromQRgb(out.pixel(1, 0)), RGB(136, 136, 250));
@@ -117,14 +117,15 @@ void TestStereogramGenerator::firstDotsAfterStart()
 
 void TestStereogramGenerator::linkingRule_data()
 {
-    QTest::addColumn<QImage>("map");
-    QTest::newRow("all black") << testimages::uniformDepthMap(0);
+    QTest::addColumn<picture::Image>("map");
+    QTest::newRow("all black") << ui::fromQImage(testimages::uniformDepthMap(0));
     for (int level : {1, 7, 10, 15})
-        QTest::addRow("uniform level %d", level) << testimages::uniformDepthMap(level);
+        QTest::addRow("uniform level %d", level)
+            << ui::fromQImage(testimages::uniformDepthMap(level));
     QTest::newRow("stepped: 0 then 10") << steppedMap();
-    QTest::newRow("a shape of three levels") << testimages::shapeMap();
+    QTest::newRow("a shape of three levels") << ui::fromQImage(testimages::shapeMap());
     QTest::newRow("empty depth store") << emptyDepthStore();
-    QImage noisy = testimages::shapeMap();
+    picture::Image noisy = ui::fromQImage(testimages::shapeMap());
     for (int y = 0; y < noisy.height(); y += 3)
         for (int x = y % 7; x < noisy.width(); x += 11)
             noisy.setPixel(x, y, qRgb(17, 200, 3)); // no level colour
@@ -134,11 +135,11 @@ void TestStereogramGenerator::linkingRule_data()
 
 void TestStereogramGenerator::linkingRule()
 {
-    QFETCH(QImage, map);
-    map = map.convertToFormat(QImage::Format_RGB32);
+    QFETCH(picture::Image, map);
+    map = map.convertToFormat(picture::Image::Format::Rgb32);
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage out = whiteDisplay();
+    picture::Image out = whiteDisplay();
     generator.make(map, out, 2);
     int carried = 0;
     const auto levels = referenceLevels(map, carried);
@@ -152,7 +153,7 @@ void TestStereogramGenerator::steppedExample()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage out = whiteDisplay();
+    picture::Image out = whiteDisplay();
     generator.make(steppedMap(), out, 2);
     for (int y : {0, 100, 332}) {
         for (int x = 61; x <= 110; ++x)
@@ -170,10 +171,10 @@ void TestStereogramGenerator::offPaletteTakesTheCarriedLevel()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage out = whiteDisplay();
+    picture::Image out = whiteDisplay();
 
     // Nothing has matched since start: level 0.
-    QImage odd(testimages::CanvasSize, QImage::Format_RGB32);
+    picture::Image odd(testimages::CanvasSize, picture::Image::Format::Rgb32);
     odd.fill(qRgb(1, 2, 3));
     generator.make(odd, out, 2);
     QCOMPARE(int(generator.depthLevel()), 0);
@@ -183,7 +184,7 @@ void TestStereogramGenerator::offPaletteTakesTheCarriedLevel()
 
     // A map whose last level pixel (row 332, column 388) is level 7; column 389 and row 333 lie
     // outside the map and keep it.
-    QImage map = odd;
+    picture::Image map = odd;
     map.setPixel(5, 5, ui::toQRgb(QBColor(12)));
     map.setPixel(388, 332, ui::toQRgb(QBColor(7)));
     generator.make(map, out, 2);
@@ -204,8 +205,8 @@ void TestStereogramGenerator::sixtyOneRandomValuesPerRow()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage out = whiteDisplay();
-    generator.make(testimages::shapeMap(), out, 2);
+    picture::Image out = whiteDisplay();
+    generator.make(ui::fromQImage(testimages::shapeMap()), out, 2);
     Rnd counted;
     for (int i = 0; i < 61 * 334; ++i)
         counted.nextGrey();
@@ -227,8 +228,8 @@ void TestStereogramGenerator::tint()
     QFETCH(int, iroIndex);
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage out = whiteDisplay();
-    generator.make(testimages::shapeMap(), out, qint16(iroIndex));
+    picture::Image out = whiteDisplay();
+    generator.make(ui::fromQImage(testimages::shapeMap()), out, qint16(iroIndex));
     for (int y = 0; y < out.height(); y += 7) {
         for (int x = 0; x < out.width(); ++x) {
             const QRgb p = out.pixel(x, y);
@@ -246,9 +247,9 @@ void TestStereogramGenerator::writesOnly454By334()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    QImage big(460, 340, QImage::Format_RGB32);
+    picture::Image big(460, 340, picture::Image::Format::Rgb32);
     big.fill(qRgb(255, 0, 255));
-    generator.make(testimages::shapeMap(), big, 2);
+    generator.make(ui::fromQImage(testimages::shapeMap()), big, 2);
     QCOMPARE(testimages::extentOf(big, RGB(255, 0, 255)).united(QRect(0, 0, 454, 334)),
              big.rect());
     QCOMPARE(testimages::countOf(big, RGB(255, 0, 255)), 460 * 340 - 454 * 334);
@@ -256,8 +257,8 @@ void TestStereogramGenerator::writesOnly454By334()
     // On the display surface the last column and row fall outside and are not kept.
     Rnd rnd2;
     StereogramGenerator clipped(rnd2);
-    QImage out = whiteDisplay();
-    clipped.make(testimages::shapeMap(), out, 2);
+    picture::Image out = whiteDisplay();
+    clipped.make(ui::fromQImage(testimages::shapeMap()), out, 2);
     QCOMPARE(out.size(), testimages::DisplaySize);
     QCOMPARE(out, big.copy(QRect(QPoint(0, 0), testimages::DisplaySize)));
 }
@@ -267,15 +268,15 @@ void TestStereogramGenerator::twoRunsDifferButHideTheSameShape()
 {
     Rnd rnd;
     StereogramGenerator generator(rnd);
-    const QImage map = testimages::shapeMap();
-    QImage first = whiteDisplay();
+    const picture::Image map = ui::fromQImage(testimages::shapeMap());
+    picture::Image first = whiteDisplay();
     generator.make(map, first, 2);
-    QImage second = whiteDisplay();
+    picture::Image second = whiteDisplay();
     generator.make(map, second, 2);
     QVERIFY(first != second);
     int carried = 0;
     const auto levels = referenceLevels(map, carried);
-    for (const QImage *image : {&first, &second}) {
+    for (const picture::Image *image : {&first, &second}) {
         const QString broken = checkLinking(*image, levels);
         QVERIFY2(broken.isEmpty(), qPrintable(broken));
     }
@@ -284,12 +285,12 @@ void TestStereogramGenerator::twoRunsDifferButHideTheSameShape()
 
 void TestStereogramGenerator::everyLaunchStartsWithTheSameImage()
 {
-    QImage images[2];
-    for (QImage &image : images) {
+    picture::Image images[2];
+    for (picture::Image &image : images) {
         Rnd rnd;
         StereogramGenerator generator(rnd);
         image = whiteDisplay();
-        generator.make(testimages::shapeMap(), image, 2);
+        generator.make(ui::fromQImage(testimages::shapeMap()), image, 2);
     }
     QCOMPARE(images[0], images[1]);
 }

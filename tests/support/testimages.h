@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/colour.h"
+#include "ui/qtimage.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -29,9 +30,17 @@ constexpr int area(QSize size)
 
 // The bounding box of the pixels of one colour; empty when there are none.
 QRect extentOf(const QImage &image, ui::Colour colour);
+inline QRect extentOf(const picture::Image &image, ui::Colour colour)
+{
+    return extentOf(ui::toQImage(image), colour);
+}
 
 // How many pixels have that colour.
 int countOf(const QImage &image, ui::Colour colour);
+inline int countOf(const picture::Image &image, ui::Colour colour)
+{
+    return countOf(ui::toQImage(image), colour);
+}
 
 // A depth map of the canvas's size filled with one level.
 QImage uniformDepthMap(int level, QSize size = CanvasSize);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "picture/stereopictures.h"
+#include "ui/qtimage.h"
 #include "ui/backgroundjob.h"
 
 #include <QApplication>
@@ -180,7 +181,7 @@ void TestBackgroundJob::exportStoppedLeavesNoFile()
     std::atomic<bool> cancel{stopAtRow == 0};
     int lastDone = 0;
     const bool written = picture::writeStereogram(
-        stereogramLike(), 4, false, path,
+        ui::fromQImage(stereogramLike()), 4, false, path,
         name.endsWith(u".bmp"_s) ? picture::FileFormat::Bmp : picture::FileFormat::Png,
         picture::SavedDotsPerMeter, &cancel, [&](int done, int) {
             lastDone = done;
@@ -220,11 +221,11 @@ void TestBackgroundJob::exportWithProgressIsTheSameFile()
     const QImage stereogram = stereogramLike();
     const QString plain = m_dir.filePath(u"plain-"_s + name);
     const QString watched = m_dir.filePath(u"watched-"_s + name);
-    QVERIFY(picture::writeStereogram(stereogram, scale, guides, plain, format));
+    QVERIFY(picture::writeStereogram(ui::fromQImage(stereogram), scale, guides, plain, format));
     std::atomic<bool> cancel{false};
     int last = 0;
     bool inOrder = true;
-    QVERIFY(picture::writeStereogram(stereogram, scale, guides, watched, format,
+    QVERIFY(picture::writeStereogram(ui::fromQImage(stereogram), scale, guides, watched, format,
                                      picture::SavedDotsPerMeter, &cancel, [&](int done, int all) {
                                          inOrder = inOrder && done > last && all == total;
                                          last = done;

@@ -475,7 +475,7 @@ void TestPictureIo::encodedAsQtWroteThem()
         QImageWriter writer(&buffer, bmp ? "bmp" : "png");
         writer.setQuality(80);
         QVERIFY(writer.write(given));
-        QCOMPARE(picture::encodePicture(image, format), expected);
+        QCOMPARE(picture::encodePicture(ui::fromQImage(image), format), expected);
     }
 }
 
@@ -493,7 +493,7 @@ void TestPictureIo::failingOutputStopsTheEncoding()
     for (const auto format : {picture::FileFormat::Bmp, picture::FileFormat::Png}) {
         qint64 taken = 0;
         QVERIFY_THROWS_EXCEPTION(Full, picture::encodeRows(
-                                           picture::rowsOf(image), format, 3780,
+                                           picture::rowsOf(ui::fromQImage(image)), format, 3780,
                                            [&taken](const char *, qint64 size) {
                                                if (taken > 0)
                                                    throw Full{};

@@ -4,7 +4,10 @@
 
 #include <cstring>
 
-namespace picture {
+namespace ui {
+
+using picture::Image;
+using picture::Rgb;
 
 namespace {
 
@@ -105,4 +108,4 @@ Image fromQImage(const QImage &image)
     return copy;
 }
 
-} // namespace picture
+} // namespace ui
