@@ -19,6 +19,7 @@
 #include "ui/picturebox.h"
 #include "ui/platform.h"
 #include "ui/progressbar.h"
+#include "ui/qtimage.h"
 
 #include <benchmark/benchmark.h>
 
@@ -81,9 +82,9 @@ void BM_Generator(benchmark::State &state)
 {
     stereo::Rnd rnd;
     stereo::StereogramGenerator generator(rnd);
-    const QImage map = benchmarkDepthMap();
-    QImage out(453, 333, QImage::Format_RGB32);
-    out.fill(Qt::white);
+    const picture::Image map = ui::fromQImage(benchmarkDepthMap());
+    picture::Image out(453, 333, picture::Image::Format::Rgb32);
+    out.fill(0xffffffffu);
     for (auto _ : state) {
         generator.make(map, out, 2);
         benchmark::DoNotOptimize(out.constBits());
@@ -108,9 +109,10 @@ void BM_GeneratorLevelNoise(benchmark::State &state)
             map.setPixel(i, j, ui::toQRgb(ui::QBColor(int(x >> 28))));
         }
     }
-    QImage out(453, 333, QImage::Format_RGB32);
+    const picture::Image depth = ui::fromQImage(map);
+    picture::Image out(453, 333, picture::Image::Format::Rgb32);
     for (auto _ : state) {
-        generator.make(map, out, 2);
+        generator.make(depth, out, 2);
         benchmark::DoNotOptimize(out.constBits());
     }
 }
@@ -123,9 +125,10 @@ void BM_GeneratorFlat(benchmark::State &state)
     stereo::StereogramGenerator generator(rnd);
     QImage map(389, 333, QImage::Format_RGB32);
     map.fill(ui::toQRgb(ui::QBColor(9)));
-    QImage out(453, 333, QImage::Format_RGB32);
+    const picture::Image depth = ui::fromQImage(map);
+    picture::Image out(453, 333, picture::Image::Format::Rgb32);
     for (auto _ : state) {
-        generator.make(map, out, 2);
+        generator.make(depth, out, 2);
         benchmark::DoNotOptimize(out.constBits());
     }
 }
@@ -155,9 +158,10 @@ void BM_GeneratorPath(benchmark::State &state)
     stereo::Rnd rnd;
     stereo::StereogramGenerator generator(rnd);
     generator.setPath(path);
-    QImage out(453, 333, QImage::Format_RGB32);
+    const picture::Image depth = ui::fromQImage(map);
+    picture::Image out(453, 333, picture::Image::Format::Rgb32);
     for (auto _ : state) {
-        generator.make(map, out, 2);
+        generator.make(depth, out, 2);
         benchmark::DoNotOptimize(out.constBits());
     }
 }
@@ -300,7 +304,8 @@ BENCHMARK(BM_StampToPreview)->Iterations(1000)->UseManualTime()->Unit(benchmark:
 // The check view's picture of one stereogram: reveal and the level colours.
 void BM_CheckViewReveal(benchmark::State &state)
 {
-    const QImage stereogram = stereo::standaloneStereogram(benchmarkDepthMap(), 2);
+    const picture::Image stereogram =
+        stereo::standaloneStereogram(ui::fromQImage(benchmarkDepthMap()), 2);
     for (auto _ : state)
         benchmark::DoNotOptimize(picture::reveal(stereogram).ambiguous);
 }
@@ -308,7 +313,8 @@ BENCHMARK(BM_CheckViewReveal)->Unit(benchmark::kMillisecond);
 
 void BM_Anaglyph(benchmark::State &state)
 {
-    const QImage stereogram = stereo::standaloneStereogram(benchmarkDepthMap(), 2);
+    const picture::Image stereogram =
+        stereo::standaloneStereogram(ui::fromQImage(benchmarkDepthMap()), 2);
     for (auto _ : state)
         benchmark::DoNotOptimize(picture::anaglyph(stereogram).constBits());
 }
@@ -425,7 +431,7 @@ QImage largeGreyPicture(bool sixteen)
 // the dialog opens (not measured here). Arguments: 16-bit, median radius, no-data on.
 void BM_ImportPreview(benchmark::State &state)
 {
-    editor::ImportDialog dialog(largeGreyPicture(state.range(0) != 0));
+    editor::ImportDialog dialog(ui::fromQImage(largeGreyPicture(state.range(0) != 0)));
     dialog.smooth->setValue(int(state.range(1)));
     dialog.noDataOn->setChecked(state.range(2) != 0);
     dialog.show();
@@ -460,7 +466,7 @@ BENCHMARK(BM_ImportPreview)
 // no-data value, costs. Arguments: 16-bit, no-data on.
 void BM_ImportPlace(benchmark::State &state)
 {
-    const QImage picture = largeGreyPicture(state.range(0) != 0);
+    const picture::Image picture = ui::fromQImage(largeGreyPicture(state.range(0) != 0));
     const std::optional<int> noData = state.range(1) ? std::optional<int>(0) : std::nullopt;
     for (auto _ : state)
         benchmark::DoNotOptimize(picture::placePicture(picture, picture::Fit::Fit, noData));

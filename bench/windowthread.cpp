@@ -16,6 +16,7 @@
 #include "stereo/stereogramgenerator.h"
 #include "ui/picturebox.h"
 #include "ui/platform.h"
+#include "ui/qtimage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -122,11 +123,11 @@ int main(int argc, char *argv[])
         app::Tools tools(dialogs, owner, [] { return QImage(); }, [] { return qint16(2); });
         stereo::Rnd rnd;
         stereo::StereogramGenerator generator(rnd);
-        QImage map(453, 333, QImage::Format_RGB32);
-        map.fill(Qt::black);
-        QImage stereogram(453, 333, QImage::Format_RGB32);
+        picture::Image map(453, 333, picture::Image::Format::Rgb32);
+        map.fill(0xff000000u);
+        picture::Image stereogram(453, 333, picture::Image::Format::Rgb32);
         generator.make(map, stereogram, 2);
-        tools.stereogramMade(stereogram, map, 2);
+        tools.stereogramMade(ui::toQImage(stereogram), ui::toQImage(map), 2);
         for (const QString &name : {u"x16.png"_s, u"x16.bmp"_s}) {
             const qint64 gap = longestGap([&](const auto &done) {
                 tools.writeExport(dir.filePath(name), {16, true, 300});
