@@ -119,7 +119,8 @@ struct Piece
 };
 
 // The rasterizer hands its spans on (one per run and row, those it does not cover left out) in
-// batches of 256. On the window thread the painter shares each batch out among worker threads,
+// batches of 256. Called from any thread outside Qt's global thread pool (the program scales on
+// its own threads and on the window's), the painter shares each batch out among worker threads,
 // in about 64 spans each; within a share, spans next to each other on a row are fetched and
 // stored together, at most a buffer of 2048 pixels at a time. An opaque picture is copied rather
 // than blended, and then only spans alike in whether they are wholly covered go together. Where
