@@ -236,6 +236,9 @@ def closure(deps, name):
 AIMED = {
     "src/picture/animation.cpp": ["tst_animation", "tst_animationdialog"],
     "src/picture/levels.cpp": ["tst_cli", "tst_form1", "tst_cliidentity"],
+    # No test includes the painted scaling's header: the smooth scaling's test compares both
+    # with Qt.
+    "src/picture/paintedscale.cpp": ["tst_smoothscale", "tst_cli", "tst_form1"],
     "src/picture": ["tst_pictureio", "tst_readers", "tst_cli", "tst_animation", "tst_tools",
                     "tst_form1"],
     "src/ui/builtinformats.cpp": ["tst_startupplugins", "tst_helpviewer", "tst_form2"],
