@@ -40,7 +40,10 @@ QRect PictureSurface::Cls()
 
 void PictureSurface::setPicture(const QImage &picture)
 {
-    m_picture = toQImage(picture::keptPart(fromQImage(picture), size()));
+    // Only what fits crosses over to the picture library: a large picture is not copied whole.
+    const QRect fits = picture.rect().intersected(QRect(QPoint(0, 0), size()));
+    m_picture = toQImage(picture::keptPart(
+        fromQImage(fits == picture.rect() ? picture : picture.copy(fits)), size()));
     rebuildPersistent();
 }
 
