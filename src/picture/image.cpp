@@ -108,7 +108,10 @@ struct Image::Data : QSharedData
     int dotsPerMeterY = 3780;
     bool owned = true;
 
-    Data() = default;
+    Data(int w, int h, Format f, qsizetype line, uchar *rows, bool own)
+        : width(w), height(h), format(f), bytesPerLine(line), pixels(rows), owned(own)
+    {
+    }
     Data(const Data &other)
         : QSharedData(other), width(other.width), height(other.height), format(other.format),
           bytesPerLine(other.bytesPerLine), colours(other.colours),
@@ -148,16 +151,9 @@ Image::Image(int width, int height, Format format)
     auto *pixels = static_cast<uchar *>(std::calloc(std::size_t(line), std::size_t(height)));
     if (!pixels)
         return;
-    d = new (std::nothrow) Data;
-    if (!d) {
+    d = new (std::nothrow) Data(width, height, format, line, pixels, true);
+    if (!d)
         std::free(pixels);
-        return;
-    }
-    d->width = width;
-    d->height = height;
-    d->format = format;
-    d->bytesPerLine = line;
-    d->pixels = pixels;
 }
 
 Image::Image(uchar *rows, int width, int height, qsizetype bytesPerLine, Format format)
@@ -165,15 +161,7 @@ Image::Image(uchar *rows, int width, int height, qsizetype bytesPerLine, Format 
     if (!rows || width <= 0 || height <= 0
         || depthOf(format) == 0 || bytesPerLine < (qsizetype(width) * depthOf(format) + 7) / 8)
         return;
-    d = new (std::nothrow) Data;
-    if (!d)
-        return;
-    d->width = width;
-    d->height = height;
-    d->format = format;
-    d->bytesPerLine = bytesPerLine;
-    d->pixels = rows;
-    d->owned = false;
+    d = new (std::nothrow) Data(width, height, format, bytesPerLine, rows, false);
 }
 
 int Image::depthOf(Format format)

@@ -4,6 +4,7 @@
 
 #include "image.h"
 #include "pictureerror.h"
+#include "pixelmix.h"
 
 #include <algorithm>
 #include <cmath>
@@ -264,19 +265,6 @@ Rgb byteMultiplied(Rgb c, int a)
            | timesOver255((c >> 8) & 0xff, by) << 8 | timesOver255(c & 0xff, by);
 }
 
-// Four pixels mixed by weights out of 256: down first, each result truncated, then across.
-Rgb mixed4(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb bottomRight, int across, int down)
-{
-    Rgb out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        auto at = [shift](Rgb c) { return int((c >> shift) & 0xff); };
-        const int left = (at(topLeft) * (256 - down) + at(bottomLeft) * down) >> 8;
-        const int right = (at(topRight) * (256 - down) + at(bottomRight) * down) >> 8;
-        out |= Rgb((left * (256 - across) + right * across) >> 8) << shift;
-    }
-    return out;
-}
-
 // Grey, 1-bit and palette pictures go through the painter's 32-bit pipeline: premultiplied
 // colours mixed in 1/256ths and laid over the target with the coverage.
 Image paintedInEightBits(const Image &picture, QSize size)
@@ -487,15 +475,18 @@ Image paintedInSixteenBits(const Image &picture, QSize size)
         mapping.columns(piece, columns);
         const auto *top = reinterpret_cast<const Rgb *>(picture.constScanLine(row.first));
         const auto *bottom = reinterpret_cast<const Rgb *>(picture.constScanLine(row.second));
-        // Each pixel's two columns side by side, as the fetch lays them out for widening.
+        // Each pixel's two columns side by side, as the fetch lays them out for widening; the
+        // row below only where it weighs.
         above.clear();
         below.clear();
         for (const Tap &c : columns) {
             above.insert(above.end(), {top[c.first], top[c.second]});
-            below.insert(below.end(), {bottom[c.first], bottom[c.second]});
+            if (row.weight != 0)
+                below.insert(below.end(), {bottom[c.first], bottom[c.second]});
         }
         premultiplyWide(above, wideAbove);
-        premultiplyWide(below, wideBelow);
+        if (row.weight != 0)
+            premultiplyWide(below, wideBelow);
         painted.resize(std::size_t(piece.length));
         for (int i = 0; i < piece.length; ++i) {
             const auto at = std::size_t(i) * 2;

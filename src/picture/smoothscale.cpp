@@ -4,6 +4,7 @@
 
 #include "image.h"
 #include "paintedscale.h"
+#include "pixelmix.h"
 #include "pictureerror.h"
 
 #include <algorithm>
@@ -94,19 +95,6 @@ Rgb mixed(Rgb a, int weightA, Rgb b, int weightB)
                << shift;
     };
     return Rgb(channel(0) | channel(8) | channel(16) | channel(24));
-}
-
-// Four pixels mixed: down first, each result truncated, then across, clamped.
-Rgb mixed4(Rgb topLeft, Rgb topRight, Rgb bottomLeft, Rgb bottomRight, int across, int down)
-{
-    Rgb out = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-        auto at = [shift](Rgb c) { return int((c >> shift) & 0xff); };
-        const int left = ((at(topLeft) * (256 - down) + at(bottomLeft) * down) & 0xffff) >> 8;
-        const int right = ((at(topRight) * (256 - down) + at(bottomRight) * down) & 0xffff) >> 8;
-        out |= Rgb(std::clamp((left * (256 - across) + right * across) >> 8, 0, 255)) << shift;
-    }
-    return out;
 }
 
 // The sums of the pixels under one share along one axis (`step` apart), in 1/16384ths.
