@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 
 #include "image.h"
+#include "largebuffer.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -117,18 +117,18 @@ struct Image::Data : QSharedData
           bytesPerLine(other.bytesPerLine), colours(other.colours),
           dotsPerMeterX(other.dotsPerMeterX), dotsPerMeterY(other.dotsPerMeterY)
     {
-        const auto bytes = std::size_t(bytesPerLine) * std::size_t(height);
-        pixels = static_cast<uchar *>(std::malloc(bytes));
+        pixels = static_cast<uchar *>(allocateBuffer(size()));
         if (!pixels)
             throw std::bad_alloc();
-        std::memcpy(pixels, other.pixels, bytes);
+        std::memcpy(pixels, other.pixels, size());
     }
     Data &operator=(const Data &) = delete;
     ~Data()
     {
         if (owned)
-            std::free(pixels);
+            releaseBuffer(pixels, size());
     }
+    std::size_t size() const { return std::size_t(bytesPerLine) * std::size_t(height); }
 };
 
 Image::Image() noexcept = default;
@@ -148,12 +148,13 @@ Image::Image(int width, int height, Format format)
     if (height > std::numeric_limits<qsizetype>::max() / line)
         return;
     // Zeroed, padding included, so that the same picture is the same bytes.
-    auto *pixels = static_cast<uchar *>(std::calloc(std::size_t(line), std::size_t(height)));
+    const std::size_t bytes = std::size_t(line) * std::size_t(height);
+    auto *pixels = static_cast<uchar *>(allocateBuffer(bytes));
     if (!pixels)
         return;
     d = new (std::nothrow) Data(width, height, format, line, pixels, true);
     if (!d)
-        std::free(pixels);
+        releaseBuffer(pixels, bytes);
 }
 
 Image::Image(uchar *rows, int width, int height, qsizetype bytesPerLine, Format format)

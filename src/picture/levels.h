@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace picture {
@@ -108,7 +109,7 @@ inline constexpr double LevelColourMinimum = 0.01;
 // with data for the high end, the 1st for the low one. `isBackground(i)` tells the pixels without
 // data, which do not count.
 template<typename IsBackground>
-int percentileGrey(const std::vector<quint16> &values, IsBackground isBackground, bool high)
+int percentileGrey(std::span<const quint16> values, IsBackground isBackground, bool high)
 {
     std::vector<qint64> count(65536);
     qint64 n = 0;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
 
 using picture::Image;
 using picture::Rgb;
@@ -61,6 +62,20 @@ void greyRow(const Image &picture, int y, bool deep, std::vector<int> &grey,
             grey[std::size_t(x)] = (c.red() * 11 + c.green() * 16 + c.blue() * 5) / 32;
             alpha[std::size_t(x)] = c.alpha();
         }
+    } else if (picture.format() == Image::Format::Grayscale8) {
+        const uchar *line = picture.constScanLine(y);
+        for (int x = 0; x < w; ++x) {
+            grey[std::size_t(x)] = line[x] * 257;
+            alpha[std::size_t(x)] = Top;
+        }
+    } else if (picture.format() == Image::Format::Rgb32
+               || picture.format() == Image::Format::Argb32) {
+        const auto *line = reinterpret_cast<const Rgb *>(picture.constScanLine(y));
+        const bool opaque = picture.format() == Image::Format::Rgb32;
+        for (int x = 0; x < w; ++x) {
+            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
+            alpha[std::size_t(x)] = opaque ? Top : rgbAlpha(line[x]) * 257;
+        }
     } else {
         const Image row = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Argb32);
         const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
@@ -71,10 +86,10 @@ void greyRow(const Image &picture, int y, bool deep, std::vector<int> &grey,
     }
 }
 
-std::vector<quint16> medianOf(const std::vector<quint16> &plane,
-                              const std::vector<quint8> &background, int w, int h, int radius)
+Depths medianOf(const Depths &plane, const std::vector<quint8> &background, int w, int h,
+               int radius)
 {
-    std::vector<quint16> out = plane;
+    Depths out = plane;
     std::vector<quint16> window;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -144,7 +159,7 @@ static DepthPlane depthPlaneOfUnguarded(const Image &picture,
     const int greyMax = picture::greyMaxOf(picture);
     const bool deep = greyMax == Top;
     // The composited greys go into the plane itself, then become depths in place.
-    std::vector<quint16> &values = plane.z;
+    Depths &values = plane.z;
     std::vector<quint8> background;
     if (settings.noData)
         background.assign(plane.z.size(), 0);
@@ -294,21 +309,24 @@ void linkWith(const quint16 *z, int n, const int *sepOf, const Eyes &e, Links &l
     const qint64 slopeDen = mu * eye;
     // A slope below every point's own: where nothing on a side rises above the point by this
     // much a pixel, that side hides nothing of it. reachLeft[x] = max over t >= 1 of
-    // z[x - t] - low * t, and the same to the right; one pass each way.
+    // z[x - t] - low * t, and the same to the right.
     const qint64 low = slopeDen > 0 ? std::max<qint64>(0, 2 * (twoDen - mu) * Top / slopeDen - 1) : 0;
-    thread_local std::vector<qint64> reach;
+    // Any fall up to `low` tells the same, and one past Top leaves every reach below 0: so the
+    // reaches fit in an int. The two passes run in one loop, so that their chains of maxima
+    // overlap.
+    const int fall = int(std::min<qint64>(low, Top + 1));
+    thread_local std::vector<int> reach;
     reach.resize(std::size_t(2 * n));
-    qint64 *reachLeft = reach.data();
-    qint64 *reachRight = reach.data() + n;
-    qint64 best = -1;
-    for (int x = 0; x < n; ++x) {
-        reachLeft[x] = best;
-        best = std::max<qint64>(best, z[x]) - low;
-    }
-    best = -1;
-    for (int x = n - 1; x >= 0; --x) {
-        reachRight[x] = best;
-        best = std::max<qint64>(best, z[x]) - low;
+    int *reachLeft = reach.data();
+    int *reachRight = reach.data() + n;
+    int bestLeft = -1;
+    int bestRight = -1;
+    for (int i = 0; i < n; ++i) {
+        reachLeft[i] = bestLeft;
+        bestLeft = std::max<int>(bestLeft, z[i]) - fall;
+        const int j = n - 1 - i;
+        reachRight[j] = bestRight;
+        bestRight = std::max<int>(bestRight, z[j]) - fall;
     }
     for (int x = 0; x < n; ++x) {
         const int zx = z[x];
@@ -336,11 +354,16 @@ void linkWith(const quint16 *z, int n, const int *sepOf, const Eyes &e, Links &l
                 }
                 if (zt > Top)
                     break;
-                if ((x - t >= 0 && z[x - t] >= zt) || (x + t < n && z[x + t] >= zt)) {
+                const bool leftIn = x - t >= 0;
+                const bool rightIn = x + t < n;
+                if ((leftIn && z[x - t] >= zt) || (rightIn && z[x + t] >= zt)) {
                     visible = false;
                     break;
                 }
-                if (x - t < 0 && x + t >= n)
+                // The ray climbs more than `low` a pixel and what lies further out stands at most
+                // `low` a pixel above the reach, so once the ray is above both reaches nothing
+                // further out can meet it.
+                if ((!leftIn || reachLeft[x - t] < zt) && (!rightIn || reachRight[x + t] < zt))
                     break;
             }
             if (!visible)
@@ -479,40 +502,59 @@ Sampler::Sampler(const DepthPlane &depth, const Settings &settings)
     m_y0 = (H - m_h) / 2;
     m_column.assign(std::size_t(m_vw), -1);
     m_weight.assign(std::size_t(m_vw), 0);
+    m_first = m_vw;
+    m_last = 0;
     for (int vx = 0; vx < m_vw; ++vx) {
         qint64 u = 0;
         if (sourcePosition(vx, m_k, m_x0, m_w, sw, u)) {
             m_column[std::size_t(vx)] = int(u >> 16);
             m_weight[std::size_t(vx)] = int(u & 0xffff);
+            m_first = std::min(m_first, vx);
+            m_last = vx + 1;
         }
     }
+    m_first = std::min(m_first, m_last);
+    // One virtual pixel a source pixel, each on its centre: rows are copied.
+    m_direct = m_k == 1 && m_w == sw;
 }
 
 
 void Sampler::row(int y, quint16 *out) const
 {
+    // Inverted depth for cross-eyed viewing: Top - z, which for 16 bits is z ^ Top.
+    const quint16 flip = quint16(m_cross ? Top : 0);
     qint64 v = 0;
     const bool inside =
         !m_depth.isNull() && sourcePosition(y, 1, m_y0, m_h, m_depth.height, v);
     if (!inside) {
-        std::fill_n(out, m_vw, quint16(m_cross ? Top : 0));
+        std::fill_n(out, m_vw, flip);
         return;
     }
+    std::fill_n(out, m_first, flip);
+    std::fill(out + m_last, out + m_vw, flip);
     const int iy = int(v >> 16);
-    const qint64 fy = v & 0xffff;
+    const quint32 fy = quint32(v & 0xffff);
     const int iy1 = std::min(iy + 1, m_depth.height - 1);
     const quint16 *a = m_depth.z.data() + std::size_t(iy) * std::size_t(m_depth.width);
     const quint16 *b = m_depth.z.data() + std::size_t(iy1) * std::size_t(m_depth.width);
-    for (int vx = 0; vx < m_vw; ++vx) {
-        int z = 0;
-        if (const int ix = m_column[std::size_t(vx)]; ix >= 0) {
-            const qint64 fx = m_weight[std::size_t(vx)];
-            const int ix1 = std::min(ix + 1, m_depth.width - 1);
-            const qint64 top = a[ix] * (65536 - fx) + a[ix1] * fx;
-            const qint64 bottom = b[ix] * (65536 - fx) + b[ix1] * fx;
-            z = int((top * (65536 - fy) + bottom * fy + (1LL << 31)) >> 32);
-        }
-        out[vx] = quint16(m_cross ? Top - z : z);
+    if (m_direct && fy == 0) {
+        for (int vx = m_first; vx < m_last; ++vx)
+            out[vx] = a[m_column[std::size_t(vx)]] ^ flip;
+        return;
+    }
+    // The two rows blended first, then the columns: the same sum of a * wx * wy, so the same
+    // depths, with one product a virtual pixel fewer.
+    thread_local std::vector<quint32> blended;
+    blended.resize(std::size_t(m_depth.width));
+    for (int ix = 0; ix < m_depth.width; ++ix)
+        blended[std::size_t(ix)] = a[ix] * (65536 - fy) + b[ix] * fy;
+    const int lastColumn = m_depth.width - 1;
+    for (int vx = m_first; vx < m_last; ++vx) {
+        const int ix = m_column[std::size_t(vx)];
+        const quint64 fx = quint64(m_weight[std::size_t(vx)]);
+        const quint64 sum = blended[std::size_t(ix)] * (65536 - fx)
+                            + blended[std::size_t(std::min(ix + 1, lastColumn))] * fx;
+        out[vx] = quint16((sum + (1ULL << 31)) >> 32) ^ flip;
     }
 }
 
@@ -644,6 +686,30 @@ QSize RowMaker::size() const
     return outputSize(m->s);
 }
 
+namespace {
+
+// Each output pixel the rounded mean of its k virtual pixels. k comes as a constant where it
+// can (std::integral_constant), so that the divisions become multiplications.
+template<typename K>
+void averaged(const Rgb *colour, int width, K k, Rgb *out)
+{
+    for (int x = 0; x < width; ++x) {
+        int r = 0, g = 0, b = 0;
+        for (int j = 0; j < k; ++j) {
+            const Rgb c = colour[x * k + j];
+            r += rgbRed(c);
+            g += rgbGreen(c);
+            b += rgbBlue(c);
+        }
+        out[x] = rgbOf((r + k / 2) / k, (g + k / 2) / k, (b + k / 2) / k);
+    }
+}
+
+template<int K>
+constexpr std::integral_constant<int, K> by{};
+
+} // namespace
+
 void RowMaker::row(int y, Rgb *out)
 {
     const Settings &settings = m->s;
@@ -677,20 +743,23 @@ void RowMaker::row(int y, Rgb *out)
         colour[vx] = left[vx] != vx && left[vx] >= middle ? colour[left[vx]] : fresh(vx);
     for (int vx = middle - 1; vx >= 0; --vx)
         colour[vx] = right[vx] != vx ? colour[right[vx]] : fresh(vx);
-    if (k == 1) {
+    switch (k) {
+    case 2:
+        return averaged(colour, W, by<2>, out);
+    case 3:
+        return averaged(colour, W, by<3>, out);
+    case 4:
+        return averaged(colour, W, by<4>, out);
+    case 6:
+        return averaged(colour, W, by<6>, out);
+    case 8:
+        return averaged(colour, W, by<8>, out);
+    case 1:
         for (int x = 0; x < W; ++x)
             out[x] = colour[x] | 0xff000000u;
-    } else {
-        for (int x = 0; x < W; ++x) {
-            int r = 0, g = 0, b = 0;
-            for (int j = 0; j < k; ++j) {
-                const Rgb c = colour[x * k + j];
-                r += rgbRed(c);
-                g += rgbGreen(c);
-                b += rgbBlue(c);
-            }
-            out[x] = rgbOf((r + k / 2) / k, (g + k / 2) / k, (b + k / 2) / k);
-        }
+        return;
+    default:
+        return averaged(colour, W, k, out);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "picture/levels.h"
 
 #include "picture/image.h"
+#include "picture/largebuffer.h"
 #include <QSize>
 #include <QString>
 
@@ -22,11 +23,15 @@ inline constexpr int MaxSide = 16384;
 inline constexpr int MaxDepth = 65535;
 
 // A depth plane: 0 is the far plane, 65535 the near one, row by row.
+// Depths of a whole picture, 2 bytes a pixel: in the picture library's buffers, which a plane of
+// several megabytes fills without a page fault per 4 KiB.
+using Depths = std::vector<quint16, picture::BufferAllocator<quint16>>;
+
 struct DepthPlane
 {
     int width = 0;
     int height = 0;
-    std::vector<quint16> z;
+    Depths z;
 
     quint16 at(int x, int y) const { return z[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
     bool isNull() const { return width <= 0 || height <= 0; }
@@ -206,6 +211,8 @@ private:
     // Per virtual column: the source column (-1 in the margin) and its weight in 1/65536.
     std::vector<int> m_column;
     std::vector<int> m_weight;
+    int m_first = 0, m_last = 0; // the virtual columns inside the depth's rectangle
+    bool m_direct = false;       // columns one to one, unweighted
 };
 
 // The settings as text, for a PNG's text chunk, and back.

@@ -339,6 +339,11 @@ void TestRender::depthPlane_data()
     QTest::newRow("grey 100 inverted") << QColor(100, 100, 100) << true << false << -1 << -1
                                        << 39835;
     QTest::newRow("grey 100 no data") << QColor(100, 100, 100) << false << true << -1 << -1 << 0;
+    // Transparency is far: composited on black where white is near, on white where black is.
+    QTest::newRow("grey 200 half transparent") << QColor(200, 200, 200, 128) << false << false
+                                               << -1 << -1 << 25801;
+    QTest::newRow("grey 200 half transparent inverted")
+        << QColor(200, 200, 200, 128) << true << false << -1 << -1 << 7095;
     // Greys 50 to 200 spread over the whole depth: 100 is a third of the way, 220 is past near.
     QTest::newRow("grey 100 of 50-200") << QColor(100, 100, 100) << false << false << 50 << 200
                                         << 21845;
@@ -354,9 +359,10 @@ void TestRender::depthPlane()
     QFETCH(int, farGrey);
     QFETCH(int, nearGrey);
     QFETCH(int, expected);
-    picture::Image picture(4, 2, picture::Image::Format::Rgb32);
+    using Format = picture::Image::Format;
+    picture::Image picture(4, 2, colour.alpha() < 255 ? Format::Argb32 : Format::Rgb32);
     picture.fill(0xff000000u);
-    picture.setPixel(1, 1, colour.rgb());
+    picture.setPixel(1, 1, colour.rgba());
     picture::LevelsSettings settings;
     settings.invert = invert;
     if (noData)
@@ -371,7 +377,7 @@ void TestRender::depthPlane()
     QCOMPARE(int(plane.at(1, 1)), expected);
     // The same in the first column: every column decides whether the picture is of levels.
     picture.fill(0xff000000u);
-    picture.setPixel(0, 1, colour.rgb());
+    picture.setPixel(0, 1, colour.rgba());
     QCOMPARE(int(R::depthPlaneOf(picture, settings).at(0, 1)), expected);
 }
 
@@ -817,6 +823,8 @@ void TestRender::renderCommand()
 
 void TestRender::placement_data()
 {
+    QTest::addColumn<QString>("plane");
+    QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("placement");
     QTest::addColumn<int>("oversampling");
     QTest::addColumn<bool>("cross");
@@ -824,37 +832,57 @@ void TestRender::placement_data()
     QTest::addColumn<QString>("expected");
     // A plane of two pixels, far and near, on a 4 x 4 picture. Bilinear at pixel centres: the
     // source position of output x is (x + 0.5) * 2 / placed width - 0.5, clamped to the plane.
+    const QString farNear = u"0,65535"_s;
+    const QSize square(4, 4);
     // stretch: positions -0.25, 0.25, 0.75, 1.25.
-    QTest::newRow("stretch") << 0 << 1 << false << 0 << u"0,16384,49151,65535"_s;
+    QTest::newRow("stretch") << farNear << square << 0 << 1 << false << 0
+                             << u"0,16384,49151,65535"_s;
     // fit: 4 x 2 placed in the middle rows; the margin is far.
-    QTest::newRow("fit, margin") << 1 << 1 << false << 0 << u"0,0,0,0"_s;
-    QTest::newRow("fit, inside") << 1 << 1 << false << 1 << u"0,16384,49151,65535"_s;
-    QTest::newRow("fit, cross-eyed") << 1 << 1 << true << 1 << u"65535,49151,16384,0"_s;
-    QTest::newRow("fit, cross-eyed margin") << 1 << 1 << true << 3 << u"65535,65535,65535,65535"_s;
+    QTest::newRow("fit, margin") << farNear << square << 1 << 1 << false << 0 << u"0,0,0,0"_s;
+    QTest::newRow("fit, inside") << farNear << square << 1 << 1 << false << 1
+                                 << u"0,16384,49151,65535"_s;
+    QTest::newRow("fit, cross-eyed") << farNear << square << 1 << 1 << true << 1
+                                     << u"65535,49151,16384,0"_s;
+    QTest::newRow("fit, cross-eyed margin") << farNear << square << 1 << 1 << true << 3
+                                            << u"65535,65535,65535,65535"_s;
     // fill: 8 x 4 placed from x = -2: positions 0.125, 0.375, 0.625, 0.875.
-    QTest::newRow("fill") << 2 << 1 << false << 2 << u"8192,24576,40959,57343"_s;
+    QTest::newRow("fill") << farNear << square << 2 << 1 << false << 2
+                          << u"8192,24576,40959,57343"_s;
     // x2: eight virtual columns, positions -0.375 to 1.375 in steps of 0.25.
-    QTest::newRow("stretch x2") << 0 << 2 << false << 0
+    QTest::newRow("stretch x2") << farNear << square << 0 << 2 << false << 0
                                 << u"0,0,8192,24576,40959,57343,65535,65535"_s;
+    // One to one: the plane's own values, inverted or not.
+    QTest::newRow("one to one") << farNear << QSize(2, 3) << 1 << 1 << false << 1
+                                << u"0,65535"_s;
+    QTest::newRow("one to one, cross-eyed") << farNear << QSize(2, 3) << 1 << 1 << true << 1
+                                            << u"65535,0"_s;
+    // Two rows, far over near, stretched to four: row 1 stands a quarter of the way down.
+    QTest::newRow("between rows") << u"0,0;65535,65535"_s << QSize(2, 4) << 0 << 1 << false << 1
+                                  << u"16384,16384"_s;
 }
 
 void TestRender::placement()
 {
+    QFETCH(QString, plane);
+    QFETCH(QSize, size);
     QFETCH(int, placement);
     QFETCH(int, oversampling);
     QFETCH(bool, cross);
     QFETCH(int, row);
     QFETCH(QString, expected);
-    R::DepthPlane plane;
-    plane.width = 2;
-    plane.height = 1;
-    plane.z = {0, 65535};
-    R::Settings s = smallSettings({4, 4});
+    R::DepthPlane depth;
+    const QStringList rows = plane.split(u';');
+    depth.width = 2;
+    depth.height = int(rows.size());
+    for (const QString &line : rows)
+        for (const QString &value : line.split(u','))
+            depth.z.push_back(quint16(value.toUInt()));
+    R::Settings s = smallSettings(size);
     s.placement = std::array{R::Placement::Stretch, R::Placement::Fit,
                              R::Placement::Fill}[std::size_t(placement)];
     s.geometry.oversampling = oversampling;
     s.cross = cross;
-    const R::Sampler sampler(plane, s);
+    const R::Sampler sampler(depth, s);
     std::vector<quint16> z(static_cast<std::size_t>(sampler.virtualWidth()));
     sampler.row(row, z.data());
     QStringList got;

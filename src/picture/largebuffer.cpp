@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: MIT
+
+#include "largebuffer.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace picture {
+
+namespace {
+
+constexpr std::size_t LargePage = std::size_t(2) << 20;
+
+std::size_t mappedLength(std::size_t bytes)
+{
+    return (bytes + LargePage - 1) / LargePage * LargePage;
+}
+
+bool isLarge(std::size_t bytes)
+{
+#ifdef __linux__
+    return bytes >= LargePage && bytes <= std::size_t(-1) - 2 * LargePage;
+#else
+    (void)bytes;
+    return false;
+#endif
+}
+
+} // namespace
+
+void *allocateBuffer(std::size_t bytes) noexcept
+{
+    if (!isLarge(bytes))
+        return std::calloc(bytes ? bytes : 1, 1);
+#ifdef __linux__
+    // Map a large page more than asked, then give back what lies before the first boundary and
+    // after the last, so that the kernel can back every 2 MiB of it with one page.
+    const std::size_t length = mappedLength(bytes);
+    void *mapped = mmap(nullptr, length + LargePage, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const auto aligned = (start + LargePage - 1) & ~(LargePage - 1);
+    if (aligned > start)
+        munmap(mapped, aligned - start);
+    if (const std::size_t tail = start + length + LargePage - (aligned + length))
+        munmap(reinterpret_cast<void *>(aligned + length), tail);
+    auto *buffer = reinterpret_cast<void *>(aligned);
+    madvise(buffer, length, MADV_HUGEPAGE); // a hint: without large pages it is ordinary memory
+    return buffer;
+#else
+    return nullptr;
+#endif
+}
+
+void releaseBuffer(void *buffer, std::size_t bytes) noexcept
+{
+    if (!buffer)
+        return;
+    if (!isLarge(bytes)) {
+        std::free(buffer);
+        return;
+    }
+#ifdef __linux__
+    munmap(buffer, mappedLength(bytes));
+#endif
+}
+
+} // namespace picture

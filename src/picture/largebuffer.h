@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+#include <new>
+
+namespace picture {
+
+// Memory for pixels and planes of depth, zeroed. A buffer of 2 MiB or more is mapped on its own,
+// on a 2 MiB boundary, and offered to the kernel for its large pages: filling a 1920 x 1080
+// plane then takes two page faults rather than a thousand, which on a virtual machine was a good
+// part of what reading a picture cost. Smaller buffers come from the heap as before.
+void *allocateBuffer(std::size_t bytes) noexcept; // nullptr when memory runs out
+void releaseBuffer(void *buffer, std::size_t bytes) noexcept;
+
+// For std::vector of pixels or depths.
+template<typename T>
+struct BufferAllocator
+{
+    using value_type = T;
+
+    BufferAllocator() noexcept = default;
+    template<typename U>
+    BufferAllocator(const BufferAllocator<U> &) noexcept
+    {
+    }
+
+    T *allocate(std::size_t n)
+    {
+        if (n > std::size_t(-1) / sizeof(T))
+            throw std::bad_array_new_length();
+        void *p = allocateBuffer(n * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        return static_cast<T *>(p);
+    }
+    void deallocate(T *p, std::size_t n) noexcept { releaseBuffer(p, n * sizeof(T)); }
+
+    template<typename U>
+    bool operator==(const BufferAllocator<U> &) const noexcept
+    {
+        return true;
+    }
+};
+
+} // namespace picture
