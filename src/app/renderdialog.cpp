@@ -350,6 +350,9 @@ QString RenderDialog::readoutText(const R::Settings &s) const
                        .arg(r.nearPixels, 0, 'f', 2)
                        .arg(r.nearMm, 0, 'f', 1)
                        .arg(r.depthSteps);
+    if (s.geometry.bySeparations())
+        text += u"（目の間隔 %1 mm、奥行き %2 に当たります）"_s.arg(r.eyeMm, 0, 'f', 1)
+                    .arg(r.depth, 0, 'f', 3);
     for (const R::Readout::Warning w : r.warnings) {
         text += u"\n注意: "_s;
         switch (w) {
@@ -363,7 +366,10 @@ QString RenderDialog::readoutText(const R::Settings &s) const
             text += u"画像の幅が遠い面の間隔の 2 倍より狭くなっています。"_s;
             break;
         case R::Readout::Warning::FewSteps:
-            text += u"奥行きの段が 8 段より少なくなります。dpi かオーバーサンプリングを上げてください。"_s;
+            text += s.geometry.bySeparations()
+                        ? u"奥行きの段が 8 段より少なくなります。遠い面と近い面の間隔の差を広げるか、"
+                          u"オーバーサンプリングを上げてください。"_s
+                        : u"奥行きの段が 8 段より少なくなります。dpi かオーバーサンプリングを上げてください。"_s;
             break;
         }
     }

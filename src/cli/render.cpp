@@ -295,6 +295,12 @@ void printReadout(QTextStream &to, const R::Settings &s)
               .arg(r.nearMm, 0, 'f', 1)
               .arg(r.depthSteps)
        << '\n';
+    if (s.geometry.bySeparations())
+        to << Cli::tr("as eyes %1 mm apart with depth %2, at %3 dpi")
+                  .arg(r.eyeMm, 0, 'f', 1)
+                  .arg(r.depth, 0, 'f', 3)
+                  .arg(s.geometry.dpi)
+           << '\n';
     for (const R::Readout::Warning w : r.warnings) {
         QString text;
         switch (w) {
@@ -308,7 +314,10 @@ void printReadout(QTextStream &to, const R::Settings &s)
             text = Cli::tr("the picture is narrower than two far separations");
             break;
         case R::Readout::Warning::FewSteps:
-            text = Cli::tr("fewer than 8 depth steps: raise the dpi or the oversampling");
+            text = s.geometry.bySeparations()
+                       ? Cli::tr("fewer than 8 depth steps: widen the difference between "
+                                 "--far-px and --near-px, or raise the oversampling")
+                       : Cli::tr("fewer than 8 depth steps: raise the dpi or the oversampling");
             break;
         }
         to << Cli::tr("warning: %1").arg(text) << '\n';

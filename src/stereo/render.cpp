@@ -441,6 +441,14 @@ Readout readoutOf(const Settings &settings)
     r.farMm = r.farPixels * 25.4 / g.dpi;
     r.nearMm = r.nearPixels * 25.4 / g.dpi;
     r.depthSteps = far - near + 1;
+    if (g.bySeparations()) {
+        const Eyes eyes = eyesOf(g);
+        r.eyeMm = double(eyes.eye) / k * 25.4 / g.dpi;
+        r.depth = double(eyes.muNum) / double(eyes.muDen);
+    } else {
+        r.eyeMm = g.eyeMicrons / 1000.0;
+        r.depth = g.depthPermille / 1000.0;
+    }
     if (near * 100 < far * 55)
         r.warnings << Readout::Warning::NearTooClose;
     if (r.farMm > 40.0)

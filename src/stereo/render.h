@@ -121,12 +121,17 @@ struct Readout
     double farMm = 0;
     double nearMm = 0;
     int depthSteps = 0; // distinct separations from far to near, at the oversampling
+    // The eye separation and depth (mu) the separations stand for: those asked for, or, with
+    // separations in pixels, those that give them at the dpi.
+    double eyeMm = 0;
+    double depth = 0;
     // What breaks a comfort limit, each worded by the program that shows it.
     enum class Warning {
         NearTooClose,  // the near separation less than 0.55 of the far one
         FarTooWide,    // the far separation wider than 40 mm
         TooNarrow,     // the picture narrower than two far separations
-        FewSteps,      // fewer than 8 depth steps
+        FewSteps,      // fewer than 8 depth steps: raise the dpi, or with separations in
+                       // pixels widen their difference; or raise the oversampling
     };
     QList<Warning> warnings;
 };

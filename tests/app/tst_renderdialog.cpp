@@ -339,9 +339,13 @@ void TestRenderDialog::readoutInJapanese_data()
     QTest::addColumn<QString>("fields");
     QTest::addColumn<QString>("says");
     QTest::newRow("near too close") << u"far 120 near 40"_s
-                                    << u"遠 120.00 px (31.8 mm)、近 40.00 px (10.6 mm)、奥行き 81 段\n"
+                                    << u"遠 120.00 px (31.8 mm)、近 40.00 px (10.6 mm)、奥行き 81 段"
+                                       "（目の間隔 63.5 mm、奥行き 0.800 に当たります）\n"
                                        "注意: 近い面の間隔が遠い面の 0.55 倍より狭く"_s;
-    QTest::newRow("few steps") << u"10 dpi"_s << u"注意: 奥行きの段が 8 段より少なくなります"_s;
+    QTest::newRow("few steps") << u"10 dpi"_s
+                               << u"注意: 奥行きの段が 8 段より少なくなります。dpi か"_s;
+    QTest::newRow("few steps in pixels")
+        << u"far 100 near 95"_s << u"注意: 奥行きの段が 8 段より少なくなります。遠い面と近い面の間隔の差"_s;
     QTest::newRow("far too wide") << u"eye 100 mm"_s << u"注意: 遠い面の間隔が 40 mm を超え"_s;
     QTest::newRow("no pattern picture") << u"missing pattern"_s << u"注意: 模様の画像を読めません"_s;
 }
@@ -352,10 +356,11 @@ void TestRenderDialog::readoutInJapanese()
     QFETCH(QString, says);
     ScriptedDialogs dialogs;
     app::RenderDialog dialog(dialogs, QImage());
-    if (fields == u"far 120 near 40"_s) {
+    if (fields.startsWith(u"far "_s)) {
+        const QStringList words = fields.split(u' ');
         dialog.GeometryBy->setCurrentIndex(1);
-        dialog.FarPx->setValue(120);
-        dialog.NearPx->setValue(40);
+        dialog.FarPx->setValue(words[1].toInt());
+        dialog.NearPx->setValue(words[3].toInt());
     } else if (fields == u"10 dpi"_s) {
         dialog.Dpi->setValue(10);
     } else if (fields == u"eye 100 mm"_s) {

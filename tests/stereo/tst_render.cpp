@@ -162,6 +162,9 @@ void TestRender::separationInPixels()
     QCOMPARE(r.farPixels, double(far));
     QCOMPARE(r.nearPixels, double(near));
     QCOMPARE(qRound(r.farMm * 100), qRound(far * 2540.0 / 300));
+    // What they stand for: eyes two far separations apart, and mu as above.
+    QCOMPARE(qRound(r.eyeMm * 100), qRound(2 * far * 2540.0 / 300));
+    QCOMPARE(qRound(r.depth * 1000), qRound(2000.0 * (far - near) / (2 * far - near)));
 }
 
 void TestRender::readoutWarnings_data()

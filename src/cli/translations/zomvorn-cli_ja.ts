@@ -704,6 +704,14 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
         <translation>画像の幅が奥の面の間隔の 2 倍より狭くなっています</translation>
     </message>
     <message>
+        <source>as eyes %1 mm apart with depth %2, at %3 dpi</source>
+        <translation>目の間隔 %1 mm、奥行き %2 に当たります（%3 dpi）</translation>
+    </message>
+    <message>
+        <source>fewer than 8 depth steps: widen the difference between --far-px and --near-px, or raise the oversampling</source>
+        <translation>奥行きの段が 8 段より少なくなります。--far-px と --near-px の差を広げるか、オーバーサンプリングを上げてください</translation>
+    </message>
+    <message>
         <source>fewer than 8 depth steps: raise the dpi or the oversampling</source>
         <translation>奥行きの段が 8 段より少なくなります。dpi かオーバーサンプリングを上げてください</translation>
     </message>
