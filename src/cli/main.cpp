@@ -8,7 +8,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
-#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <csignal>
@@ -28,9 +27,6 @@ int main(int argc, char *argv[])
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
     QCoreApplication application(argc, argv);
-    // The decoders' own remarks, in English and about bytes the user never sees: a picture that
-    // cannot be read gets its reason from the command itself.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
     cli::installTranslations(QLocale::system());
     QTextStream out(stdout);
     QTextStream err(stderr);

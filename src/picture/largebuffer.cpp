@@ -3,7 +3,9 @@
 #include "largebuffer.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -20,10 +22,27 @@ std::size_t mappedLength(std::size_t bytes)
     return (bytes + LargePage - 1) / LargePage * LargePage;
 }
 
+#ifdef __linux__
+// Whether the kernel hands out large pages to those who ask (its setting "always" or "madvise").
+// Where it never does, the heap serves better: a batch reuses the memory of the last picture
+// instead of faulting fresh pages in.
+bool kernelOffersLargePages()
+{
+    std::FILE *file = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "re");
+    if (!file)
+        return false;
+    char setting[128] = {};
+    const bool read = std::fgets(setting, sizeof setting, file) != nullptr;
+    std::fclose(file);
+    return read && std::strstr(setting, "[never]") == nullptr;
+}
+#endif
+
 bool isLarge(std::size_t bytes)
 {
 #ifdef __linux__
-    return bytes >= LargePage && bytes <= std::size_t(-1) - 2 * LargePage;
+    static const bool offered = kernelOffersLargePages();
+    return offered && bytes >= LargePage && bytes <= std::size_t(-1) - 2 * LargePage;
 #else
     (void)bytes;
     return false;

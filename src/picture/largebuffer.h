@@ -6,10 +6,10 @@
 
 namespace picture {
 
-// Memory for pixels and planes of depth, zeroed. A buffer of 2 MiB or more is mapped on its own,
-// on a 2 MiB boundary, and offered to the kernel for its large pages: filling a 1920 x 1080
-// plane then takes two page faults rather than a thousand, which on a virtual machine was a good
-// part of what reading a picture cost. Smaller buffers come from the heap as before.
+// Memory for pixels and planes of depth, zeroed. Where the kernel offers large pages, a buffer of
+// 2 MiB or more is mapped on its own, on a 2 MiB boundary, and offered to them: filling a
+// 1920 x 1080 plane then takes two page faults rather than a thousand, which on a virtual machine
+// was a good part of what reading a picture cost. Other buffers come from the heap.
 void *allocateBuffer(std::size_t bytes) noexcept; // nullptr when memory runs out
 void releaseBuffer(void *buffer, std::size_t bytes) noexcept;
 
