@@ -351,7 +351,7 @@ QString RenderDialog::readoutText(const R::Settings &s) const
                        .arg(r.nearMm, 0, 'f', 1)
                        .arg(r.depthSteps);
     if (s.geometry.bySeparations())
-        text += u"（目の間隔 %1 mm、奥行き %2 に当たります）"_s.arg(r.eyeMm, 0, 'f', 1)
+        text += u"（目の間隔 %1 mm、奥行きの深さ %2 に当たります）"_s.arg(r.eyeMm, 0, 'f', 1)
                     .arg(r.depth, 0, 'f', 3);
     for (const R::Readout::Warning w : r.warnings) {
         text += u"\n注意: "_s;

@@ -1147,78 +1147,107 @@ static CheckResult checkUnguarded(const Image &stereogram, const Settings &setti
             if (k == 1)
                 shortStretches(row, W, links, window, tolerance, stretchOk);
         }
+        // The separation the depth links output pixel x at, in virtual pixels; 0 where free.
+        auto intended = [&](int x) {
+            const int vx = x * k + k / 2;
+            return vx - links.left[std::size_t(vx)];
+        };
+        // Whether a stretch through x of at least a window's pixels repeats exactly at
+        // separation lowest + c: a second depth the eyes can fuse, not a chance match that the
+        // runs' tolerance carried on into a neighbouring separation's run. With the depth
+        // known, the pixels the depth links at that separation (give or take a dot) do not
+        // count: they are the neighbouring surface itself, whose run goes on by chance for a
+        // pixel or two into this one.
+        auto repeatsAt = [&](int x, int c) {
+            const int sep = lowest + c;
+            auto counts = [&](int at) {
+                return !sampler || std::abs(intended(at) - sep * k) > dot * k;
+            };
+            // Two windows either way at most: a stretch that far off is another pixel's echo.
+            int n = 0;
+            for (int at = x; at >= std::max(sep, x - 2 * window) && row[at] == row[at - sep]
+                             && n < window;
+                 --at)
+                n += counts(at);
+            for (int at = x + 1; at < std::min(W, x + 1 + 2 * window) && row[at] == row[at - sep]
+                                 && n < window;
+                 ++at)
+                n += counts(at);
+            return n >= window;
+        };
         for (int x = 0; x < W; ++x) {
             const quint8 *m = match.data() + std::size_t(x) * std::size_t(candidates);
             ++result.pixels;
             // Matches apart from each other by more than one pixel: the eyes see two depths.
-            int first = -1;
+            auto twoDepths = [&] {
+                int first = -1;
+                for (int c = 0; c < candidates; ++c)
+                    if (m[c] && repeatsAt(x, c)) {
+                        if (first >= 0 && c - first > dot)
+                            return true;
+                        if (first < 0)
+                            first = c;
+                    }
+                return false;
+            };
+            // The pixel's own link, at the middle of its virtual pixels.
+            const int vx = x * k + k / 2;
             bool echo = false;
-            for (int c = 0; c < candidates; ++c)
-                if (m[c]) {
-                    if (first >= 0 && c - first > dot)
-                        echo = true;
-                    if (first < 0)
-                        first = c;
-                }
-            if (sampler) {
-                // The pixel's own link, at the middle of its virtual pixels.
-                const int vx = x * k + k / 2;
+            if (!sampler || links.left[std::size_t(vx)] == vx) {
+                echo = twoDepths();
+            } else {
                 const int partner = links.left[std::size_t(vx)];
-                if (partner != vx) {
-                    ++result.linked;
-                    const int sv = vx - partner;
-                    askedSteps[std::size_t(sv)] = 1;
-                    const int s = (sv + k / 2) / k;
-                    const int c = s - lowest;
-                    // Where the surface leaves fewer linked pixels in a row than the window, or
-                    // changes their separation faster than the decoding follows, the window
-                    // cannot fill: there the stretch itself, every pixel of it repeating its
-                    // partner, is the window.
-                    const bool exact = (c >= 0 && c < candidates && m[c])
-                                       || (k == 1 && stretchOk[std::size_t(x)]);
-                    if (exact) {
-                        ++result.exact;
-                        foundSteps[std::size_t(sv)] = 1;
-                    } else {
-                        ++result.wrong;
-                    }
-                    if (k > 1) {
-                        // Averaged dots repeat only approximately: the separation where the
-                        // window's difference is least, refined between whole pixels.
-                        auto cost = [&](int sep) {
-                            qint64 sum = 0;
-                            for (int j = -2; j <= 2; ++j) {
-                                const int a = x + j;
-                                const int b = a - sep;
-                                if (a < 0 || a >= W || b < 0)
-                                    return qint64(-1);
-                                const Rgb pa = row[a], pb = row[b];
-                                sum += std::abs(rgbRed(pa) - rgbRed(pb))
-                                       + std::abs(rgbGreen(pa) - rgbGreen(pb))
-                                       + std::abs(rgbBlue(pa) - rgbBlue(pb));
-                            }
-                            return sum;
-                        };
-                        const qint64 c0 = cost(s - 1), c1 = cost(s), c2 = cost(s + 1);
-                        if (c0 >= 0 && c1 >= 0 && c2 >= 0) {
-                            double decoded = s;
-                            const double curve = double(c0 - 2 * c1 + c2);
-                            if (c1 <= c0 && c1 <= c2 && curve > 0)
-                                decoded += 0.5 * double(c0 - c2) / curve;
-                            else if (c0 < c1 && c0 <= c2)
-                                decoded = s - 1;
-                            else if (c2 < c1 && c2 < c0)
-                                decoded = s + 1;
-                            errorSum += std::abs(decoded - double(sv) / k);
-                            ++errorCount;
-                        }
-                    }
-                    // With the intended link known, an echo is a match away from it.
-                    echo = false;
-                    for (int o = 0; o < candidates; ++o)
-                        if (m[o] && std::abs(o - c) > dot)
-                            echo = true;
+                ++result.linked;
+                const int sv = vx - partner;
+                askedSteps[std::size_t(sv)] = 1;
+                const int s = (sv + k / 2) / k;
+                const int c = s - lowest;
+                // Where the surface leaves fewer linked pixels in a row than the window, or
+                // changes their separation faster than the decoding follows, the window
+                // cannot fill: there the stretch itself, every pixel of it repeating its
+                // partner, is the window.
+                const bool exact = (c >= 0 && c < candidates && m[c])
+                                   || (k == 1 && stretchOk[std::size_t(x)]);
+                if (exact) {
+                    ++result.exact;
+                    foundSteps[std::size_t(sv)] = 1;
+                } else {
+                    ++result.wrong;
                 }
+                if (k > 1) {
+                    // Averaged dots repeat only approximately: the separation where the
+                    // window's difference is least, refined between whole pixels.
+                    auto cost = [&](int sep) {
+                        qint64 sum = 0;
+                        for (int j = -2; j <= 2; ++j) {
+                            const int a = x + j;
+                            const int b = a - sep;
+                            if (a < 0 || a >= W || b < 0)
+                                return qint64(-1);
+                            const Rgb pa = row[a], pb = row[b];
+                            sum += std::abs(rgbRed(pa) - rgbRed(pb))
+                                   + std::abs(rgbGreen(pa) - rgbGreen(pb))
+                                   + std::abs(rgbBlue(pa) - rgbBlue(pb));
+                        }
+                        return sum;
+                    };
+                    const qint64 c0 = cost(s - 1), c1 = cost(s), c2 = cost(s + 1);
+                    if (c0 >= 0 && c1 >= 0 && c2 >= 0) {
+                        double decoded = s;
+                        const double curve = double(c0 - 2 * c1 + c2);
+                        if (c1 <= c0 && c1 <= c2 && curve > 0)
+                            decoded += 0.5 * double(c0 - c2) / curve;
+                        else if (c0 < c1 && c0 <= c2)
+                            decoded = s - 1;
+                        else if (c2 < c1 && c2 < c0)
+                            decoded = s + 1;
+                        errorSum += std::abs(decoded - double(sv) / k);
+                        ++errorCount;
+                    }
+                }
+                // With the intended link known, an echo is a match away from it.
+                for (int o = 0; o < candidates && !echo; ++o)
+                    echo = m[o] && std::abs(o - c) > dot && repeatsAt(x, o);
             }
             echoRow[std::size_t(x)] = echo;
             result.echo += echo;

@@ -340,7 +340,7 @@ void TestRenderDialog::readoutInJapanese_data()
     QTest::addColumn<QString>("says");
     QTest::newRow("near too close") << u"far 120 near 40"_s
                                     << u"遠 120.00 px (31.8 mm)、近 40.00 px (10.6 mm)、奥行き 81 段"
-                                       "（目の間隔 63.5 mm、奥行き 0.800 に当たります）\n"
+                                       "（目の間隔 63.5 mm、奥行きの深さ 0.800 に当たります）\n"
                                        "注意: 近い面の間隔が遠い面の 0.55 倍より狭く"_s;
     QTest::newRow("few steps") << u"10 dpi"_s
                                << u"注意: 奥行きの段が 8 段より少なくなります。dpi か"_s;

@@ -77,6 +77,8 @@ private slots:
     void oversampledCheck();
     void checkOnASteepSlope_data();
     void checkOnASteepSlope();
+    void noEchoAtAnEdge_data();
+    void noEchoAtAnEdge();
     void settingsTravelInThePng();
     void pngAndBitmapAgree_data();
     void pngAndBitmapAgree();
@@ -451,6 +453,10 @@ void TestRender::checkFigures_data()
                                   << 0LL;
     // A 30 x 10 block copied 100 to the right: there the eyes find 100, not 120.
     QTest::newRow("an echo") << u"copy"_s << true << 11200LL << 10900LL << 300LL << 300LL << 1LL;
+    // Two pixels a row, in three rows, that also repeat 118 to their left, every link kept: a
+    // chance match narrower than a window is no echo.
+    QTest::newRow("chance repeats") << u"chance"_s << true << 11200LL << 11200LL << 0LL << 0LL
+                                    << 0LL;
     QTest::newRow("as made, no depth") << u"none"_s << false << 0LL << 0LL << 0LL << 0LL << 0LL;
     // A blank picture repeats at every separation the check tries, 95 (the near 96 less 1) to
     // 121: each pixel from x = 97 on matches at two more than a dot apart, 303 a row.
@@ -475,6 +481,12 @@ void TestRender::checkFigures()
                 picture.setPixel(x, y, qRgb(255, 0, 0));
     } else if (spoil == u"blank"_s) {
         picture.fill(qRgb(255, 255, 255));
+    } else if (spoil == u"chance"_s) {
+        // Columns 82 and 83 take the colours of 80 and 81, in every pixel that repeats them.
+        for (int y = 19; y < 22; ++y)
+            for (int x = 82; x < 400; x += 120)
+                for (int d = 0; d < 2; ++d)
+                    picture.setPixel(x + d, y, picture.pixel(x - 2 + d, y));
     } else if (spoil == u"copy"_s) {
         for (int y = 10; y < 20; ++y)
             for (int x = 200; x < 230; ++x)
@@ -564,6 +576,31 @@ void TestRender::oversampledCheck()
     const R::CheckResult b = R::check(blank, s, &depth);
     qInfo("blank: sub-pixel error %.4f", b.subpixelError);
     QCOMPARE(b.subpixelError, 0.0);
+}
+
+void TestRender::noEchoAtAnEdge_data()
+{
+    QTest::addColumn<int>("pattern");
+    QTest::newRow("bw") << int(R::Pattern::BlackWhite);
+    QTest::newRow("grey") << int(R::Pattern::Grey);
+}
+
+// A near block on the far plane: where the block begins, the far plane's run of matches goes on
+// by chance for a pixel or two (every other pixel, with two colours). That is the far surface
+// seen to its edge, not a second depth.
+void TestRender::noEchoAtAnEdge()
+{
+    QFETCH(int, pattern);
+    constexpr int W = 400, H = 40;
+    R::DepthPlane plane = flatPlane(W, H, 0);
+    for (int y = 10; y < 30; ++y)
+        for (int x = 200; x < 300; ++x)
+            plane.z[std::size_t(y * W + x)] = 30000;
+    R::Settings s = smallSettings({W, H});
+    s.pattern = R::Pattern(pattern);
+    const R::CheckResult r = R::check(R::renderImage(plane, s), s, &plane);
+    QCOMPARE(r.exact, r.linked);
+    QCOMPARE(r.echo, 0);
 }
 
 void TestRender::checkOnASteepSlope_data()

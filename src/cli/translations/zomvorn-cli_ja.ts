@@ -705,7 +705,7 @@ Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.</sour
     </message>
     <message>
         <source>as eyes %1 mm apart with depth %2, at %3 dpi</source>
-        <translation>目の間隔 %1 mm、奥行き %2 に当たります（%3 dpi）</translation>
+        <translation>目の間隔 %1 mm、奥行きの深さ %2 に当たります（%3 dpi）</translation>
     </message>
     <message>
         <source>fewer than 8 depth steps: widen the difference between --far-px and --near-px, or raise the oversampling</source>
