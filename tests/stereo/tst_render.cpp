@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QRandomGenerator>
+#include <QCryptographicHash>
 #include <QTest>
 #include <QtEndian>
 
@@ -79,6 +80,8 @@ private slots:
     void checkOnASteepSlope();
     void noEchoAtAnEdge_data();
     void noEchoAtAnEdge();
+    void sameBytes_data();
+    void sameBytes();
     void settingsTravelInThePng();
     void pngAndBitmapAgree_data();
     void pngAndBitmapAgree();
@@ -578,6 +581,45 @@ void TestRender::oversampledCheck()
     QCOMPARE(b.subpixelError, 0.0);
 }
 
+void TestRender::sameBytes_data()
+{
+    QTest::addColumn<int>("oversampling");
+    QTest::addColumn<bool>("cross");
+    QTest::addColumn<QByteArray>("md5");
+    // A ramp from far to near under a near block, 300 x 16 in grey dots: the pictures this
+    // version makes, which no later one nor another machine may change.
+    QTest::newRow("x1") << 1 << false << "9d55b2a2a6ea3717fde9767c13040e44"_ba;
+    QTest::newRow("x1, cross-eyed") << 1 << true << "b97bdb06ed626150aca9ef23e7b40a4c"_ba;
+    QTest::newRow("x2") << 2 << false << "21509a083898250b48c7220e7b57d34c"_ba;
+    QTest::newRow("x3") << 3 << false << "e157c7ae65ee3e377b8ad1f7b27779ef"_ba;
+    QTest::newRow("x4") << 4 << false << "f21d55f8b2ebb83a61e2969028641753"_ba;
+    QTest::newRow("x6") << 6 << false << "146fd4d6f8240ca98708450347469586"_ba;
+    QTest::newRow("x8, cross-eyed") << 8 << true << "de650270018c3aec521d0054276d211d"_ba;
+}
+
+void TestRender::sameBytes()
+{
+    QFETCH(int, oversampling);
+    QFETCH(bool, cross);
+    QFETCH(QByteArray, md5);
+    constexpr int W = 300, H = 16;
+    R::DepthPlane plane = flatPlane(W, H, 0);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            plane.z[std::size_t(y * W + x)] =
+                quint16(y >= 6 && y < 10 && x >= 150 && x < 200 ? 60000 : x * 200);
+    R::Settings s = smallSettings({W, H});
+    s.pattern = R::Pattern::Grey;
+    s.geometry.oversampling = oversampling;
+    s.cross = cross;
+    const picture::Image image = R::renderImage(plane, s);
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    for (int y = 0; y < image.height(); ++y)
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(image.constScanLine(y)),
+                                    qsizetype(W) * 4));
+    QCOMPARE(hash.result().toHex(), md5);
+}
+
 void TestRender::noEchoAtAnEdge_data()
 {
     QTest::addColumn<int>("pattern");
@@ -877,6 +919,8 @@ void TestRender::placement_data()
     // stretch: positions -0.25, 0.25, 0.75, 1.25.
     QTest::newRow("stretch") << farNear << square << 0 << 1 << false << 0
                              << u"0,16384,49151,65535"_s;
+    QTest::newRow("stretch, near to far") << u"65535,0"_s << square << 0 << 1 << false << 0
+                                          << u"65535,49151,16384,0"_s;
     // fit: 4 x 2 placed in the middle rows; the margin is far.
     QTest::newRow("fit, margin") << farNear << square << 1 << 1 << false << 0 << u"0,0,0,0"_s;
     QTest::newRow("fit, inside") << farNear << square << 1 << 1 << false << 1
@@ -896,6 +940,9 @@ void TestRender::placement_data()
                                 << u"0,65535"_s;
     QTest::newRow("one to one, cross-eyed") << farNear << QSize(2, 3) << 1 << 1 << true << 1
                                             << u"65535,0"_s;
+    // Fit into 4 x 2: one to one, a column of margin either side; cross-eyed, far is 65535.
+    QTest::newRow("fit, side margins, cross-eyed")
+        << u"0,65535;0,65535"_s << QSize(4, 2) << 1 << 1 << true << 0 << u"65535,65535,0,65535"_s;
     // Two rows, far over near, stretched to four: row 1 stands a quarter of the way down.
     QTest::newRow("between rows") << u"0,0;65535,65535"_s << QSize(2, 4) << 0 << 1 << false << 1
                                   << u"16384,16384"_s;
