@@ -42,7 +42,7 @@ bool isLarge(std::size_t bytes)
 {
 #ifdef __linux__
     static const bool offered = kernelOffersLargePages();
-    return offered && bytes >= LargePage && bytes <= std::size_t(-1) - 2 * LargePage;
+    return offered && bytes >= LargePage / 2 && bytes <= std::size_t(-1) - 2 * LargePage;
 #else
     (void)bytes;
     return false;

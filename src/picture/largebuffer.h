@@ -7,9 +7,10 @@
 namespace picture {
 
 // Memory for pixels and planes of depth, zeroed. Where the kernel offers large pages, a buffer of
-// 2 MiB or more is mapped on its own, on a 2 MiB boundary, and offered to them: filling a
-// 1920 x 1080 plane then takes two page faults rather than a thousand, which on a virtual machine
-// was a good part of what reading a picture cost. Other buffers come from the heap.
+// 1 MiB or more is mapped on its own, in whole pages of 2 MiB on their boundaries, and offered to
+// them: filling a 1920 x 1080 plane then takes two page faults rather than a thousand, which on a
+// virtual machine was a good part of what reading a picture cost. At most half of such a mapping
+// goes unused. Other buffers come from the heap.
 void *allocateBuffer(std::size_t bytes) noexcept; // nullptr when memory runs out
 void releaseBuffer(void *buffer, std::size_t bytes) noexcept;
 

@@ -175,9 +175,12 @@ static DepthPlane depthPlaneOfUnguarded(const Image &picture,
                 continue;
             }
             // Transparency is far either way: composited on black when white is near, on white
-            // when black is near.
-            values[i] = quint16(settings.invert ? Top - ((Top - g) * a + Top / 2) / Top
-                                                : (g * a + Top / 2) / Top);
+            // when black is near. An opaque pixel is its grey either way.
+            if (a == Top)
+                values[i] = quint16(g);
+            else
+                values[i] = quint16(settings.invert ? Top - ((Top - g) * a + Top / 2) / Top
+                                                    : (g * a + Top / 2) / Top);
         }
     }
     auto isBackground = [&](std::size_t i) { return !background.empty() && background[i]; };
