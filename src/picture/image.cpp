@@ -117,7 +117,7 @@ struct Image::Data : QSharedData
           bytesPerLine(other.bytesPerLine), colours(other.colours),
           dotsPerMeterX(other.dotsPerMeterX), dotsPerMeterY(other.dotsPerMeterY)
     {
-        pixels = static_cast<uchar *>(allocateBuffer(size()));
+        pixels = static_cast<uchar *>(allocateBuffer(size(), false));
         if (!pixels)
             throw std::bad_alloc();
         std::memcpy(pixels, other.pixels, size());

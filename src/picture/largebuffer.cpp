@@ -51,10 +51,10 @@ bool isLarge(std::size_t bytes)
 
 } // namespace
 
-void *allocateBuffer(std::size_t bytes) noexcept
+void *allocateBuffer(std::size_t bytes, bool zeroed) noexcept
 {
     if (!isLarge(bytes))
-        return std::calloc(bytes ? bytes : 1, 1);
+        return zeroed ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
 #ifdef __linux__
     // Map a large page more than asked, then give back what lies before the first boundary and
     // after the last, so that the kernel can back every 2 MiB of it with one page.

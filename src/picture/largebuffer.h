@@ -11,7 +11,8 @@ namespace picture {
 // them: filling a 1920 x 1080 plane then takes two page faults rather than a thousand, which on a
 // virtual machine was a good part of what reading a picture cost. At most half of such a mapping
 // goes unused. Other buffers come from the heap.
-void *allocateBuffer(std::size_t bytes) noexcept; // nullptr when memory runs out
+// With `zeroed` false, for a buffer about to be overwritten whole, a small one is not cleared.
+void *allocateBuffer(std::size_t bytes, bool zeroed = true) noexcept; // nullptr when out of memory
 void releaseBuffer(void *buffer, std::size_t bytes) noexcept;
 
 // For std::vector of pixels or depths.

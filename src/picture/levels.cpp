@@ -101,28 +101,7 @@ void readRow(const Image &picture, const QRect &source, int y, std::optional<int
              std::vector<bool> &missing)
 {
     const int w = source.width();
-    if (picture.format() == Image::Format::Grayscale16) {
-        const auto *line = reinterpret_cast<const quint16 *>(picture.constScanLine(y)) + source.x();
-        for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = line[x];
-            alpha[std::size_t(x)] = Top;
-        }
-    } else if (greyMax == Top) {
-        const Image row = picture.copy(source.x(), y, w, 1).convertToFormat(Image::Format::Rgba64);
-        const auto *line = reinterpret_cast<const Rgba64 *>(row.constScanLine(0));
-        for (int x = 0; x < w; ++x) {
-            const Rgba64 c = line[x];
-            grey[std::size_t(x)] = (c.red() * 11 + c.green() * 16 + c.blue() * 5) / 32;
-            alpha[std::size_t(x)] = c.alpha();
-        }
-    } else {
-        const Image row = picture.copy(source.x(), y, w, 1).convertToFormat(Image::Format::Argb32);
-        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
-        for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
-            alpha[std::size_t(x)] = rgbAlpha(line[x]) * 257;
-        }
-    }
+    greysOfRow(picture, source.x(), y, w, grey, alpha);
     for (int x = 0; x < w; ++x)
         missing[std::size_t(x)] = noData && grey[std::size_t(x)] == *noData * (Top / greyMax);
 }
@@ -212,37 +191,76 @@ void placeAveraged(const Image &picture, const Placement &p, std::optional<int> 
     }
 }
 
-// The median of each pixel's neighbours within `radius` that are not background.
-std::vector<quint16> medianOf(const std::vector<quint16> &plane,
-                              const std::vector<quint8> &background, int radius)
-{
-    const int w = DepthMapSize.width();
-    const int h = DepthMapSize.height();
-    std::vector<quint16> out = plane;
-    std::vector<quint16> window;
-    window.reserve(std::size_t((2 * radius + 1) * (2 * radius + 1)));
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            if (background[std::size_t(y * w + x)])
-                continue;
-            window.clear();
-            for (int j = std::max(0, y - radius); j <= std::min(h - 1, y + radius); ++j)
-                for (int i = std::max(0, x - radius); i <= std::min(w - 1, x + radius); ++i)
-                    if (!background[std::size_t(j * w + i)])
-                        window.push_back(plane[std::size_t(j * w + i)]);
-            const auto middle = window.begin() + std::ptrdiff_t(window.size() / 2);
-            std::nth_element(window.begin(), middle, window.end());
-            out[std::size_t(y * w + x)] = *middle;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 int greyMaxOf(const Image &picture)
 {
     return sixteenBit(picture.format()) ? Top : 255;
+}
+
+void greysOfRow(const Image &picture, int x0, int y, int width, std::vector<int> &grey,
+                std::vector<int> &alpha)
+{
+    const Image::Format format = picture.format();
+    if (format == Image::Format::Grayscale16) {
+        const auto *line = reinterpret_cast<const quint16 *>(picture.constScanLine(y)) + x0;
+        for (int x = 0; x < width; ++x) {
+            grey[std::size_t(x)] = line[x];
+            alpha[std::size_t(x)] = Top;
+        }
+    } else if (sixteenBit(format)) {
+        const Image row = picture.copy(x0, y, width, 1).convertToFormat(Image::Format::Rgba64);
+        const auto *line = reinterpret_cast<const Rgba64 *>(row.constScanLine(0));
+        for (int x = 0; x < width; ++x) {
+            const Rgba64 c = line[x];
+            grey[std::size_t(x)] = (c.red() * 11 + c.green() * 16 + c.blue() * 5) / 32;
+            alpha[std::size_t(x)] = c.alpha();
+        }
+    } else if (format == Image::Format::Grayscale8) {
+        // Read in place: these are the greys the conversion to ARGB32 below would give.
+        const uchar *line = picture.constScanLine(y) + x0;
+        for (int x = 0; x < width; ++x) {
+            grey[std::size_t(x)] = line[x] * 257;
+            alpha[std::size_t(x)] = Top;
+        }
+    } else if (format == Image::Format::Rgb32 || format == Image::Format::Argb32) {
+        const auto *line = reinterpret_cast<const Rgb *>(picture.constScanLine(y)) + x0;
+        const bool opaque = format == Image::Format::Rgb32;
+        for (int x = 0; x < width; ++x) {
+            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
+            alpha[std::size_t(x)] = opaque ? Top : rgbAlpha(line[x]) * 257;
+        }
+    } else {
+        const Image row = picture.copy(x0, y, width, 1).convertToFormat(Image::Format::Argb32);
+        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
+        for (int x = 0; x < width; ++x) {
+            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
+            alpha[std::size_t(x)] = rgbAlpha(line[x]) * 257;
+        }
+    }
+}
+
+void medianFiltered(std::span<const quint16> plane, std::span<const quint8> background, int width,
+                    int height, int radius, std::span<quint16> out)
+{
+    std::vector<quint16> window;
+    window.reserve(std::size_t((2 * radius + 1) * (2 * radius + 1)));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto i = std::size_t(y) * std::size_t(width) + std::size_t(x);
+            if (background[i])
+                continue;
+            window.clear();
+            for (int j = std::max(0, y - radius); j <= std::min(height - 1, y + radius); ++j)
+                for (int k = std::max(0, x - radius); k <= std::min(width - 1, x + radius); ++k) {
+                    const auto n = std::size_t(j) * std::size_t(width) + std::size_t(k);
+                    if (!background[n])
+                        window.push_back(plane[n]);
+                }
+            const auto middle = window.begin() + std::ptrdiff_t(window.size() / 2);
+            std::nth_element(window.begin(), middle, window.end());
+            out[i] = *middle;
+        }
 }
 
 static PlacedPicture placePictureUnguarded(const Image &picture, Fit fit,
@@ -275,9 +293,10 @@ PlacedPicture placePicture(const Image &picture, Fit fit, std::optional<int> noD
 Levels quantise(const PlacedPicture &placed, const LevelsSettings &settings)
 {
     const std::vector<quint16> &plane = settings.invert ? placed.onWhite : placed.onBlack;
-    const std::vector<quint16> values =
-        settings.smooth > 0 ? medianOf(plane, placed.background, std::min(settings.smooth, MaxSmooth))
-                            : plane;
+    std::vector<quint16> values = plane;
+    if (settings.smooth > 0)
+        medianFiltered(plane, placed.background, DepthMapSize.width(), DepthMapSize.height(),
+                       std::min(settings.smooth, MaxSmooth), values);
 
     auto bound = [&](const Bound &b, bool isNear) {
         switch (b.kind) {

@@ -98,6 +98,18 @@ constexpr int levelOfLuminance(int luminance)
     return (luminance * 15 + 127) / 255;
 }
 
+// The greys and alphas (each 0 to 65535) of `width` pixels of row y from column x: a grey of
+// 8 bits g is g * 257; colours are weighed 11 : 16 : 5.
+void greysOfRow(const Image &picture, int x, int y, int width, std::vector<int> &grey,
+                std::vector<int> &alpha);
+
+// The median filter of depth maps: each pixel with data (background 0) of the width x height
+// `plane` takes the median of the pixels with data within `radius` of it (a square), the upper of
+// the two middle ones where their number is even. Writes those pixels into `out`, read from
+// `plane`; the others are left as they are.
+void medianFiltered(std::span<const quint16> plane, std::span<const quint8> background, int width,
+                    int height, int radius, std::span<quint16> out);
+
 // The share of pixels (0 to 1) whose colour is one of the 16 level colours.
 double levelColourShare(const Image &picture);
 

@@ -43,73 +43,6 @@ int positiveMod(int a, int b)
     return m < 0 ? m + b : m;
 }
 
-// The grey (0..65535) and alpha (0..65535) of each pixel of one row.
-void greyRow(const Image &picture, int y, bool deep, std::vector<int> &grey,
-             std::vector<int> &alpha)
-{
-    const int w = picture.width();
-    if (picture.format() == Image::Format::Grayscale16) {
-        const auto *line = reinterpret_cast<const quint16 *>(picture.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = line[x];
-            alpha[std::size_t(x)] = Top;
-        }
-    } else if (deep) {
-        const Image row = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Rgba64);
-        const auto *line = reinterpret_cast<const Rgba64 *>(row.constScanLine(0));
-        for (int x = 0; x < w; ++x) {
-            const Rgba64 c = line[x];
-            grey[std::size_t(x)] = (c.red() * 11 + c.green() * 16 + c.blue() * 5) / 32;
-            alpha[std::size_t(x)] = c.alpha();
-        }
-    } else if (picture.format() == Image::Format::Grayscale8) {
-        const uchar *line = picture.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = line[x] * 257;
-            alpha[std::size_t(x)] = Top;
-        }
-    } else if (picture.format() == Image::Format::Rgb32
-               || picture.format() == Image::Format::Argb32) {
-        const auto *line = reinterpret_cast<const Rgb *>(picture.constScanLine(y));
-        const bool opaque = picture.format() == Image::Format::Rgb32;
-        for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
-            alpha[std::size_t(x)] = opaque ? Top : rgbAlpha(line[x]) * 257;
-        }
-    } else {
-        const Image row = picture.copy(0, y, w, 1).convertToFormat(Image::Format::Argb32);
-        const auto *line = reinterpret_cast<const Rgb *>(row.constScanLine(0));
-        for (int x = 0; x < w; ++x) {
-            grey[std::size_t(x)] = rgbGrey(line[x]) * 257;
-            alpha[std::size_t(x)] = rgbAlpha(line[x]) * 257;
-        }
-    }
-}
-
-Depths medianOf(const Depths &plane, const std::vector<quint8> &background, int w, int h,
-               int radius)
-{
-    Depths out = plane;
-    std::vector<quint16> window;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const auto i = std::size_t(y) * std::size_t(w) + std::size_t(x);
-            if (background[i])
-                continue;
-            window.clear();
-            for (int j = std::max(0, y - radius); j <= std::min(h - 1, y + radius); ++j)
-                for (int k = std::max(0, x - radius); k <= std::min(w - 1, x + radius); ++k) {
-                    const auto n = std::size_t(j) * std::size_t(w) + std::size_t(k);
-                    if (!background[n])
-                        window.push_back(plane[n]);
-                }
-            const auto middle = window.begin() + std::ptrdiff_t(window.size() / 2);
-            std::nth_element(window.begin(), middle, window.end());
-            out[i] = *middle;
-        }
-    return out;
-}
-
 } // namespace
 
 bool isLevelMap(const Image &picture)
@@ -157,7 +90,6 @@ static DepthPlane depthPlaneOfUnguarded(const Image &picture,
     }
 
     const int greyMax = picture::greyMaxOf(picture);
-    const bool deep = greyMax == Top;
     // The composited greys go into the plane itself, then become depths in place.
     Depths &values = plane.z;
     std::vector<quint8> background;
@@ -165,7 +97,7 @@ static DepthPlane depthPlaneOfUnguarded(const Image &picture,
         background.assign(plane.z.size(), 0);
     std::vector<int> grey(static_cast<std::size_t>(w)), alpha(static_cast<std::size_t>(w));
     for (int y = 0; y < h; ++y) {
-        greyRow(picture, y, deep, grey, alpha);
+        picture::greysOfRow(picture, 0, y, w, grey, alpha);
         for (int x = 0; x < w; ++x) {
             const auto i = std::size_t(y) * std::size_t(w) + std::size_t(x);
             const qint64 g = grey[std::size_t(x)];
@@ -187,7 +119,9 @@ static DepthPlane depthPlaneOfUnguarded(const Image &picture,
     if (settings.smooth > 0) {
         if (background.empty())
             background.assign(plane.z.size(), 0);
-        values = medianOf(values, background, w, h, std::min(settings.smooth, picture::MaxSmooth));
+        const Depths unfiltered = values;
+        picture::medianFiltered(unfiltered, background, w, h,
+                                std::min(settings.smooth, picture::MaxSmooth), values);
     }
 
     auto bound = [&](const picture::Bound &b, bool isNear) -> qint64 {

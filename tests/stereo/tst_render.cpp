@@ -28,6 +28,17 @@ R::DepthPlane flatPlane(int w, int h, quint16 z)
     return p;
 }
 
+// A plane whose depth at (x, y) is depthAt(x, y).
+template<typename DepthAt>
+R::DepthPlane planeOf(int w, int h, DepthAt depthAt)
+{
+    R::DepthPlane p = flatPlane(w, h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.z[std::size_t(y) * std::size_t(w) + std::size_t(x)] = quint16(depthAt(x, y));
+    return p;
+}
+
 QList<int> numbers(const QString &text)
 {
     QList<int> out;
@@ -603,11 +614,9 @@ void TestRender::sameBytes()
     QFETCH(bool, cross);
     QFETCH(QByteArray, md5);
     constexpr int W = 300, H = 16;
-    R::DepthPlane plane = flatPlane(W, H, 0);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            plane.z[std::size_t(y * W + x)] =
-                quint16(y >= 6 && y < 10 && x >= 150 && x < 200 ? 60000 : x * 200);
+    const R::DepthPlane plane = planeOf(W, H, [](int x, int y) {
+        return y >= 6 && y < 10 && x >= 150 && x < 200 ? 60000 : x * 200;
+    });
     R::Settings s = smallSettings({W, H});
     s.pattern = R::Pattern::Grey;
     s.geometry.oversampling = oversampling;
@@ -637,10 +646,9 @@ void TestRender::noEchoAtAnEdge()
     QFETCH(int, pattern);
     QFETCH(int, oversampling);
     constexpr int W = 400, H = 40;
-    R::DepthPlane plane = flatPlane(W, H, 0);
-    for (int y = 10; y < 30; ++y)
-        for (int x = 200; x < 300; ++x)
-            plane.z[std::size_t(y * W + x)] = 30000;
+    const R::DepthPlane plane = planeOf(W, H, [](int x, int y) {
+        return y >= 10 && y < 30 && x >= 200 && x < 300 ? 30000 : 0;
+    });
     R::Settings s = smallSettings({W, H});
     s.pattern = R::Pattern(pattern);
     s.geometry.oversampling = oversampling;
@@ -682,11 +690,9 @@ void TestRender::checkOnASteepSlope()
     QFETCH(int, fewest);
     QFETCH(int, most);
     constexpr int W = 300, H = 6;
-    R::DepthPlane plane = flatPlane(W, H, 0);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            plane.z[std::size_t(y * W + x)] = quint16(std::clamp(
-                (slope < 0 ? 65535 : 0) + (x - 120) * slope, 0, 65535));
+    const R::DepthPlane plane = planeOf(W, H, [slope](int x, int) {
+        return std::clamp((slope < 0 ? 65535 : 0) + (x - 120) * slope, 0, 65535);
+    });
     R::Settings s = smallSettings({W, H});
     s.pattern = R::Pattern(pattern);
     // The row's links: the pixels this test is about, lone linked ones or ones whose separation
